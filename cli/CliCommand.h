@@ -1,0 +1,43 @@
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace ms1::cli {
+
+// Exit codes shared by every command.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitNotConfirmed = 1;
+inline constexpr int kExitUsage = 2;
+inline constexpr int kExitRefusedFile = 3;
+inline constexpr int kExitNoMouse = 4;
+
+struct CliContext {
+    std::ostream& out;
+    std::ostream& err;
+    std::optional<std::string> simulate;  // scenario of the virtual mouse, when asked for
+};
+
+struct CliCommand {
+    const char* name;
+    const char* usage;    // one line: the command and its arguments
+    const char* summary;  // what it does, for --help
+    int (*run)(CliContext& context, const std::vector<std::string>& args);
+};
+
+// The whole program: parses the global options and runs one command.
+int RunMs1Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// Prints "usage: ms1ctl <usage>" to err and returns kExitUsage.
+int UsageError(CliContext& context, const CliCommand& command, const std::string& why = {});
+
+// Reads a whole file; nothing when it cannot be opened.
+std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path);
+
+// The commands, each in its own file.
+int RunReports(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kReportsCommand;
+
+}  // namespace ms1::cli

@@ -1,0 +1,87 @@
+// ms1ctl: the command-line companion of the ms_1 configuration utility.
+#include <fstream>
+#include <ostream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+
+namespace ms1::cli {
+namespace {
+
+const CliCommand* const kCommands[] = {
+    &kReportsCommand,
+};
+
+void PrintHelp(std::ostream& out) {
+    out << "ms1ctl - command-line companion of the ms_1 mouse configuration utility\n\n"
+           "usage: ms1ctl [--simulate[=SCENARIO]] COMMAND [ARGS...]\n"
+           "       ms1ctl COMMAND --help\n\n"
+           "commands:\n";
+    for (const CliCommand* command : kCommands) {
+        out << "  " << command->usage << "\n      " << command->summary << "\n";
+    }
+    out << "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
+           "            3 refused file, 4 no mouse connected\n";
+}
+
+}  // namespace
+
+int UsageError(CliContext& context, const CliCommand& command, const std::string& why) {
+    if (!why.empty()) context.err << "ms1ctl " << command.name << ": " << why << "\n";
+    context.err << "usage: ms1ctl " << command.usage << "\n";
+    return kExitUsage;
+}
+
+std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
+                                     std::istreambuf_iterator<char>());
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+int RunMs1Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    CliContext context{out, err, std::nullopt};
+
+    std::size_t i = 0;
+    for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+        const std::string& option = args[i];
+        if (option == "--help" || option == "-h") {
+            PrintHelp(context.out);
+            return kExitOk;
+        } else if (option == "--simulate") {
+            context.simulate = "receiver";
+        } else if (option.rfind("--simulate=", 0) == 0) {
+            context.simulate = option.substr(11);
+        } else {
+            context.err << "ms1ctl: unknown option " << option << "\n";
+            context.err << "usage: ms1ctl [--simulate[=SCENARIO]] COMMAND [ARGS...]\n";
+            return kExitUsage;
+        }
+    }
+    if (i == args.size()) {
+        context.err << "usage: ms1ctl [--simulate[=SCENARIO]] COMMAND [ARGS...]\n"
+                       "       ms1ctl --help lists the commands\n";
+        return kExitUsage;
+    }
+    for (const CliCommand* command : kCommands) {
+        if (args[i] == command->name) {
+            std::vector<std::string> rest(args.begin() + static_cast<long>(i) + 1, args.end());
+            for (const std::string& arg : rest) {
+                if (arg == "--help" || arg == "-h") {
+                    context.out << "usage: ms1ctl " << command->usage << "\n"
+                                << command->summary << "\n";
+                    return kExitOk;
+                }
+            }
+            return command->run(context, rest);
+        }
+    }
+    context.err << "ms1ctl: unknown command " << args[i] << " (ms1ctl --help lists them)\n";
+    return kExitUsage;
+}
+
+}  // namespace ms1::cli
