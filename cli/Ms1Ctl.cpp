@@ -1,7 +1,7 @@
 // ms1ctl: the command-line companion of the ms_1 configuration utility.
 #include <fstream>
-#include <ostream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -29,17 +29,20 @@ void PrintHelp(std::ostream& out) {
 }  // namespace
 
 int UsageError(CliContext& context, const CliCommand& command, const std::string& why) {
-    if (!why.empty()) context.err << "ms1ctl " << command.name << ": " << why << "\n";
+    if (!why.empty())
+        context.err << "ms1ctl " << command.name << ": " << why << "\n";
     context.err << "usage: ms1ctl " << command.usage << "\n";
     return kExitUsage;
 }
 
 std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
                                      std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    if (in.bad())
+        return std::nullopt;
     return bytes;
 }
 

@@ -61,14 +61,17 @@ int RunReports(CliContext& context, const std::vector<std::string>& args) {
             return UsageError(context, kReportsCommand, "one profile file only");
         }
     }
-    if (profilePath.empty()) return UsageError(context, kReportsCommand, "no profile file");
+    if (profilePath.empty())
+        return UsageError(context, kReportsCommand, "no profile file");
 
     auto profile = LoadProfileFile(context, profilePath);
-    if (!profile) return kExitRefusedFile;
+    if (!profile)
+        return kExitRefusedFile;
     std::unique_ptr<ProfileRecord> snapshot;
     if (!from.empty()) {
         snapshot = LoadProfileFile(context, from);
-        if (!snapshot) return kExitRefusedFile;
+        if (!snapshot)
+            return kExitRefusedFile;
     }
     for (const auto& report : ListApplyReports(*profile, snapshot.get())) {
         PrintHex(context.out, report.bytes);

@@ -10,10 +10,10 @@ namespace ms1 {
 
 // Which report groups differ between the working profile and the last applied snapshot.
 struct ChangeSet {
-    bool sensorChanged = false;    // report 0x14
-    bool pollingChanged = false;   // report 0x16
-    bool lightingChanged = false;  // report 0x15
-    bool buttonsChanged = false;   // report 0x18
+    bool sensorChanged = false;                     // report 0x14
+    bool pollingChanged = false;                    // report 0x16
+    bool lightingChanged = false;                   // report 0x15
+    bool buttonsChanged = false;                    // report 0x18
     std::array<bool, kPageButtons> macroChanged{};  // pages 0x19 of button k
 
     static ChangeSet All();

@@ -13,7 +13,7 @@ class LittleEndian {
     static_assert(std::is_integral_v<T>);
     using Unsigned = std::make_unsigned_t<T>;
 
-public:
+  public:
     constexpr T get() const {
         Unsigned value = 0;
         for (std::size_t i = 0; i < sizeof(T); ++i) {
@@ -33,7 +33,7 @@ public:
         return *this;
     }
 
-private:
+  private:
     std::uint8_t bytes_[sizeof(T)];
 };
 

@@ -6,23 +6,26 @@
 namespace ms1 {
 namespace {
 
-constexpr std::uint8_t kDefaultFunctions[kPageButtons] = {1, 2, 3, 6, 0, 0, 4, 5, 0,
+constexpr std::uint8_t kDefaultFunctions[kPageButtons] = {1, 2, 3, 6, 0, 0,  4,  5, 0,
                                                           0, 0, 0, 0, 0, 11, 12, 0, 0};
 constexpr std::int32_t kDefaultDpi[kDpiStages] = {16, 32, 48, 64, 100, 320, 0, 0};
 constexpr std::int32_t kDefaultStageEnabled[kDpiStages] = {1, 1, 1, 1, 1, 1, 0, 0};
 constexpr RgbColor kDefaultStageColors[kDpiStages] = {
-    {255, 0, 0, 0},   {0, 255, 0, 0},   {0, 0, 255, 0},   {255, 0, 255, 0},
-    {255, 255, 0, 0}, {0, 255, 255, 0}, {255, 64, 0, 0},  {255, 255, 255, 0}};
+    {255, 0, 0, 0},   {0, 255, 0, 0},   {0, 0, 255, 0},  {255, 0, 255, 0},
+    {255, 255, 0, 0}, {0, 255, 255, 0}, {255, 64, 0, 0}, {255, 255, 255, 0}};
 constexpr RgbColor kDefaultReservedColors[kDpiStages] = {
     {255, 0, 0, 0},   {0, 255, 0, 0},     {0, 0, 255, 0},     {255, 0, 255, 0},
     {255, 255, 0, 0}, {255, 255, 255, 0}, {255, 255, 255, 0}, {255, 128, 0, 0}};
 
-std::uint8_t* EntryBytes(ButtonEntry& entry) { return reinterpret_cast<std::uint8_t*>(&entry); }
+std::uint8_t* EntryBytes(ButtonEntry& entry) {
+    return reinterpret_cast<std::uint8_t*>(&entry);
+}
 
 }  // namespace
 
 std::uint8_t DefaultButtonFunction(int buttonIndex) {
-    if (buttonIndex < 0 || buttonIndex >= kPageButtons) return kFunctionOff;
+    if (buttonIndex < 0 || buttonIndex >= kPageButtons)
+        return kFunctionOff;
     return kDefaultFunctions[buttonIndex];
 }
 
@@ -33,8 +36,10 @@ std::unique_ptr<ProfileRecord> MakeZeroedProfile() {
 }
 
 void ResetProfileToDefaults(ProfileRecord& p) {
-    for (auto& unit : p.reservedText1) unit = 0;
-    for (auto& unit : p.reservedText2) unit = 0;
+    for (auto& unit : p.reservedText1)
+        unit = 0;
+    for (auto& unit : p.reservedText2)
+        unit = 0;
     p.reserved2200 = 420;
     p.reserved2204 = 3;
     p.reserved2208[0] = 0;
@@ -59,7 +64,8 @@ void ResetProfileToDefaults(ProfileRecord& p) {
     p.reserved2388[0] = 1;
     p.keyDebounce = 4;
     p.lightColor = {0, 255, 0, 0};
-    for (int i = 0; i < kDpiStages; ++i) p.reservedColor[i] = kDefaultReservedColors[i];
+    for (int i = 0; i < kDpiStages; ++i)
+        p.reservedColor[i] = kDefaultReservedColors[i];
 
     std::memset(p.button, 0, sizeof p.button);
     for (int k = 0; k < kPageButtons; ++k) {
@@ -83,12 +89,17 @@ void ResetDpiToDefaults(ProfileRecord& p) {
     }
 }
 
-int DpiStepToDisplay(int step) { return step <= 200 ? step * 50 : (step - 100) * 100; }
+int DpiStepToDisplay(int step) {
+    return step <= 200 ? step * 50 : (step - 100) * 100;
+}
 
 int DisplayToDpiStep(long long n) {
-    if (n >= 24000) return 340;
-    if (n <= 50) return 1;
-    if (n > 10000) return static_cast<int>(200 + (n - 10000) / 100);
+    if (n >= 24000)
+        return 340;
+    if (n <= 50)
+        return 1;
+    if (n > 10000)
+        return static_cast<int>(200 + (n - 10000) / 100);
     return static_cast<int>(n / 50);
 }
 
@@ -133,8 +144,10 @@ bool ResyncMacroButtons(ProfileList& profiles, const MacroList& macros,
         for (int k = 0; k < kResyncedButtons; ++k) {
             ButtonEntry& entry = profile->button[k];
             std::u16string name = entry.macroName.get();
-            if (entry.function != kFunctionMacro && name.empty()) continue;
-            if (profile.get() == working) workingTouched = true;
+            if (entry.function != kFunctionMacro && name.empty())
+                continue;
+            if (profile.get() == working)
+                workingTouched = true;
 
             const MacroRecord* found = nullptr;
             for (const auto& macro : macros) {

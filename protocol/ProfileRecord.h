@@ -146,7 +146,9 @@ static_assert(offsetof(ProfileRecord, button) == 2464);
 // survives the list growing.
 using ProfileList = std::vector<std::unique_ptr<ProfileRecord>>;
 
-inline std::u16string RecordName(const ProfileRecord& record) { return record.profileName.get(); }
+inline std::u16string RecordName(const ProfileRecord& record) {
+    return record.profileName.get();
+}
 inline std::u16string RecordName(const std::unique_ptr<ProfileRecord>& record) {
     return record->profileName.get();
 }

@@ -44,8 +44,12 @@ void PutChecksum(std::uint8_t* bytes, std::size_t last, std::size_t at) {
     bytes[at + 1] = static_cast<std::uint8_t>(sum);
 }
 
-std::uint8_t Low(std::uint32_t value) { return static_cast<std::uint8_t>(value); }
-std::uint32_t U(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+std::uint8_t Low(std::uint32_t value) {
+    return static_cast<std::uint8_t>(value);
+}
+std::uint32_t U(std::int32_t value) {
+    return static_cast<std::uint32_t>(value);
+}
 
 // Stage code and extension flag: with the high-range mask these tell the four DPI ranges
 // apart on the mouse.
@@ -68,17 +72,20 @@ void StageCode(std::int32_t step, std::uint8_t& code, std::uint8_t& flag) {
 // Appends the 2-byte units of one action at `out`; returns the bytes written (2, 4, 6 or 8).
 int WriteActionUnits(const MacroAction& action, std::uint8_t* out) {
     unsigned delay = action.delay.get();
-    if (delay == 0) delay = 1;
+    if (delay == 0)
+        delay = 1;
     const bool press = action.direction == kDirectionPress;
     int written = 0;
     if (action.direction == 0) {
-        for (int i = 0; i < 6; ++i) out[written++] = 0;
+        for (int i = 0; i < 6; ++i)
+            out[written++] = 0;
     } else if (delay <= 127) {
         out[written++] = static_cast<std::uint8_t>(press ? delay : (delay | 0x80));
         out[written++] = action.key;
     } else {
         unsigned rest = delay % 100;
-        if (rest == 0) rest = 1;
+        if (rest == 0)
+            rest = 1;
         out[written++] = static_cast<std::uint8_t>(press ? rest : (rest | 0x80));
         out[written++] = action.key;
     }
@@ -93,14 +100,16 @@ int WriteActionUnits(const MacroAction& action, std::uint8_t* out) {
 
 std::optional<std::array<std::uint8_t, 3>> FunctionToDeviceCode(std::uint8_t function) {
     for (const auto& row : kDeviceCodes) {
-        if (row.function == function) return row.bytes;
+        if (row.function == function)
+            return row.bytes;
     }
     return std::nullopt;
 }
 
 std::uint16_t ReportChecksum(const std::uint8_t* bytes, std::size_t first, std::size_t last) {
     unsigned sum = 0;
-    for (std::size_t i = first; i <= last; ++i) sum += bytes[i];
+    for (std::size_t i = first; i <= last; ++i)
+        sum += bytes[i];
     return static_cast<std::uint16_t>(sum);
 }
 
@@ -119,8 +128,10 @@ ConfigReport EncodeDpiReport(const ProfileRecord& p) {
     std::uint8_t enabled = 0;
     std::uint8_t highRange = 0;
     for (int i = 0; i < kDpiStages; ++i) {
-        if (p.stageEnabled[i] == 1) enabled |= static_cast<std::uint8_t>(1u << i);
-        if (p.dpiValue[i] > 220) highRange |= static_cast<std::uint8_t>(1u << i);
+        if (p.stageEnabled[i] == 1)
+            enabled |= static_cast<std::uint8_t>(1u << i);
+        if (p.dpiValue[i] > 220)
+            highRange |= static_cast<std::uint8_t>(1u << i);
         StageCode(p.dpiValue[i], r[8 + i], r[16 + i]);
         r[25 + 3 * i] = p.stageColor[i].r;
         r[26 + 3 * i] = p.stageColor[i].g;
@@ -156,11 +167,21 @@ ConfigReport EncodePollingReport(const ProfileRecord& p) {
     ConfigReport r = StartReport(kCommandPolling);
     std::uint8_t code = 2;
     switch (p.pollingRate.get()) {
-        case 0: code = 8; break;
-        case 1: code = 4; break;
-        case 2: code = 2; break;
-        case 3: code = 1; break;
-        default: code = 2; break;
+        case 0:
+            code = 8;
+            break;
+        case 1:
+            code = 4;
+            break;
+        case 2:
+            code = 2;
+            break;
+        case 3:
+            code = 1;
+            break;
+        default:
+            code = 2;
+            break;
     }
     r[3] = code;
     r[4] = static_cast<std::uint8_t>(~code);
@@ -242,7 +263,8 @@ std::vector<MacroPageReport> EncodeMacroPages(const ButtonEntry& entry, std::uin
     for (;;) {
         MacroPage built = EncodeMacroPage(entry, cursor, page);
         pages.push_back(built.bytes);
-        if (!built.more) break;
+        if (!built.more)
+            break;
         cursor = built.nextCursor;
         page = static_cast<std::uint8_t>(page + 1);
     }

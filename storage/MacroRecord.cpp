@@ -13,8 +13,10 @@ MacroRecord MakeEmptyMacro(std::u16string_view name) {
 
 int WeightedLength(const MacroRecord& macro) {
     int count = macro.actionCount;
-    if (count < 0) count = 0;
-    if (count > kMaxMacroActions) count = kMaxMacroActions;
+    if (count < 0)
+        count = 0;
+    if (count > kMaxMacroActions)
+        count = kMaxMacroActions;
     int length = 0;
     for (int i = 0; i < count; ++i) {
         length += macro.actions[i].delay > 128 ? 2 : 1;

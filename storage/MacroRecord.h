@@ -59,6 +59,8 @@ int WeightedLength(const MacroRecord& macro);
 // A record that may enter the program: 0..200 actions and a terminated name.
 bool IsValidMacro(const MacroRecord& macro);
 
-inline std::u16string RecordName(const MacroRecord& record) { return record.name.get(); }
+inline std::u16string RecordName(const MacroRecord& record) {
+    return record.name.get();
+}
 
 }  // namespace ms1

@@ -13,7 +13,8 @@ namespace ms1 {
 template <typename List>
 bool NameExists(const List& list, std::u16string_view name) {
     for (const auto& record : list) {
-        if (NamesEqual(RecordName(record), name)) return true;
+        if (NamesEqual(RecordName(record), name))
+            return true;
     }
     return false;
 }
@@ -24,14 +25,16 @@ bool NameExists(const List& list, std::u16string_view name) {
 template <typename List>
 std::u16string MakeUniqueName(const List& list, std::u16string_view base, std::size_t maxChars) {
     std::u16string_view fitted = TruncateUtf16(base, maxChars);
-    if (!NameExists(list, fitted)) return std::u16string(fitted);
+    if (!NameExists(list, fitted))
+        return std::u16string(fitted);
     for (unsigned n = 1;; ++n) {
         std::string digits = "_" + std::to_string(n);
         std::u16string suffix(digits.begin(), digits.end());
         std::size_t room = maxChars > suffix.size() ? maxChars - suffix.size() : 0;
         std::u16string candidate(TruncateUtf16(base, room));
         candidate += suffix;
-        if (!NameExists(list, candidate)) return candidate;
+        if (!NameExists(list, candidate))
+            return candidate;
     }
 }
 

@@ -42,11 +42,13 @@ struct Utf16Field {
         }
     }
     void clear() {
-        for (auto& unit : units) unit = 0;
+        for (auto& unit : units)
+            unit = 0;
     }
     bool terminated() const {
         for (const auto& unit : units) {
-            if (unit.get() == 0) return true;
+            if (unit.get() == 0)
+                return true;
         }
         return false;
     }
