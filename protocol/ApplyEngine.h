@@ -1,0 +1,69 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "platform/MessagePorts.h"
+#include "protocol/ApplyPlan.h"
+#include "protocol/ProfileState.h"
+#include "protocol/ReportSender.h"
+#include "transport/LinkFlags.h"
+
+namespace ms1 {
+
+// What the page shows of an apply. Called on the worker thread: implementations marshal to
+// the window thread.
+class ApplyView {
+  public:
+    virtual ~ApplyView() = default;
+    virtual void ShowApplyRing(bool visible) = 0;
+    // After an apply: whether the mouse confirmed every report it was sent.
+    virtual void ApplyFinished(bool allConfirmed) = 0;
+};
+
+struct SentReport {
+    std::uint8_t command;
+    ReportGroup group;
+    int button;
+    SendOutcome outcome;
+};
+
+struct ApplyResult {
+    bool ran = false;  // false: no link was connected, only the store was written
+    bool stored = false;
+    std::vector<SentReport> reports;
+    bool AllConfirmed() const;
+};
+
+// Brings the mouse in line with the working profile: compares a copy of it with the
+// snapshot of what the mouse last received and sends the groups that differ.
+class ApplyEngine {
+  public:
+    ApplyEngine(ProfileState& state, ReportSender& sender, LinkFlags& flags, Pacer& pacer,
+                WindowTimers& timers, ApplyView& view);
+
+    // The worker's handling of one apply request.
+    ApplyResult OnApplyRequest();
+
+    // Called after each report, on the worker (ms1ctl prints progress from it).
+    void SetReportListener(std::function<void(const SentReport&)> listener) {
+        listener_ = std::move(listener);
+    }
+
+  private:
+    ApplyResult Apply();
+
+    ProfileState& state_;
+    ReportSender& sender_;
+    LinkFlags& flags_;
+    Pacer& pacer_;
+    WindowTimers& timers_;
+    ApplyView& view_;
+    std::function<void(const SentReport&)> listener_;
+};
+
+// Copies the fields of one report group from `from` into `to`.
+void CopyGroup(ProfileRecord& to, const ProfileRecord& from, ReportGroup group, int button);
+
+}  // namespace ms1

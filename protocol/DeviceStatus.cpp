@@ -1,0 +1,309 @@
+#include "protocol/DeviceStatus.h"
+
+#include <cstring>
+#include <string>
+
+#include "platform/WindowMessages.h"
+
+namespace ms1 {
+namespace {
+
+constexpr std::uint8_t kStatusMarker = 0x11;
+constexpr std::uint8_t kTypeStage = 0x18;
+constexpr std::uint8_t kTypePollingRate = 0x28;
+constexpr std::uint8_t kTypeBattery = 0x48;
+constexpr std::uint8_t kTypeAck = 0x58;
+constexpr std::uint8_t kTypeBatteryStep = 0x68;
+constexpr std::uint8_t kTypeLightMode = 0x78;
+constexpr std::uint8_t kTypeProfile = 0x88;
+
+constexpr int kWatchdogMs = 6000;
+constexpr int kChargeFrameMs = 30;
+
+constexpr const char* kWired = "ms_1_wired";
+constexpr const char* kWireless = "ms_1_wireless";
+constexpr const char* kPowerBar = "ms_1_progress_power";
+constexpr const char* kPowerLabel = "ms_1_label_power";
+
+std::string Numbered(const char* pattern, int n) {
+    return pattern + std::to_string(n);
+}
+
+}  // namespace
+
+DeviceStatus::DeviceStatus(ProfileState& profiles, LinkFlags& flags,
+                           std::atomic<std::int32_t>& ackReceived, StatusView& view,
+                           MessageTarget& window, WindowTimers& timers, DelayedCalls& delayed,
+                           WiredDevicePort* wired)
+    : profiles_(profiles),
+      flags_(flags),
+      ackReceived_(ackReceived),
+      view_(view),
+      window_(window),
+      timers_(timers),
+      delayed_(delayed),
+      wired_(wired) {}
+
+void DeviceStatus::InitLinks(bool bleMousePresent) {
+    flags_.wiredConnected = 0;
+    if (wired_ && wired_->IsBound()) {
+        wired_->StartMonitor();
+        if (wired_->OpenFeatureDevice() != 0) {
+            flags_.wiredConnected = 1;
+            ShowCharging();
+        }
+    }
+    view_.SetVisible(kWired, flags_.wiredConnected == 1);
+    flags_.bleConnected = bleMousePresent ? 1 : 0;
+    flags_.anyConnected =
+        (flags_.wiredConnected == 1 || flags_.wirelessConnected == 1 || flags_.bleConnected != 0)
+            ? 1
+            : 0;
+    PostConnectionChanged();
+}
+
+void DeviceStatus::OnReceiverReport(std::uint16_t a, std::uint16_t v) {
+    if ((a & 0xFF) == kStatusMarker) {
+        timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
+        if (flags_.wirelessConnected != 1)
+            SetWireless(true);
+    }
+    DecodeStatus(a, v);
+}
+
+void DeviceStatus::OnVendorStatus(std::uint32_t combined) {
+    const std::uint32_t high = combined >> 16;
+    if (high == 0x7F00) {
+        OnVendorConnection(static_cast<std::uint16_t>(combined & 0xFFFF));
+    } else if (high >= 0x1000 && high <= 0x9000) {
+        DecodeStatus(static_cast<std::uint16_t>(high), static_cast<std::uint16_t>(combined));
+    }
+}
+
+void DeviceStatus::OnVendorConnection(std::uint16_t code) {
+    if (code == 1) {
+        if (flags_.wiredConnected == 1)
+            return;
+        // The mouse needs a moment after it appears; wait on a timer, not on the window.
+        const std::uint32_t generation = ++wiredGeneration_;
+        delayed_.After(std::chrono::milliseconds(1000), [this, generation] {
+            if (generation != wiredGeneration_ || flags_.wiredConnected == 1)
+                return;
+            if (wired_)
+                wired_->OpenFeatureDevice();
+            flags_.wiredConnected = 1;
+            view_.SetVisible(kWired, true);
+            RefreshLinkSections();
+            chargeAnimStep_ = 0;
+            ShowCharging();
+            if (flags_.bleConnected == 0) {
+                flags_.anyConnected = 1;
+                PostConnectionChanged();
+            }
+        });
+    } else if (code == 2) {
+        ++wiredGeneration_;
+        if (flags_.wiredConnected == 2)
+            return;
+        if (wired_)
+            wired_->CloseFeatureDevice();
+        flags_.wiredConnected = 2;
+        view_.SetVisible(kWired, false);
+        RefreshLinkSections();
+        view_.SetPlainText(kPowerLabel, "");
+        timers_.KillTimer(TIMER_CHARGE_ANIMATION);
+        if (flags_.bleConnected == 0) {
+            // The receiver may still reach the mouse: recompute rather than assume nothing is.
+            flags_.RecomputeAnyConnected();
+            PostConnectionChanged();
+        }
+    }
+}
+
+void DeviceStatus::OnBleNotification(const std::uint8_t* value, std::size_t size) {
+    if (size < 4)
+        return;
+    const std::uint16_t a = static_cast<std::uint16_t>(value[0] | (value[1] << 8));
+    const std::uint16_t v = static_cast<std::uint16_t>(value[2] | (value[3] << 8));
+    DecodeBleStatus(a, v);
+}
+
+void DeviceStatus::DecodeStatus(std::uint16_t a, std::uint16_t v) {
+    if ((a & 0xFF) != kStatusMarker)
+        return;
+    const std::uint8_t type = static_cast<std::uint8_t>(a >> 8);
+    if (type != kTypeBattery) {
+        DecodeCommon(type, v);
+        return;
+    }
+    timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
+    const int state = v & 0xFF;
+    const int level = v >> 8;
+    if (flags_.wiredConnected == 1) {
+        // A battery report while wired comes over the cable: the receiver is not the link.
+        if (flags_.wirelessConnected != 0)
+            SetWireless(false);
+        if (state == 2) {
+            ShowFull();
+        } else {
+            ShowCharging();
+        }
+        return;
+    }
+    if (flags_.wirelessConnected == 0)
+        SetWireless(true);
+    if (state == 3) {
+        ShowCharging();
+        return;
+    }
+    ShowFull();
+    if (level <= 100)
+        ShowLevel(level);
+}
+
+void DeviceStatus::DecodeBleStatus(std::uint16_t a, std::uint16_t v) {
+    if ((a & 0xFF) != kStatusMarker)
+        return;
+    const std::uint8_t type = static_cast<std::uint8_t>(a >> 8);
+    if (type != kTypeBattery) {
+        DecodeCommon(type, v);
+        return;
+    }
+    const int state = v & 0xFF;
+    const int level = v >> 8;
+    if (state == 2) {
+        ShowFull();
+    } else if (state == 3) {
+        ShowCharging();
+    } else {
+        timers_.KillTimer(TIMER_CHARGE_ANIMATION);
+        if (level <= 100)
+            ShowLevel(level);
+    }
+}
+
+bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
+    switch (type) {
+        case kTypeStage: {
+            if (v < 1 || v > 8)
+                return false;
+            std::int32_t step = 0;
+            {
+                auto lock = profiles_.Lock();
+                profiles_.Working().activeStage = v - 1;
+                step = profiles_.Working().dpiValue[v - 1];
+            }
+            view_.SelectOption(Numbered("ms_1_option_dpi_step_", v));
+            window_.Post(MSG_STAGE_CHANGED, 0, step);
+            Save();
+            return true;
+        }
+        case kTypePollingRate: {
+            if (v < 1 || v > 8)
+                return false;
+            const int rate = v == 1 ? 3 : v == 2 ? 2 : v == 4 ? 1 : 0;
+            {
+                auto lock = profiles_.Lock();
+                profiles_.Working().pollingRate = rate;
+            }
+            view_.SelectOption(Numbered("ms_1_btn_prate_", rate + 1));
+            Save();
+            return true;
+        }
+        case kTypeAck:
+            ackReceived_ = (v & 0xFF) == 0 ? 1 : 0;
+            return true;
+        case kTypeBatteryStep:
+            if (v < 1 || v > 10)
+                return false;
+            batteryLevel_ = v;
+            return true;
+        case kTypeLightMode: {
+            const int mode = (v >> 4) & 0x0F;
+            {
+                auto lock = profiles_.Lock();
+                profiles_.Working().lightMode = mode;
+            }
+            view_.SelectComboItem("ms_1_combo_light", mode);
+            view_.RefreshLightSections();
+            Save();
+            return true;
+        }
+        case kTypeProfile:
+            if (v < 1 || v > 5)
+                return false;
+            Save();
+            return true;
+        default:
+            return false;
+    }
+}
+
+void DeviceStatus::Save() {
+    auto lock = profiles_.Lock();
+    std::memcpy(&profiles_.Snapshot(), &profiles_.Working(), sizeof(ProfileRecord));
+    profiles_.SaveProfiles();
+}
+
+void DeviceStatus::ShowCharging() {
+    view_.SetTextKey(kPowerLabel, "charging_text");
+    timers_.StartTimer(TIMER_CHARGE_ANIMATION, kChargeFrameMs);
+}
+
+void DeviceStatus::ShowFull() {
+    timers_.KillTimer(TIMER_CHARGE_ANIMATION);
+    view_.SetProgress(kPowerBar, 100);
+    view_.SetPlainText(kPowerLabel, "100%");
+}
+
+void DeviceStatus::ShowLevel(int level) {
+    batteryLevel_ = level;
+    view_.SetProgress(kPowerBar, level);
+    view_.SetPlainText(kPowerLabel, std::to_string(level) + "%");
+}
+
+void DeviceStatus::SetWireless(bool connected) {
+    flags_.wirelessConnected = connected ? 1 : 0;
+    view_.SetVisible(kWireless, connected);
+    RefreshLinkSections();
+    flags_.RecomputeAnyConnected();
+    PostConnectionChanged();
+}
+
+void DeviceStatus::PostConnectionChanged() {
+    window_.Post(MSG_CONNECTION_CHANGED, 0, 0);
+}
+
+void DeviceStatus::RefreshLinkSections() {
+    view_.RefreshLightSections();
+    if (flags_.wiredConnected == 1) {
+        view_.SetVisible("ms_1_check_prate", true);
+        view_.SetVisible("ms_1_check_key_debounce", true);
+    } else if (flags_.bleConnected != 0) {
+        const std::pair<const char*, const char*> sections[] = {
+            {"ms_1_check_prate", "ms_1_ver_prate"},
+            {"ms_1_check_key_debounce", "ms_1_hor_key_debounce"}};
+        for (const auto& [header, panel] : sections) {
+            if (view_.IsChecked(header))
+                view_.SetChecked(header, false);
+            view_.SetVisible(header, false);
+            if (view_.IsVisible(panel))
+                view_.SetVisible(panel, false);
+        }
+    }
+}
+
+void DeviceStatus::OnWatchdogTimer() {
+    timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
+    if (flags_.wirelessConnected != 0)
+        SetWireless(false);
+}
+
+void DeviceStatus::OnChargeAnimationTimer() {
+    view_.SetProgress(kPowerBar, chargeAnimStep_);
+    chargeAnimStep_ += 2;
+    if (chargeAnimStep_ > 100)
+        chargeAnimStep_ = 0;
+}
+
+}  // namespace ms1

@@ -1,0 +1,85 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+
+#include "platform/MessagePorts.h"
+#include "protocol/ProfileState.h"
+#include "protocol/StatusView.h"
+#include "transport/LinkFlags.h"
+
+namespace ms1 {
+
+// The vendor library as the status decoding uses it for the wired mouse.
+class WiredDevicePort {
+  public:
+    virtual ~WiredDevicePort() = default;
+    virtual bool IsBound() const = 0;
+    // Sets the ids, starts the monitor that posts 1539 and 1540.
+    virtual void StartMonitor() = 0;
+    virtual int OpenFeatureDevice() = 0;
+    virtual void CloseFeatureDevice() = 0;
+};
+
+// Runs a function on the window thread after a delay, without blocking it.
+class DelayedCalls {
+  public:
+    virtual ~DelayedCalls() = default;
+    virtual void After(std::chrono::milliseconds delay, std::function<void()> call) = 0;
+};
+
+// Decodes the mouse's 4-byte status messages from all three links and keeps the link flags,
+// the battery display and the 2.4 GHz watchdog. Runs on the window thread; readers and the
+// Bluetooth callback hand their words over and return.
+class DeviceStatus {
+  public:
+    DeviceStatus(ProfileState& profiles, LinkFlags& flags, std::atomic<std::int32_t>& ackReceived,
+                 StatusView& view, MessageTarget& window, WindowTimers& timers,
+                 DelayedCalls& delayed, WiredDevicePort* wired);
+
+    // Start-up: opens the wired mouse, records whether the BLE mouse is present, posts 1128.
+    void InitLinks(bool bleMousePresent);
+
+    // A report of the elected receiver (byte 0 was 0x11): A = bytes 1..2, V = bytes 3..4.
+    void OnReceiverReport(std::uint16_t a, std::uint16_t v);
+    // Messages 1539 and 1540 as the main window hands them over: (A << 16) ^ V.
+    void OnVendorStatus(std::uint32_t combined);
+    void OnVendorConnection(std::uint16_t code);
+    // A Bluetooth LE notification value (after its size): A and V little-endian.
+    void OnBleNotification(const std::uint8_t* value, std::size_t size);
+
+    void DecodeStatus(std::uint16_t a, std::uint16_t v);
+    void DecodeBleStatus(std::uint16_t a, std::uint16_t v);
+    void RefreshLinkSections();
+
+    // Timers 512 and 515 of the main window.
+    void OnWatchdogTimer();
+    void OnChargeAnimationTimer();
+
+    std::int32_t batteryLevel() const { return batteryLevel_; }
+    std::int32_t chargeAnimStep() const { return chargeAnimStep_; }
+
+  private:
+    bool DecodeCommon(std::uint8_t type, std::uint16_t v);
+    void Save();
+    void ShowCharging();
+    void ShowFull();
+    void ShowLevel(int level);
+    void SetWireless(bool connected);
+    void PostConnectionChanged();
+
+    ProfileState& profiles_;
+    LinkFlags& flags_;
+    std::atomic<std::int32_t>& ackReceived_;
+    StatusView& view_;
+    MessageTarget& window_;
+    WindowTimers& timers_;
+    DelayedCalls& delayed_;
+    WiredDevicePort* wired_;
+    std::int32_t batteryLevel_ = 0;
+    std::int32_t chargeAnimStep_ = 0;
+    std::uint32_t wiredGeneration_ = 0;  // a removal cancels a pending arrival
+};
+
+}  // namespace ms1

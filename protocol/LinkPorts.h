@@ -1,0 +1,39 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+
+namespace ms1 {
+
+// The three ways a report reaches the mouse. Each returns what its transport returned.
+class WiredReportPort {
+  public:
+    virtual ~WiredReportPort() = default;
+    // The vendor library's set-feature call; non-zero is success.
+    virtual int SetFeature(const std::uint8_t* data, std::size_t length) = 0;
+};
+
+class WirelessReportPort {
+  public:
+    virtual ~WirelessReportPort() = default;
+    // A feature report on the current receiver; hidapi's result (-1 on failure).
+    virtual int SendFeatureReport(const std::uint8_t* data, std::size_t length) = 0;
+};
+
+class BleReportPort {
+  public:
+    virtual ~BleReportPort() = default;
+    // One GATT write of the whole report.
+    virtual bool WriteCharacteristic(const std::uint8_t* data, std::size_t length) = 0;
+};
+
+// Every pause between reports goes through here, so tests can see the pauses without
+// waiting for them. The real pacer sleeps, on the apply worker only.
+class Pacer {
+  public:
+    virtual ~Pacer() = default;
+    virtual void Pause(std::chrono::milliseconds duration) = 0;
+};
+
+}  // namespace ms1

@@ -1,0 +1,105 @@
+#include "protocol/ReportSender.h"
+
+#include <cstring>
+
+#include "protocol/Reports.h"
+
+namespace ms1 {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr int kMaxAttempts = 10;
+
+}  // namespace
+
+void SplitMacroPage(const std::uint8_t* page, bool wireless, MacroPacket (&packets)[3]) {
+    // The 128 data bytes from report byte 3 on, 60 to a packet.
+    constexpr std::size_t kData = 128;
+    for (int index = 0; index < 3; ++index) {
+        std::uint8_t* p = packets[index].bytes;
+        std::memset(p, 0, sizeof packets[index].bytes);
+        p[0] = kCommandMacroPage;
+        p[1] = 0x40;
+        p[2] = page[2];
+        p[3] = static_cast<std::uint8_t>(index);
+        std::size_t first = 60 * static_cast<std::size_t>(index);
+        std::size_t count = first + 60 <= kData ? 60 : kData - first;
+        std::memcpy(p + 4, page + 3 + first, count);
+    }
+    if (wireless)
+        packets[2].bytes[1] = 0x0C;
+}
+
+ReportSender::ReportSender(LinkFlags& flags, Pacer& pacer, WiredReportPort* wired,
+                           WirelessReportPort* wireless, BleReportPort* ble)
+    : flags_(flags), pacer_(pacer), wired_(wired), wireless_(wireless), ble_(ble) {}
+
+SendOutcome ReportSender::SendReport(const std::uint8_t* report, std::size_t length) {
+    if (flags_.wiredConnected.load() == 1 && wired_)
+        return SendWired(report, length);
+    if (flags_.wirelessConnected.load() != 0 && wireless_)
+        return SendWireless(report, length);
+    if (flags_.bleConnected.load() != 0 && ble_)
+        return SendBle(report, length);
+    return {};
+}
+
+SendOutcome ReportSender::SendWired(const std::uint8_t* report, std::size_t length) {
+    SendOutcome outcome{false, 1, SentOver::Wired};
+    if (report[0] != kCommandMacroPage) {
+        outcome.confirmed = wired_->SetFeature(report, length) != 0;
+        pacer_.Pause(milliseconds(200));
+        return outcome;
+    }
+    MacroPacket packets[3];
+    SplitMacroPage(report, false, packets);
+    int result = 0;
+    for (auto& packet : packets) {
+        result = wired_->SetFeature(packet.bytes, sizeof packet.bytes);
+        if (result != 0)
+            pacer_.Pause(milliseconds(200));
+    }
+    outcome.confirmed = result != 0;
+    return outcome;
+}
+
+SendOutcome ReportSender::SendWireless(const std::uint8_t* report, std::size_t length) {
+    SendOutcome outcome{false, 0, SentOver::Wireless};
+    ackReceived_.store(0);
+    const bool macroPage = report[0] == kCommandMacroPage;
+    MacroPacket packets[3];
+    if (macroPage)
+        SplitMacroPage(report, true, packets);
+    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        if (ackReceived_.load() != 0)
+            break;
+        ++outcome.attempts;
+        if (!macroPage) {
+            wireless_->SendFeatureReport(report, length);
+            pacer_.Pause(milliseconds(500));
+            continue;
+        }
+        for (auto& packet : packets) {
+            wireless_->SendFeatureReport(packet.bytes, sizeof packet.bytes);
+            pacer_.Pause(milliseconds(1000));
+        }
+    }
+    // An acknowledgement that came during the last pause still counts.
+    outcome.confirmed = ackReceived_.load() != 0;
+    return outcome;
+}
+
+SendOutcome ReportSender::SendBle(const std::uint8_t* report, std::size_t length) {
+    SendOutcome outcome{false, 0, SentOver::Ble};
+    if (report[0] == kCommandPolling) {  // the mouse has no polling rate over BLE
+        outcome.skipped = true;
+        return outcome;
+    }
+    outcome.attempts = 1;
+    outcome.confirmed = ble_->WriteCharacteristic(report, length);
+    pacer_.Pause(milliseconds(500));
+    return outcome;
+}
+
+}  // namespace ms1

@@ -1,0 +1,153 @@
+#include "protocol/ApplyEngine.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/WindowMessages.h"
+#include "protocol/Fakes.h"
+
+namespace ms1 {
+namespace {
+
+struct RecordingApplyView : ApplyView {
+    std::vector<std::string> events;
+    void ShowApplyRing(bool v) override { events.push_back(v ? "ring on" : "ring off"); }
+    void ApplyFinished(bool ok) override { events.push_back(ok ? "confirmed" : "not confirmed"); }
+};
+
+struct ApplyFixture : ::testing::Test {
+    LinkFlags flags;
+    test::FakePacer pacer;
+    test::RecordingLink link;
+    test::FakeWindow window;
+    test::FakeProfiles profiles;
+    RecordingApplyView view;
+    ReportSender sender{flags, pacer, &link, &link, &link};
+    ApplyEngine engine{profiles, sender, flags, pacer, window, view};
+
+    ApplyFixture() {
+        // The mouse acknowledges every report at once.
+        link.onSend = [this] { sender.ackReceived() = 1; };
+    }
+
+    std::vector<std::string> SentCommands() const {
+        std::vector<std::string> names;
+        for (const auto& r : link.sent)
+            names.push_back(test::Hex(r, 0, 1));
+        return names;
+    }
+};
+
+TEST_F(ApplyFixture, OneSliderChangeSendsOneReportAndTakesTheSnapshot) {
+    flags.wirelessConnected = 1;
+    profiles.working->breathSpeed = 3;
+    window.running[TIMER_WIRELESS_WATCHDOG] = 6000;
+
+    ApplyResult result = engine.OnApplyRequest();
+    EXPECT_TRUE(result.ran);
+    EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15"}));
+    ASSERT_EQ(result.reports.size(), 1u);
+    EXPECT_EQ(result.reports[0].outcome.attempts, 1);
+    EXPECT_EQ(pacer.pauses, (std::vector<int>{500}));
+    EXPECT_TRUE(profiles.SnapshotEqualsWorking());
+    EXPECT_EQ(profiles.saves, 1);
+    EXPECT_EQ(window.running[TIMER_WIRELESS_WATCHDOG], 6000);
+    EXPECT_EQ(view.events, (std::vector<std::string>{"ring on", "ring off", "confirmed"}));
+
+    // Nothing changed since: an apply sends nothing, and still stores.
+    link.sent.clear();
+    engine.OnApplyRequest();
+    EXPECT_TRUE(link.sent.empty());
+    EXPECT_EQ(profiles.saves, 2);
+}
+
+TEST_F(ApplyFixture, FullApplySendsEverythingInOrderWithPagePauses) {
+    flags.wiredConnected = 1;
+    profiles.fullApplyPending = true;
+    test::SetMacro(profiles.working->button[1], {test::Action(4, 1, 10)});
+    engine.OnApplyRequest();
+    // Wired: macro pages go as three packets of 64 bytes.
+    EXPECT_EQ(SentCommands(),
+              (std::vector<std::string>{"1c", "14", "15", "16", "18", "19", "19", "19"}));
+    EXPECT_EQ(pacer.pauses, (std::vector<int>{200, 200, 200, 200, 200, 200, 200, 200, 500}));
+    EXPECT_FALSE(profiles.fullApplyPending);
+    EXPECT_TRUE(profiles.SnapshotEqualsWorking());
+}
+
+TEST_F(ApplyFixture, UnconfirmedGroupsAreSentAgainByTheNextApply) {
+    flags.wirelessConnected = 1;
+    link.onSend = nullptr;  // the mouse never answers
+    profiles.working->brightness = 1;
+    profiles.working->pollingRate = 0;
+
+    // The polling rate is confirmed, the lighting report is not.
+    link.onSend = [this] {
+        if (link.sent.back()[0] == 0x16)
+            sender.ackReceived() = 1;
+    };
+    ApplyResult result = engine.OnApplyRequest();
+    EXPECT_FALSE(result.AllConfirmed());
+    EXPECT_EQ(link.sent.size(), 11u);  // ten lighting attempts, one polling report
+    EXPECT_EQ(view.events.back(), "not confirmed");
+    EXPECT_EQ(profiles.snapshot->brightness, 8);  // the old bytes stay for the failed group
+    EXPECT_EQ(profiles.snapshot->pollingRate, 0);
+    EXPECT_EQ(profiles.saves, 1);
+
+    link.sent.clear();
+    link.onSend = [this] { sender.ackReceived() = 1; };
+    result = engine.OnApplyRequest();
+    EXPECT_TRUE(result.AllConfirmed());
+    EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15"}));
+    EXPECT_TRUE(profiles.SnapshotEqualsWorking());
+}
+
+TEST_F(ApplyFixture, UnconfirmedFullApplyStaysFull) {
+    flags.wirelessConnected = 1;
+    link.onSend = [this] {
+        if (link.sent.back()[0] != 0x1C)
+            sender.ackReceived() = 1;
+    };
+    profiles.fullApplyPending = true;
+    engine.OnApplyRequest();
+    EXPECT_TRUE(profiles.fullApplyPending);
+}
+
+TEST_F(ApplyFixture, RequestWithoutAMouseStillStoresTheEdits) {
+    profiles.working->brightness = 2;
+    ApplyResult result = engine.OnApplyRequest();
+    EXPECT_FALSE(result.ran);
+    EXPECT_TRUE(result.stored);
+    EXPECT_EQ(profiles.saves, 1);
+    EXPECT_TRUE(link.sent.empty());
+    EXPECT_EQ(profiles.snapshot->brightness, 8);  // sent by the first apply with a link
+    EXPECT_TRUE(view.events.empty());
+
+    flags.wiredConnected = 2;  // a removed wired mouse is no link either
+    EXPECT_FALSE(engine.OnApplyRequest().ran);
+
+    flags.bleConnected = 1;
+    engine.OnApplyRequest();
+    EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15"}));
+}
+
+TEST_F(ApplyFixture, EditsDuringAnApplyAreLeftForTheNextOne) {
+    flags.wirelessConnected = 1;
+    profiles.working->brightness = 2;
+    // While the lighting report is on its way, the user moves another slider.
+    link.onSend = [this] {
+        profiles.working->keyDebounce = 9;
+        profiles.working->pollingRate = 1;
+        sender.ackReceived() = 1;
+    };
+    engine.OnApplyRequest();
+    EXPECT_EQ(profiles.snapshot->brightness, 2);
+    EXPECT_EQ(profiles.snapshot->keyDebounce, 4);
+    EXPECT_EQ(test::Hex(link.sent[0], 3, 1), "70");
+
+    link.sent.clear();
+    link.onSend = [this] { sender.ackReceived() = 1; };
+    engine.OnApplyRequest();
+    EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15", "16"}));
+}
+
+}  // namespace
+}  // namespace ms1

@@ -1,0 +1,256 @@
+#include "protocol/DeviceStatus.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/WindowMessages.h"
+#include "protocol/Fakes.h"
+
+namespace ms1 {
+namespace {
+
+struct FakeWired : WiredDevicePort {
+    bool bound = true;
+    int openResult = 1;
+    int opens = 0, closes = 0, monitors = 0;
+    bool IsBound() const override { return bound; }
+    void StartMonitor() override { ++monitors; }
+    int OpenFeatureDevice() override {
+        ++opens;
+        return openResult;
+    }
+    void CloseFeatureDevice() override { ++closes; }
+};
+
+struct StatusFixture : ::testing::Test {
+    LinkFlags flags;
+    std::atomic<std::int32_t> ack{0};
+    test::FakeProfiles profiles;
+    test::FakeView view;
+    test::FakeWindow window;
+    FakeWired wired;
+    DeviceStatus status{profiles, flags, ack, view, window, window, window, &wired};
+
+    // A receiver input report "11 11 TT V0 V1" as the reader hands it over.
+    void Receiver(std::uint8_t type, std::uint8_t v0, std::uint8_t v1) {
+        status.OnReceiverReport(static_cast<std::uint16_t>(0x11 | (type << 8)),
+                                static_cast<std::uint16_t>(v0 | (v1 << 8)));
+    }
+};
+
+TEST_F(StatusFixture, SettingsReportedByTheMouseAreWrittenBackAndNotSentAgain) {
+    struct Row {
+        std::uint8_t type, v0, v1;
+        const char* field;
+        int expected;  // -99: unchanged from the default
+        const char* option;
+    };
+    const Row rows[] = {
+        {0x18, 3, 0, "stage", 2, "ms_1_option_dpi_step_3"},
+        {0x18, 8, 0, "stage", 7, "ms_1_option_dpi_step_8"},
+        {0x18, 0, 0, "stage", -99, ""},
+        {0x18, 9, 0, "stage", -99, ""},
+        {0x18, 1, 1, "stage", -99, ""},  // V is the whole word: 0x0101
+        {0x28, 4, 0, "rate", 1, "ms_1_btn_prate_2"},
+        {0x28, 1, 0, "rate", 3, "ms_1_btn_prate_4"},
+        {0x28, 2, 0, "rate", 2, "ms_1_btn_prate_3"},
+        {0x28, 8, 0, "rate", 0, "ms_1_btn_prate_1"},
+        {0x28, 3, 0, "rate", 0, "ms_1_btn_prate_1"},
+        {0x28, 9, 0, "rate", -99, ""},
+        {0x78, 0x35, 0, "light", 3, ""},
+        {0x78, 0xF0, 0x12, "light", 15, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.field) + " " + std::to_string(row.v0));
+        profiles.working = test::DefaultProfile();
+        profiles.snapshot = test::DefaultProfile();
+        profiles.snapshot->brightness = 1;  // differs, so a save shows in the snapshot
+        profiles.saves = 0;
+        view.selectedOption.clear();
+        window.posted.clear();
+
+        Receiver(row.type, row.v0, row.v1);
+        std::int32_t value = std::string(row.field) == "stage"  ? profiles.working->activeStage
+                             : std::string(row.field) == "rate" ? profiles.working->pollingRate
+                                                                : profiles.working->lightMode;
+        if (row.expected == -99) {
+            EXPECT_EQ(profiles.saves, 0);
+            EXPECT_FALSE(profiles.SnapshotEqualsWorking());
+            EXPECT_EQ(view.selectedOption, "");
+            continue;
+        }
+        EXPECT_EQ(value, row.expected);
+        EXPECT_EQ(view.selectedOption, row.option);
+        EXPECT_EQ(profiles.saves, 1);
+        EXPECT_TRUE(profiles.SnapshotEqualsWorking());
+    }
+}
+
+TEST_F(StatusFixture, StageReportPostsTheStagesStepAndLightModeMovesTheCombo) {
+    Receiver(0x18, 3, 0);
+    ASSERT_EQ(window.Count(MSG_STAGE_CHANGED), 1);
+    for (const auto& m : window.posted) {
+        if (m.message == MSG_STAGE_CHANGED) {
+            EXPECT_EQ(m.wParam, 0u);
+            EXPECT_EQ(m.lParam, 48);  // the third stage's step
+        }
+    }
+    int before = view.lightRefreshes;
+    Receiver(0x78, 0x90, 0);
+    EXPECT_EQ(view.combo["ms_1_combo_light"], 9);
+    EXPECT_GT(view.lightRefreshes, before);
+}
+
+TEST_F(StatusFixture, AcknowledgementsAndForeignMessages) {
+    // Not a status message: nothing at all happens, and the watchdog is not fed.
+    auto before = *profiles.working;
+    status.OnReceiverReport(0x1812, 0x0003);
+    EXPECT_FALSE(window.IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
+    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_EQ(std::memcmp(&before, profiles.working.get(), sizeof before), 0);
+
+    Receiver(0x58, 0, 0);
+    EXPECT_EQ(ack, 1);
+    Receiver(0x58, 1, 0);
+    EXPECT_EQ(ack, 0);
+
+    Receiver(0x68, 7, 0);
+    EXPECT_EQ(status.batteryLevel(), 7);
+    Receiver(0x68, 11, 0);
+    EXPECT_EQ(status.batteryLevel(), 7);
+    Receiver(0x88, 5, 0);
+    EXPECT_EQ(profiles.saves, 1);
+    Receiver(0x88, 6, 0);
+    Receiver(0x98, 1, 0);
+    EXPECT_EQ(profiles.saves, 1);
+}
+
+TEST_F(StatusFixture, FirstReceiverReportConnectsAndTheWatchdogDisconnectsOnce) {
+    Receiver(0x58, 0, 0);
+    EXPECT_EQ(flags.wirelessConnected, 1);
+    EXPECT_EQ(flags.anyConnected, 1);
+    EXPECT_TRUE(view.IsVisible("ms_1_wireless"));
+    EXPECT_EQ(window.running[TIMER_WIRELESS_WATCHDOG], 6000);
+    Receiver(0x58, 0, 0);
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
+
+    status.OnWatchdogTimer();
+    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_EQ(flags.anyConnected, 0);
+    EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
+    EXPECT_FALSE(window.IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 2);
+    status.OnWatchdogTimer();
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 2);
+}
+
+TEST_F(StatusFixture, BatteryOverTheReceiver) {
+    Receiver(0x48, 0x01, 0x4B);
+    EXPECT_EQ(view.text["ms_1_label_power"], "75%");
+    EXPECT_EQ(view.progress["ms_1_progress_power"], 75);
+    EXPECT_EQ(status.batteryLevel(), 75);
+    EXPECT_FALSE(window.IsTimerRunning(TIMER_CHARGE_ANIMATION));
+
+    Receiver(0x48, 0x03, 0x00);
+    EXPECT_EQ(view.text["ms_1_label_power"], "key:charging_text");
+    EXPECT_EQ(window.running[TIMER_CHARGE_ANIMATION], 30);
+    status.OnChargeAnimationTimer();
+    status.OnChargeAnimationTimer();
+    EXPECT_EQ(view.progress["ms_1_progress_power"], 2);
+    for (int i = 0; i < 50; ++i)
+        status.OnChargeAnimationTimer();
+    EXPECT_EQ(status.chargeAnimStep(), 2);  // wrapped after 100
+
+    Receiver(0x48, 0x01, 0x65);  // level 101: the full form stays
+    EXPECT_EQ(view.text["ms_1_label_power"], "100%");
+    EXPECT_EQ(view.progress["ms_1_progress_power"], 100);
+    EXPECT_FALSE(window.IsTimerRunning(TIMER_CHARGE_ANIMATION));
+}
+
+TEST_F(StatusFixture, BatteryWhileWiredTakesTheReceiverOffline) {
+    status.InitLinks(false);
+    EXPECT_EQ(flags.wiredConnected, 1);
+    EXPECT_EQ(wired.monitors, 1);
+    EXPECT_TRUE(view.IsVisible("ms_1_wired"));
+    EXPECT_EQ(view.text["ms_1_label_power"], "key:charging_text");
+    flags.wirelessConnected = 1;
+    view.visible.insert("ms_1_wireless");
+
+    Receiver(0x48, 0x02, 0x10);
+    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
+    EXPECT_EQ(view.text["ms_1_label_power"], "100%");
+    EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
+    Receiver(0x48, 0x01, 0x10);
+    EXPECT_EQ(view.text["ms_1_label_power"], "key:charging_text");
+}
+
+TEST_F(StatusFixture, WiredArrivalWaitsWithoutBlockingAndRemovalCancelsIt) {
+    wired.bound = false;
+    status.InitLinks(false);
+    EXPECT_EQ(flags.wiredConnected, 0);
+    EXPECT_EQ(flags.anyConnected, 0);
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
+
+    status.OnVendorStatus(0x7F000001);
+    EXPECT_EQ(flags.wiredConnected, 0);  // not before the delay
+    ASSERT_EQ(window.later.size(), 1u);
+    EXPECT_EQ(window.later[0].first, 1000);
+    window.RunLater();
+    EXPECT_EQ(flags.wiredConnected, 1);
+    EXPECT_EQ(flags.anyConnected, 1);
+    EXPECT_TRUE(view.IsVisible("ms_1_wired"));
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 2);
+
+    status.OnVendorStatus(0x7F000002);
+    EXPECT_EQ(flags.wiredConnected, 2);
+    EXPECT_EQ(wired.closes, 1);
+    EXPECT_EQ(view.text["ms_1_label_power"], "");
+    EXPECT_EQ(flags.anyConnected, 0);
+    status.OnVendorStatus(0x7F000002);  // already removed
+    EXPECT_EQ(wired.closes, 1);
+
+    status.OnVendorStatus(0x7F000001);
+    status.OnVendorStatus(0x7F000002);  // unplugged again before the delay ran out
+    window.RunLater();
+    EXPECT_EQ(flags.wiredConnected, 2);
+
+    status.OnVendorStatus(0x7F000000);  // nothing
+    status.OnVendorStatus((0x5811u << 16) ^ 0x0000);
+    EXPECT_EQ(ack, 1);
+    status.OnVendorStatus((0x9811u << 16) ^ 0x0001);  // above 0x9000: ignored
+    EXPECT_EQ(ack, 1);
+}
+
+TEST_F(StatusFixture, BluetoothValuesDecodeWithoutTouchingTheLinks) {
+    const std::uint8_t rate[] = {0x11, 0x28, 0x01, 0x00};
+    profiles.working->pollingRate = 0;
+    status.OnBleNotification(rate, sizeof rate);
+    EXPECT_EQ(profiles.working->pollingRate, 3);
+
+    const std::uint8_t battery[] = {0x11, 0x48, 0x01, 0x20};
+    status.OnBleNotification(battery, sizeof battery);
+    EXPECT_EQ(view.text["ms_1_label_power"], "32%");
+    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_FALSE(window.IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
+
+    status.OnBleNotification(battery, 0);  // an empty value is ignored
+    status.OnBleNotification(battery, 3);
+    EXPECT_EQ(window.posted.size(), 0u);
+}
+
+TEST_F(StatusFixture, LinkSectionsFollowTheLink) {
+    flags.bleConnected = 1;
+    view.visible = {"ms_1_check_prate", "ms_1_ver_prate", "ms_1_check_key_debounce"};
+    view.checked = {"ms_1_check_prate"};
+    status.RefreshLinkSections();
+    EXPECT_TRUE(view.visible.empty());
+    EXPECT_TRUE(view.checked.empty());
+
+    flags.wiredConnected = 1;
+    status.RefreshLinkSections();
+    EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
+    EXPECT_TRUE(view.IsVisible("ms_1_check_key_debounce"));
+}
+
+}  // namespace
+}  // namespace ms1
