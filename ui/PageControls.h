@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "protocol/StatusView.h"
+
+namespace ms1 {
+
+// The controls of the mouse page, by their skin names. Text is UTF-8. A control the skin
+// lacks is skipped by every call. Calls come on the window thread only.
+class PageControls : public StatusView {
+public:
+    // Sliders and progress bars, without raising "valuechanged".
+    virtual void SetValue(std::string_view control, int value) = 0;
+    virtual int Value(std::string_view control) const = 0;
+    virtual std::string Text(std::string_view control) const = 0;
+    virtual void SetCaretToEnd(std::string_view control) = 0;
+    virtual void SetBackgroundColor(std::string_view control, std::uint32_t argb) = 0;
+    virtual void SetBackgroundImage(std::string_view control, std::string_view image) = 0;
+    virtual void SetAttribute(std::string_view control, std::string_view attribute,
+                              std::string_view value) = 0;
+    virtual void ScrollToEnd(std::string_view control) = 0;
+
+    // Lists of text lines.
+    virtual void ListAppend(std::string_view list, std::string_view text) = 0;
+    virtual void ListRemove(std::string_view list, int index) = 0;
+    virtual void ListSetText(std::string_view list, int index, std::string_view text) = 0;
+    // Selects a line without raising "itemselect".
+    virtual void ListSelect(std::string_view list, int index) = 0;
+};
+
+// One notification of a page control, with what the control supplies.
+struct PageNotification {
+    std::string type;    // "click", "selectchanged", "itemselect", ...
+    std::string sender;  // the control's name
+    int index = -1;      // the selected item, for "itemselect"
+    int value = 0;       // the value, for "valuechanged"; the timer id, for "timer"
+    bool checked = false;  // the check state after the click, for "checkclick"
+};
+
+}  // namespace ms1

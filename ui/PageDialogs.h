@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "protocol/ProfileRecord.h"
+
+namespace ms1 {
+
+// The modal windows and desktop services the mouse page opens. Window thread only.
+class PageDialogs {
+public:
+    virtual ~PageDialogs() = default;
+    // The message box: true for OK.
+    virtual bool MessageBox(std::string_view titleKey, std::string_view messageKey) = 0;
+    // A message box with text of the program's own (a refused file, a failed save).
+    virtual void ShowProblem(std::string_view titleKey, const std::string& text) = 0;
+    // The profile name dialog; it refuses empty names and names already in `profiles`.
+    virtual std::optional<std::u16string> AskProfileName(std::string_view titleKey,
+                                                         const ProfileList& profiles) = 0;
+    // The colour dialog next to `anchorControl`; the chosen colour as 0xFFRRGGBB.
+    virtual std::optional<std::uint32_t> ChooseColor(std::string_view anchorControl,
+                                                     std::uint32_t argb) = 0;
+    virtual std::optional<std::filesystem::path> AskProfileFileToOpen() = 0;
+    virtual std::optional<std::filesystem::path> AskProfileFileToSave() = 0;
+    virtual void OpenMouseSettings() = 0;
+    // The macro editor, modal; returns when it is closed.
+    virtual void RunMacroEditor() = 0;
+    // The button function menu at the right edge of `anchorControl`.
+    virtual void OpenFunctionMenu(std::string_view anchorControl) = 0;
+};
+
+// How the page asks for an apply: at once, or after a delay that a new request restarts.
+class ApplyRequests {
+public:
+    virtual ~ApplyRequests() = default;
+    virtual void RequestApply() = 0;
+    virtual void RequestApplyDelayed(int milliseconds) = 0;
+};
+
+}  // namespace ms1
