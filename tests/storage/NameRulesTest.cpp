@@ -1,2 +1,4 @@
 #include <gtest/gtest.h>
-TEST(Placeholder2, Builds) { SUCCEED(); }
+TEST(Placeholder2, Builds) {
+    SUCCEED();
+}
