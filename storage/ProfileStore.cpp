@@ -1,6 +1,7 @@
 #include "storage/ProfileStore.h"
 
 #include <cstring>
+#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -61,27 +62,45 @@ WriteResult ProfileStore::Access::SaveProfileStore() {
     return store_->writer_->Write(path, pieces);
 }
 
+namespace {
+
+// Reads header and records straight into their places; false when the file does not hold
+// the header and at least one whole record, or cannot be read.
+bool ReadProfiles(const std::filesystem::path& path, ProfileStoreHeader& header,
+                  ProfileList& profiles, std::size_t& droppedBytes) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error))
+        return false;
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path, error));
+    if (error || size < sizeof(ProfileStoreHeader) + sizeof(ProfileRecord))
+        return false;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.read(reinterpret_cast<char*>(&header), sizeof header))
+        return false;
+    const std::size_t count = (size - sizeof header) / sizeof(ProfileRecord);
+    droppedBytes = (size - sizeof header) % sizeof(ProfileRecord);
+    profiles.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        auto profile = std::make_unique<ProfileRecord>();
+        if (!in.read(reinterpret_cast<char*>(profile.get()), sizeof(ProfileRecord))) {
+            profiles.clear();
+            return false;
+        }
+        profiles.push_back(std::move(profile));
+    }
+    return true;
+}
+
+}  // namespace
+
 StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileText, StoreMode mode) {
     Access access = Lock();
     StoreLoadReport report;
     const auto path = FilePath();
-    StoreFileContents file = ReadStoreFile(path);
-    const std::size_t headerSize = sizeof(ProfileStoreHeader);
-    const std::size_t recordSize = sizeof(ProfileRecord);
-
     profiles_.clear();
-    std::memset(header_.get(), 0, headerSize);
+    std::memset(header_.get(), 0, sizeof(ProfileStoreHeader));
 
-    if (file.readable && file.bytes.size() >= headerSize + recordSize) {
-        std::memcpy(header_.get(), file.bytes.data(), headerSize);
-        const std::size_t count = (file.bytes.size() - headerSize) / recordSize;
-        report.droppedBytes = (file.bytes.size() - headerSize) % recordSize;
-        profiles_.reserve(count);
-        for (std::size_t i = 0; i < count; ++i) {
-            auto profile = MakeZeroedProfile();
-            std::memcpy(profile.get(), file.bytes.data() + headerSize + i * recordSize, recordSize);
-            profiles_.push_back(std::move(profile));
-        }
+    if (ReadProfiles(path, *header_, profiles_, report.droppedBytes)) {
         const int selected = header_->selectedIndex;
         if (selected < 0 || static_cast<std::size_t>(selected) >= profiles_.size()) {
             header_->selectedIndex = 0;
@@ -95,12 +114,17 @@ StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileTex
         return report;
     }
 
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    const bool empty = exists && std::filesystem::is_regular_file(path, error) &&
+                       std::filesystem::file_size(path, error) == 0;
     report.freshStart = true;
-    if (mode == StoreMode::ReadWrite && file.exists && (!file.readable || !file.bytes.empty())) {
+    if (mode == StoreMode::ReadWrite && exists && !empty) {
         report.keepAsideError = KeepAside(path, true);
         report.keptAside = !report.keepAsideError;
     }
-    std::memset(header_.get(), 0, headerSize);
+    profiles_.clear();
+    std::memset(header_.get(), 0, sizeof(ProfileStoreHeader));
     access.AddDefaultProfile(addProfileText);
     if (mode == StoreMode::ReadOnly)
         return report;
