@@ -15,6 +15,10 @@ using test::ReadText;
 using test::TempFolder;
 using test::WriteText;
 
+TEST(DataFolders, ProgramFolderHoldsTheRunningProgram) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(GetProgramFolder() / "ms1_storage_tests"));
+}
+
 TEST(DataFolders, FreshProgramFolderGetsDataBesideIt) {
     TempFolder program;
     auto data = GetDataFolder(program.path(), UserFolders{});
