@@ -13,6 +13,7 @@ inline constexpr int kExitNotConfirmed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitRefusedFile = 3;
 inline constexpr int kExitNoMouse = 4;
+inline constexpr int kExitWriteFailed = 5;
 
 struct CliContext {
     std::ostream& out;
@@ -39,5 +40,13 @@ std::optional<std::vector<unsigned char>> ReadWholeFile(const std::string& path)
 // The commands, each in its own file.
 int RunReports(CliContext& context, const std::vector<std::string>& args);
 extern const CliCommand kReportsCommand;
+int RunProfiles(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kProfilesCommand;
+int RunMacros(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kMacrosCommand;
+int RunProfile(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kProfileCommand;
+int RunMacro(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kMacroCommand;
 
 }  // namespace ms1::cli

@@ -12,6 +12,10 @@ namespace {
 
 const CliCommand* const kCommands[] = {
     &kReportsCommand,
+    &kProfilesCommand,
+    &kMacrosCommand,
+    &kProfileCommand,
+    &kMacroCommand,
 };
 
 void PrintHelp(std::ostream& out) {
@@ -23,7 +27,7 @@ void PrintHelp(std::ostream& out) {
         out << "  " << command->usage << "\n      " << command->summary << "\n";
     }
     out << "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
-           "            3 refused file, 4 no mouse connected\n";
+           "            3 refused file, 4 no mouse connected, 5 a file could not be written\n";
 }
 
 }  // namespace

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <mutex>
+#include <string_view>
+
+#include "storage/AtomicFileWriter.h"
+#include "storage/MacroRecord.h"
+#include "storage/StoreLoadReport.h"
+#include "storage/WriteResult.h"
+
+namespace ms1 {
+
+// The user's macros and the file "ms_1/macro.data" that keeps them, rewritten whole after
+// every change. Changes and saves happen under one lock, taken through an Access. When both
+// stores are needed, lock the profile store first.
+class MacroStore {
+  public:
+    explicit MacroStore(std::filesystem::path dataFolder, AtomicFileWriter* writer = nullptr);
+
+    struct Added {
+        std::size_t index;
+        WriteResult save;
+    };
+
+    class Access {
+      public:
+        MacroList& Macros() { return store_->macros_; }
+
+        // Appends an empty macro named addMacroText + (count + 1), made unique and cut to
+        // 23 characters, and saves.
+        Added AddMacro(std::u16string_view addMacroText);
+        WriteResult SaveMacroStore();
+
+      private:
+        friend class MacroStore;
+        explicit Access(MacroStore& store) : store_(&store), lock_(store.mutex_) {}
+        MacroStore* store_;
+        std::unique_lock<std::mutex> lock_;
+    };
+
+    Access Lock() { return Access(*this); }
+
+    // Reads the file once at start; a missing file is an empty list. Records whose action
+    // count is outside 0..200 or whose name is not terminated, and a trailing fragment, are
+    // dropped; the file as it was is then kept as "macro.data.bad".
+    StoreLoadReport LoadMacroStore(StoreMode mode = StoreMode::ReadWrite);
+    WriteResult SaveMacroStore() { return Lock().SaveMacroStore(); }
+
+    std::filesystem::path FilePath() const;
+    static std::filesystem::path FilePath(const std::filesystem::path& dataFolder);
+
+  private:
+    std::filesystem::path dataFolder_;
+    AtomicFileWriter defaultWriter_;
+    AtomicFileWriter* writer_;
+    std::mutex mutex_;
+    MacroList macros_;
+};
+
+}  // namespace ms1

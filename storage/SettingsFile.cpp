@@ -1,0 +1,81 @@
+#include "storage/SettingsFile.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <system_error>
+
+#include "storage/IniText.h"
+
+namespace ms1 {
+namespace {
+
+constexpr const char* kSection = "SETTING";
+constexpr const char* kKey = "Model";
+
+// The file's text; empty when there is no file, nothing when a file is there but unreadable.
+std::optional<std::string> ReadText(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::exists(path, error))
+        return std::string();
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return std::nullopt;
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad())
+        return std::nullopt;
+    return text;
+}
+
+std::optional<int> ParseModel(const std::string& text) {
+    int value = 0;
+    auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    if (value < 0 || value >= kModelCount)
+        return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::filesystem::path SettingsFilePath(const std::filesystem::path& dataFolder) {
+    return dataFolder / "setting.ini";
+}
+
+int ReadModel(const std::filesystem::path& dataFolder) {
+    AtomicFileWriter writer;
+    return ReadModel(dataFolder, writer);
+}
+
+int ReadModel(const std::filesystem::path& dataFolder, AtomicFileWriter& writer) {
+    IniText ini(ReadText(SettingsFilePath(dataFolder)).value_or(std::string()));
+    if (auto text = ini.Get(kSection, kKey)) {
+        if (auto model = ParseModel(*text))
+            return *model;
+    }
+    WriteModel(dataFolder, 0, writer);
+    return 0;
+}
+
+WriteResult WriteModel(const std::filesystem::path& dataFolder, int model) {
+    AtomicFileWriter writer;
+    return WriteModel(dataFolder, model, writer);
+}
+
+WriteResult WriteModel(const std::filesystem::path& dataFolder, int model,
+                       AtomicFileWriter& writer) {
+    const auto path = SettingsFilePath(dataFolder);
+    auto old = ReadText(path);
+    // Rewriting a file we could not read would lose whatever else the user keeps in it.
+    if (!old)
+        return WriteResult::Failed(path.string() + ": cannot be read");
+    IniText ini(*old);
+    ini.Set(kSection, kKey, std::to_string(model));
+    std::string text = ini.Text();
+    return writer.Write(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+}  // namespace ms1

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+
+#include "storage/AtomicFileWriter.h"
+#include "storage/WriteResult.h"
+
+namespace ms1 {
+
+inline constexpr int kModelCount = 6;  // mouse pictures 0..5
+
+// "setting.ini" in the data folder.
+std::filesystem::path SettingsFilePath(const std::filesystem::path& dataFolder);
+
+// The selected mouse picture, 0..5: "Model" in section "SETTING". A missing file or key, or
+// a value that is not a number in 0..5, is replaced by 0, which is written back.
+int ReadModel(const std::filesystem::path& dataFolder);
+int ReadModel(const std::filesystem::path& dataFolder, AtomicFileWriter& writer);
+
+// Writes "Model"; every other section and key of the file stays as it was.
+WriteResult WriteModel(const std::filesystem::path& dataFolder, int model);
+WriteResult WriteModel(const std::filesystem::path& dataFolder, int model,
+                       AtomicFileWriter& writer);
+
+}  // namespace ms1

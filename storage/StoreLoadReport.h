@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "storage/WriteResult.h"
+
+namespace ms1 {
+
+// Whether a load may touch the disk. Commands that only read load read-only: a fresh start
+// then happens in memory and nothing is written, kept aside or created.
+enum class StoreMode { ReadWrite, ReadOnly };
+
+// What loading a store found and did.
+struct StoreLoadReport {
+    bool freshStart = false;          // the profile store started with one default profile
+    std::size_t droppedBytes = 0;     // trailing fragment shorter than one record
+    std::size_t droppedRecords = 0;   // macro records that were not valid
+    bool selectedIndexReset = false;  // the stored selection was outside the list
+    bool keptAside = false;           // the file read was kept as "<name>.bad"
+    std::optional<std::string> keepAsideError;
+    WriteResult save;  // the save of a fresh start
+};
+
+}  // namespace ms1

@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/CliCommand.h"
+#include "tests/storage/TempFolder.h"
+
+namespace ms1 {
+namespace {
+
+using test::Bytes;
+using test::PutI32;
+using test::PutName;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+constexpr std::size_t kHeader = 238884;
+constexpr std::size_t kRecord = 47776;
+constexpr std::size_t kMacro = 856;
+constexpr std::size_t kButtons = 2464;
+constexpr std::size_t kEntry = 1888;
+
+struct Outcome {
+    int code;
+    std::string out;
+    std::string err;
+};
+
+Bytes Profile(const char* name) {
+    Bytes bytes(kRecord, 0);
+    PutName(bytes, 0, name);
+    return bytes;
+}
+
+Bytes Store(int selected, std::initializer_list<Bytes> profiles) {
+    Bytes bytes(kHeader + profiles.size() * kRecord, 0);
+    PutI32(bytes, 0, selected);
+    bytes[100] = 0x42;  // somewhere in the reserved block
+    std::size_t at = kHeader;
+    for (const Bytes& p : profiles) {
+        std::copy(p.begin(), p.end(), bytes.begin() + static_cast<long>(at));
+        at += kRecord;
+    }
+    return bytes;
+}
+
+// A macro with delays 129, 10 and 5000 ms: 3 actions, weighted length 2 + 1 + 2 = 5.
+Bytes Macro(const char* name) {
+    Bytes bytes(kMacro, 0);
+    PutName(bytes, 0, name);
+    PutI32(bytes, 52, 3);
+    const std::uint8_t actions[] = {0xF1, 0x01, 0x81, 0x00, 0xF1, 0x02,
+                                    0x0A, 0x00, 0x1E, 0x01, 0x88, 0x13};
+    std::copy(std::begin(actions), std::end(actions), bytes.begin() + 56);
+    return bytes;
+}
+
+std::vector<std::string> Tree(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        names.push_back(std::filesystem::relative(entry.path(), folder).string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class StoreCommands : public ::testing::Test {
+  protected:
+    Outcome Ms1Ctl(std::vector<std::string> args) {
+        args.push_back("--data");
+        args.push_back(data.path().string());
+        std::ostringstream out, err;
+        int code = cli::RunMs1Ctl(args, out, err);
+        return {code, out.str(), err.str()};
+    }
+    std::string At(const char* name) { return (files / name).string(); }
+
+    TempFolder data;
+    TempFolder files;
+};
+
+TEST_F(StoreCommands, ProfilesListsInOrderWithTheSelection) {
+    WriteBytes(data / "ms_1/pro.data",
+               Store(1, {Profile("One"), Profile("Two"), Profile("Caf\xe9")}));
+    Outcome run = Ms1Ctl({"profiles"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "0\tOne\n1\tTwo\tselected\n2\tCaf\xc3\xa9\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(StoreCommands, MacrosListsCountsAndWeightedLengths) {
+    Bytes file = Macro("Combo");
+    Bytes empty(kMacro, 0);
+    PutName(empty, 0, "Empty");
+    file.insert(file.end(), empty.begin(), empty.end());
+    WriteBytes(data / "ms_1/macro.data", file);
+    Outcome run = Ms1Ctl({"macros"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "0\tCombo\t3\t5\n1\tEmpty\t0\t0\n");
+}
+
+TEST_F(StoreCommands, ReadingCommandsNeverCreateOrChangeFiles) {
+    EXPECT_EQ(Ms1Ctl({"profiles"}).out, "0\tProfile1\tselected\n");
+    EXPECT_EQ(Ms1Ctl({"macros"}).out, "");
+    EXPECT_EQ(Ms1Ctl({"profile", "export", "Profile1", At("p.pro")}).code, 0);
+    EXPECT_TRUE(Tree(data.path()).empty());
+
+    // A damaged store is shown as loaded, but neither repaired nor kept aside.
+    Bytes damaged = Store(9, {Profile("A")});
+    damaged.push_back(7);
+    WriteBytes(data / "ms_1/pro.data", damaged);
+    Bytes macros = Macro("M");
+    macros.push_back(1);
+    WriteBytes(data / "ms_1/macro.data", macros);
+    Outcome run = Ms1Ctl({"profiles"});
+    EXPECT_EQ(run.out, "0\tA\tselected\n");
+    EXPECT_NE(run.err.find("trailing fragment of 1 bytes"), std::string::npos) << run.err;
+    Ms1Ctl({"macros"});
+    Ms1Ctl({"macro", "export", "m", At("m.macro")});
+    EXPECT_EQ(Tree(data.path()),
+              (std::vector<std::string>{"ms_1", "ms_1/macro.data", "ms_1/pro.data"}));
+    EXPECT_TRUE(ReadBytes(data / "ms_1/pro.data") == damaged);
+    EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == macros);
+}
+
+TEST_F(StoreCommands, ProfileExportAndImportRoundTrip) {
+    Bytes gaming = Profile("Gaming");
+    gaming[kRecord - 1] = 0x5C;
+    Bytes store = Store(0, {Profile("Main"), gaming});
+    WriteBytes(data / "ms_1/pro.data", store);
+
+    Outcome exported = Ms1Ctl({"profile", "export", "GAMING", At("g.pro")});
+    EXPECT_EQ(exported.code, 0);
+    EXPECT_EQ(exported.out, "");
+    EXPECT_TRUE(ReadBytes(files / "g.pro") == gaming);
+
+    Outcome imported = Ms1Ctl({"profile", "import", At("g.pro")});
+    EXPECT_EQ(imported.code, 0);
+    EXPECT_EQ(imported.out, "Gaming_1\n");
+    EXPECT_EQ(Ms1Ctl({"profile", "import", At("g.pro")}).out, "Gaming_2\n");
+    EXPECT_EQ(Ms1Ctl({"profiles"}).out, "0\tMain\tselected\n1\tGaming\n2\tGaming_1\n3\tGaming_2\n");
+
+    Bytes expected = store;
+    Bytes copy = gaming;
+    PutName(copy, 0, "Gaming_1");
+    expected.insert(expected.end(), copy.begin(), copy.end());
+    PutName(copy, 0, "Gaming_2");
+    expected.insert(expected.end(), copy.begin(), copy.end());
+    EXPECT_TRUE(ReadBytes(data / "ms_1/pro.data") == expected);
+    EXPECT_FALSE(std::filesystem::exists(data / "ms_1/macro.data"));
+}
+
+TEST_F(StoreCommands, ProfileImportPrintsTheMacrosItCreated) {
+    WriteBytes(data / "ms_1/macro.data", Macro("Combo"));
+    Bytes file = Profile("Gaming");
+    for (std::size_t k : {2u, 4u}) {
+        std::size_t e = kButtons + k * kEntry;
+        file[e + 1] = 0x11;
+        PutName(file, e + 16, "combo");
+    }
+    WriteBytes(files / "g.pro", file);
+    Outcome run = Ms1Ctl({"profile", "import", At("g.pro")});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "macro\tcombo_1\nmacro\tcombo_2\nGaming\n");
+    EXPECT_EQ(Ms1Ctl({"macros"}).out, "0\tCombo\t3\t5\n1\tcombo_1\t0\t0\n2\tcombo_2\t0\t0\n");
+    // The fresh store got its default profile first; the selection stays on it.
+    EXPECT_EQ(Ms1Ctl({"profiles"}).out, "0\tProfile1\tselected\n1\tGaming\n");
+}
+
+TEST_F(StoreCommands, RefusedFilesChangeNoStore) {
+    Bytes store = Store(0, {Profile("Main")});
+    WriteBytes(data / "ms_1/pro.data", store);
+    WriteBytes(files / "short.pro", Bytes(100, 0));
+    Bytes badMacro = Macro("X");
+    PutI32(badMacro, 52, 201);
+    WriteBytes(files / "bad.macro", badMacro);
+
+    Outcome shortFile = Ms1Ctl({"profile", "import", At("short.pro")});
+    EXPECT_EQ(shortFile.code, 3);
+    EXPECT_EQ(shortFile.out, "");
+    EXPECT_EQ(shortFile.err, At("short.pro") + ": shorter than one profile (100 of 47776 bytes)\n");
+
+    Outcome macro = Ms1Ctl({"macro", "import", At("bad.macro")});
+    EXPECT_EQ(macro.code, 3);
+    EXPECT_EQ(macro.err, At("bad.macro") + ": the macro holds 201 actions (0 to 200 allowed)\n");
+
+    Outcome missing = Ms1Ctl({"macro", "import", At("none.macro")});
+    EXPECT_EQ(missing.code, 3);
+    EXPECT_EQ(missing.err, At("none.macro") + ": cannot be read\n");
+
+    EXPECT_EQ(Tree(data.path()), (std::vector<std::string>{"ms_1", "ms_1/pro.data"}));
+    EXPECT_TRUE(ReadBytes(data / "ms_1/pro.data") == store);
+}
+
+TEST_F(StoreCommands, MacroExportAndImport) {
+    WriteBytes(data / "ms_1/macro.data", Macro("Combo"));
+    EXPECT_EQ(Ms1Ctl({"macro", "export", "cOmBo", At("c.macro")}).code, 0);
+    EXPECT_TRUE(ReadBytes(files / "c.macro") == Macro("Combo"));
+    Outcome first = Ms1Ctl({"macro", "import", At("c.macro")});
+    EXPECT_EQ(first.code, 0);
+    EXPECT_EQ(first.out, "Combo_1\n");
+    EXPECT_EQ(Ms1Ctl({"macro", "import", At("c.macro")}).out, "Combo_2\n");
+    EXPECT_EQ(std::filesystem::file_size(data / "ms_1/macro.data"), 3 * kMacro);
+}
+
+TEST_F(StoreCommands, UnknownNamesAndBadArguments) {
+    WriteBytes(data / "ms_1/macro.data", Macro("Combo"));
+    Outcome profile = Ms1Ctl({"profile", "export", "Nope", At("x.pro")});
+    EXPECT_EQ(profile.code, 2);
+    EXPECT_EQ(profile.err, "ms1ctl profile: no profile named Nope\n");
+    Outcome macro = Ms1Ctl({"macro", "export", "Nope", At("x.macro")});
+    EXPECT_EQ(macro.code, 2);
+    EXPECT_EQ(macro.err, "ms1ctl macro: no macro named Nope\n");
+    EXPECT_FALSE(std::filesystem::exists(files / "x.pro"));
+    EXPECT_EQ(Ms1Ctl({"profile", "rename", "a"}).code, 2);
+    EXPECT_EQ(Ms1Ctl({"macros", "extra"}).code, 2);
+    EXPECT_EQ(Ms1Ctl({"profiles", "--bogus"}).code, 2);
+}
+
+TEST_F(StoreCommands, FailedExportIsNotReportedAsDone) {
+    WriteBytes(data / "ms_1/macro.data", Macro("Combo"));
+    Outcome run = Ms1Ctl({"macro", "export", "Combo", At("no/such/folder/c.macro")});
+    EXPECT_EQ(run.code, 5);
+    EXPECT_NE(run.err.find("c.macro"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace ms1

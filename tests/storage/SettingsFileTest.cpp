@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "storage/DataFolders.h"
+#include "storage/IniText.h"
+#include "storage/SettingsFile.h"
+#include "tests/storage/TempFolder.h"
+
+namespace ms1 {
+namespace {
+
+using test::ReadText;
+using test::TempFolder;
+using test::WriteText;
+
+TEST(DataFolders, ProgramFolderHoldsTheRunningProgram) {
+    EXPECT_TRUE(std::filesystem::is_regular_file(GetProgramFolder() / "ms1_storage_tests"));
+}
+
+TEST(DataFolders, FreshProgramFolderGetsDataBesideIt) {
+    TempFolder program;
+    auto data = GetDataFolder(program.path(), UserFolders{});
+    EXPECT_EQ(data, program / "Data");
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+}
+
+TEST(DataFolders, FileNamedDataIsLeftAndThePathReturned) {
+    TempFolder program;
+    WriteText(program / "Data", "not a folder");
+    auto data = GetDataFolder(program.path(), UserFolders{});
+    EXPECT_EQ(data, program / "Data");
+    EXPECT_EQ(ReadText(program / "Data"), "not a folder");
+}
+
+TEST(DataFolders, ReadOnlyProgramFolderFallsBackToUserData) {
+    TempFolder program;
+    TempFolder home;
+    auto readOnly = [&](const std::filesystem::path& p) { return p != program.path(); };
+
+    auto data = GetDataFolder(program.path(), UserFolders{"", home.path()}, readOnly);
+    EXPECT_EQ(data, home / ".local/share/ms1/Data");
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+    EXPECT_FALSE(std::filesystem::exists(program / "Data"));
+
+    auto xdg = GetDataFolder(program.path(), UserFolders{home / "xdg", home.path()}, readOnly);
+    EXPECT_EQ(xdg, home / "xdg/ms1/Data");
+    // A relative XDG_DATA_HOME is not a place to keep data.
+    auto relative = LocateDataFolder(program.path(), UserFolders{"rel", home.path()}, readOnly);
+    EXPECT_EQ(relative, home / ".local/share/ms1/Data");
+}
+
+TEST(DataFolders, WritableDataInReadOnlyProgramFolderIsKept) {
+    TempFolder program;
+    std::filesystem::create_directory(program / "Data");
+    auto onlyData = [&](const std::filesystem::path& p) { return p == program / "Data"; };
+    EXPECT_EQ(GetDataFolder(program.path(), UserFolders{"", "/nonexistent"}, onlyData),
+              program / "Data");
+}
+
+TEST(DataFolders, LocateCreatesNothing) {
+    TempFolder program;
+    EXPECT_EQ(LocateDataFolder(program.path(), UserFolders{}), program / "Data");
+    EXPECT_FALSE(std::filesystem::exists(program / "Data"));
+}
+
+TEST(DataFolders, LongPathsAreNotCut) {
+    TempFolder base;
+    std::filesystem::path deep = base.path();
+    for (int i = 0; i < 12; ++i)
+        deep /= std::string(40, static_cast<char>('a' + i));
+    std::filesystem::create_directories(deep);
+    auto data = GetDataFolder(deep, UserFolders{});
+    EXPECT_EQ(data, deep / "Data");
+    EXPECT_GT(data.string().size(), 500u);
+    EXPECT_TRUE(std::filesystem::is_directory(data));
+}
+
+TEST(SettingsFile, FirstStartWritesModelZero) {
+    TempFolder data;
+    EXPECT_EQ(ReadModel(data.path()), 0);
+    EXPECT_EQ(ReadText(data / "setting.ini"), "[SETTING]\nModel=0\n");
+}
+
+TEST(SettingsFile, OutOfRangeOrBrokenValuesBecomeZero) {
+    for (const char* stored : {"7", "-3", "6", "abc", "2x", ""}) {
+        TempFolder data;
+        WriteText(data / "setting.ini", std::string("[SETTING]\nModel=") + stored + "\n");
+        EXPECT_EQ(ReadModel(data.path()), 0) << stored;
+        EXPECT_EQ(ReadText(data / "setting.ini"), "[SETTING]\nModel=0\n") << stored;
+    }
+}
+
+TEST(SettingsFile, ReadsEveryModelAndLeavesTheFileAlone) {
+    TempFolder data;
+    for (int model = 0; model <= 5; ++model) {
+        std::string text = "[SETTING]\r\nModel = " + std::to_string(model) + "\r\n";
+        WriteText(data / "setting.ini", text);
+        EXPECT_EQ(ReadModel(data.path()), model);
+        EXPECT_EQ(ReadText(data / "setting.ini"), text);
+    }
+}
+
+TEST(SettingsFile, WriteKeepsOtherSectionsKeysAndLineEndings) {
+    TempFolder data;
+    WriteText(data / "setting.ini",
+              "; mine\r\n[Window]\r\nx=10\r\n\r\n[setting]\r\nTheme=dark\r\nmodel=1\r\n");
+    EXPECT_TRUE(WriteModel(data.path(), 4));
+    EXPECT_EQ(ReadText(data / "setting.ini"),
+              "; mine\r\n[Window]\r\nx=10\r\n\r\n[setting]\r\nTheme=dark\r\nModel=4\r\n");
+    EXPECT_EQ(ReadModel(data.path()), 4);
+}
+
+TEST(SettingsFile, MissingKeyGoesIntoExistingSection) {
+    TempFolder data;
+    WriteText(data / "setting.ini", "[SETTING]\nTheme=dark\n\n[Other]\nModel=3\n");
+    EXPECT_EQ(ReadModel(data.path()), 0);
+    EXPECT_EQ(ReadText(data / "setting.ini"),
+              "[SETTING]\nTheme=dark\nModel=0\n\n[Other]\nModel=3\n");
+}
+
+TEST(IniText, SectionAddedToFileWithoutFinalNewline) {
+    IniText ini("[A]\nk=v");
+    EXPECT_EQ(ini.Get("a", "K"), "v");
+    EXPECT_FALSE(ini.Get("SETTING", "Model"));
+    ini.Set("SETTING", "Model", "2");
+    EXPECT_EQ(ini.Text(), "[A]\nk=v\n\n[SETTING]\nModel=2\n");
+}
+
+TEST(IniText, FirstOfDuplicateKeysAndSectionsCounts) {
+    IniText ini("[S]\nModel=1\nModel=2\n[S]\nModel=3\n");
+    EXPECT_EQ(ini.Get("S", "Model"), "1");
+    ini.Set("S", "Model", "5");
+    EXPECT_EQ(ini.Text(), "[S]\nModel=5\nModel=2\n[S]\nModel=3\n");
+}
+
+}  // namespace
+}  // namespace ms1
