@@ -32,6 +32,7 @@ struct VirtualHidBus::Receiver {
     std::size_t featureCollection = 0;  // the first feature collection
     std::string usbName;
     bool plugged = false;
+    int emptyInputReads = 0;
     VirtualMouse mouse;
 };
 
@@ -188,6 +189,16 @@ int VirtualHidBus::BlockingReads() const {
     return blockingReads_;
 }
 
+int VirtualHidBus::EmptyInputReads(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->emptyInputReads;
+}
+
+std::size_t VirtualHidBus::PendingInput(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->mouse.PendingInput();
+}
+
 int VirtualHidBus::Init() {
     return 0;
 }
@@ -269,7 +280,7 @@ int VirtualHidBus::Read(HidHandle* handle, std::uint8_t* data, std::size_t lengt
         return 0;
     }
     if (!receiver.mouse.TakeInputReport(report)) {
-        ++emptyInputReads_;
+        ++receiver.emptyInputReads;
         return 0;
     }
     const std::size_t n = std::min(length, report.size());

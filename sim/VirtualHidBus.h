@@ -55,8 +55,8 @@ class VirtualHidBus final : public HidApi {
     int Enumerations() const;
     int MisusedHandleCalls() const;  // read, send or close through a closed handle
     int BlockingReads() const;
-    // Reads of the mouse's input collection that found nothing waiting.
-    int EmptyInputReads() const;
+    // Reads of a receiver's input collection that found nothing waiting.
+    int EmptyInputReads(int receiver) const;
     std::size_t PendingInput(int receiver) const;
 
     // HidApi
@@ -90,7 +90,6 @@ class VirtualHidBus final : public HidApi {
     int enumerations_ = 0;
     int misused_ = 0;
     int blockingReads_ = 0;
-    int emptyInputReads_ = 0;
 };
 
 }  // namespace ms1::sim
