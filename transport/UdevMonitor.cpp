@@ -1,45 +1,13 @@
 #include "transport/UdevMonitor.h"
 
+#include "transport/UdevIds.h"
+
 #include <libudev.h>
 
-#include <cstdlib>
 #include <cstring>
 
 namespace ms1 {
 namespace {
-
-std::uint16_t ParseHex(const char* text) {
-    return text != nullptr ? static_cast<std::uint16_t>(std::strtoul(text, nullptr, 16)) : 0;
-}
-
-// "PRODUCT" of usb devices and interfaces: "vid/pid/bcd" in hexadecimal.
-bool IdsFromProduct(const char* product, std::uint16_t& vid, std::uint16_t& pid) {
-    if (product == nullptr) {
-        return false;
-    }
-    char* end = nullptr;
-    vid = static_cast<std::uint16_t>(std::strtoul(product, &end, 16));
-    if (end == nullptr || *end != '/') {
-        return false;
-    }
-    pid = static_cast<std::uint16_t>(std::strtoul(end + 1, nullptr, 16));
-    return true;
-}
-
-// "HID_ID" of hid devices: "bus:vendor:product" in hexadecimal.
-bool IdsFromHidId(const char* hidId, std::uint16_t& vid, std::uint16_t& pid) {
-    if (hidId == nullptr) {
-        return false;
-    }
-    const char* first = std::strchr(hidId, ':');
-    const char* second = first != nullptr ? std::strchr(first + 1, ':') : nullptr;
-    if (second == nullptr) {
-        return false;
-    }
-    vid = ParseHex(first + 1);
-    pid = ParseHex(second + 1);
-    return true;
-}
 
 std::string NameOf(udev_device* device) {
     const char* node = udev_device_get_devnode(device);
@@ -107,7 +75,7 @@ void UdevMonitor::RememberPresentHidraw() {
 UdevMonitor::Ids UdevMonitor::IdsOf(udev_device* device, const std::string& name) const {
     std::uint16_t vid = 0;
     std::uint16_t pid = 0;
-    if (IdsFromProduct(udev_device_get_property_value(device, "PRODUCT"), vid, pid)) {
+    if (IdsFromUsbProduct(udev_device_get_property_value(device, "PRODUCT"), vid, pid)) {
         return {vid, pid};
     }
     udev_device* hid = udev_device_get_parent_with_subsystem_devtype(device, "hid", nullptr);
