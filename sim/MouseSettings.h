@@ -24,6 +24,7 @@ struct MouseSettings {
     // Lighting and power (0x15)
     std::uint8_t lightMode = 0;
     std::uint8_t breathSpeed = 0;
+    std::uint8_t sleepTimer = 0;  // high nibble from byte 4, low nibble from byte 5
     std::uint8_t brightness = 0;  // low nibble of byte 5
     std::uint8_t lightByte4 = 0;
     std::uint8_t lightByte5 = 0;

@@ -227,6 +227,7 @@ std::uint8_t VirtualMouse::ApplyConfigReport(const std::uint8_t* r) {
             s.lightByte5 = r[5];
             s.breathSpeed = static_cast<std::uint8_t>(9 - (r[4] & 0x0F));
             s.brightness = static_cast<std::uint8_t>(r[5] & 0x0F);
+            s.sleepTimer = static_cast<std::uint8_t>((r[4] & 0xF0) | (r[5] >> 4));
             std::copy(r + 6, r + 9, s.lightColor.begin());
             s.lightOffTimer = r[9];
             s.keyDebounce = r[10];

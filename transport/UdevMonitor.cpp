@@ -4,6 +4,8 @@
 
 #include <libudev.h>
 
+#include <unistd.h>
+
 #include <cstring>
 
 namespace ms1 {
@@ -25,7 +27,9 @@ UdevMonitor::UdevMonitor(DeviceEventSink& sink) : sink_(sink) {
     if (udev_ == nullptr) {
         return;
     }
-    monitor_ = udev_monitor_new_from_netlink(udev_, "udev");
+    // Without a udev daemon (containers, minimal systems) only the kernel's own events come.
+    const bool daemon = access("/run/udev/control", F_OK) == 0;
+    monitor_ = udev_monitor_new_from_netlink(udev_, daemon ? "udev" : "kernel");
     if (monitor_ == nullptr) {
         return;
     }

@@ -41,7 +41,7 @@ class VirtualMouseTest : public ::testing::Test {
 const InputReport kAckOkReport{0x11, 0x11, 0x58, 0x00, 0x00};
 
 TEST_F(VirtualMouseTest, KeepsLightingAndRefusesItWithAWrongChecksumOrLength) {
-    // Default lighting: mode 7, sleep 0, breathing 6, colour 00 FF 00, light-off 1, debounce 4.
+    // Default lighting: mode 7, sleep 10, breathing 6, colour 00 FF 00, light-off 1, debounce 4.
     Bytes lighting =
         Report({0x15, 0x3C, 0x01, 0x70, 0x03, 0xA8, 0x00, 0xFF, 0x00, 0x01, 0x04, 0x02, 0x1F});
     Send(lighting);
@@ -49,6 +49,7 @@ TEST_F(VirtualMouseTest, KeepsLightingAndRefusesItWithAWrongChecksumOrLength) {
     EXPECT_EQ(mouse.Settings().lightMode, 7);
     EXPECT_EQ(mouse.Settings().brightness, 8);
     EXPECT_EQ(mouse.Settings().breathSpeed, 6);
+    EXPECT_EQ(mouse.Settings().sleepTimer, 10);
     EXPECT_EQ(mouse.Settings().lightColor, (std::array<std::uint8_t, 3>{0x00, 0xFF, 0x00}));
     EXPECT_EQ(mouse.Settings().lightOffTimer, 1);
     EXPECT_EQ(mouse.Settings().keyDebounce, 4);
