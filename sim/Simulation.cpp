@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "sim/SteadySimClock.h"
+
 namespace ms1::sim {
 
 const std::vector<std::string>& SimulationScenarios() {
@@ -43,6 +45,10 @@ std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
         bus->Plug(first);
     }
     return bus;
+}
+
+std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario) {
+    return MakeSimulation(scenario, std::make_shared<SteadySimClock>());
 }
 
 }  // namespace ms1::sim

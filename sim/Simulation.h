@@ -25,6 +25,9 @@ namespace ms1::sim {
 std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
                                               std::shared_ptr<const SimClock> clock);
 
+// The same on the real clock, for the simulated program.
+std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario);
+
 const std::vector<std::string>& SimulationScenarios();
 
 }  // namespace ms1::sim

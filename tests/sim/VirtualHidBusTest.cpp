@@ -109,6 +109,8 @@ TEST_F(VirtualHidBusTest, CountsMisuseOfHandles) {
 TEST(SimulationTest, ScenariosByName) {
     auto clock = std::make_shared<ManualSimClock>();
     EXPECT_EQ(MakeSimulation("no-such-scenario", clock), nullptr);
+    EXPECT_EQ(MakeSimulation("receiver", nullptr), nullptr);
+    EXPECT_NE(MakeSimulation("receiver"), nullptr);
     for (const std::string& name : SimulationScenarios()) {
         EXPECT_NE(MakeSimulation(name, clock), nullptr) << name;
     }
