@@ -1,0 +1,54 @@
+#include "sim/Simulation.h"
+
+#include <algorithm>
+
+#include "sim/SteadySimClock.h"
+
+namespace ms1::sim {
+
+const std::vector<std::string>& SimulationScenarios() {
+    static const std::vector<std::string> kScenarios = {
+        "receiver", "noack",         "slowack",          "refuse",   "asleep",
+        "not11",    "two-receivers", "many-collections", "unplugged"};
+    return kScenarios;
+}
+
+std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
+                                              std::shared_ptr<const SimClock> clock) {
+    const auto& known = SimulationScenarios();
+    if (clock == nullptr || std::find(known.begin(), known.end(), scenario) == known.end()) {
+        return nullptr;
+    }
+    auto bus = std::make_unique<VirtualHidBus>(std::move(clock));
+    ReceiverOptions options;
+    if (scenario == "noack") {
+        options.ackMode = AckMode::kNever;
+    } else if (scenario == "slowack") {
+        options.ackMode = AckMode::kLate;
+    } else if (scenario == "refuse") {
+        options.ackMode = AckMode::kRefuse;
+    } else if (scenario == "asleep") {
+        options.asleep = true;
+    } else if (scenario == "not11") {
+        options.firstReportNotStatus = true;
+    } else if (scenario == "many-collections") {
+        options.extraInputCollections = 21;
+        options.extraFeatureCollections = 21;
+    }
+    const int first = bus->AddReceiver(options);
+    if (scenario == "two-receivers") {
+        ReceiverOptions second;
+        second.instanceKey = "1f40b2d6";
+        bus->Plug(first);
+        bus->Plug(bus->AddReceiver(second));
+    } else if (scenario != "unplugged") {
+        bus->Plug(first);
+    }
+    return bus;
+}
+
+std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario) {
+    return MakeSimulation(scenario, std::make_shared<SteadySimClock>());
+}
+
+}  // namespace ms1::sim

@@ -1,0 +1,315 @@
+#include "sim/VirtualHidBus.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace ms1::sim {
+namespace {
+
+constexpr std::uint16_t kVendorId = 0x1D57;
+constexpr std::uint16_t kProductId = 0xA001;
+constexpr std::uint16_t kInputPage = 0xFF01;
+constexpr std::uint16_t kFeaturePage = 0xFF02;
+
+// A HID collection path as Windows names it; the fifth '&' field is the instance key.
+std::string CollectionPath(int interfaceNumber, int collection, const std::string& key) {
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "\\\\?\\hid#vid_1d57&pid_a001&mi_%02d&col%02d#8&%s&0&%04d"
+                  "#{4d1e55b2-f16f-11cf-88cb-001111000030}",
+                  interfaceNumber, collection, key.c_str(), collection - 1);
+    return text;
+}
+
+}  // namespace
+
+struct VirtualHidBus::Receiver {
+    Receiver(const ReceiverOptions& o, const SimClock& clock) : options(o), mouse(clock) {}
+
+    ReceiverOptions options;
+    std::vector<HidDeviceInfo> collections;
+    std::size_t inputCollection = 0;    // the one the mouse's reports come out of
+    std::size_t featureCollection = 0;  // the first feature collection
+    std::string usbName;
+    bool plugged = false;
+    int emptyInputReads = 0;
+    VirtualMouse mouse;
+};
+
+VirtualHidBus::VirtualHidBus(std::shared_ptr<const SimClock> clock) : clock_(std::move(clock)) {}
+
+VirtualHidBus::~VirtualHidBus() = default;
+
+int VirtualHidBus::AddReceiver(const ReceiverOptions& options) {
+    std::lock_guard lock(mutex_);
+    auto receiver = std::make_unique<Receiver>(options, *clock_);
+    receiver->mouse.SetAckMode(options.ackMode);
+    receiver->mouse.SetAsleep(options.asleep);
+    const std::string& key = options.instanceKey;
+    auto add = [&](int mi, int col, std::uint16_t page, std::uint16_t usage) {
+        HidDeviceInfo info;
+        info.path = CollectionPath(mi, col, key);
+        info.vendorId = kVendorId;
+        info.productId = kProductId;
+        info.usagePage = page;
+        info.usage = usage;
+        info.interfaceNumber = mi;
+        receiver->collections.push_back(info);
+        return receiver->collections.size() - 1;
+    };
+    // Interface 0 is the pointer itself; interface 1 carries the vendor collections and a
+    // few the link must leave alone.
+    add(0, 1, 0x0001, 0x0002);
+    receiver->inputCollection = add(1, 1, kInputPage, 1);
+    receiver->featureCollection = add(1, 2, kFeaturePage, 2);
+    add(1, 3, kInputPage, 3);
+    add(1, 4, 0x000C, 0x0001);
+    int col = 5;
+    for (int i = 0; i < options.extraInputCollections; ++i) {
+        add(1, col++, kInputPage, 1);
+    }
+    for (int i = 0; i < options.extraFeatureCollections; ++i) {
+        add(1, col++, kFeaturePage, 2);
+    }
+    receiver->usbName =
+        "\\\\?\\USB#VID_1D57&PID_A001#" + key + "#{a5dcbf10-6530-11d2-901f-00c04fb951ed}";
+    receivers_.push_back(std::move(receiver));
+    return static_cast<int>(receivers_.size()) - 1;
+}
+
+std::vector<DeviceEvent> VirtualHidBus::EventsOf(const Receiver& receiver) const {
+    // Windows-form names carry the ids themselves.
+    std::vector<DeviceEvent> events{{receiver.usbName, 0, 0}};
+    for (const HidDeviceInfo& info : receiver.collections) {
+        events.push_back({info.path, 0, 0});
+    }
+    return events;
+}
+
+void VirtualHidBus::Plug(int index) {
+    std::vector<DeviceEvent> events;
+    DeviceEventSink* sink = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        Receiver& receiver = *receivers_.at(static_cast<std::size_t>(index));
+        if (receiver.plugged) {
+            return;
+        }
+        receiver.plugged = true;
+        if (receiver.options.firstReportNotStatus) {
+            receiver.mouse.QueueRaw({0x11, 0x22, 0x01, 0x00, 0x00});
+        }
+        receiver.mouse.PowerUp();
+        events = EventsOf(receiver);
+        sink = sink_;
+    }
+    if (sink != nullptr) {
+        for (const DeviceEvent& event : events) {
+            sink->OnDeviceArrival(event);
+        }
+    }
+}
+
+void VirtualHidBus::Unplug(int index) {
+    std::vector<DeviceEvent> events;
+    DeviceEventSink* sink = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        Receiver& receiver = *receivers_.at(static_cast<std::size_t>(index));
+        if (!receiver.plugged) {
+            return;
+        }
+        receiver.plugged = false;
+        receiver.mouse.DropPending();
+        events = EventsOf(receiver);
+        sink = sink_;
+    }
+    if (sink != nullptr) {
+        for (const DeviceEvent& event : events) {
+            sink->OnDeviceRemoval(event);
+        }
+    }
+}
+
+void VirtualHidBus::SetEventSink(DeviceEventSink* sink) {
+    std::lock_guard lock(mutex_);
+    sink_ = sink;
+}
+
+void VirtualHidBus::WithMouse(int receiver, const std::function<void(VirtualMouse&)>& action) {
+    std::lock_guard lock(mutex_);
+    action(receivers_.at(static_cast<std::size_t>(receiver))->mouse);
+}
+
+MouseSettings VirtualHidBus::Settings(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->mouse.Settings();
+}
+
+std::vector<HidDeviceInfo> VirtualHidBus::Collections(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->collections;
+}
+
+std::string VirtualHidBus::InputPath(int receiver) const {
+    std::lock_guard lock(mutex_);
+    const Receiver& r = *receivers_.at(static_cast<std::size_t>(receiver));
+    return r.collections[r.inputCollection].path;
+}
+
+std::string VirtualHidBus::FeaturePath(int receiver) const {
+    std::lock_guard lock(mutex_);
+    const Receiver& r = *receivers_.at(static_cast<std::size_t>(receiver));
+    return r.collections[r.featureCollection].path;
+}
+
+std::vector<ReceivedPacket> VirtualHidBus::ReceivedPackets() const {
+    std::lock_guard lock(mutex_);
+    return packets_;
+}
+
+int VirtualHidBus::OpenHandles() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(std::count_if(handles_.begin(), handles_.end(),
+                                          [](const auto& entry) { return !entry.second->closed; }));
+}
+
+int VirtualHidBus::Enumerations() const {
+    std::lock_guard lock(mutex_);
+    return enumerations_;
+}
+
+int VirtualHidBus::MisusedHandleCalls() const {
+    std::lock_guard lock(mutex_);
+    return misused_;
+}
+
+int VirtualHidBus::BlockingReads() const {
+    std::lock_guard lock(mutex_);
+    return blockingReads_;
+}
+
+int VirtualHidBus::EmptyInputReads(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->emptyInputReads;
+}
+
+std::size_t VirtualHidBus::PendingInput(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->mouse.PendingInput();
+}
+
+int VirtualHidBus::Init() {
+    return 0;
+}
+
+std::vector<HidDeviceInfo> VirtualHidBus::Enumerate(std::uint16_t vendorId,
+                                                    std::uint16_t productId) {
+    std::lock_guard lock(mutex_);
+    ++enumerations_;
+    std::vector<HidDeviceInfo> found;
+    for (const auto& receiver : receivers_) {
+        if (!receiver->plugged) {
+            continue;
+        }
+        for (const HidDeviceInfo& info : receiver->collections) {
+            if ((vendorId == 0 || vendorId == info.vendorId) &&
+                (productId == 0 || productId == info.productId)) {
+                found.push_back(info);
+            }
+        }
+    }
+    return found;
+}
+
+HidHandle* VirtualHidBus::OpenPath(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    for (std::size_t r = 0; r < receivers_.size(); ++r) {
+        const Receiver& receiver = *receivers_[r];
+        if (!receiver.plugged) {
+            continue;
+        }
+        for (std::size_t c = 0; c < receiver.collections.size(); ++c) {
+            if (receiver.collections[c].path == path) {
+                auto handle = std::make_unique<Handle>();
+                handle->receiver = static_cast<int>(r);
+                handle->collection = c;
+                auto* key = reinterpret_cast<HidHandle*>(handle.get());
+                handles_[key] = std::move(handle);
+                return key;
+            }
+        }
+    }
+    return nullptr;
+}
+
+VirtualHidBus::Handle* VirtualHidBus::Find(HidHandle* handle) {
+    auto it = handles_.find(handle);
+    if (it == handles_.end() || it->second->closed) {
+        ++misused_;
+        return nullptr;
+    }
+    return it->second.get();
+}
+
+int VirtualHidBus::SetNonblocking(HidHandle* handle, int nonblock) {
+    std::lock_guard lock(mutex_);
+    Handle* h = Find(handle);
+    if (h == nullptr) {
+        return -1;
+    }
+    h->nonblocking = nonblock != 0;
+    return 0;
+}
+
+int VirtualHidBus::Read(HidHandle* handle, std::uint8_t* data, std::size_t length) {
+    std::lock_guard lock(mutex_);
+    Handle* h = Find(handle);
+    if (h == nullptr) {
+        return -1;
+    }
+    if (!h->nonblocking) {
+        ++blockingReads_;  // would wait inside the backend; the caller could not be stopped
+    }
+    Receiver& receiver = *receivers_[static_cast<std::size_t>(h->receiver)];
+    if (!receiver.plugged) {
+        return -1;
+    }
+    InputReport report{};
+    if (h->collection != receiver.inputCollection) {
+        return 0;
+    }
+    if (!receiver.mouse.TakeInputReport(report)) {
+        ++receiver.emptyInputReads;
+        return 0;
+    }
+    const std::size_t n = std::min(length, report.size());
+    std::copy(report.begin(), report.begin() + static_cast<std::ptrdiff_t>(n), data);
+    return static_cast<int>(n);
+}
+
+int VirtualHidBus::SendFeatureReport(HidHandle* handle, const std::uint8_t* data,
+                                     std::size_t length) {
+    std::lock_guard lock(mutex_);
+    Handle* h = Find(handle);
+    if (h == nullptr || length == 0) {
+        return -1;
+    }
+    Receiver& receiver = *receivers_[static_cast<std::size_t>(h->receiver)];
+    if (!receiver.plugged || receiver.collections[h->collection].usagePage != kFeaturePage) {
+        return -1;
+    }
+    packets_.push_back({h->receiver, std::vector<std::uint8_t>(data, data + length)});
+    receiver.mouse.ReceiveFeatureReport(data, length);
+    return static_cast<int>(length);
+}
+
+void VirtualHidBus::Close(HidHandle* handle) {
+    std::lock_guard lock(mutex_);
+    Handle* h = Find(handle);
+    if (h != nullptr) {
+        h->closed = true;
+    }
+}
+
+}  // namespace ms1::sim

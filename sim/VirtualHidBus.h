@@ -1,0 +1,95 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "sim/MouseSettings.h"
+#include "sim/ReceiverOptions.h"
+#include "sim/SimClock.h"
+#include "sim/VirtualMouse.h"
+#include "transport/DeviceEvent.h"
+#include "transport/HidApi.h"
+
+namespace ms1::sim {
+
+// One feature report as a receiver got it, in the order of arrival on the bus.
+struct ReceivedPacket {
+    int receiver = 0;
+    std::vector<std::uint8_t> bytes;
+};
+
+// A HID bus with virtual 2.4 GHz receivers on it, served through the same port as hidapi.
+// Each receiver shows its collections under Windows-form paths, carries a VirtualMouse and
+// raises arrival and removal events when plugged and unplugged. Thread-safe; events go to
+// the sink on the thread that plugs or unplugs, outside the bus's lock.
+//
+// It also watches how it is used: reads or sends through closed handles, handles closed
+// twice and reads on blocking handles are counted, so tests can prove they never happen.
+class VirtualHidBus final : public HidApi {
+  public:
+    explicit VirtualHidBus(std::shared_ptr<const SimClock> clock);
+    ~VirtualHidBus() override;
+    VirtualHidBus(const VirtualHidBus&) = delete;
+    VirtualHidBus& operator=(const VirtualHidBus&) = delete;
+
+    // Adds a receiver, not yet plugged in; returns its number.
+    int AddReceiver(const ReceiverOptions& options);
+    void Plug(int receiver);
+    void Unplug(int receiver);
+    void SetEventSink(DeviceEventSink* sink);
+
+    // Runs an action on a receiver's mouse under the bus's lock (changes "on the mouse").
+    void WithMouse(int receiver, const std::function<void(VirtualMouse&)>& action);
+    MouseSettings Settings(int receiver) const;
+    std::vector<HidDeviceInfo> Collections(int receiver) const;
+    std::string InputPath(int receiver) const;
+    std::string FeaturePath(int receiver) const;
+    std::vector<ReceivedPacket> ReceivedPackets() const;
+
+    int OpenHandles() const;
+    int Enumerations() const;
+    int MisusedHandleCalls() const;  // read, send or close through a closed handle
+    int BlockingReads() const;
+    // Reads of a receiver's input collection that found nothing waiting.
+    int EmptyInputReads(int receiver) const;
+    std::size_t PendingInput(int receiver) const;
+
+    // HidApi
+    int Init() override;
+    std::vector<HidDeviceInfo> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
+    HidHandle* OpenPath(const std::string& path) override;
+    int SetNonblocking(HidHandle* handle, int nonblock) override;
+    int Read(HidHandle* handle, std::uint8_t* data, std::size_t length) override;
+    int SendFeatureReport(HidHandle* handle, const std::uint8_t* data, std::size_t length) override;
+    void Close(HidHandle* handle) override;
+
+  private:
+    struct Receiver;
+    struct Handle {
+        int receiver = 0;
+        std::size_t collection = 0;
+        bool nonblocking = false;
+        bool closed = false;
+    };
+
+    Handle* Find(HidHandle* handle);
+    std::vector<DeviceEvent> EventsOf(const Receiver& receiver) const;
+
+    std::shared_ptr<const SimClock> clock_;
+    mutable std::mutex mutex_;
+    std::vector<std::unique_ptr<Receiver>> receivers_;
+    // Handles are kept after closing so that a pointer is never handed out twice.
+    std::map<HidHandle*, std::unique_ptr<Handle>> handles_;
+    std::vector<ReceivedPacket> packets_;
+    DeviceEventSink* sink_ = nullptr;
+    int enumerations_ = 0;
+    int misused_ = 0;
+    int blockingReads_ = 0;
+};
+
+}  // namespace ms1::sim

@@ -1,0 +1,410 @@
+#include "transport/UsbHidLink.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/WindowMessages.h"
+#include "sim/ManualSimClock.h"
+#include "sim/Simulation.h"
+#include "sim/VirtualHidBus.h"
+#include "transport/AsciiText.h"
+
+namespace ms1 {
+namespace {
+
+using namespace std::chrono_literals;
+using Words = std::pair<std::uint16_t, std::uint16_t>;
+
+constexpr auto kPatience = 10s;
+
+class RecordingStatus final : public ReceiverStatusSink {
+  public:
+    void OnReceiverStatus(std::uint16_t a, std::uint16_t v) override {
+        {
+            std::lock_guard lock(mutex_);
+            words_.emplace_back(a, v);
+        }
+        changed_.notify_all();
+    }
+    bool WaitFor(Words expected) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kPatience, [&] {
+            return std::find(words_.begin(), words_.end(), expected) != words_.end();
+        });
+    }
+    std::vector<Words> Words_() const {
+        std::lock_guard lock(mutex_);
+        return words_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<Words> words_;
+};
+
+struct FakeView final : LinkView {
+    void HideWirelessIndicator() override { ++hidden; }
+    void RefreshLinkSections() override { ++refreshed; }
+    int hidden = 0;
+    int refreshed = 0;
+};
+
+struct RecordingWindow final : MessageTarget {
+    void Post(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
+        std::lock_guard lock(mutex);
+        posted.push_back(message);
+    }
+    int Count(std::uint32_t message) {
+        std::lock_guard lock(mutex);
+        return static_cast<int>(std::count(posted.begin(), posted.end(), message));
+    }
+    std::mutex mutex;
+    std::vector<std::uint32_t> posted;
+};
+
+struct FakeTimers final : WindowTimers {
+    void StartTimer(int id, int milliseconds) override {
+        running[id] = milliseconds;
+        ++starts[id];
+    }
+    void KillTimer(int id) override { running.erase(id); }
+    bool IsTimerRunning(int id) const override { return running.count(id) != 0; }
+    std::map<int, int> running;
+    std::map<int, int> starts;
+};
+
+// Waits for a state the reader threads bring about; fails the test after kPatience.
+bool Eventually(const std::function<bool()>& condition) {
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            return false;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+// A battery heartbeat "11 11 48 01 50" as the two words: A = 0x11 + 256 * 0x48,
+// V = 0x01 + 256 * 0x50.
+constexpr Words kHeartbeat{0x4811, 0x5001};
+constexpr Words kAckOk{0x5811, 0x0000};
+
+std::vector<std::uint8_t> PollingReport1000() {
+    std::vector<std::uint8_t> report(60, 0);
+    const std::uint8_t head[] = {0x16, 0x3C, 0x01, 0x01, 0xFE};
+    std::copy(std::begin(head), std::end(head), report.begin());
+    return report;
+}
+
+class UsbHidLinkTest : public ::testing::Test {
+  protected:
+    void Start(const char* scenario) {
+        bus = sim::MakeSimulation(scenario, clock);
+        ASSERT_NE(bus, nullptr);
+        link = std::make_unique<UsbHidLink>(
+            UsbHidLink::Ports{*bus, status, flags, view, window, timers});
+        bus->SetEventSink(link.get());
+    }
+    void TearDown() override {
+        if (bus) {
+            bus->SetEventSink(nullptr);
+        }
+        link.reset();
+        if (bus) {
+            EXPECT_EQ(bus->OpenHandles(), 0) << "the link closes what it opened";
+            EXPECT_EQ(bus->MisusedHandleCalls(), 0) << "no call through a closed handle";
+            EXPECT_EQ(bus->BlockingReads(), 0) << "every read is non-blocking";
+        }
+    }
+    // Every report queued for receiver r has been read and handed on.
+    bool Drained(int r) {
+        if (!Eventually([&] { return bus->PendingInput(r) == 0; })) {
+            return false;
+        }
+        // A reader runs its steps one after another: an empty read after the queue ran dry
+        // means the step that read the last report has finished.
+        const int empties = bus->EmptyInputReads(r);
+        return Eventually([&] { return bus->EmptyInputReads(r) > empties; });
+    }
+    int SendPolling() {
+        const auto report = PollingReport1000();
+        return link->SendFeatureReport(report.data(), report.size());
+    }
+
+    std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
+    std::unique_ptr<sim::VirtualHidBus> bus;
+    RecordingStatus status;
+    LinkFlags flags;
+    FakeView view;
+    RecordingWindow window;
+    FakeTimers timers;
+    std::unique_ptr<UsbHidLink> link;
+};
+
+TEST_F(UsbHidLinkTest, OneReceiverIsPairedElectedAndFollowed) {
+    Start("receiver");
+    EXPECT_EQ(SendPolling(), -1) << "no current receiver before enumeration";
+    link->EnumerateReceivers();
+
+    UsbHidLinkState state = link->State();
+    ASSERT_EQ(state.inputSlotCount, 1);
+    ASSERT_EQ(state.featureSlotCount, 1);
+    EXPECT_EQ(state.inputSlots[0].path, bus->InputPath(0));
+    EXPECT_EQ(state.featureSlots[0].path, bus->FeaturePath(0));
+    EXPECT_EQ(state.inputSlots[0].pairKey, "7a3c91e0");
+    EXPECT_EQ(state.featureSlots[0].pairKey, "7a3c91e0");
+    EXPECT_TRUE(state.readerRunning[0]);
+    EXPECT_FALSE(state.readerRunning[1]);
+    // The pointer, consumer and second vendor collections are skipped or closed at once.
+    EXPECT_EQ(bus->OpenHandles(), 2);
+
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    state = link->State();
+    EXPECT_EQ(state.notCurrent[0], 0);
+    EXPECT_EQ(state.firstReportSeen[0], 1);
+    EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(0));
+    EXPECT_EQ(state.currentFeatureHandle, state.featureSlots[0].featureHandle);
+    EXPECT_EQ(state.featureSlots[0].inputHandle, state.inputSlots[0].inputHandle);
+    EXPECT_EQ(state.currentInputHandle, state.inputSlots[0].inputHandle);
+
+    // Reports go to the mouse, its answers and its own changes come back.
+    EXPECT_EQ(SendPolling(), 60);
+    EXPECT_EQ(bus->Settings(0).rateCode, 1);
+    EXPECT_TRUE(status.WaitFor(kAckOk));
+    bus->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(3); });
+    EXPECT_TRUE(status.WaitFor({0x1811, 0x0003}));
+}
+
+TEST_F(UsbHidLinkTest, FirstReportWithoutStatusMarkPairsButDoesNotElect) {
+    Start("not11");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(Drained(0));
+
+    const UsbHidLinkState state = link->State();
+    EXPECT_EQ(state.firstReportSeen[0], 1);
+    EXPECT_EQ(state.notCurrent[0], -1);
+    EXPECT_EQ(state.featureSlots[0].inputHandle, state.inputSlots[0].inputHandle) << "paired";
+    EXPECT_TRUE(state.currentReceiver.path.empty());
+    EXPECT_FALSE(link->HasCurrentReceiver());
+    EXPECT_TRUE(status.Words_().empty()) << "the heartbeat after it is ignored as well";
+    EXPECT_EQ(SendPolling(), -1);
+
+    // Later heartbeats do not elect it either; the next enumeration does.
+    clock->Advance(2000);
+    ASSERT_TRUE(Drained(0));
+    EXPECT_FALSE(link->HasCurrentReceiver());
+    link->EnumerateReceivers();
+    clock->Advance(2000);
+    EXPECT_TRUE(status.WaitFor(kHeartbeat));
+    EXPECT_TRUE(link->HasCurrentReceiver());
+}
+
+TEST_F(UsbHidLinkTest, TwoReceiversEachPairWithTheirOwnCollections) {
+    Start("two-receivers");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(Drained(0));
+    ASSERT_TRUE(Drained(1));
+
+    const UsbHidLinkState state = link->State();
+    ASSERT_EQ(state.inputSlotCount, 2);
+    ASSERT_EQ(state.featureSlotCount, 2);
+    EXPECT_TRUE(state.readerRunning[0] && state.readerRunning[1]);
+    EXPECT_NE(state.inputSlots[0].pairKey, state.inputSlots[1].pairKey);
+    for (int j = 0; j < 2; ++j) {
+        const auto& feature = state.featureSlots[j];
+        const auto& input = state.inputSlots[0].pairKey == feature.pairKey ? state.inputSlots[0]
+                                                                           : state.inputSlots[1];
+        EXPECT_EQ(feature.inputHandle, input.inputHandle) << "feature slot " << j;
+    }
+    EXPECT_EQ(state.notCurrent[0], 0);
+    EXPECT_EQ(state.notCurrent[1], 0);
+    // Whichever was elected last is current, and reports go to that receiver.
+    const int current = state.currentReceiver.path == bus->FeaturePath(0) ? 0 : 1;
+    EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(current));
+    EXPECT_EQ(SendPolling(), 60);
+    ASSERT_EQ(bus->ReceivedPackets().size(), 1u);
+    EXPECT_EQ(bus->ReceivedPackets()[0].receiver, current);
+    EXPECT_EQ(bus->Settings(1 - current).rateCode, 0);
+}
+
+TEST_F(UsbHidLinkTest, EnumeratingAgainStopsEveryReaderBeforeClearing) {
+    Start("many-collections");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    for (int round = 0; round < 5; ++round) {
+        link->EnumerateReceivers();
+        const UsbHidLinkState state = link->State();
+        EXPECT_EQ(state.inputSlotCount, 20);
+        EXPECT_EQ(state.featureSlotCount, 20);
+        EXPECT_EQ(bus->OpenHandles(), 40) << "the previous tables' handles are closed";
+    }
+    EXPECT_EQ(bus->MisusedHandleCalls(), 0);
+    // The election starts over with the new tables.
+    clock->Advance(2000);
+    EXPECT_TRUE(Eventually([&] { return link->HasCurrentReceiver(); }));
+    EXPECT_EQ(link->State().currentReceiver.path, bus->FeaturePath(0));
+}
+
+TEST_F(UsbHidLinkTest, MoreThanTwentyCollectionsFillTwentySlotsEach) {
+    Start("many-collections");
+    link->EnumerateReceivers();
+    const UsbHidLinkState state = link->State();
+    EXPECT_EQ(state.inputSlotCount, 20);
+    EXPECT_EQ(state.featureSlotCount, 20);
+    for (int i = 0; i < 20; ++i) {
+        EXPECT_TRUE(state.readerRunning[i]) << i;
+        EXPECT_EQ(state.inputSlots[i].index, i);
+        EXPECT_EQ(state.featureSlots[i].index, i);
+    }
+    EXPECT_EQ(bus->OpenHandles(), 40) << "the extra collections are closed at once";
+}
+
+TEST_F(UsbHidLinkTest, RemovalClearsTheReceiverAndPostsOnce) {
+    Start("receiver");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    // What the status decoding does on the first report of the elected receiver.
+    flags.wirelessConnected = 1;
+    flags.RecomputeAnyConnected();
+
+    bus->Unplug(0);  // the USB device and every collection go, each with its own event
+
+    const UsbHidLinkState state = link->State();
+    EXPECT_FALSE(state.readerRunning[0]);
+    EXPECT_TRUE(state.inputSlots[0].empty());
+    EXPECT_EQ(state.inputSlotCount, 1) << "the count stays until the next enumeration";
+    EXPECT_TRUE(state.currentReceiver.empty());
+    EXPECT_EQ(state.featureSlots[0].inputHandle, nullptr) << "no copy of a closed handle";
+    EXPECT_EQ(state.featureSlots[0].path, bus->FeaturePath(0)) << "feature slots stay";
+    EXPECT_FALSE(link->HasCurrentReceiver());
+    EXPECT_EQ(SendPolling(), -1);
+    EXPECT_EQ(flags.wirelessConnected.load(), 0);
+    EXPECT_EQ(flags.anyConnected.load(), 0);
+    EXPECT_EQ(view.hidden, 1);
+    EXPECT_EQ(view.refreshed, 1);
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
+    EXPECT_EQ(bus->OpenHandles(), 1) << "the feature handle waits for the next enumeration";
+
+    link->EnumerateReceivers();
+    EXPECT_EQ(link->State().inputSlotCount, 0);
+    EXPECT_EQ(bus->OpenHandles(), 0);
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
+}
+
+TEST_F(UsbHidLinkTest, RemovalWithoutTheWirelessStateSetPostsNothing) {
+    Start("receiver");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    flags.wiredConnected = 1;
+
+    // Only the input collection goes: its reader stops, the current receiver stays.
+    link->OnReceiverRemoved({ToUpperAscii(bus->InputPath(0)), 0, 0});
+    UsbHidLinkState state = link->State();
+    EXPECT_FALSE(state.readerRunning[0]);
+    EXPECT_TRUE(link->HasCurrentReceiver());
+    EXPECT_EQ(state.currentInputHandle, nullptr);
+
+    bus->Unplug(0);
+    EXPECT_FALSE(link->HasCurrentReceiver());
+    EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 0);
+    EXPECT_EQ(view.hidden, 0);
+    EXPECT_EQ(flags.wiredConnected.load(), 1);
+}
+
+TEST_F(UsbHidLinkTest, ArrivalsAreDebouncedIntoOneEnumeration) {
+    Start("unplugged");
+    link->EnumerateReceivers();  // start-up: nothing there
+    EXPECT_EQ(bus->Enumerations(), 1);
+    EXPECT_EQ(link->State().inputSlotCount, 0);
+
+    // Other devices and the wired mouse do not start the timer.
+    link->OnDeviceArrival({"/dev/hidraw7", 0x1D57, 0xA011});
+    link->OnDeviceArrival({"\\\\?\\HID#VID_046D&PID_C077#1&2&3&4&5", 0, 0});
+    EXPECT_FALSE(timers.IsTimerRunning(TIMER_USB_ARRIVAL));
+
+    bus->Plug(0);  // six arrivals
+    EXPECT_EQ(timers.starts[TIMER_USB_ARRIVAL], 6);
+    EXPECT_EQ(timers.running[TIMER_USB_ARRIVAL], 1000);
+    EXPECT_EQ(bus->Enumerations(), 1) << "nothing runs before the timer expires";
+
+    link->OnArrivalTimer();
+    EXPECT_EQ(bus->Enumerations(), 2);
+    EXPECT_FALSE(timers.IsTimerRunning(TIMER_USB_ARRIVAL));
+    EXPECT_EQ(link->State().inputSlotCount, 1);
+    EXPECT_TRUE(status.WaitFor(kHeartbeat));
+}
+
+TEST_F(UsbHidLinkTest, NothingFoundMeansNoReaders) {
+    Start("unplugged");
+    link->EnumerateReceivers();
+    const UsbHidLinkState state = link->State();
+    EXPECT_EQ(state.inputSlotCount, 0);
+    EXPECT_EQ(state.featureSlotCount, 0);
+    EXPECT_EQ(std::count(state.readerRunning.begin(), state.readerRunning.end(), true), 0);
+    EXPECT_EQ(SendPolling(), -1);
+}
+
+TEST_F(UsbHidLinkTest, SendingIsSafeWhileTheReceiverIsRemovedAndFound) {
+    Start("receiver");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+
+    std::atomic<bool> done{false};
+    std::atomic<int> sent{0};
+    std::thread sender([&] {
+        while (!done.load()) {
+            if (SendPolling() == 60) {
+                ++sent;
+            }
+            std::this_thread::sleep_for(100us);  // pacing, so the mouse's log stays small
+        }
+    });
+    EXPECT_TRUE(Eventually([&] { return sent.load() > 0; }));
+    for (int round = 0; round < 20; ++round) {
+        bus->Unplug(0);
+        bus->Plug(0);
+        link->OnArrivalTimer();
+        clock->Advance(2000);
+        if (!Eventually([&] { return link->HasCurrentReceiver(); })) {
+            ADD_FAILURE() << "not elected again in round " << round;
+            break;
+        }
+    }
+    done = true;
+    sender.join();
+    EXPECT_GT(sent.load(), 0);
+    EXPECT_EQ(bus->MisusedHandleCalls(), 0);
+}
+
+TEST_F(UsbHidLinkTest, ShutdownEndsEveryRunningReader) {
+    Start("many-collections");
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    link->Shutdown();
+    const UsbHidLinkState state = link->State();
+    EXPECT_EQ(std::count(state.readerRunning.begin(), state.readerRunning.end(), true), 0);
+    EXPECT_EQ(std::count(state.firstReportSeen.begin(), state.firstReportSeen.end(), 1), 0);
+
+    // No reader comes back, and nothing is read any more.
+    link->EnumerateReceivers();
+    const UsbHidLinkState after = link->State();
+    EXPECT_EQ(std::count(after.readerRunning.begin(), after.readerRunning.end(), true), 0);
+    bus->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(2); });
+    EXPECT_EQ(bus->PendingInput(0), 1u);
+}
+
+}  // namespace
+}  // namespace ms1

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace ms1 {
+
+// What the USB HID link changes on the mouse page when the receiver goes away. Called on the
+// window thread only.
+class LinkView {
+  public:
+    virtual ~LinkView() = default;
+    // Hides the 2.4 GHz indicator "ms_1_wireless".
+    virtual void HideWirelessIndicator() = 0;
+    virtual void RefreshLinkSections() = 0;
+};
+
+}  // namespace ms1
