@@ -1,9 +1,12 @@
 #include "platform/SingleInstance.h"
 
 #include <QDir>
+#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
+
+#include <unistd.h>
 
 #include "platform/DebugLog.h"
 #include "platform/WindowMessages.h"
@@ -14,10 +17,20 @@ namespace {
 constexpr int kConnectTimeoutMs = 2000;
 const QByteArray kActivateRequest = "activate\n";
 
-// The lock and the socket sit in the user's runtime folder, so each user has one instance.
+// The lock and the socket sit in the user's runtime folder, so each user has one instance;
+// without one, in a folder of the user's own under the temporary folder.
 QString InstanceFolder() {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    return folder.isEmpty() ? QDir::tempPath() : folder;
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+        const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+        if (!folder.isEmpty()) {
+            return folder;
+        }
+    }
+    const QString folder = QDir(QDir::tempPath()).filePath(QStringLiteral("ms1-%1").arg(getuid()));
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    return folder;
 }
 
 }  // namespace

@@ -62,6 +62,9 @@ class DuiWindow : public QObject {
     MessageHub& Messages() { return hub_; }
     TimerSet& Timers() { return timers_; }
     const SkinLoader& Skins() const { return *skins_; }
+    const LanguageTexts* Texts() const { return texts_.get(); }
+    std::shared_ptr<const SkinLoader> SharedSkins() const { return skins_; }
+    std::shared_ptr<const LanguageTexts> SharedTexts() const { return texts_; }
 
     // Modal run: returns the result given to Close, 0 when closed in any other way.
     int ShowModal();
