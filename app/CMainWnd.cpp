@@ -1,0 +1,294 @@
+#include "app/CMainWnd.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QDir>
+#include <QEvent>
+#include <QIcon>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include "app/MainMessageRules.h"
+#include "app/MainWndPage.h"
+#include "platform/DebugLog.h"
+#include "platform/WindowMessages.h"
+#include "platform/dui/ControlOps.h"
+
+namespace ms1 {
+namespace {
+
+// Mouse messages the tray icon reports in lParam of message 1025.
+constexpr std::intptr_t kTrayLeftButtonUp = 514;
+constexpr std::intptr_t kTrayRightButtonUp = 517;
+// The tray menu opens this far above the cursor.
+constexpr int kTrayMenuLift = 50;
+
+const QString kIconFile = QStringLiteral("ms1.png");
+const QString kPageHost = QStringLiteral("device_page");
+const QString kSettingsPanel = QStringLiteral("ms_1_ver_setting");
+
+}  // namespace
+
+CMainWnd::CMainWnd(std::shared_ptr<const dui::SkinLoader> skins,
+                   std::shared_ptr<const dui::LanguageTexts> texts, Options options)
+    : DuiWindow(std::move(skins), std::move(texts)),
+      options_(std::move(options)),
+      handle_(MakeWindowHandle(Messages())) {}
+
+CMainWnd::~CMainWnd() {
+    UnregisterPage();
+    hooks_.Release();
+}
+
+void CMainWnd::RegisterPage(MainWndPage* page) {
+    page_ = page;
+    AddVirtualWnd(kPageName, [this](const dui::Notify& notify) {
+        if (page_ != nullptr) {
+            page_->Notify(notify);
+        }
+    });
+}
+
+void CMainWnd::UnregisterPage() {
+    RemoveVirtualWnd(kPageName);
+    page_ = nullptr;
+}
+
+QWidget* CMainWnd::PageHost() const {
+    return FindControl(kPageHost);
+}
+
+void CMainWnd::SetReceiverEnumerator(std::function<void()> enumerate) {
+    enumerateReceivers_ = std::move(enumerate);
+}
+
+bool CMainWnd::HasTray() const {
+    return tray_ != nullptr;
+}
+
+void CMainWnd::InitWindow() {
+    if (page_ != nullptr) {
+        page_->InitPage(*this);
+    }
+    const QIcon icon(QDir(Skins().ResourceFolder()).filePath(kIconFile));
+    Widget()->setWindowIcon(icon);
+
+    skinButton_ = FindControl("skin_btn");
+    mainMenuButton_ = FindControl("main_menu_btn");
+    minButton_ = FindControl("min_btn");
+    exitButton_ = FindControl("exit_btn");
+    applyProgress_ = FindControl("apply_progress");
+    deviceTabSwitch_ = FindControl("device_tab_switch");
+
+    Widget()->setWindowTitle(LanguageText("mouse_name_text"));
+    CreateTrayIcon();
+    // The window is closed by the window manager as well as by the tray's "exit".
+    Widget()->installEventFilter(this);
+
+    if (!hooks_.Load(options_.programFolder)) {
+        qCDebug(lcMs1) << "key and mouse capture is not available";
+    }
+    if (page_ != nullptr) {
+        page_->LoadProfiles();
+    }
+}
+
+void CMainWnd::CreateTrayIcon() {
+    if (!options_.useTray || !QSystemTrayIcon::isSystemTrayAvailable()) {
+        qCDebug(lcMs1) << "no system tray: the close button minimises";
+        return;
+    }
+    tray_ = std::make_unique<QSystemTrayIcon>(Widget()->windowIcon());
+    tray_->setToolTip(LanguageText("mouse_name_text"));
+    connect(tray_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger) {
+                    Messages().Post(MSG_TRAY_ICON, 0, kTrayLeftButtonUp);
+                } else if (reason == QSystemTrayIcon::Context) {
+                    Messages().Post(MSG_TRAY_ICON, 0, kTrayRightButtonUp);
+                }
+            });
+    tray_->show();
+}
+
+void CMainWnd::Notify(const dui::Notify& notify) {
+    if (!notify.virtualWindow.isEmpty()) {
+        DuiWindow::Notify(notify);
+        return;
+    }
+    if (notify.type == u"click") {
+        OnClick(notify);
+    }
+}
+
+void CMainWnd::OnClick(const dui::Notify& notify) {
+    if (notify.control == nullptr) {
+        return;
+    }
+    if (notify.control == exitButton_) {
+        // Without a tray a hidden window could not be reached again; minimise instead.
+        if (HasTray()) {
+            Widget()->hide();
+        } else {
+            Widget()->showMinimized();
+        }
+    } else if (notify.control == minButton_) {
+        Widget()->showMinimized();
+    }
+}
+
+void CMainWnd::ShowAndRaise() {
+    QWidget* window = Widget();
+    if (window == nullptr || destroyed_) {
+        return;
+    }
+    window->show();
+    if (window->isMinimized()) {
+        window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+        window->showNormal();
+    }
+    window->raise();
+    window->activateWindow();
+}
+
+void CMainWnd::Destroy() {
+    if (destroyed_) {
+        return;
+    }
+    destroyed_ = true;
+    hooks_.Release();
+    if (trayMenu_ != nullptr) {
+        trayMenu_->Close();
+    }
+    if (tray_ != nullptr) {
+        tray_->hide();
+    }
+    if (Widget() != nullptr) {
+        Widget()->hide();
+    }
+    QCoreApplication::exit(0);
+}
+
+bool CMainWnd::HandleMessage(const Message& message) {
+    switch (message.number) {
+        case MSG_TRAY_ICON:
+            if (message.lParam == kTrayLeftButtonUp) {
+                ShowAndRaise();
+            } else if (message.lParam == kTrayRightButtonUp) {
+                OpenTrayMenu();
+            }
+            return true;
+        case MSG_MENU_CLICK:
+            OnMenuCommand(message);
+            return true;
+        case MSG_ACTIVATE_INSTANCE:
+            ShowAndRaise();
+            return true;
+        case MSG_CONNECTION_CHANGED: {
+            const bool any = page_ != nullptr && page_->AnyConnected();
+            deviceTabFlag_ = any;
+            dui::SelectTab(deviceTabSwitch_, DeviceTabFor(any));
+            return true;
+        }
+        case MSG_WIRED_DATA:
+            if (page_ != nullptr) {
+                page_->OnVendorStatus(WiredDataValue(message.wParam, message.lParam));
+            }
+            return true;
+        case MSG_WIRED_STATE:
+            if (page_ != nullptr) {
+                page_->OnVendorStatus(WiredStateValue(message.wParam));
+            }
+            return true;
+        case MSG_APPLY_TRIGGER:
+            if (page_ != nullptr) {
+                page_->PostApplyNow();
+            }
+            return true;
+        case MSG_HOOK_EVENT:
+        case MSG_STAGE_CHANGED:
+        case 1130:
+        case 1537:
+        case 1538:
+        case 1542:
+        case 5121:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CMainWnd::OnMenuCommand(const Message& message) {
+    if (message.wParam == 0) {
+        return;
+    }
+    switch (ClassifyMenuCommand(message.text)) {
+        case MenuCommand::ShowWindow:
+            ShowAndRaise();
+            break;
+        case MenuCommand::Exit:
+            Destroy();
+            break;
+        case MenuCommand::ButtonMenu:
+            if (page_ != nullptr) {
+                page_->OnButtonMenuCommand(message.text);
+            }
+            break;
+        case MenuCommand::None:
+            break;
+    }
+}
+
+void CMainWnd::OpenTrayMenu() {
+    if (trayMenu_ != nullptr) {
+        trayMenu_->Close();
+    }
+    trayMenu_ = std::make_unique<dui::MenuWindow>(Messages(), Texts());
+    if (!trayMenu_->LoadFile(QDir(Skins().ResourceFolder()).filePath("traymenu.xml"))) {
+        trayMenu_.reset();
+        return;
+    }
+    trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
+}
+
+void CMainWnd::OnTimer(int id) {
+    switch (id) {
+        case TIMER_USB_ARRIVAL:
+            Timers().KillTimer(id);
+            if (enumerateReceivers_) {
+                enumerateReceivers_();
+            }
+            break;
+        case TIMER_APPLY_DELAY:
+            Timers().KillTimer(id);
+            Messages().Post(MSG_APPLY_TRIGGER, 0, 0);
+            break;
+        case TIMER_PAGE_DEFERRED:
+            Timers().KillTimer(id);
+            dui::ScrollToEnd(FindControl(kSettingsPanel));
+            break;
+        case TIMER_WIRELESS_WATCHDOG:
+        case TIMER_BLE_DISCOVERY:
+            Timers().KillTimer(id);
+            if (page_ != nullptr) {
+                page_->OnMainTimer(id);
+            }
+            break;
+        case TIMER_CHARGE_ANIMATION:
+            if (page_ != nullptr) {
+                page_->OnMainTimer(id);
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Widget() && event->type() == QEvent::Close && !destroyed_) {
+        Destroy();
+    }
+    return DuiWindow::eventFilter(watched, event);
+}
+
+}  // namespace ms1

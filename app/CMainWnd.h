@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "app/HookBinding.h"
+#include "platform/WindowHandle.h"
+#include "platform/dui/DuiWindow.h"
+#include "platform/dui/MenuWindow.h"
+
+class QSystemTrayIcon;
+
+namespace ms1 {
+
+class MainWndPage;
+
+// The program's main window: skin "main.xml", tray icon and tray menu, the hook library, and
+// the message hub every other part of the program posts to.
+class CMainWnd : public dui::DuiWindow {
+    Q_OBJECT
+  public:
+    static constexpr const char* kPageName = "MS_1_Page";
+    static constexpr int kEmptyTab = 0;
+    static constexpr int kDeviceTab = 1;
+
+    struct Options {
+        QString programFolder;  // where libHook.so is loaded from
+        bool useTray = true;    // false: no tray icon even when the desktop has a tray
+    };
+
+    CMainWnd(std::shared_ptr<const dui::SkinLoader> skins,
+             std::shared_ptr<const dui::LanguageTexts> texts, Options options);
+    ~CMainWnd() override;
+
+    // The page registers itself before Create; its notifications and the page's share of the
+    // messages and timers go to it. The page must outlive the window or unregister first.
+    void RegisterPage(MainWndPage* page);
+    void UnregisterPage();
+    // The container in which the page builds its controls (page 1 of "device_tab_switch").
+    QWidget* PageHost() const;
+
+    // Timer 54 ends with one enumeration of the receivers (the USB link sets this).
+    void SetReceiverEnumerator(std::function<void()> enumerate);
+
+    const HookTable& Hooks() const { return hooks_.Table(); }
+    // The handle run-time libraries post to (hook events 1034, wired monitor 1539/1540).
+    const Ms1WindowHandle* Handle() const { return &handle_; }
+
+    bool DeviceTabFlag() const { return deviceTabFlag_; }
+    bool IsDestroyed() const { return destroyed_; }
+    bool HasTray() const;
+    dui::MenuWindow* TrayMenu() const { return trayMenu_.get(); }
+
+    // Shows the window, restores it when minimised and brings it to the front.
+    void ShowAndRaise();
+    // Ends the program: removes the hooks, releases the library, hides the tray icon and
+    // quits the event loop.
+    void Destroy();
+
+  protected:
+    QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
+    void InitWindow() override;
+    void Notify(const dui::Notify& notify) override;
+    bool HandleMessage(const Message& message) override;
+    void OnTimer(int id) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OnClick(const dui::Notify& notify);
+    void OnMenuCommand(const Message& message);
+    void OpenTrayMenu();
+    void CreateTrayIcon();
+
+    Options options_;
+    Ms1WindowHandle handle_;
+    MainWndPage* page_ = nullptr;
+    std::function<void()> enumerateReceivers_;
+    HookBinding hooks_;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<dui::MenuWindow> trayMenu_;
+    QWidget* skinButton_ = nullptr;
+    QWidget* mainMenuButton_ = nullptr;
+    QWidget* minButton_ = nullptr;
+    QWidget* exitButton_ = nullptr;
+    QWidget* applyProgress_ = nullptr;
+    QWidget* deviceTabSwitch_ = nullptr;
+    bool deviceTabFlag_ = false;
+    bool destroyed_ = false;
+};
+
+}  // namespace ms1

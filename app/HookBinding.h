@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QLibrary>
+#include <QString>
+
+#include "app/HookTable.h"
+
+namespace ms1 {
+
+// Loads the hook library from the program folder and resolves its table. Releasing it
+// removes both hooks first, so no event reaches a window that is going away.
+class HookBinding {
+  public:
+    static constexpr const char* kLibraryName = "libHook.so";
+
+    HookBinding() = default;
+    ~HookBinding();
+    HookBinding(const HookBinding&) = delete;
+    HookBinding& operator=(const HookBinding&) = delete;
+
+    // Loads programFolder/libHook.so. False when it cannot be loaded: the table stays all
+    // null and the reason goes to the diagnostic log only. Names the library lacks stay null.
+    bool Load(const QString& programFolder);
+    // Calls removemousehook and removehook when present, then unloads; harmless when nothing
+    // is loaded.
+    void Release();
+
+    bool IsLoaded() const { return library_.isLoaded(); }
+    const HookTable& Table() const { return table_; }
+
+  private:
+    QLibrary library_;
+    HookTable table_;
+};
+
+}  // namespace ms1

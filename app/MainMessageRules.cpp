@@ -1,0 +1,36 @@
+#include "app/MainMessageRules.h"
+
+namespace ms1 {
+
+std::uint32_t WiredDataValue(std::uintptr_t wParam, std::intptr_t lParam) {
+    return static_cast<std::uint32_t>((wParam << 16) ^
+                                      (static_cast<std::uintptr_t>(lParam) & 0xFFFF));
+}
+
+std::uint32_t WiredStateValue(std::uintptr_t wParam) {
+    switch (wParam) {
+        case 0:
+            return 0x7F000002;
+        case 1:
+            return 0x7F000001;
+        default:
+            return 0x7F000000;
+    }
+}
+
+MenuCommand ClassifyMenuCommand(const QString& itemName) {
+    if (itemName.compare(u"configuration", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::ShowWindow;
+    }
+    if (itemName.compare(u"exit", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::Exit;
+    }
+    // Only names that really start with "ms_1" belong to the button function menu; a shorter
+    // name (an empty one, or "ms") is no item of it.
+    if (itemName.startsWith(u"ms_1", Qt::CaseSensitive)) {
+        return MenuCommand::ButtonMenu;
+    }
+    return MenuCommand::None;
+}
+
+}  // namespace ms1

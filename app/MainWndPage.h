@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+
+#include "platform/WindowMessage.h"
+#include "platform/dui/Notify.h"
+
+namespace ms1 {
+
+// What the main window needs from the page it hosts (the mouse page registers itself as the
+// virtual window "MS_1_Page"). Every call comes on the window's thread.
+class CMainWnd;
+
+class MainWndPage {
+  public:
+    virtual ~MainWndPage() = default;
+
+    // Called during the window's initialisation, right after the page was registered: the
+    // page binds its controls (in window.PageHost()), keeps the window for its messages and
+    // timers and the address of window.Hooks(), which is filled a little later.
+    virtual void InitPage(CMainWnd& window) = 0;
+    // Called at the end of the window's initialisation.
+    virtual void LoadProfiles() = 0;
+
+    // Notifications of the controls inside the page.
+    virtual void Notify(const dui::Notify& notify) = 0;
+    // Whether any link to the mouse is up; decides the device tab on message 1128.
+    virtual bool AnyConnected() const = 0;
+    // A status value of the wired mouse, built from messages 1539 and 1540.
+    virtual void OnVendorStatus(std::uint32_t value) = 0;
+    // A clicked item of the button function menu (its name starts with "ms_1").
+    virtual void OnButtonMenuCommand(const QString& itemName) = 0;
+    // Message 1541: hand thread message 1536 to the apply worker.
+    virtual void PostApplyNow() = 0;
+    // Timers the page owns: 512 (already killed), 515 (periodic) and 516 (already killed).
+    virtual void OnMainTimer(int id) = 0;
+};
+
+}  // namespace ms1

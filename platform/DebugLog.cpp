@@ -1,0 +1,3 @@
+#include "platform/DebugLog.h"
+
+Q_LOGGING_CATEGORY(lcMs1, "ms1", QtWarningMsg)

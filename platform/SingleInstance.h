@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <memory>
+
+#include "platform/MessagePorts.h"
+
+class QLocalServer;
+
+namespace ms1 {
+
+// Makes sure one instance of the program runs per user. The first instance holds a lock file
+// and listens on a local socket of the same name; a later start finds the lock taken, asks the
+// first one to show itself and gives up. A lock left by a crashed instance is taken over.
+class SingleInstance : public QObject {
+    Q_OBJECT
+  public:
+    enum class Role { First, Second, Failed };
+
+    explicit SingleInstance(QString name, QObject* parent = nullptr);
+    ~SingleInstance() override;
+
+    // Takes the lock. First: this instance runs and listens. Second: another instance holds
+    // the lock and was asked to show itself. Failed: neither (no writable lock folder).
+    Role Acquire();
+
+    // Where an activation request from a later start goes: message 1037 with wParam 0 and
+    // lParam 0. The target must outlive this object.
+    void SetActivationTarget(MessageTarget* target) { target_ = target; }
+
+    static QString LockFilePath(const QString& name);
+    static QString SocketPath(const QString& name);
+
+  private:
+    void OnNewConnection();
+    bool AskFirstToShow() const;
+
+    QString name_;
+    QLockFile lock_;
+    std::unique_ptr<QLocalServer> server_;
+    MessageTarget* target_ = nullptr;
+};
+
+}  // namespace ms1
