@@ -33,6 +33,9 @@ std::optional<StoreArgs> ParseStoreArgs(CliContext& context, const CliCommand& c
 void ReportLoad(CliContext& context, const std::filesystem::path& file,
                 const StoreLoadReport& report) {
     const std::string name = file.string();
+    if (report.unusableFile) {
+        context.err << name << ": holds no whole profile; starting with a default profile\n";
+    }
     if (report.droppedRecords > 0) {
         context.err << name << ": dropped " << report.droppedRecords
                     << " macro(s) with an action count outside 0 to 200 or an unterminated name\n";

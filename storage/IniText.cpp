@@ -37,6 +37,12 @@ std::optional<std::string_view> SectionOf(std::string_view line) {
 }  // namespace
 
 IniText::IniText(std::string_view text) {
+    // Editors on Windows like to start the file with a UTF-8 byte order mark; keep it.
+    constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    if (text.substr(0, kBom.size()) == kBom) {
+        bom_ = std::string(kBom);
+        text.remove_prefix(kBom.size());
+    }
     if (text.find("\r\n") != std::string_view::npos)
         newline_ = "\r\n";
     endsWithNewline_ = text.empty() || text.back() == '\n';
@@ -106,7 +112,7 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
 }
 
 std::string IniText::Text() const {
-    std::string text;
+    std::string text = bom_;
     for (std::size_t i = 0; i < lines_.size(); ++i) {
         text += lines_[i];
         if (i + 1 < lines_.size() || endsWithNewline_)

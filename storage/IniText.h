@@ -28,6 +28,7 @@ class IniText {
     std::optional<Found> Find(std::string_view section, std::string_view key) const;
 
     std::vector<std::string> lines_;  // without their line endings
+    std::string bom_;
     std::string newline_ = "\n";
     bool endsWithNewline_ = true;
 };

@@ -119,7 +119,8 @@ StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileTex
     const bool empty = exists && std::filesystem::is_regular_file(path, error) &&
                        std::filesystem::file_size(path, error) == 0;
     report.freshStart = true;
-    if (mode == StoreMode::ReadWrite && exists && !empty) {
+    report.unusableFile = exists && !empty;
+    if (mode == StoreMode::ReadWrite && report.unusableFile) {
         report.keepAsideError = KeepAside(path, true);
         report.keptAside = !report.keepAsideError;
     }

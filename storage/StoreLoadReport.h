@@ -15,6 +15,7 @@ enum class StoreMode { ReadWrite, ReadOnly };
 // What loading a store found and did.
 struct StoreLoadReport {
     bool freshStart = false;          // the profile store started with one default profile
+    bool unusableFile = false;        // ... because the file there held no whole profile
     std::size_t droppedBytes = 0;     // trailing fragment shorter than one record
     std::size_t droppedRecords = 0;   // macro records that were not valid
     bool selectedIndexReset = false;  // the stored selection was outside the list

@@ -110,6 +110,13 @@ TEST_F(StoreCommands, ReadingCommandsNeverCreateOrChangeFiles) {
     EXPECT_EQ(Ms1Ctl({"profile", "export", "Profile1", At("p.pro")}).code, 0);
     EXPECT_TRUE(Tree(data.path()).empty());
 
+    WriteBytes(data / "ms_1/pro.data", Bytes(10, 1));
+    Outcome unusable = Ms1Ctl({"profiles"});
+    EXPECT_EQ(unusable.out, "0\tProfile1\tselected\n");
+    EXPECT_EQ(unusable.err, (data / "ms_1/pro.data").string() +
+                                ": holds no whole profile; starting with a default profile\n");
+    EXPECT_EQ(ReadBytes(data / "ms_1/pro.data"), Bytes(10, 1));
+
     // A damaged store is shown as loaded, but neither repaired nor kept aside.
     Bytes damaged = Store(9, {Profile("A")});
     damaged.push_back(7);

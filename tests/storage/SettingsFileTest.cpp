@@ -128,6 +128,13 @@ TEST(IniText, SectionAddedToFileWithoutFinalNewline) {
     EXPECT_EQ(ini.Text(), "[A]\nk=v\n\n[SETTING]\nModel=2\n");
 }
 
+TEST(IniText, ByteOrderMarkIsKeptAndNotPartOfTheSection) {
+    IniText ini("\xEF\xBB\xBF[SETTING]\r\nModel=9\r\n");
+    EXPECT_EQ(ini.Get("SETTING", "Model"), "9");
+    ini.Set("SETTING", "Model", "0");
+    EXPECT_EQ(ini.Text(), "\xEF\xBB\xBF[SETTING]\r\nModel=0\r\n");
+}
+
 TEST(IniText, FirstOfDuplicateKeysAndSectionsCounts) {
     IniText ini("[S]\nModel=1\nModel=2\n[S]\nModel=3\n");
     EXPECT_EQ(ini.Get("S", "Model"), "1");
