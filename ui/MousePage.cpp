@@ -23,10 +23,12 @@ std::string Numbered(std::string_view prefix, int n) {
 
 // "prefix%d" with %d in [1, count]: the number, or 0 when the name is not of that form.
 int NumberAfter(const std::string& name, std::string_view prefix, int count) {
-    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) return 0;
+    if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0)
+        return 0;
     int n = 0;
     for (std::size_t i = prefix.size(); i < name.size(); ++i) {
-        if (name[i] < '0' || name[i] > '9' || n > count) return 0;
+        if (name[i] < '0' || name[i] > '9' || n > count)
+            return 0;
         n = n * 10 + (name[i] - '0');
     }
     return n >= 1 && n <= count ? n : 0;
@@ -55,13 +57,16 @@ constexpr Section kSections[] = {
 
 }  // namespace
 
-CMS_1_Page::CMS_1_Page(MousePageDeps deps) : deps_(std::move(deps)), snapshot_(MakeZeroedProfile()) {}
+CMS_1_Page::CMS_1_Page(MousePageDeps deps)
+    : deps_(std::move(deps)), snapshot_(MakeZeroedProfile()) {}
 
 std::unique_lock<std::recursive_mutex> CMS_1_Page::Lock() {
     return std::unique_lock<std::recursive_mutex>(mutex_);
 }
 
-ProfileRecord& CMS_1_Page::Working() { return working_ ? *working_ : *snapshot_; }
+ProfileRecord& CMS_1_Page::Working() {
+    return working_ ? *working_ : *snapshot_;
+}
 
 bool CMS_1_Page::SaveProfiles() {
     auto lock = Lock();
@@ -70,7 +75,9 @@ bool CMS_1_Page::SaveProfiles() {
     return access.SaveProfileStore().ok;
 }
 
-std::string CMS_1_Page::Tr(std::string_view key) const { return ToUtf8(deps_.texts.Text(key)); }
+std::string CMS_1_Page::Tr(std::string_view key) const {
+    return ToUtf8(deps_.texts.Text(key));
+}
 
 void CMS_1_Page::InitPage() {
     auto& c = deps_.controls;
@@ -97,12 +104,14 @@ void CMS_1_Page::LoadProfiles() {
         }
         int count = static_cast<int>(access.Profiles().size());
         selected_ = access.SelectedIndex();
-        if (selected_ < 0 || selected_ >= count) selected_ = 0;
+        if (selected_ < 0 || selected_ >= count)
+            selected_ = 0;
         access.SetSelectedIndex(selected_);
         working_ = count > 0 ? access.Profiles()[selected_].get() : nullptr;
         deps_.controls.ListSelect(kProfileList, selected_);
     }
-    if (working_) std::memcpy(snapshot_.get(), working_, sizeof(ProfileRecord));
+    if (working_)
+        std::memcpy(snapshot_.get(), working_, sizeof(ProfileRecord));
     // Our list raises no notification while it is filled, so there is no selection of the
     // loading to swallow: the user's first choice counts.
     skipFirstProfileSelect_ = false;
@@ -111,8 +120,10 @@ void CMS_1_Page::LoadProfiles() {
 
 void CMS_1_Page::RefreshPage() {
     auto lock = Lock();
-    if (refreshLinkSections_) refreshLinkSections_();
-    if (!working_) return;
+    if (refreshLinkSections_)
+        refreshLinkSections_();
+    if (!working_)
+        return;
     const ProfileRecord& p = *working_;
     auto& c = deps_.controls;
     c.SelectOption(Numbered("ms_1_option_dpi_step_", p.activeStage + 1));
@@ -122,7 +133,8 @@ void CMS_1_Page::RefreshPage() {
         c.SetValue(Numbered("ms_1_slider_dpi_", i), step);
         c.SetPlainText(Numbered("ms_1_label_dpi_", i), shown);
         c.SetPlainText(Numbered("ms_1_edit_dpi_", i), shown);
-        c.SetBackgroundColor(Numbered("ms_1_btn_dpi_color_", i), ColorToDisplay(p.stageColor[i - 1]));
+        c.SetBackgroundColor(Numbered("ms_1_btn_dpi_color_", i),
+                             ColorToDisplay(p.stageColor[i - 1]));
     }
     c.SelectComboItem("ms_1_combo_light", p.lightMode);
     c.SetValue("ms_1_slider_brightness", p.brightness);
@@ -140,7 +152,8 @@ void CMS_1_Page::RefreshPage() {
     c.SetValue("ms_1_slider_key_debounce", p.keyDebounce);
     UpdateDebounceLabel();
     c.SetChecked("ms_1_check_move_close_light", p.moveCloseLight == 1);
-    for (int k = 0; k < kPageButtons; ++k) DrawButtonLabel(k);
+    for (int k = 0; k < kPageButtons; ++k)
+        DrawButtonLabel(k);
 }
 
 void CMS_1_Page::RefreshLightSections() {
@@ -148,7 +161,8 @@ void CMS_1_Page::RefreshLightSections() {
     c.SetVisible("ms_1_ver_brightness", false);
     c.SetVisible("ms_1_ver_breathspeed", false);
     c.SetVisible("ms_1_hor_light_color", false);
-    if (!working_) return;
+    if (!working_)
+        return;
     const int mode = working_->lightMode;
     if (mode == 1) {
         c.SetVisible("ms_1_ver_brightness", true);
@@ -162,14 +176,16 @@ void CMS_1_Page::RefreshLightSections() {
 }
 
 void CMS_1_Page::UpdateSleepLabel() {
-    if (!working_) return;
-    deps_.controls.SetPlainText("ms_1_label_sleep_timer",
-                                Tr("sleep_timer_3_text") + std::to_string(working_->sleepTimer) +
-                                    " " + Tr("sleep_timer_2_text"));
+    if (!working_)
+        return;
+    deps_.controls.SetPlainText("ms_1_label_sleep_timer", Tr("sleep_timer_3_text") +
+                                                              std::to_string(working_->sleepTimer) +
+                                                              " " + Tr("sleep_timer_2_text"));
 }
 
 void CMS_1_Page::UpdateLightOffLabel() {
-    if (!working_) return;
+    if (!working_)
+        return;
     char number[32];
     std::snprintf(number, sizeof number, "%.1f", working_->lightOffTimer * 0.5);
     deps_.controls.SetPlainText("ms_1_label_light_off",
@@ -177,13 +193,15 @@ void CMS_1_Page::UpdateLightOffLabel() {
 }
 
 void CMS_1_Page::UpdateDebounceLabel() {
-    if (!working_) return;
+    if (!working_)
+        return;
     deps_.controls.SetPlainText("ms_1_label_key_debounce",
                                 std::to_string(2 * working_->keyDebounce) + " MS");
 }
 
 void CMS_1_Page::DrawButtonLabel(int button) {
-    if (!working_ || button < 0 || button >= kPageButtons) return;
+    if (!working_ || button < 0 || button >= kPageButtons)
+        return;
     ButtonLabel label = ComposeButtonLabel(working_->button[button], deps_.layout, deps_.texts);
     const std::string control = Numbered("ms_1_btn_key_", button + 1);
     if (label.resourceText) {
@@ -197,7 +215,8 @@ void CMS_1_Page::SwitchToProfile(int index) {
     auto lock = Lock();
     {
         auto access = deps_.profiles.Lock();
-        if (index < 0 || index >= static_cast<int>(access.Profiles().size())) return;
+        if (index < 0 || index >= static_cast<int>(access.Profiles().size()))
+            return;
         selected_ = index;
         access.SetSelectedIndex(index);
         working_ = access.Profiles()[index].get();
@@ -214,7 +233,8 @@ void CMS_1_Page::AddProfile() {
         auto access = deps_.profiles.Lock();
         name = deps_.dialogs.AskProfileName("profile_name_1_text", access.Profiles());
     }
-    if (!name) return;
+    if (!name)
+        return;
     int index = 0;
     {
         auto access = deps_.profiles.Lock();
@@ -240,7 +260,8 @@ void CMS_1_Page::DeleteProfile() {
         deps_.dialogs.MessageBox("warning_title_text", "one_profile_text");
         return;
     }
-    if (!deps_.dialogs.MessageBox("warning_title_text", "delete_profile_text")) return;
+    if (!deps_.dialogs.MessageBox("warning_title_text", "delete_profile_text"))
+        return;
     const int removed = selected_;
     {
         auto access = deps_.profiles.Lock();
@@ -257,13 +278,15 @@ void CMS_1_Page::DeleteProfile() {
 
 void CMS_1_Page::RenameProfile() {
     auto lock = Lock();
-    if (!working_) return;
+    if (!working_)
+        return;
     std::optional<std::u16string> name;
     {
         auto access = deps_.profiles.Lock();
         name = deps_.dialogs.AskProfileName("profile_name_2_text", access.Profiles());
     }
-    if (!name) return;
+    if (!name)
+        return;
     working_->profileName.set(*name);
     deps_.controls.ListSetText(kProfileList, selected_, ToUtf8(working_->profileName.get()));
     if (!SaveProfiles()) {
@@ -273,8 +296,10 @@ void CMS_1_Page::RenameProfile() {
 
 void CMS_1_Page::ResetProfile() {
     auto lock = Lock();
-    if (!working_) return;
-    if (!deps_.dialogs.MessageBox("warning_title_text", "restore_text")) return;
+    if (!working_)
+        return;
+    if (!deps_.dialogs.MessageBox("warning_title_text", "restore_text"))
+        return;
     ResetProfileToDefaults(*working_);
     RefreshPage();
     fullApplyPending_ = true;
@@ -283,18 +308,22 @@ void CMS_1_Page::ResetProfile() {
 
 void CMS_1_Page::ExportProfile() {
     auto lock = Lock();
-    if (!working_) return;
+    if (!working_)
+        return;
     std::optional<std::filesystem::path> file = deps_.dialogs.AskProfileFileToSave();
-    if (!file) return;
+    if (!file)
+        return;
     AtomicFileWriter writer;
     WriteResult written = ms1::ExportProfile(*working_, *file, writer);
-    if (!written) deps_.dialogs.ShowProblem("warning_title_text", written.reason);
+    if (!written)
+        deps_.dialogs.ShowProblem("warning_title_text", written.reason);
 }
 
 void CMS_1_Page::ImportProfile() {
     auto lock = Lock();
     std::optional<std::filesystem::path> file = deps_.dialogs.AskProfileFileToOpen();
-    if (!file) return;
+    if (!file)
+        return;
     ProfileImport imported;
     {
         auto profiles = deps_.profiles.Lock();
@@ -343,22 +372,33 @@ void CMS_1_Page::Notify(const PageNotification& n) {
 
 void CMS_1_Page::OnPageClick(const std::string& s) {
     auto lock = Lock();
-    if (s == "ms_1_profile_add_btn") return AddProfile();
-    if (s == "ms_1_profile_delete_btn") return DeleteProfile();
-    if (s == "ms_1_profile_rename_btn") return RenameProfile();
-    if (s == "ms_1_profile_import_btn") return ImportProfile();
-    if (s == "ms_1_profile_export_btn") return ExportProfile();
-    if (s == "ms_1_apply_btn" || s == "ms_1_btn_apply_dpi") return deps_.apply.RequestApply();
+    if (s == "ms_1_profile_add_btn")
+        return AddProfile();
+    if (s == "ms_1_profile_delete_btn")
+        return DeleteProfile();
+    if (s == "ms_1_profile_rename_btn")
+        return RenameProfile();
+    if (s == "ms_1_profile_import_btn")
+        return ImportProfile();
+    if (s == "ms_1_profile_export_btn")
+        return ExportProfile();
+    if (s == "ms_1_apply_btn" || s == "ms_1_btn_apply_dpi")
+        return deps_.apply.RequestApply();
     if (s == "ms_1_btn_reset_dpi") {
-        if (!working_) return;
+        if (!working_)
+            return;
         ResetDpiToDefaults(*working_);
         RefreshPage();
         return deps_.apply.RequestApply();
     }
-    if (s == "ms_1_btn_mouse_attribute") return deps_.dialogs.OpenMouseSettings();
-    if (s == "ms_1_profile_reset_btn" || s == "ms_1_btn_reset") return ResetProfile();
-    if (!working_) return;
-    if (s == "ms_1_btn_light_color") return ChooseColor(s, working_->lightColor);
+    if (s == "ms_1_btn_mouse_attribute")
+        return deps_.dialogs.OpenMouseSettings();
+    if (s == "ms_1_profile_reset_btn" || s == "ms_1_btn_reset")
+        return ResetProfile();
+    if (!working_)
+        return;
+    if (s == "ms_1_btn_light_color")
+        return ChooseColor(s, working_->lightColor);
     if (s == "ms_1_btn_macro") {
         deps_.dialogs.RunMacroEditor();
         bool touched = false;
@@ -368,7 +408,8 @@ void CMS_1_Page::OnPageClick(const std::string& s) {
             touched = ResyncMacroButtons(profiles.Profiles(), macros.Macros(), working_);
         }
         if (touched) {
-            for (int k = 0; k < kPageButtons; ++k) DrawButtonLabel(k);
+            for (int k = 0; k < kPageButtons; ++k)
+                DrawButtonLabel(k);
             deps_.apply.RequestApply();
         }
         return;
@@ -384,7 +425,8 @@ void CMS_1_Page::OnPageClick(const std::string& s) {
 
 void CMS_1_Page::ChooseColor(const std::string& control, RgbColor& field) {
     std::optional<std::uint32_t> chosen = deps_.dialogs.ChooseColor(control, ColorToDisplay(field));
-    if (!chosen) return;
+    if (!chosen)
+        return;
     field = DisplayToColor(*chosen);
     deps_.controls.SetBackgroundColor(control, ColorToDisplay(field));
     deps_.apply.RequestApply();
@@ -397,7 +439,8 @@ void CMS_1_Page::OnOptionChanged(const std::string& s) {
         ShowModel(model - 1);
         return;
     }
-    if (!working_) return;
+    if (!working_)
+        return;
     ProfileRecord& p = *working_;
     if (int n = NumberAfter(s, "ms_1_option_dpi_step_", kDpiStages)) {
         p.activeStage = n - 1;
@@ -418,12 +461,14 @@ void CMS_1_Page::OnOptionChanged(const std::string& s) {
 void CMS_1_Page::OnItemSelect(const PageNotification& n) {
     auto lock = Lock();
     if (n.sender == "ms_1_combo_light") {
-        if (!working_ || n.index < 0) return;
+        if (!working_ || n.index < 0)
+            return;
         working_->lightMode = n.index;
         RefreshLightSections();
         deps_.apply.RequestApplyDelayed(200);
     } else if (n.sender == kProfileList) {
-        if (!skipFirstProfileSelect_) SwitchToProfile(n.index);
+        if (!skipFirstProfileSelect_)
+            SwitchToProfile(n.index);
         skipFirstProfileSelect_ = false;
     }
 }
@@ -431,7 +476,8 @@ void CMS_1_Page::OnItemSelect(const PageNotification& n) {
 void CMS_1_Page::OnCheckClick(const PageNotification& n) {
     auto lock = Lock();
     for (const Section& section : kSections) {
-        if (n.sender != section.header) continue;
+        if (n.sender != section.header)
+            continue;
         deps_.controls.SetVisible(section.panel, n.checked);
         if (n.checked && section.scrollAfterOpening) {
             deps_.timers.StartTimer(kPageDeferredTimer, 10);
@@ -444,11 +490,14 @@ void CMS_1_Page::OnCheckClick(const PageNotification& n) {
     }
 }
 
-void CMS_1_Page::OnDeferredScroll() { deps_.controls.ScrollToEnd("ms_1_ver_setting"); }
+void CMS_1_Page::OnDeferredScroll() {
+    deps_.controls.ScrollToEnd("ms_1_ver_setting");
+}
 
 void CMS_1_Page::OnSliderChanged(const PageNotification& n) {
     auto lock = Lock();
-    if (!working_) return;
+    if (!working_)
+        return;
     ProfileRecord& p = *working_;
     const std::string& s = n.sender;
     if (int stage = NumberAfter(s, "ms_1_slider_dpi_", kDpiStages)) {
@@ -480,12 +529,15 @@ void CMS_1_Page::OnSliderChanged(const PageNotification& n) {
 void CMS_1_Page::OnDpiEditCommit(const std::string& s) {
     auto lock = Lock();
     int stage = NumberAfter(s, "ms_1_edit_dpi_", kDpiStages);
-    if (!stage || !working_) return;
+    if (!stage || !working_)
+        return;
     const std::string text = deps_.controls.Text(s);
     long long n = 0;
     for (char ch : text) {
-        if (ch < '0' || ch > '9') break;
-        if (n < 1'000'000'000) n = n * 10 + (ch - '0');  // large enough to mean "the most"
+        if (ch < '0' || ch > '9')
+            break;
+        if (n < 1'000'000'000)
+            n = n * 10 + (ch - '0');  // large enough to mean "the most"
     }
     const int step = DisplayToDpiStep(n);
     working_->dpiValue[stage - 1] = step;
@@ -496,29 +548,36 @@ void CMS_1_Page::OnDpiEditCommit(const std::string& s) {
 }
 
 void CMS_1_Page::OnDpiEditText(const std::string& s) {
-    if (!NumberAfter(s, "ms_1_edit_dpi_", kDpiStages)) return;
+    if (!NumberAfter(s, "ms_1_edit_dpi_", kDpiStages))
+        return;
     const std::string text = deps_.controls.Text(s);
     std::string digits;
     for (char ch : text) {
-        if (ch >= '0' && ch <= '9') digits.push_back(ch);
+        if (ch >= '0' && ch <= '9')
+            digits.push_back(ch);
     }
-    if (digits == text) return;
+    if (digits == text)
+        return;
     deps_.controls.SetPlainText(s, digits);
     deps_.controls.SetCaretToEnd(s);
 }
 
 void CMS_1_Page::OnPageTimer(int timerId) {
-    if (timerId != kBannerInTimer && timerId != kBannerOutTimer) return;
+    if (timerId != kBannerInTimer && timerId != kBannerOutTimer)
+        return;
     bannerOffset_ += timerId == kBannerInTimer ? 2 : -2;
     deps_.controls.SetAttribute("ms_1_low_power_label", "padding",
                                 std::to_string(bannerOffset_) + ",-82,0,0");
-    if (timerId == kBannerInTimer && bannerOffset_ >= 0) bannerOffset_ = -212;
-    if (timerId == kBannerOutTimer && bannerOffset_ < -211) bannerOffset_ = 0;
+    if (timerId == kBannerInTimer && bannerOffset_ >= 0)
+        bannerOffset_ = -212;
+    if (timerId == kBannerOutTimer && bannerOffset_ < -211)
+        bannerOffset_ = 0;
 }
 
 void CMS_1_Page::OnMenuItem(std::string_view itemName) {
     auto lock = Lock();
-    if (!working_) return;
+    if (!working_)
+        return;
     MacroList macros;
     {
         auto access = deps_.macros.Lock();

@@ -35,7 +35,7 @@ struct MousePageDeps {
 // with them into changes of that profile and apply requests. It is also the profile state
 // the apply worker and the status decoding work on.
 class CMS_1_Page : public ProfileState, private FunctionChoiceUi {
-public:
+  public:
     explicit CMS_1_Page(MousePageDeps deps);
 
     // ProfileState
@@ -77,7 +77,7 @@ public:
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }
 
-private:
+  private:
     void OnPageClick(const std::string& sender);
     void OnOptionChanged(const std::string& sender);
     void OnItemSelect(const PageNotification& n);
@@ -99,12 +99,12 @@ private:
                                               const MacroChoice& initial) override;
     void RequestApply() override { deps_.apply.RequestApply(); }
 
-public:
+  public:
     // The two dialogs of a function choice, supplied by the windows layer.
     std::function<std::optional<ShortcutChoice>(const ShortcutChoice&)> shortcutDialog;
     std::function<std::optional<MacroChoice>(const MacroList&, const MacroChoice&)> macroDialog;
 
-private:
+  private:
     MousePageDeps deps_;
     std::recursive_mutex mutex_;
     std::unique_ptr<ProfileRecord> snapshot_;

@@ -11,7 +11,7 @@ namespace ms1 {
 // The controls of the mouse page, by their skin names. Text is UTF-8. A control the skin
 // lacks is skipped by every call. Calls come on the window thread only.
 class PageControls : public StatusView {
-public:
+  public:
     // Sliders and progress bars, without raising "valuechanged".
     virtual void SetValue(std::string_view control, int value) = 0;
     virtual int Value(std::string_view control) const = 0;
@@ -33,10 +33,10 @@ public:
 
 // One notification of a page control, with what the control supplies.
 struct PageNotification {
-    std::string type;    // "click", "selectchanged", "itemselect", ...
-    std::string sender;  // the control's name
-    int index = -1;      // the selected item, for "itemselect"
-    int value = 0;       // the value, for "valuechanged"; the timer id, for "timer"
+    std::string type;      // "click", "selectchanged", "itemselect", ...
+    std::string sender;    // the control's name
+    int index = -1;        // the selected item, for "itemselect"
+    int value = 0;         // the value, for "valuechanged"; the timer id, for "timer"
     bool checked = false;  // the check state after the click, for "checkclick"
 };
 

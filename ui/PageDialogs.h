@@ -12,7 +12,7 @@ namespace ms1 {
 
 // The modal windows and desktop services the mouse page opens. Window thread only.
 class PageDialogs {
-public:
+  public:
     virtual ~PageDialogs() = default;
     // The message box: true for OK.
     virtual bool MessageBox(std::string_view titleKey, std::string_view messageKey) = 0;
@@ -35,7 +35,7 @@ public:
 
 // How the page asks for an apply: at once, or after a delay that a new request restarts.
 class ApplyRequests {
-public:
+  public:
     virtual ~ApplyRequests() = default;
     virtual void RequestApply() = 0;
     virtual void RequestApplyDelayed(int milliseconds) = 0;

@@ -1,0 +1,335 @@
+#include "ui/MousePage.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "platform/keyboard/XkbKeyboardLayout.h"
+#include "storage/SettingsFile.h"
+#include "storage/Utf16Text.h"
+#include "ui/FakePage.h"
+
+namespace ms1 {
+namespace {
+
+namespace fs = std::filesystem;
+
+class MousePage : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        data_ = fs::temp_directory_path() /
+                ("ms1-page-" +
+                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(data_);
+        fs::create_directories(data_);
+        layout_ = XkbKeyboardLayout::FromNames("us");
+        ASSERT_TRUE(layout_);
+    }
+    void TearDown() override {
+        page_.reset();
+        fs::remove_all(data_);
+    }
+
+    CMS_1_Page& Start() {
+        profiles_ = std::make_unique<ProfileStore>(data_);
+        macros_ = std::make_unique<MacroStore>(data_);
+        page_ = std::make_unique<CMS_1_Page>(MousePageDeps{
+            controls_, dialogs_, apply_, apply_, *profiles_, *macros_, data_, texts_, *layout_});
+        page_->InitPage();
+        page_->LoadProfiles();
+        apply_ = {};
+        return *page_;
+    }
+
+    void Click(const std::string& control) { page_->Notify({"click", control}); }
+    void Option(const std::string& control) { page_->Notify({"selectchanged", control}); }
+
+    fs::path data_;
+    std::unique_ptr<XkbKeyboardLayout> layout_;
+    test::FakeControls controls_;
+    test::ScriptedDialogs dialogs_;
+    test::CountingApply apply_;
+    test::EnglishTexts texts_;
+    std::unique_ptr<ProfileStore> profiles_;
+    std::unique_ptr<MacroStore> macros_;
+    std::unique_ptr<CMS_1_Page> page_;
+};
+
+TEST_F(MousePage, FirstStartShowsTheDefaultProfile) {
+    CMS_1_Page& page = Start();
+    EXPECT_EQ(controls_.listLines, std::vector<std::string>{"Profile1"});
+    EXPECT_EQ(controls_.listSelection, 0);
+    EXPECT_TRUE(page.FullApplyPending());
+    EXPECT_EQ(controls_.texts["ms_1_label_dpi_1"], "800");
+    EXPECT_EQ(controls_.texts["ms_1_edit_dpi_6"], "22000");
+    EXPECT_EQ(controls_.values["ms_1_slider_dpi_6"], 320);
+    EXPECT_EQ(controls_.colors["ms_1_btn_dpi_color_3"], 0xFF0000FFu);
+    EXPECT_EQ(controls_.values["ms_1_combo_light"], 7);
+    EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_dpi_step_2"));
+    EXPECT_TRUE(controls_.selectedOptions.count("ms_1_btn_prate_4"));
+    EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_ripple_control_2"));
+    EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_mouse_pic_1"));
+    EXPECT_EQ(controls_.texts["ms_1_label_key_debounce"], "8 MS");
+    EXPECT_EQ(controls_.texts["ms_1_label_light_off"], "Lights off after 0.5 min");
+    EXPECT_EQ(controls_.texts["ms_1_label_sleep_timer"], "Sleep after 10 min");
+    EXPECT_TRUE(controls_.IsChecked("ms_1_check_move_close_light"));
+    EXPECT_EQ(controls_.texts["ms_1_btn_key_1"], "key:left_click_text");
+    EXPECT_EQ(controls_.texts["ms_1_btn_key_5"], "key:button_off_text");
+    EXPECT_FALSE(controls_.IsVisible("ms_1_ver_light"));
+    EXPECT_FALSE(controls_.IsVisible("ms_1_check_lift_of_distance"));
+    EXPECT_TRUE(fs::exists(data_ / "ms_1" / "pro.data"));
+    EXPECT_EQ(std::memcmp(&page.Working(), &page.Snapshot(), sizeof(ProfileRecord)), 0);
+}
+
+TEST_F(MousePage, StoredModelPictureAndItsFallback) {
+    ASSERT_TRUE(WriteModel(data_, 3));
+    Start();
+    EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_mouse_pic_4"));
+    EXPECT_EQ(controls_.images["ms_1_container_mouse_pic"], "skins/ms_1/mouse_4.png");
+
+    std::ofstream(data_ / "setting.ini") << "[SETTING]\nModel=7\n";
+    controls_ = {};
+    Start();
+    EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_mouse_pic_1"));
+    EXPECT_EQ(controls_.images["ms_1_container_mouse_pic"], "skins/ms_1/mouse_1.png");
+    EXPECT_EQ(ReadModel(data_), 0);
+
+    Option("ms_1_option_mouse_pic_6");
+    EXPECT_EQ(ReadModel(data_), 5);
+    EXPECT_EQ(controls_.images["ms_1_container_mouse_pic"], "skins/ms_1/mouse_6.png");
+    EXPECT_EQ(apply_.now, 0);
+}
+
+TEST_F(MousePage, OptionsWriteTheirFieldAndApplyAtOnce) {
+    CMS_1_Page& page = Start();
+    Option("ms_1_btn_prate_2");
+    EXPECT_EQ(page.Working().pollingRate, 1);
+    Option("ms_1_option_dpi_step_8");
+    EXPECT_EQ(page.Working().activeStage, 7);
+    Option("ms_1_option_angle_snap_2");
+    EXPECT_EQ(page.Working().angleSnap, 1);
+    Option("ms_1_option_lift_of_distance_2");
+    EXPECT_EQ(page.Working().liftOffDistance, 1);
+    EXPECT_EQ(apply_.now, 4);
+    Option("ms_1_btn_prate_5");  // no such option
+    EXPECT_EQ(apply_.now, 4);
+
+    page.Notify({"checkclick", "ms_1_check_move_close_light", -1, 0, false});
+    EXPECT_EQ(page.Working().moveCloseLight, 0);
+    EXPECT_EQ(apply_.now, 5);
+}
+
+TEST_F(MousePage, DpiEditsAndSlidersChangeOnlyTheProfile) {
+    CMS_1_Page& page = Start();
+    controls_.texts["ms_1_edit_dpi_4"] = "3200";
+    page.Notify({"killfocus", "ms_1_edit_dpi_4"});
+    EXPECT_EQ(page.Working().dpiValue[3], 64);
+    EXPECT_EQ(controls_.values["ms_1_slider_dpi_4"], 64);
+    EXPECT_EQ(controls_.texts["ms_1_label_dpi_4"], "3200");
+
+    controls_.texts["ms_1_edit_dpi_2"] = "24001";
+    page.Notify({"return", "ms_1_edit_dpi_2"});
+    EXPECT_EQ(page.Working().dpiValue[1], 340);
+    EXPECT_EQ(controls_.texts["ms_1_edit_dpi_2"], "24000");
+
+    controls_.texts["ms_1_edit_dpi_3"] = "99999999999999999999";
+    page.Notify({"killfocus", "ms_1_edit_dpi_3"});
+    EXPECT_EQ(page.Working().dpiValue[2], 340);
+    controls_.texts["ms_1_edit_dpi_3"] = "";
+    page.Notify({"killfocus", "ms_1_edit_dpi_3"});
+    EXPECT_EQ(page.Working().dpiValue[2], 1);
+
+    controls_.texts["ms_1_edit_dpi_1"] = "12a5";
+    page.Notify({"textchanged", "ms_1_edit_dpi_1"});
+    EXPECT_EQ(controls_.texts["ms_1_edit_dpi_1"], "125");
+    EXPECT_EQ(controls_.caretAtEnd, "ms_1_edit_dpi_1");
+
+    page.Notify({"valuechanged", "ms_1_slider_dpi_5", -1, 201});
+    EXPECT_EQ(page.Working().dpiValue[4], 201);
+    EXPECT_EQ(controls_.texts["ms_1_label_dpi_5"], "10100");
+    EXPECT_EQ(apply_.now, 0);
+    EXPECT_TRUE(apply_.delayed.empty());
+}
+
+TEST_F(MousePage, SlidersAndLightingModeApplyAfterADelay) {
+    CMS_1_Page& page = Start();
+    page.Notify({"valuechanged", "ms_1_slider_light_off", -1, 3});
+    EXPECT_EQ(controls_.texts["ms_1_label_light_off"], "Lights off after 1.5 min");
+    page.Notify({"valuechanged", "ms_1_slider_key_debounce", -1, 6});
+    EXPECT_EQ(controls_.texts["ms_1_label_key_debounce"], "12 MS");
+    page.Notify({"valuechanged", "ms_1_slider_brightness", -1, 2});
+    EXPECT_EQ(page.Working().brightness, 2);
+    EXPECT_EQ(apply_.delayed, (std::vector<int>{500, 500, 500}));
+
+    const std::pair<int, std::vector<std::string>> modes[] = {
+        {1, {"ms_1_ver_brightness", "ms_1_hor_light_color"}},
+        {2, {"ms_1_ver_breathspeed", "ms_1_hor_light_color"}},
+        {5, {"ms_1_ver_breathspeed"}},
+        {0, {}},
+        {12, {}}};
+    for (const auto& [mode, shown] : modes) {
+        page.Notify({"itemselect", "ms_1_combo_light", mode});
+        EXPECT_EQ(page.Working().lightMode, mode);
+        for (const char* panel :
+             {"ms_1_ver_brightness", "ms_1_ver_breathspeed", "ms_1_hor_light_color"}) {
+            bool expected = std::find(shown.begin(), shown.end(), panel) != shown.end();
+            EXPECT_EQ(controls_.IsVisible(panel), expected) << "mode " << mode << " " << panel;
+        }
+    }
+    EXPECT_EQ(apply_.delayed.back(), 200);
+    EXPECT_EQ(apply_.now, 0);
+}
+
+TEST_F(MousePage, ProfilesAreAddedRenamedAndDeletedWithTheirSelection) {
+    CMS_1_Page& page = Start();
+    dialogs_.names = {u"Second", u"Third"};
+    Click("ms_1_profile_add_btn");
+    Click("ms_1_profile_add_btn");
+    EXPECT_EQ(controls_.listLines, (std::vector<std::string>{"Profile1", "Second", "Third"}));
+    EXPECT_EQ(controls_.listSelection, 2);
+    EXPECT_EQ(page.SelectedIndex(), 2);
+    EXPECT_EQ(page.Working().profileName.get(), u"Third");
+    EXPECT_EQ(page.Working().brightness, 8);
+    EXPECT_TRUE(page.FullApplyPending());
+    EXPECT_EQ(apply_.now, 2);
+
+    dialogs_.names = {u"Renamed"};
+    Click("ms_1_profile_rename_btn");
+    EXPECT_EQ(controls_.listLines[2], "Renamed");
+    {  // a rename is written at once
+        ProfileStore reread(data_);
+        reread.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
+        EXPECT_EQ(reread.Lock().Profiles()[2]->profileName.get(), u"Renamed");
+    }
+
+    dialogs_.messageAnswers = {false};
+    Click("ms_1_profile_delete_btn");  // cancelled
+    EXPECT_EQ(controls_.listLines.size(), 3u);
+
+    dialogs_.messageAnswers = {true};
+    Click("ms_1_profile_delete_btn");  // the last of three: the second is selected
+    EXPECT_EQ(controls_.listLines, (std::vector<std::string>{"Profile1", "Second"}));
+    EXPECT_EQ(page.SelectedIndex(), 1);
+    EXPECT_EQ(page.Working().profileName.get(), u"Second");
+
+    page.Notify({"itemselect", "ms_1_list_profile", 0});  // the user's first own selection
+    EXPECT_EQ(page.Working().profileName.get(), u"Profile1");
+    dialogs_.messageAnswers = {true};
+    Click("ms_1_profile_delete_btn");  // the first: the new first is selected
+    EXPECT_EQ(controls_.listLines, (std::vector<std::string>{"Second"}));
+    EXPECT_EQ(page.Working().profileName.get(), u"Second");
+
+    dialogs_.messages.clear();
+    Click("ms_1_profile_delete_btn");
+    EXPECT_EQ(dialogs_.messages, std::vector<std::string>{"one_profile_text"});
+    EXPECT_EQ(controls_.listLines.size(), 1u);
+}
+
+TEST_F(MousePage, ResetsKeepTheNameAndApply) {
+    CMS_1_Page& page = Start();
+    page.Working().brightness = 1;
+    page.Working().dpiValue[0] = 5;
+    page.FullApplyPending() = false;
+    Click("ms_1_btn_reset_dpi");
+    EXPECT_EQ(page.Working().dpiValue[0], 16);
+    EXPECT_EQ(page.Working().brightness, 1);
+    EXPECT_FALSE(page.FullApplyPending());
+    EXPECT_EQ(apply_.now, 1);
+
+    dialogs_.messageAnswers = {true};
+    Click("ms_1_btn_reset");
+    EXPECT_EQ(page.Working().brightness, 8);
+    EXPECT_EQ(page.Working().profileName.get(), u"Profile1");
+    EXPECT_TRUE(page.FullApplyPending());
+    EXPECT_EQ(dialogs_.messages, std::vector<std::string>{"restore_text"});
+}
+
+TEST_F(MousePage, SectionsColoursAndButtons) {
+    CMS_1_Page& page = Start();
+    page.Notify({"checkclick", "ms_1_check_angle_snap", -1, 0, true});
+    EXPECT_TRUE(controls_.IsVisible("ms_1_hor_angle_snap"));
+    EXPECT_EQ(apply_.timers[514], 10);
+    page.OnDeferredScroll();
+    EXPECT_EQ(controls_.scrolled, "ms_1_ver_setting");
+    apply_.timers.clear();
+    page.Notify({"checkclick", "ms_1_check_angle_snap", -1, 0, false});
+    EXPECT_FALSE(controls_.IsVisible("ms_1_hor_angle_snap"));
+    page.Notify({"checkclick", "ms_1_check_dpi", -1, 0, true});
+    EXPECT_TRUE(apply_.timers.empty());
+
+    dialogs_.color.reset();
+    Click("ms_1_btn_dpi_color_2");
+    EXPECT_EQ(apply_.now, 0);
+    dialogs_.color = 0xFF102030;
+    Click("ms_1_btn_dpi_color_2");
+    EXPECT_EQ(page.Working().stageColor[1].r, 0x10);
+    EXPECT_EQ(page.Working().stageColor[1].b, 0x30);
+    EXPECT_EQ(controls_.colors["ms_1_btn_dpi_color_2"], 0xFF102030u);
+    EXPECT_EQ(apply_.now, 1);
+
+    Click("ms_1_btn_key_13");
+    EXPECT_EQ(dialogs_.menuAnchor, "");
+    Click("ms_1_btn_key_3");
+    EXPECT_EQ(dialogs_.menuAnchor, "ms_1_btn_key_3");
+    EXPECT_EQ(page.MenuButton(), 2);
+    page.OnMenuItem("ms_1_volume_up");
+    EXPECT_EQ(page.Working().button[2].function, 69);
+    EXPECT_EQ(controls_.texts["ms_1_btn_key_3"], "key:volume_up_text");
+
+    page.Notify({"timer", "ms_1_low_power_label", -1, 50});
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-210,-82,0,0");
+}
+
+TEST_F(MousePage, ClosingTheMacroEditorBringsMacroButtonsUpToDate) {
+    CMS_1_Page& page = Start();
+    {
+        auto macros = macros_->Lock();
+        macros.AddMacro(u"Macro");
+    }
+    page.shortcutDialog = nullptr;
+    page.macroDialog = [](const MacroList&, const MacroChoice&) {
+        return std::optional<MacroChoice>(MacroChoice{0, 0, 1});
+    };
+    Click("ms_1_btn_key_4");
+    page.OnMenuItem("ms_1_select_macro");
+    ASSERT_EQ(page.Working().button[3].function, kFunctionMacro);
+    EXPECT_EQ(controls_.texts["ms_1_btn_key_4"], "assign_macro_textMacro1");
+
+    apply_.now = 0;
+    dialogs_.duringMacroEditor = [&] {  // the user deletes the macro in the editor
+        auto macros = macros_->Lock();
+        macros.Macros().clear();
+        macros.SaveMacroStore();
+    };
+    Click("ms_1_btn_macro");
+    EXPECT_EQ(page.Working().button[3].function, 6);  // back to its default
+    EXPECT_EQ(controls_.texts["ms_1_btn_key_4"], "key:dpi_cycle_text");
+    EXPECT_EQ(apply_.now, 1);
+}
+
+TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
+    CMS_1_Page& page = Start();
+    std::ofstream(data_ / "short.pro", std::ios::binary) << "too short";
+    dialogs_.openFile = data_ / "short.pro";
+    Click("ms_1_profile_import_btn");
+    ASSERT_EQ(dialogs_.problems.size(), 1u);
+    EXPECT_NE(dialogs_.problems[0].find("short.pro"), std::string::npos);
+    EXPECT_EQ(controls_.listLines.size(), 1u);
+
+    dialogs_.saveFile = data_ / "mine.pro";
+    Click("ms_1_profile_export_btn");
+    EXPECT_EQ(fs::file_size(data_ / "mine.pro"), 47776u);
+    dialogs_.openFile = data_ / "mine.pro";
+    page.FullApplyPending() = false;
+    Click("ms_1_profile_import_btn");
+    EXPECT_EQ(controls_.listLines, (std::vector<std::string>{"Profile1", "Profile1_1"}));
+    EXPECT_EQ(controls_.listSelection, 1);
+    EXPECT_EQ(page.Working().profileName.get(), u"Profile1_1");
+    EXPECT_TRUE(page.FullApplyPending());
+    EXPECT_EQ(apply_.now, 1);
+}
+
+}  // namespace
+}  // namespace ms1
