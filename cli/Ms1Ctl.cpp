@@ -11,11 +11,7 @@ namespace ms1::cli {
 namespace {
 
 const CliCommand* const kCommands[] = {
-    &kReportsCommand,
-    &kProfilesCommand,
-    &kMacrosCommand,
-    &kProfileCommand,
-    &kMacroCommand,
+    &kReportsCommand, &kProfilesCommand, &kMacrosCommand, &kProfileCommand, &kMacroCommand,
 };
 
 void PrintHelp(std::ostream& out) {
