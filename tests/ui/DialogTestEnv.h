@@ -20,6 +20,9 @@ inline QApplication& DialogApp() {
     static int argc = 1;
     static char name[] = "ms1_ui_dialog_tests";
     static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     static QApplication* app = new QApplication(argc, argv);
     return *app;
 }
@@ -27,7 +30,8 @@ inline QApplication& DialogApp() {
 // The skins and language texts as the program finds them: res/ in the program folder.
 inline QString ResourceFolder() {
     const char* program = std::getenv("MS1_PROGRAM_DIR");
-    return QString::fromLocal8Bit(program != nullptr ? program : ".") + QStringLiteral("/res");
+    return QString::fromLocal8Bit(program != nullptr ? program : MS1_TEST_PROGRAM_DIR) +
+           QStringLiteral("/res");
 }
 
 inline std::shared_ptr<const dui::SkinLoader> Skins() {
