@@ -141,9 +141,13 @@ void CShortcutWnd::ShowKey() {
     QString shown = QString::fromStdU16String(UsageToKeyName(shortcutKey, layout_, keyTexts_));
     if (!KeyCaptureAvailable()) {
         const QString note = LanguageText(QStringLiteral("hook_unavailable_text"));
-        shown = shown.isEmpty() ? note : shown + QStringLiteral(" (") + note + QStringLiteral(")");
+        shown = shown.isEmpty() ? note : shown + QStringLiteral(" - ") + note;
     }
     SetText(editKey_, shown);
+    if (editKey_ != nullptr) {
+        // Long texts show their beginning, where the key's name is.
+        editKey_->setCursorPosition(0);
+    }
 }
 
 std::uint8_t* CShortcutWnd::FlagOf(const QWidget* control) {

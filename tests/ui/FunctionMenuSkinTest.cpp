@@ -100,27 +100,6 @@ TEST(FunctionMenuSkin, GroupsTheFunctionsInSubMenusWithShortcutAndMacroAtTheTop)
               QStringLiteral("ms_1_click"));
 }
 
-TEST(FunctionMenuSkin, ClickingAnItemPostsItsNameToTheOwner) {
-    dialogtest::DialogApp();
-    const auto texts = dialogtest::Texts();
-    MessageHub hub;
-    std::vector<Message> received;
-    hub.SetHandler([&received](const Message& message) {
-        received.push_back(message);
-        return true;
-    });
-    dui::MenuWindow menu(hub, texts.get());
-    ASSERT_TRUE(menu.LoadFile(ResourceFolder() + kMenuSkin));
-    QAction* mute = menu.Menu()->findChild<QAction*>(QStringLiteral("ms_1_mute"));
-    ASSERT_NE(mute, nullptr);
-    EXPECT_EQ(mute->text(), texts->Text(QStringLiteral("mute_text")));
-    mute->trigger();
-    QCoreApplication::sendPostedEvents();
-    ASSERT_EQ(received.size(), 1u);
-    EXPECT_EQ(received[0].number, 1027u);
-    EXPECT_EQ(received[0].text, QStringLiteral("ms_1_mute"));
-}
-
 TEST(FunctionMenuSkin, EveryTextKeyOfTheMenuAndTheDialogsIsInTheLanguageFile) {
     dialogtest::DialogApp();
     const auto texts = dialogtest::Texts();

@@ -28,13 +28,5 @@ TEST(LoopCountField, ReadsAFinishedEntryIntoOneTo255) {
     EXPECT_EQ(LoopCountFromText(u""), 1);
 }
 
-TEST(LoopCountField, BringsStoredCountsIntoRange) {
-    EXPECT_EQ(ClampLoopCount(0), 1);
-    EXPECT_EQ(ClampLoopCount(-5), 1);
-    EXPECT_EQ(ClampLoopCount(1), 1);
-    EXPECT_EQ(ClampLoopCount(255), 255);
-    EXPECT_EQ(ClampLoopCount(1000), 255);
-}
-
 }  // namespace
 }  // namespace ms1
