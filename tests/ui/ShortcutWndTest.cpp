@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
@@ -250,6 +251,13 @@ TEST_F(ShortcutWnd, RunsModallyAndHandsBackWhatWasCaptured) {
     ASSERT_TRUE(owner.Create());
     dialogtest::PressWhenShown("shortcut_wnd", "btn_ok", [](QWidget* dialog) {
         dialog->findChild<QCheckBox*>("check_flag_3")->click();
+        // The user clicks into the key field and presses A; the library posts it from its
+        // own thread.
+        QApplication::setActiveWindow(dialog);
+        dialog->findChild<QLineEdit*>("edit_key")->setFocus(Qt::MouseFocusReason);
+        std::thread library([] { HookPostsKey(0x41, false); });
+        library.join();
+        QCoreApplication::sendPostedEvents();
     });
     const std::optional<ShortcutChoice> chosen =
         RunShortcutDialog(owner, table_, *us_, ShortcutChoice{true, false, false, false, 0x06});
@@ -257,7 +265,10 @@ TEST_F(ShortcutWnd, RunsModallyAndHandsBackWhatWasCaptured) {
     EXPECT_TRUE(chosen->ctrl);
     EXPECT_TRUE(chosen->alt);
     EXPECT_FALSE(chosen->shift || chosen->win);
-    EXPECT_EQ(chosen->key, 0x06);
+    EXPECT_EQ(chosen->key, 0x04);
+    // Closing takes the focus from the field, and the dialog's end removes the hook again.
+    EXPECT_EQ(gHook.calls, (std::vector<std::string>{"installhook", "enablehook(1)", "removehook",
+                                                     "enablehook(0)", "removehook"}));
 
     dialogtest::PressWhenShown("shortcut_wnd", "btn_exit");
     EXPECT_FALSE(RunShortcutDialog(owner, table_, *us_, ShortcutChoice{}).has_value());
