@@ -34,8 +34,8 @@ CShortcutWnd::~CShortcutWnd() {
     if (hookFunctions_.removehook != nullptr) {
         hookFunctions_.removehook();
     }
-    // The base window filters these controls' events and looks controls up in its filter;
-    // while the base tears the widget tree down that lookup would walk freed children.
+    // The base window's event filter looks the caption up for every event it sees; while the
+    // base tears the widget tree down that lookup would walk freed children.
     if (editKey_ != nullptr) {
         editKey_->removeEventFilter(this);
     }
