@@ -1,0 +1,303 @@
+#include "ui/CShortcutWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/keyboard/XkbKeyboardLayout.h"
+#include "protocol/ProfileRecord.h"
+#include "ui/DialogTestEnv.h"
+#include "ui/FunctionChoice.h"
+#include "ui/FunctionDialogs.h"
+
+namespace ms1 {
+namespace {
+
+// A stand-in for libHook.so: it records every call and, like the library, keeps the window
+// handle from installhook until removehook. Plain C functions cannot carry a context, so the
+// record is file-wide and each test starts it afresh.
+struct FakeHookLibrary {
+    std::vector<std::string> calls;
+    const Ms1WindowHandle* window = nullptr;
+};
+FakeHookLibrary gHook;
+
+extern "C" int FakeInstallHook(const Ms1WindowHandle* window) {
+    gHook.calls.push_back("installhook");
+    gHook.window = window;
+    return 1;
+}
+extern "C" int FakeRemoveHook() {
+    gHook.calls.push_back("removehook");
+    gHook.window = nullptr;
+    return 1;
+}
+extern "C" int FakeEnableHook(int flag) {
+    gHook.calls.push_back("enablehook(" + std::to_string(flag) + ")");
+    return 1;
+}
+extern "C" int FakeMouseCall() {
+    gHook.calls.push_back("mouse hook call");
+    return 1;
+}
+extern "C" int FakeMouseFlag(int) {
+    gHook.calls.push_back("mouse hook call");
+    return 1;
+}
+
+HookTable FullTable() {
+    return HookTable{FakeMouseCall,  FakeMouseCall,  FakeMouseFlag, FakeInstallHook,
+                     FakeRemoveHook, FakeEnableHook, FakeMouseFlag};
+}
+
+// What the library does on a key event: post 1034 to the installed window.
+void HookPostsKey(std::uintptr_t virtualKey, bool release) {
+    ASSERT_NE(gHook.window, nullptr) << "no window installed";
+    Ms1PostMessage(gHook.window, 1034, virtualKey, release ? 1 : 0);
+}
+
+struct KeyTexts : TextLookup {
+    std::u16string Text(std::string_view key) const override {
+        return std::u16string(key.begin(), key.end());
+    }
+};
+
+class ShortcutWnd : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { us_ = XkbKeyboardLayout::FromNames("us").release(); }
+    static void TearDownTestSuite() { delete us_; }
+    void SetUp() override {
+        ASSERT_NE(us_, nullptr) << "xkb data (xkb-data) is missing";
+        gHook = {};
+    }
+
+    void Open(const HookTable& table, std::uint8_t key, std::uint8_t modifiers) {
+        texts_ = dialogtest::Texts();
+        dialog_ =
+            std::make_unique<CShortcutWnd>(dialogtest::Skins(), texts_, table, *us_, keyTexts_);
+        dialog_->ctrlFlag = modifiers & 1;
+        dialog_->shiftFlag = (modifiers >> 1) & 1;
+        dialog_->altFlag = (modifiers >> 2) & 1;
+        dialog_->winFlag = (modifiers >> 3) & 1;
+        dialog_->shortcutKey = key;
+        ASSERT_TRUE(dialog_->Create()) << "shortcut.xml missing";
+        edit_ = dialog_->FindControlAs<QLineEdit>("edit_key");
+        ASSERT_NE(edit_, nullptr);
+    }
+    QCheckBox* Box(int n) {
+        return dialog_->FindControlAs<QCheckBox>(QString("check_flag_%1").arg(n));
+    }
+    void FocusKeyField() { dialog_->RaiseNotify(edit_, "setfocus"); }
+    void LeaveKeyField() { dialog_->RaiseNotify(edit_, "killfocus"); }
+    static void DeliverPosted() { QCoreApplication::sendPostedEvents(); }
+
+    static XkbKeyboardLayout* us_;
+    KeyTexts keyTexts_;
+    std::shared_ptr<const dui::LanguageTexts> texts_;
+    HookTable table_ = FullTable();
+    std::unique_ptr<CShortcutWnd> dialog_;
+    QLineEdit* edit_ = nullptr;
+};
+XkbKeyboardLayout* ShortcutWnd::us_ = nullptr;
+
+TEST_F(ShortcutWnd, ShowsTheButtonsModifiersAndKey) {
+    Open(table_, 0x06, 0b1010);  // Shift + Win + C
+    EXPECT_FALSE(Box(1)->isChecked());
+    EXPECT_TRUE(Box(2)->isChecked());
+    EXPECT_FALSE(Box(3)->isChecked());
+    EXPECT_TRUE(Box(4)->isChecked());
+    EXPECT_EQ(edit_->text(), "C");
+    EXPECT_TRUE(edit_->isEnabled());
+    EXPECT_EQ(dialog_->Widget()->windowTitle(), "ShortcutWnd");
+    // Nothing is hooked before the key field has the focus.
+    EXPECT_TRUE(gHook.calls.empty());
+}
+
+TEST_F(ShortcutWnd, CheckBoxesSetTheirFlags) {
+    Open(table_, 0, 0b0001);
+    Box(1)->click();
+    Box(3)->click();
+    EXPECT_EQ(dialog_->ctrlFlag, 0);
+    EXPECT_EQ(dialog_->altFlag, 1);
+    Box(2)->click();
+    Box(4)->click();
+    EXPECT_EQ(dialog_->shiftFlag, 1);
+    EXPECT_EQ(dialog_->winFlag, 1);
+    Box(4)->click();
+    EXPECT_EQ(dialog_->winFlag, 0);
+}
+
+TEST_F(ShortcutWnd, HooksKeysOnlyWhileTheKeyFieldHasTheFocus) {
+    Open(table_, 0, 0);
+    FocusKeyField();
+    EXPECT_EQ(gHook.calls, (std::vector<std::string>{"installhook", "enablehook(1)"}));
+    ASSERT_NE(gHook.window, nullptr);
+    LeaveKeyField();
+    EXPECT_EQ(gHook.calls, (std::vector<std::string>{"installhook", "enablehook(1)", "removehook",
+                                                     "enablehook(0)"}));
+    EXPECT_EQ(gHook.window, nullptr);
+}
+
+TEST_F(ShortcutWnd, TheLastKeyEventWinsPressOrRelease) {
+    Open(table_, 0, 0);
+    FocusKeyField();
+    // Hold Ctrl, press C, release Ctrl before C: the last event is C's release.
+    HookPostsKey(0xA2, false);
+    HookPostsKey(0x43, false);
+    HookPostsKey(0xA2, true);
+    HookPostsKey(0x43, true);
+    DeliverPosted();
+    EXPECT_EQ(dialog_->shortcutKey, 0x06);
+    EXPECT_EQ(edit_->text(), "C");
+
+    // Releasing Ctrl last leaves Left Ctrl: modifier keys are keys like any other.
+    HookPostsKey(0x43, false);
+    HookPostsKey(0xA2, false);
+    HookPostsKey(0x43, true);
+    HookPostsKey(0xA2, true);
+    DeliverPosted();
+    EXPECT_EQ(dialog_->shortcutKey, 0xE0);
+    EXPECT_EQ(edit_->text(), "key_LCtrl");
+
+    HookPostsKey(0x70, false);  // F1
+    DeliverPosted();
+    EXPECT_EQ(dialog_->shortcutKey, 0x3A);
+    EXPECT_EQ(edit_->text(), "key_F1");
+}
+
+TEST_F(ShortcutWnd, AKeyWithoutARowClearsTheKey) {
+    Open(table_, 0x06, 0);
+    FocusKeyField();
+    HookPostsKey(0x10, false);  // the generic Shift has no row
+    DeliverPosted();
+    EXPECT_EQ(dialog_->shortcutKey, 0);
+    EXPECT_EQ(edit_->text(), "");
+}
+
+TEST_F(ShortcutWnd, MouseButtonEventsDoNotWipeTheCapturedKey) {
+    Open(table_, 0, 0);
+    FocusKeyField();
+    HookPostsKey(0x41, false);
+    Ms1PostMessage(gHook.window, 1034, 0x201, 0);  // left button down, on OK say
+    Ms1PostMessage(gHook.window, 1034, 0x20C, 2);  // X button up
+    DeliverPosted();
+    EXPECT_EQ(dialog_->shortcutKey, 0x04);
+    EXPECT_EQ(edit_->text(), "A");
+}
+
+TEST_F(ShortcutWnd, KeysTypedIntoTheFieldDoNotReachTheDialog) {
+    Open(table_, 0x04, 0);
+    dialogtest::TypeText(edit_, "xyz");
+    dialogtest::TypeKey(edit_, Qt::Key_Escape);
+    EXPECT_EQ(edit_->text(), "A");
+    EXPECT_EQ(dialog_->shortcutKey, 0x04);
+}
+
+TEST_F(ShortcutWnd, DestroyingTheDialogRemovesTheHookEvenWithTheFieldFocused) {
+    Open(table_, 0, 0);
+    FocusKeyField();
+    gHook.calls.clear();
+    dialog_.reset();
+    ASSERT_FALSE(gHook.calls.empty());
+    EXPECT_EQ(gHook.calls.front(), "removehook");
+    EXPECT_EQ(gHook.window, nullptr);
+}
+
+TEST_F(ShortcutWnd, WithoutTheHookLibraryNothingIsCalledAndTheFieldSaysSo) {
+    const HookTable empty;
+    Open(empty, 0, 0);
+    const QString note = texts_->Text("hook_unavailable_text");
+    EXPECT_FALSE(dialog_->KeyCaptureAvailable());
+    EXPECT_FALSE(edit_->isEnabled());
+    EXPECT_EQ(edit_->text(), note);
+    // Focus changes and destruction must not touch a null entry (that would crash here).
+    FocusKeyField();
+    LeaveKeyField();
+    dialog_.reset();
+
+    // A key the button already has stays visible, next to the note.
+    Open(empty, 0x04, 0);
+    EXPECT_TRUE(edit_->text().startsWith("A"));
+    EXPECT_TRUE(edit_->text().contains(note));
+    EXPECT_EQ(dialog_->shortcutKey, 0x04);
+}
+
+// The page's side: a FunctionChoiceUi whose shortcut dialog is the real one.
+struct DialogUi : FunctionChoiceUi {
+    dialogtest::OwnerWindow& owner;
+    const HookTable& hooks;
+    const KeyboardLayout& layout;
+    int applies = 0;
+    DialogUi(dialogtest::OwnerWindow& window, const HookTable& table, const KeyboardLayout& keys)
+        : owner(window), hooks(table), layout(keys) {}
+    void ShowWarning(std::string_view) override {}
+    std::optional<ShortcutChoice> RunShortcutDialog(const ShortcutChoice& initial) override {
+        return ShortcutDialogFor(owner, hooks, layout)(initial);
+    }
+    std::optional<MacroChoice> RunMacroDialog(const MacroList&, const MacroChoice&) override {
+        return std::nullopt;
+    }
+    void RequestApply() override { ++applies; }
+    void DrawButtonLabel(int) override {}
+};
+
+TEST_F(ShortcutWnd, RunsModallyAndHandsBackWhatWasCaptured) {
+    dialogtest::OwnerWindow owner;
+    ASSERT_TRUE(owner.Create());
+    dialogtest::PressWhenShown("shortcut_wnd", "btn_ok", [](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>("check_flag_3")->click();
+        // The user clicks into the key field and presses A; the library posts it from its
+        // own thread.
+        QApplication::setActiveWindow(dialog);
+        dialog->findChild<QLineEdit*>("edit_key")->setFocus(Qt::MouseFocusReason);
+        std::thread library([] { HookPostsKey(0x41, false); });
+        library.join();
+        QCoreApplication::sendPostedEvents();
+    });
+    const std::optional<ShortcutChoice> chosen =
+        RunShortcutDialog(owner, table_, *us_, ShortcutChoice{true, false, false, false, 0x06});
+    ASSERT_TRUE(chosen.has_value());
+    EXPECT_TRUE(chosen->ctrl);
+    EXPECT_TRUE(chosen->alt);
+    EXPECT_FALSE(chosen->shift || chosen->win);
+    EXPECT_EQ(chosen->key, 0x04);
+    // Closing takes the focus from the field, and the dialog's end removes the hook again.
+    EXPECT_EQ(gHook.calls, (std::vector<std::string>{"installhook", "enablehook(1)", "removehook",
+                                                     "enablehook(0)", "removehook"}));
+
+    dialogtest::PressWhenShown("shortcut_wnd", "btn_exit");
+    EXPECT_FALSE(RunShortcutDialog(owner, table_, *us_, ShortcutChoice{}).has_value());
+}
+
+TEST_F(ShortcutWnd, OkWithNeitherKeyNorModifierKeepsTheButtonsFunction) {
+    dialogtest::OwnerWindow owner;
+    ASSERT_TRUE(owner.Create());
+    DialogUi ui(owner, table_, *us_);
+    auto profile = MakeZeroedProfile();
+    ResetProfileToDefaults(*profile);
+    profile->button[4].function = 0x03;
+
+    dialogtest::PressWhenShown("shortcut_wnd", "btn_ok");
+    OnFunctionChosen(*profile, 4, "ms_1_shortcut", MacroList{}, ui);
+    EXPECT_EQ(profile->button[4].function, 0x03);
+    EXPECT_EQ(profile->button[4].key, 0);
+    EXPECT_EQ(profile->button[4].modifiers, 0);
+    EXPECT_EQ(ui.applies, 0);
+
+    // With a modifier ticked the same OK assigns the shortcut.
+    dialogtest::PressWhenShown("shortcut_wnd", "btn_ok", [](QWidget* dialog) {
+        dialog->findChild<QCheckBox*>("check_flag_1")->click();
+    });
+    OnFunctionChosen(*profile, 4, "ms_1_shortcut", MacroList{}, ui);
+    EXPECT_EQ(profile->button[4].function, 0x10);
+    EXPECT_EQ(profile->button[4].modifiers, 0x01);
+    EXPECT_EQ(ui.applies, 1);
+}
+
+}  // namespace
+}  // namespace ms1

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "app/HookTable.h"
+#include "platform/KeyboardLayout.h"
+#include "platform/TextLookup.h"
+#include "platform/WindowHandle.h"
+#include "platform/dui/DuiWindow.h"
+
+class QLineEdit;
+
+namespace ms1 {
+
+// The shortcut dialog (skin "shortcut.xml"): four modifier boxes and one key, captured
+// system-wide through the hook library while the key field has the focus. The caller sets the
+// fields, runs the dialog modally (1 OK, 0 otherwise) and reads the fields back.
+class CShortcutWnd : public dui::DuiWindow {
+    Q_OBJECT
+  public:
+    static constexpr const char* kClassName = "ShortcutWnd";
+
+    // The hook table, layout and key texts are the caller's and must outlive the dialog.
+    CShortcutWnd(std::shared_ptr<const dui::SkinLoader> skins,
+                 std::shared_ptr<const dui::LanguageTexts> texts, const HookTable& hookFunctions,
+                 const KeyboardLayout& layout, const TextLookup& keyTexts);
+    ~CShortcutWnd() override;
+
+    QString GetWindowClassName() const { return QString::fromLatin1(kClassName); }
+    // False when the hook library is missing: the key field then says so and stays disabled.
+    bool KeyCaptureAvailable() const;
+
+    // 0 or 1 each: Ctrl, Shift, Alt, Win.
+    std::uint8_t ctrlFlag = 0;
+    std::uint8_t shiftFlag = 0;
+    std::uint8_t altFlag = 0;
+    std::uint8_t winFlag = 0;
+    // HID usage of the key; 0 none.
+    std::uint8_t shortcutKey = 0;
+
+  protected:
+    QString GetSkinFile() const override { return QStringLiteral("shortcut.xml"); }
+    void InitWindow() override;
+    void Notify(const dui::Notify& notify) override;
+    bool HandleMessage(const Message& message) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OnClick(const dui::Notify& notify);
+    void OnHookEvent(const Message& message);
+    void StartCapture();
+    void StopCapture();
+    void ShowKey();
+    std::uint8_t* FlagOf(const QWidget* control);
+
+    const HookTable& hookFunctions_;
+    const KeyboardLayout& layout_;
+    const TextLookup& keyTexts_;
+    // The library keeps this pointer from installhook until removehook.
+    Ms1WindowHandle handle_;
+    QWidget* checkFlags_[4] = {};
+    QLineEdit* editKey_ = nullptr;
+};
+
+}  // namespace ms1
