@@ -16,6 +16,8 @@ const CliCommand* const kCommands[] = {
     &kMacrosCommand,
     &kProfileCommand,
     &kMacroCommand,
+    &kStatusCommand,
+    &kApplyCommand,
 };
 
 void PrintHelp(std::ostream& out) {

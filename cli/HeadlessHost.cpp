@@ -1,0 +1,121 @@
+#include "cli/HeadlessHost.h"
+
+#include <QTimer>
+#include <algorithm>
+
+#include "sim/Simulation.h"
+#include "transport/RealHidApi.h"
+
+namespace ms1::cli {
+namespace {
+
+// Message of the host's own hub: the worker finished an apply.
+constexpr std::uint32_t kMsgApplyDone = 0x0701;
+
+int g_argc = 1;
+char g_name[] = "ms1ctl";
+char* g_argv[] = {g_name, nullptr};
+
+}  // namespace
+
+bool MouseConnected(LinkFlags& flags) {
+    return flags.wiredConnected.load() == 1 || flags.wirelessConnected.load() != 0 ||
+           flags.bleConnected.load() != 0;
+}
+
+bool HeadlessHost::CheckScenario(CliContext& context, const CliCommand& command) {
+    if (!context.simulate)
+        return true;
+    const auto& known = sim::SimulationScenarios();
+    if (std::find(known.begin(), known.end(), *context.simulate) != known.end())
+        return true;
+    std::string names;
+    for (const std::string& name : known)
+        names += (names.empty() ? "" : ", ") + name;
+    UsageError(context, command,
+               "unknown scenario \"" + *context.simulate + "\" (scenarios: " + names + ")");
+    return false;
+}
+
+HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const ProfileRecord& profile)
+    : app_(QCoreApplication::instance() ? nullptr
+                                        : std::make_unique<QCoreApplication>(g_argc, g_argv)),
+      profiles_(profile) {
+    HidApi* hid = nullptr;
+    if (scenario) {
+        bus_ = sim::MakeSimulation(*scenario);
+        // The mice tell their stage and rate when the host starts listening.
+        const int receivers = *scenario == "two-receivers" ? 2 : *scenario == "unplugged" ? 0 : 1;
+        for (int receiver = 0; receiver < receivers; ++receiver)
+            bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
+        hid = bus_.get();
+    } else {
+        realHid_ = std::make_unique<RealHidApi>();
+        realHid_->Init();
+        hid = realHid_.get();
+    }
+    session_ = std::make_unique<DeviceSession>(
+        DeviceSession::Ports{*hid, profiles_, view_, *this, window_});
+    window_.SetHandler([this](const Message&) {
+        Look();
+        return true;
+    });
+    view_.SetOnChange([this] { Look(); });
+    session_->SetApplyListener([this](const ApplyResult& result) {
+        {
+            std::lock_guard lock(resultMutex_);
+            result_ = result;
+        }
+        window_.Post(kMsgApplyDone, 0, 0);
+    });
+}
+
+HeadlessHost::~HeadlessHost() {
+    session_->Stop();
+    session_.reset();
+}
+
+bool HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {
+    session_->Start();
+    return WaitFor([this] { return MouseConnected(session_->flags()); }, patience);
+}
+
+bool HeadlessHost::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience) {
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(patience);
+    waiting_ = &loop;
+    done_ = done;
+    loop.exec();
+    waiting_ = nullptr;
+    done_ = nullptr;
+    return done();
+}
+
+ApplyResult HeadlessHost::Apply() {
+    {
+        std::lock_guard lock(resultMutex_);
+        result_.reset();
+    }
+    session_->RequestApply();
+    auto finished = [this] {
+        std::lock_guard lock(resultMutex_);
+        return result_.has_value();
+    };
+    // The pauses bound an apply (ten passes of a macro page take 30 s); wait for its end.
+    while (!WaitFor(finished, std::chrono::hours(1))) {
+    }
+    std::lock_guard lock(resultMutex_);
+    return *result_;
+}
+
+void HeadlessHost::Look() {
+    if (waiting_ && done_ && done_())
+        waiting_->quit();
+}
+
+}  // namespace ms1::cli
