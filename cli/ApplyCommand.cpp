@@ -85,9 +85,9 @@ int RunApply(CliContext& context, const std::vector<std::string>& args) {
         std::lock_guard lock(outMutex);
         context.out << ReportLine(sent) << std::endl;
     });
-    if (!host.ConnectMouse(kConnectPatience)) {
-        context.err << "ms1ctl apply: no mouse connected (no receiver reported the mouse within "
-                       "3 s)\n";
+    const auto connection = host.ConnectMouse(kConnectPatience);
+    if (connection != HeadlessHost::Connection::kConnected) {
+        context.err << HeadlessHost::NoMouseText("apply", connection);
         return kExitNoMouse;
     }
     const ApplyResult result = host.Apply();

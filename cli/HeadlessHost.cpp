@@ -75,9 +75,22 @@ HeadlessHost::~HeadlessHost() {
     session_.reset();
 }
 
-bool HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {
+HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {
     session_->Start();
-    return WaitFor([this] { return MouseConnected(session_->flags()); }, patience);
+    LinkFlags& flags = session_->flags();
+    // ms1ctl does not follow arrivals, so without a receiver now there is nothing to wait for.
+    if (!MouseConnected(flags) && session_->link().State().inputSlotCount == 0)
+        return Connection::kNoReceiver;
+    return WaitFor([&flags] { return MouseConnected(flags); }, patience) ? Connection::kConnected
+                                                                         : Connection::kSilentMouse;
+}
+
+std::string HeadlessHost::NoMouseText(const char* command, Connection connection) {
+    std::string text = std::string("ms1ctl ") + command + ": no mouse connected (";
+    text += connection == Connection::kNoReceiver
+                ? "no 2.4 GHz receiver found"
+                : "the receiver did not hear from the mouse within 3 s";
+    return text + ")\n";
 }
 
 bool HeadlessHost::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience) {

@@ -35,8 +35,12 @@ class HeadlessHost final : private ApplyView {
         session_->SetReportListener(std::move(listener));
     }
 
-    // Starts the session and waits until a link reports the mouse, at most `patience`.
-    bool ConnectMouse(std::chrono::milliseconds patience);
+    enum class Connection { kConnected, kNoReceiver, kSilentMouse };
+    // Starts the session and waits until a link reports the mouse, at most `patience`; at
+    // once when there is no receiver to wait for.
+    Connection ConnectMouse(std::chrono::milliseconds patience);
+    // The line for stderr when the mouse is not there.
+    static std::string NoMouseText(const char* command, Connection connection);
     // Waits until `done` holds, looking again after every status change, at most `patience`.
     bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience);
     // One apply on the worker; returns when it ended.

@@ -50,9 +50,9 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args) {
     auto profile = MakeZeroedProfile();
     ResetProfileToDefaults(*profile);
     HeadlessHost host(context.simulate, *profile);
-    if (!host.ConnectMouse(kConnectPatience)) {
-        context.err << "ms1ctl status: no mouse connected (no receiver reported the mouse within "
-                       "3 s)\n";
+    const auto connection = host.ConnectMouse(kConnectPatience);
+    if (connection != HeadlessHost::Connection::kConnected) {
+        context.err << HeadlessHost::NoMouseText("status", connection);
         return kExitNoMouse;
     }
     HeadlessStatusView& view = host.view();

@@ -96,6 +96,11 @@ TEST_F(DeviceCommands, StatusPrintsWhatTheVirtualMouseReports) {
     EXPECT_EQ(asleep.exitCode, 4);
     EXPECT_TRUE(asleep.lines.empty());
     EXPECT_NE(asleep.err.find("no mouse connected"), std::string::npos) << asleep.err;
+
+    // Without a receiver there is nothing to wait for.
+    const Outcome unplugged = RunProgram("--simulate=unplugged status");
+    EXPECT_EQ(unplugged.exitCode, 4);
+    EXPECT_NE(unplugged.err.find("no 2.4 GHz receiver found"), std::string::npos) << unplugged.err;
 }
 
 TEST_F(DeviceCommands, ApplySendsTheWholeProfileAndTheMouseGetsEveryByte) {
