@@ -62,6 +62,10 @@ void DeviceSession::RequestApplyDelayed(int milliseconds) {
 bool DeviceSession::HandleMessage(const Message& message) {
     switch (message.number) {
         case kMsgReceiverStatus:
+            // Words read just before their receiver went away would mark the gone mouse as
+            // connected again until the watchdog ran out.
+            if (!link_->HasCurrentReceiver())
+                return true;
             status_.OnReceiverReport(static_cast<std::uint16_t>(message.wParam),
                                      static_cast<std::uint16_t>(message.lParam));
             return true;

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/SessionMessages.h"
 #include "platform/WindowMessages.h"
 #include "protocol/Fakes.h"
 #include "protocol/ReportBytes.h"
@@ -322,6 +323,59 @@ TEST_F(DeviceSessionTest, StatusWordsFromTheReadersAreDecodedOnTheWindowThread) 
               window.posted.end());
     EXPECT_NE(std::find(window.posted.begin(), window.posted.end(), MSG_CONNECTION_CHANGED),
               window.posted.end());
+}
+
+TEST_F(DeviceSessionTest, RemovalAndWatchdogEndTheLinkAndAnApplyThenOnlyStores) {
+    Start("receiver");
+    bus->SetEventSink(&session->link());
+    bus->Unplug(0);  // the current receiver's feature collection goes away
+    EXPECT_EQ(session->flags().wirelessConnected.load(), 0);
+    EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
+    // A heartbeat a reader had read before the removal arrives late: it is not the mouse.
+    session->hub().Post(kMsgReceiverStatus, 0x4811, 0x5001);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(session->flags().wirelessConnected.load(), 0);
+
+    {
+        auto lock = profiles.Lock();
+        profiles.working->brightness = 2;
+    }
+    session->RequestApply();
+    const ApplyResult result = NextApply();
+    EXPECT_FALSE(result.ran);
+    EXPECT_TRUE(result.stored) << "edits are kept although no mouse is there";
+    EXPECT_TRUE(Packets().empty());
+    auto lock = profiles.Lock();
+    EXPECT_EQ(profiles.saves, 1);
+    EXPECT_FALSE(profiles.SnapshotEqualsWorking()) << "the next apply with a link sends it";
+}
+
+TEST_F(DeviceSessionTest, SilentMouseIsDroppedByTheWatchdog) {
+    Start("receiver");
+    ASSERT_TRUE(session->timers().IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
+    session->OnTimer(TIMER_WIRELESS_WATCHDOG);  // six seconds without a report
+    EXPECT_EQ(session->flags().wirelessConnected.load(), 0);
+    EXPECT_EQ(session->flags().anyConnected.load(), 0);
+    EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
+    EXPECT_FALSE(session->timers().IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
+}
+
+TEST_F(DeviceSessionTest, VendorLibraryMessagesReachTheDecoding) {
+    Start("receiver");
+    // 1539: A = 0x1811 (stage), V = 3.
+    EXPECT_TRUE(session->HandleMessage(Message{MSG_WIRED_DATA, 0x1811, 0x0003, {}}));
+    {
+        auto lock = profiles.Lock();
+        EXPECT_EQ(profiles.working->activeStage, 2);
+    }
+    // 1540 with wParam 0: the wired mouse left.
+    EXPECT_TRUE(session->HandleMessage(Message{MSG_WIRED_STATE, 0, 0, {}}));
+    EXPECT_EQ(session->flags().wiredConnected.load(), 2);
+    EXPECT_EQ(session->flags().anyConnected.load(), 1) << "the receiver still has the mouse";
+    // Other values of wParam are no event.
+    EXPECT_TRUE(session->HandleMessage(Message{MSG_WIRED_STATE, 7, 0, {}}));
+    EXPECT_EQ(session->flags().wiredConnected.load(), 2);
+    EXPECT_FALSE(session->HandleMessage(Message{MSG_TRAY_ICON, 0, 0, {}}));
 }
 
 }  // namespace
