@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "sim/Simulation.h"
+#include "sim/SteadySimClock.h"
 #include "transport/RealHidApi.h"
 
 namespace ms1::cli {
@@ -12,9 +13,12 @@ namespace {
 // Message of the host's own hub: the worker finished an apply.
 constexpr std::uint32_t kMsgApplyDone = 0x0701;
 
-int g_argc = 1;
-char g_name[] = "ms1ctl";
-char* g_argv[] = {g_name, nullptr};
+// How many receivers a scenario plugs in.
+int PluggedReceivers(std::string_view scenario) {
+    if (scenario == "two-receivers")
+        return 2;
+    return scenario == "unplugged" ? 0 : 1;
+}
 
 }  // namespace
 
@@ -39,15 +43,20 @@ bool HeadlessHost::CheckScenario(CliContext& context, const CliCommand& command)
 
 HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const ProfileRecord& profile)
     : app_(QCoreApplication::instance() ? nullptr
-                                        : std::make_unique<QCoreApplication>(g_argc, g_argv)),
+                                        : std::make_unique<QCoreApplication>(argc_, argv_)),
       profiles_(profile) {
     HidApi* hid = nullptr;
     if (scenario) {
         bus_ = sim::MakeSimulation(*scenario);
-        // The mice tell their stage and rate when the host starts listening.
-        const int receivers = *scenario == "two-receivers" ? 2 : *scenario == "unplugged" ? 0 : 1;
-        for (int receiver = 0; receiver < receivers; ++receiver)
-            bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
+        if (bus_) {
+            // The mice tell their stage and rate when the host starts listening.
+            for (int receiver = 0; receiver < PluggedReceivers(*scenario); ++receiver) {
+                bus_->WithMouse(receiver,
+                                [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
+            }
+        } else {  // an unknown name: an empty bus, on which no mouse is found
+            bus_ = std::make_unique<sim::VirtualHidBus>(std::make_shared<sim::SteadySimClock>());
+        }
         hid = bus_.get();
     } else {
         realHid_ = std::make_unique<RealHidApi>();

@@ -58,6 +58,10 @@ class HeadlessHost final : private ApplyView {
     void ApplyFinished(bool) override {}
     void Look();
 
+    // The application object keeps references to its arguments for its whole life.
+    int argc_ = 1;
+    char name_[7] = "ms1ctl";
+    char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QCoreApplication> app_;
     std::unique_ptr<sim::VirtualHidBus> bus_;
     std::unique_ptr<HidApi> realHid_;

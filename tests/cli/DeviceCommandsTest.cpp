@@ -43,13 +43,10 @@ class DeviceCommands : public ::testing::Test {
         return path;
     }
 
-    // Runs the built ms1ctl from the program folder.
+    // Runs the built ms1ctl.
     Outcome RunProgram(const std::string& args) {
-        const char* folder = std::getenv("MS1_PROGRAM_DIR");
-        EXPECT_NE(folder, nullptr);
         const std::string errPath = (dir_ / "stderr.txt").string();
-        const std::string command =
-            std::string(folder ? folder : ".") + "/ms1ctl " + args + " 2>" + errPath;
+        const std::string command = std::string(MS1CTL_PATH) + " " + args + " 2>" + errPath;
         Outcome outcome;
         FILE* pipe = ::popen(command.c_str(), "r");
         if (pipe == nullptr)
