@@ -4,6 +4,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/HeadlessHost.h"
+#include "cli/ReportLine.h"
 
 namespace ms1::cli {
 namespace {
@@ -17,19 +18,6 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
     for (std::size_t i = 0; i < bytes.size(); ++i) {
         std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : " %02x", bytes[i]);
         line += pair;
-    }
-    return line;
-}
-
-std::string ReportLine(const SentReport& sent) {
-    char line[80];
-    if (sent.outcome.skipped) {
-        std::snprintf(line, sizeof line, "0x%02x skipped: the link has no use for it",
-                      sent.command);
-    } else {
-        std::snprintf(line, sizeof line, "0x%02x %s after %d attempt(s)", sent.command,
-                      sent.outcome.confirmed ? "confirmed" : "not confirmed",
-                      sent.outcome.attempts);
     }
     return line;
 }
