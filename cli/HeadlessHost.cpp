@@ -49,11 +49,7 @@ HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const Pro
     if (scenario) {
         bus_ = sim::MakeSimulation(*scenario);
         if (bus_) {
-            // The mice tell their stage and rate when the host starts listening.
-            for (int receiver = 0; receiver < PluggedReceivers(*scenario); ++receiver) {
-                bus_->WithMouse(receiver,
-                                [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
-            }
+            pluggedReceivers_ = PluggedReceivers(*scenario);
         } else {  // an unknown name: an empty bus, on which no mouse is found
             bus_ = std::make_unique<sim::VirtualHidBus>(std::make_shared<sim::SteadySimClock>());
         }
@@ -82,6 +78,11 @@ HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const Pro
 HeadlessHost::~HeadlessHost() {
     session_->Stop();
     session_.reset();
+}
+
+void HeadlessHost::AnnounceVirtualMouseSettings() {
+    for (int receiver = 0; bus_ && receiver < pluggedReceivers_; ++receiver)
+        bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
 }
 
 HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {

@@ -35,6 +35,10 @@ class HeadlessHost final : private ApplyView {
         session_->SetReportListener(std::move(listener));
     }
 
+    // The virtual mice tell their stage and polling rate, as a real mouse does when it wakes.
+    // Not for an apply: what the mouse reports is written into the profile being sent.
+    void AnnounceVirtualMouseSettings();
+
     enum class Connection { kConnected, kNoReceiver, kSilentMouse };
     // Starts the session and waits until a link reports the mouse, at most `patience`; at
     // once when there is no receiver to wait for.
@@ -64,6 +68,7 @@ class HeadlessHost final : private ApplyView {
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QCoreApplication> app_;
     std::unique_ptr<sim::VirtualHidBus> bus_;
+    int pluggedReceivers_ = 0;
     std::unique_ptr<HidApi> realHid_;
     MemoryProfileState profiles_;
     HeadlessStatusView view_;

@@ -50,6 +50,7 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args) {
     auto profile = MakeZeroedProfile();
     ResetProfileToDefaults(*profile);
     HeadlessHost host(context.simulate, *profile);
+    host.AnnounceVirtualMouseSettings();
     const auto connection = host.ConnectMouse(kConnectPatience);
     if (connection != HeadlessHost::Connection::kConnected) {
         context.err << HeadlessHost::NoMouseText("status", connection);

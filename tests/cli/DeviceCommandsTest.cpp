@@ -113,7 +113,10 @@ TEST_F(DeviceCommands, ApplySendsTheWholeProfileAndTheMouseGetsEveryByte) {
     EXPECT_EQ(run.lines[5], "rx 1c 3c 01 fe 01 fe" + Zeros(54));
     EXPECT_EQ(run.lines[7], "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47));
     EXPECT_EQ(run.lines[8], "rx 16 3c 01 01 fe" + Zeros(55));
-    EXPECT_EQ(run.lines[6].substr(0, 12), "rx 14 3c 01 ");
+    // The file's own stage (2) goes out; the stage colours sit between the checked parts.
+    EXPECT_EQ(run.lines[6].substr(0, 77),
+              "rx 14 3c 01 01 01 3f 20 20 10 20 30 40 64 d2 00 00 00 00 00 00 00 01 00 00 02");
+    EXPECT_EQ(run.lines[6].substr(150), "01 0f 8e" + Zeros(8));
     EXPECT_EQ(run.lines[9].substr(0, 12), "rx 18 3c 01 ");
 }
 
