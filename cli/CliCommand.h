@@ -48,5 +48,9 @@ int RunProfile(CliContext& context, const std::vector<std::string>& args);
 extern const CliCommand kProfileCommand;
 int RunMacro(CliContext& context, const std::vector<std::string>& args);
 extern const CliCommand kMacroCommand;
+int RunStatus(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kStatusCommand;
+int RunApply(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kApplyCommand;
 
 }  // namespace ms1::cli

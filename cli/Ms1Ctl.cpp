@@ -11,7 +11,13 @@ namespace ms1::cli {
 namespace {
 
 const CliCommand* const kCommands[] = {
-    &kReportsCommand, &kProfilesCommand, &kMacrosCommand, &kProfileCommand, &kMacroCommand,
+    &kReportsCommand,
+    &kProfilesCommand,
+    &kMacrosCommand,
+    &kProfileCommand,
+    &kMacroCommand,
+    &kStatusCommand,
+    &kApplyCommand,
 };
 
 void PrintHelp(std::ostream& out) {

@@ -82,6 +82,15 @@ void VirtualMouse::PowerUp() {
     nextHeartbeatMs_ = clock_.NowMs() + kHeartbeatMs;
 }
 
+void VirtualMouse::AnnounceSettings() {
+    if (asleep_) {
+        return;
+    }
+    Send(kTypeStage, settings_.activeStage, 0);
+    // A mouse that was never told a rate runs at its default of 1000 reports per second.
+    Send(kTypeRate, settings_.rateCode != 0 ? settings_.rateCode : 1, 0);
+}
+
 void VirtualMouse::DropPending() {
     ready_.clear();
     late_.clear();

@@ -55,6 +55,9 @@ class VirtualMouse {
     bool Asleep() const { return asleep_; }
     // Powered up behind a freshly plugged receiver: announces itself unless asleep.
     void PowerUp();
+    // Reports the active stage and the polling rate it runs at (unless asleep), as a mouse
+    // does when a host starts listening.
+    void AnnounceSettings();
     // The receiver was unplugged: whatever it had not delivered is gone.
     void DropPending();
 

@@ -211,6 +211,24 @@ TEST_F(VirtualMouseTest, HeartbeatWhileAwakeSilenceWhileAsleep) {
     EXPECT_EQ(Drain(), std::vector<InputReport>{battery});
 }
 
+TEST_F(VirtualMouseTest, AnnouncesStageAndRateWhenAwakeOnly) {
+    // Never told a rate: it runs at 1000 per second (code 1) on stage 1.
+    mouse.AnnounceSettings();
+    EXPECT_EQ(Drain(), (std::vector<InputReport>{{0x11, 0x11, 0x18, 0x01, 0x00},
+                                                 {0x11, 0x11, 0x28, 0x01, 0x00}}));
+
+    Send(Report({0x16, 0x3C, 0x01, 0x04, 0xFB}));
+    mouse.SelectStage(3);
+    Drain();
+    mouse.AnnounceSettings();
+    EXPECT_EQ(Drain(), (std::vector<InputReport>{{0x11, 0x11, 0x18, 0x03, 0x00},
+                                                 {0x11, 0x11, 0x28, 0x04, 0x00}}));
+
+    mouse.SetAsleep(true);
+    mouse.AnnounceSettings();
+    EXPECT_TRUE(Drain().empty());
+}
+
 TEST_F(VirtualMouseTest, ChangesMadeOnTheMouseAreReported) {
     mouse.SelectStage(3);
     mouse.SetRateCode(4);

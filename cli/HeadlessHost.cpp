@@ -1,0 +1,144 @@
+#include "cli/HeadlessHost.h"
+
+#include <QTimer>
+#include <algorithm>
+
+#include "sim/Simulation.h"
+#include "sim/SteadySimClock.h"
+#include "transport/RealHidApi.h"
+
+namespace ms1::cli {
+namespace {
+
+// Message of the host's own hub: the worker finished an apply.
+constexpr std::uint32_t kMsgApplyDone = 0x0701;
+
+// How many receivers a scenario plugs in.
+int PluggedReceivers(std::string_view scenario) {
+    if (scenario == "two-receivers")
+        return 2;
+    return scenario == "unplugged" ? 0 : 1;
+}
+
+}  // namespace
+
+bool MouseConnected(LinkFlags& flags) {
+    return flags.wiredConnected.load() == 1 || flags.wirelessConnected.load() != 0 ||
+           flags.bleConnected.load() != 0;
+}
+
+bool HeadlessHost::CheckScenario(CliContext& context, const CliCommand& command) {
+    if (!context.simulate)
+        return true;
+    const auto& known = sim::SimulationScenarios();
+    if (std::find(known.begin(), known.end(), *context.simulate) != known.end())
+        return true;
+    std::string names;
+    for (const std::string& name : known)
+        names += (names.empty() ? "" : ", ") + name;
+    UsageError(context, command,
+               "unknown scenario \"" + *context.simulate + "\" (scenarios: " + names + ")");
+    return false;
+}
+
+HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const ProfileRecord& profile)
+    : app_(QCoreApplication::instance() ? nullptr
+                                        : std::make_unique<QCoreApplication>(argc_, argv_)),
+      profiles_(profile) {
+    HidApi* hid = nullptr;
+    if (scenario) {
+        bus_ = sim::MakeSimulation(*scenario);
+        if (bus_) {
+            pluggedReceivers_ = PluggedReceivers(*scenario);
+        } else {  // an unknown name: an empty bus, on which no mouse is found
+            bus_ = std::make_unique<sim::VirtualHidBus>(std::make_shared<sim::SteadySimClock>());
+        }
+        hid = bus_.get();
+    } else {
+        realHid_ = std::make_unique<RealHidApi>();
+        realHid_->Init();
+        hid = realHid_.get();
+    }
+    session_ = std::make_unique<DeviceSession>(
+        DeviceSession::Ports{*hid, profiles_, view_, *this, window_});
+    window_.SetHandler([this](const Message&) {
+        Look();
+        return true;
+    });
+    view_.SetOnChange([this] { Look(); });
+    session_->SetApplyListener([this](const ApplyResult& result) {
+        {
+            std::lock_guard lock(resultMutex_);
+            result_ = result;
+        }
+        window_.Post(kMsgApplyDone, 0, 0);
+    });
+}
+
+HeadlessHost::~HeadlessHost() {
+    session_->Stop();
+    session_.reset();
+}
+
+void HeadlessHost::AnnounceVirtualMouseSettings() {
+    for (int receiver = 0; bus_ && receiver < pluggedReceivers_; ++receiver)
+        bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
+}
+
+HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {
+    session_->Start();
+    LinkFlags& flags = session_->flags();
+    // ms1ctl does not follow arrivals, so without a receiver now there is nothing to wait for.
+    if (!MouseConnected(flags) && session_->link().State().inputSlotCount == 0)
+        return Connection::kNoReceiver;
+    return WaitFor([&flags] { return MouseConnected(flags); }, patience) ? Connection::kConnected
+                                                                         : Connection::kSilentMouse;
+}
+
+std::string HeadlessHost::NoMouseText(const char* command, Connection connection) {
+    std::string text = std::string("ms1ctl ") + command + ": no mouse connected (";
+    text += connection == Connection::kNoReceiver
+                ? "no 2.4 GHz receiver found"
+                : "the receiver did not hear from the mouse within 3 s";
+    return text + ")\n";
+}
+
+bool HeadlessHost::WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience) {
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(patience);
+    waiting_ = &loop;
+    done_ = done;
+    loop.exec();
+    waiting_ = nullptr;
+    done_ = nullptr;
+    return done();
+}
+
+ApplyResult HeadlessHost::Apply() {
+    {
+        std::lock_guard lock(resultMutex_);
+        result_.reset();
+    }
+    session_->RequestApply();
+    auto finished = [this] {
+        std::lock_guard lock(resultMutex_);
+        return result_.has_value();
+    };
+    // The pauses bound an apply (ten passes of a macro page take 30 s); wait for its end.
+    while (!WaitFor(finished, std::chrono::hours(1))) {
+    }
+    std::lock_guard lock(resultMutex_);
+    return *result_;
+}
+
+void HeadlessHost::Look() {
+    if (waiting_ && done_ && done_())
+        waiting_->quit();
+}
+
+}  // namespace ms1::cli

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "protocol/StatusView.h"
+
+namespace ms1::cli {
+
+// The page's status controls without a window: remembers what the status decoding showed,
+// so ms1ctl can print it. Window thread only.
+class HeadlessStatusView final : public StatusView {
+  public:
+    // Called after every change, so a waiting command can look again.
+    void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
+
+    void SetVisible(std::string_view control, bool visible) override;
+    bool IsVisible(std::string_view control) const override;
+    void SetChecked(std::string_view control, bool checked) override;
+    bool IsChecked(std::string_view control) const override;
+    void SelectOption(std::string_view control) override;
+    void SelectComboItem(std::string_view control, int index) override;
+    void SetProgress(std::string_view control, int value) override;
+    void SetPlainText(std::string_view control, std::string_view text) override;
+    void SetTextKey(std::string_view control, std::string_view key) override;
+    void RefreshLightSections() override {}
+
+    // What the battery label shows: "75%", "charging", or nothing when the mouse has not
+    // reported its battery.
+    std::optional<std::string> Battery() const;
+    bool StageReported() const { return stageReported_; }
+    bool RateReported() const { return rateReported_; }
+
+  private:
+    void Changed();
+
+    std::set<std::string, std::less<>> visible_;
+    std::set<std::string, std::less<>> checked_;
+    std::map<std::string, std::string, std::less<>> plainText_;
+    std::map<std::string, std::string, std::less<>> textKey_;
+    bool stageReported_ = false;
+    bool rateReported_ = false;
+    std::function<void()> onChange_;
+};
+
+}  // namespace ms1::cli

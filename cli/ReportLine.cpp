@@ -1,0 +1,20 @@
+#include "cli/ReportLine.h"
+
+#include <cstdio>
+
+namespace ms1::cli {
+
+std::string ReportLine(const SentReport& sent) {
+    char line[80];
+    if (sent.outcome.skipped) {
+        std::snprintf(line, sizeof line, "0x%02x skipped: the link has no use for it",
+                      sent.command);
+    } else {
+        std::snprintf(line, sizeof line, "0x%02x %s after %d attempt(s)", sent.command,
+                      sent.outcome.confirmed ? "confirmed" : "not confirmed",
+                      sent.outcome.attempts);
+    }
+    return line;
+}
+
+}  // namespace ms1::cli

@@ -1,0 +1,127 @@
+#include "engine/DeviceSession.h"
+
+#include "engine/SessionMessages.h"
+#include "platform/WindowMessages.h"
+
+namespace ms1 {
+
+DeviceSession::DeviceSession(Ports ports)
+    : ports_(ports),
+      link_(std::make_unique<UsbHidLink>(
+          UsbHidLink::Ports{ports.hid, statusSink_, flags_, *this, ports.window, timers_})),
+      receiverPort_(*link_),
+      sender_(flags_, ports.pacer ? *ports.pacer : sleepingPacer_, ports.wiredReports,
+              &receiverPort_, ports.bleReports),
+      status_(ports.profiles, flags_, sender_.ackReceived(), ports.statusView, ports.window,
+              timers_, delayed_, ports.wiredDevice),
+      engine_(ports.profiles, sender_, flags_, ports.pacer ? *ports.pacer : sleepingPacer_, timers_,
+              ports.applyView) {
+    hub_.SetHandler([this](const Message& message) { return HandleMessage(message); });
+    timers_.SetHandler([this](int id) { OnTimer(id); });
+}
+
+DeviceSession::~DeviceSession() {
+    Stop();
+}
+
+void DeviceSession::SetReportListener(ReportListener listener) {
+    engine_.SetReportListener(std::move(listener));
+}
+
+void DeviceSession::Start(bool bleMousePresent) {
+    if (started_)
+        return;
+    started_ = true;
+    worker_.Start([this](const ThreadMessage& message) { OnWorkerMessage(message); });
+    status_.InitLinks(bleMousePresent);
+    link_->EnumerateReceivers();
+}
+
+void DeviceSession::Stop() {
+    if (!started_)
+        return;
+    started_ = false;
+    // Readers first, so nothing hands over words while the rest goes down.
+    link_->Shutdown();
+    worker_.Stop();
+    for (int id :
+         {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY, TIMER_CHARGE_ANIMATION}) {
+        timers_.KillTimer(id);
+    }
+}
+
+void DeviceSession::RequestApply() {
+    hub_.Post(MSG_APPLY_TRIGGER, 0, 0);
+}
+
+void DeviceSession::RequestApplyDelayed(int milliseconds) {
+    timers_.KillTimer(TIMER_APPLY_DELAY);
+    timers_.StartTimer(TIMER_APPLY_DELAY, milliseconds);
+}
+
+bool DeviceSession::HandleMessage(const Message& message) {
+    switch (message.number) {
+        case kMsgReceiverStatus:
+            // Words read just before their receiver went away would mark the gone mouse as
+            // connected again until the watchdog ran out.
+            if (!link_->HasCurrentReceiver())
+                return true;
+            status_.OnReceiverReport(static_cast<std::uint16_t>(message.wParam),
+                                     static_cast<std::uint16_t>(message.lParam));
+            return true;
+        case MSG_APPLY_TRIGGER:
+            worker_.PostThreadMessage(MSG_APPLY_NOW, 0, 0);
+            return true;
+        case MSG_WIRED_DATA: {
+            const std::uint32_t a = static_cast<std::uint16_t>(message.wParam);
+            const std::uint32_t v = static_cast<std::uint16_t>(message.lParam);
+            status_.OnVendorStatus((a << 16) ^ v);
+            return true;
+        }
+        case MSG_WIRED_STATE: {
+            const std::uint32_t code = message.wParam == 1 ? 1 : message.wParam == 0 ? 2 : 0;
+            status_.OnVendorStatus(0x7F000000u | code);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+void DeviceSession::OnTimer(int id) {
+    switch (id) {
+        case TIMER_USB_ARRIVAL:
+            link_->OnArrivalTimer();
+            break;
+        case TIMER_WIRELESS_WATCHDOG:
+            status_.OnWatchdogTimer();
+            break;
+        case TIMER_APPLY_DELAY:
+            timers_.KillTimer(TIMER_APPLY_DELAY);
+            RequestApply();
+            break;
+        case TIMER_CHARGE_ANIMATION:
+            status_.OnChargeAnimationTimer();
+            break;
+        default:
+            break;
+    }
+}
+
+void DeviceSession::HideWirelessIndicator() {
+    ports_.statusView.SetVisible("ms_1_wireless", false);
+}
+
+void DeviceSession::RefreshLinkSections() {
+    status_.RefreshLinkSections();
+}
+
+void DeviceSession::OnWorkerMessage(const ThreadMessage& message) {
+    if (message.message != MSG_APPLY_NOW)
+        return;
+    const ApplyResult result = engine_.OnApplyRequest();
+    if (applyListener_)
+        applyListener_(result);
+}
+
+}  // namespace ms1

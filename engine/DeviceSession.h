@@ -1,0 +1,104 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "engine/HubStatusSink.h"
+#include "engine/ReceiverReportPort.h"
+#include "engine/SleepingPacer.h"
+#include "engine/TimerDelayedCalls.h"
+#include "platform/MessageHub.h"
+#include "platform/TimerSet.h"
+#include "platform/WorkerThread.h"
+#include "protocol/ApplyEngine.h"
+#include "protocol/DeviceStatus.h"
+#include "protocol/ReportSender.h"
+#include "transport/LinkFlags.h"
+#include "transport/LinkView.h"
+#include "transport/UsbHidLink.h"
+
+namespace ms1 {
+
+// The mouse side of the program wired together: the 2.4 GHz link with its readers, the
+// status decoding on the window thread, and the apply engine on its worker thread. The GUI
+// and ms1ctl build it the same way; only the window-side ports differ.
+//
+// Create, start, stop and destroy it on the window thread, which must run a Qt event loop
+// (QCoreApplication is enough): the session's message hub and timers live there, and every
+// status message is decoded there. Applies run on the session's worker.
+class DeviceSession final : private LinkView {
+  public:
+    struct Ports {
+        HidApi& hid;
+        ProfileState& profiles;
+        StatusView& statusView;  // window thread only
+        ApplyView& applyView;    // called on the worker
+        MessageTarget& window;   // receives MSG_CONNECTION_CHANGED and MSG_STAGE_CHANGED
+        Pacer* pacer = nullptr;  // null: real pauses on the worker
+        WiredDevicePort* wiredDevice = nullptr;
+        WiredReportPort* wiredReports = nullptr;
+        BleReportPort* bleReports = nullptr;
+    };
+    using ApplyListener = std::function<void(const ApplyResult&)>;
+    using ReportListener = std::function<void(const SentReport&)>;
+
+    explicit DeviceSession(Ports ports);
+    ~DeviceSession() override;
+    DeviceSession(const DeviceSession&) = delete;
+    DeviceSession& operator=(const DeviceSession&) = delete;
+
+    // Both listeners run on the worker; set them before Start.
+    void SetApplyListener(ApplyListener listener) { applyListener_ = std::move(listener); }
+    void SetReportListener(ReportListener listener);
+
+    // Starts the worker, looks at the wired and Bluetooth links, then enumerates the receivers
+    // and starts their readers.
+    void Start(bool bleMousePresent = false);
+    // Ends the readers, then the worker after the applies already queued (their reports can
+    // no longer be acknowledged: call it when no apply runs). A session starts only once.
+    void Stop();
+
+    // One apply as soon as the worker is free.
+    void RequestApply();
+    // One apply `milliseconds` after the last of a run of requests (timer 513).
+    void RequestApplyDelayed(int milliseconds);
+
+    // The session's messages and timers. The owner may also hand it the vendor library's
+    // messages 1539 and 1540 here. True when the message was the session's.
+    bool HandleMessage(const Message& message);
+    void OnTimer(int id);
+
+    LinkFlags& flags() { return flags_; }
+    UsbHidLink& link() { return *link_; }
+    DeviceStatus& status() { return status_; }
+    ReportSender& sender() { return sender_; }
+    WindowTimers& timers() { return timers_; }
+    MessageHub& hub() { return hub_; }
+
+  private:
+    // LinkView, for the link's removal handling.
+    void HideWirelessIndicator() override;
+    void RefreshLinkSections() override;
+
+    void OnWorkerMessage(const ThreadMessage& message);
+
+    Ports ports_;
+    LinkFlags flags_;
+    MessageHub hub_;
+    TimerSet timers_;
+    TimerDelayedCalls delayed_{hub_};
+    SleepingPacer sleepingPacer_;
+    HubStatusSink statusSink_{hub_};
+    std::unique_ptr<UsbHidLink> link_;
+    ReceiverReportPort receiverPort_;
+    ReportSender sender_;
+    DeviceStatus status_;
+    ApplyEngine engine_;
+    ApplyListener applyListener_;
+    WorkerThread worker_;
+    bool started_ = false;
+};
+
+}  // namespace ms1

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+namespace ms1 {
+
+// Private message of a device session's own hub: the two status words a reader read from the
+// elected receiver (wParam = A, lParam = V), decoded on the window thread. Chosen above the
+// window messages of the main window so the two never meet.
+inline constexpr std::uint32_t kMsgReceiverStatus = 0x0700;
+
+}  // namespace ms1

@@ -1,0 +1,141 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "cli/CliCommand.h"
+#include "protocol/ReportBytes.h"
+
+namespace ms1 {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exitCode = -1;
+    std::vector<std::string> lines;  // stdout
+    std::string err;
+};
+
+// Status and apply against the virtual mouse. The runs of the real program take a few real
+// seconds (the pauses are real there), so there are few of them.
+class DeviceCommands : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("ms1-device-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+                "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string Write(const std::string& name, const ProfileRecord& profile, std::size_t cut = 0) {
+        auto bytes = BytesOf(profile);
+        std::string path = (dir_ / name).string();
+        std::ofstream out(path, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()),
+                  static_cast<std::streamsize>(bytes.size() - cut));
+        return path;
+    }
+
+    // Runs the built ms1ctl.
+    Outcome RunProgram(const std::string& args) {
+        const std::string errPath = (dir_ / "stderr.txt").string();
+        const std::string command = std::string(MS1CTL_PATH) + " " + args + " 2>" + errPath;
+        Outcome outcome;
+        FILE* pipe = ::popen(command.c_str(), "r");
+        if (pipe == nullptr)
+            return outcome;
+        std::string text;
+        std::array<char, 4096> buffer;
+        while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe))
+            text.append(buffer.data(), n);
+        const int status = ::pclose(pipe);
+        outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            outcome.lines.push_back(line);
+        std::ifstream err(errPath);
+        outcome.err.assign(std::istreambuf_iterator<char>(err), std::istreambuf_iterator<char>());
+        return outcome;
+    }
+
+    int Run(std::vector<std::string> args) {
+        out_.str("");
+        err_.str("");
+        return cli::RunMs1Ctl(args, out_, err_);
+    }
+
+    fs::path dir_;
+    std::ostringstream out_;
+    std::ostringstream err_;
+};
+
+std::string Zeros(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i)
+        text += " 00";
+    return text;
+}
+
+TEST_F(DeviceCommands, StatusPrintsWhatTheVirtualMouseReports) {
+    const Outcome awake = RunProgram("--simulate status");
+    EXPECT_EQ(awake.exitCode, 0) << awake.err;
+    EXPECT_EQ(awake.lines, (std::vector<std::string>{"link: 2.4 GHz receiver", "battery: 80%",
+                                                     "stage: 1", "polling rate: 1000 Hz"}));
+
+    const Outcome asleep = RunProgram("--simulate=asleep status");
+    EXPECT_EQ(asleep.exitCode, 4);
+    EXPECT_TRUE(asleep.lines.empty());
+    EXPECT_NE(asleep.err.find("no mouse connected"), std::string::npos) << asleep.err;
+
+    // Without a receiver there is nothing to wait for.
+    const Outcome unplugged = RunProgram("--simulate=unplugged status");
+    EXPECT_EQ(unplugged.exitCode, 4);
+    EXPECT_NE(unplugged.err.find("no 2.4 GHz receiver found"), std::string::npos) << unplugged.err;
+}
+
+TEST_F(DeviceCommands, ApplySendsTheWholeProfileAndTheMouseGetsEveryByte) {
+    const std::string path = Write("default.pro", *test::DefaultProfile());
+    const Outcome run = RunProgram("--simulate apply " + path + " --dump-device");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.lines.size(), 10u) << run.err;
+    EXPECT_EQ(run.lines[0], "0x1c confirmed after 1 attempt(s)");
+    EXPECT_EQ(run.lines[1], "0x14 confirmed after 1 attempt(s)");
+    EXPECT_EQ(run.lines[2], "0x15 confirmed after 1 attempt(s)");
+    EXPECT_EQ(run.lines[3], "0x16 confirmed after 1 attempt(s)");
+    EXPECT_EQ(run.lines[4], "0x18 confirmed after 1 attempt(s)");
+    EXPECT_EQ(run.lines[5], "rx 1c 3c 01 fe 01 fe" + Zeros(54));
+    EXPECT_EQ(run.lines[7], "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47));
+    EXPECT_EQ(run.lines[8], "rx 16 3c 01 01 fe" + Zeros(55));
+    // The file's own stage (2) goes out; the stage colours sit between the checked parts.
+    EXPECT_EQ(run.lines[6].substr(0, 77),
+              "rx 14 3c 01 01 01 3f 20 20 10 20 30 40 64 d2 00 00 00 00 00 00 00 01 00 00 02");
+    EXPECT_EQ(run.lines[6].substr(150), "01 0f 8e" + Zeros(8));
+    EXPECT_EQ(run.lines[9].substr(0, 12), "rx 18 3c 01 ");
+}
+
+TEST_F(DeviceCommands, RefusalsComeBeforeAnyMouseIsLookedFor) {
+    const std::string path = Write("default.pro", *test::DefaultProfile());
+    EXPECT_EQ(Run({"--simulate=nosuch", "status"}), 2);
+    EXPECT_NE(err_.str().find("receiver, noack, slowack"), std::string::npos) << err_.str();
+    EXPECT_NE(err_.str().find("asleep"), std::string::npos);
+    EXPECT_EQ(Run({"--simulate=nosuch", "apply", path}), 2);
+    EXPECT_EQ(Run({"apply", path, "--dump-device"}), 2) << "nothing to dump without the mouse";
+    EXPECT_EQ(Run({"apply"}), 2);
+    EXPECT_EQ(Run({"status", "extra"}), 2);
+
+    const std::string cut = Write("cut.pro", *test::DefaultProfile(), /*cut=*/1);
+    EXPECT_EQ(Run({"--simulate", "apply", cut}), 3);
+    EXPECT_EQ(err_.str().rfind(cut, 0), 0u) << "the refusal names the file: " << err_.str();
+    EXPECT_TRUE(out_.str().empty());
+    EXPECT_EQ(Run({"--simulate", "apply", (dir_ / "missing.pro").string()}), 3);
+}
+
+}  // namespace
+}  // namespace ms1
