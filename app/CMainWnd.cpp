@@ -166,7 +166,7 @@ void CMainWnd::Destroy() {
     if (Widget() != nullptr) {
         Widget()->hide();
     }
-    QCoreApplication::exit(0);
+    emit Ended();
 }
 
 bool CMainWnd::HandleMessage(const Message& message) {

@@ -54,9 +54,12 @@ class CMainWnd : public dui::DuiWindow {
 
     // Shows the window, restores it when minimised and brings it to the front.
     void ShowAndRaise();
-    // Ends the program: removes the hooks, releases the library, hides the tray icon and
-    // quits the event loop.
+    // Ends the program: removes the hooks, releases the library, hides the tray icon and the
+    // window and signals Ended (the program's event loop quits on it).
     void Destroy();
+
+  signals:
+    void Ended();
 
   protected:
     QString GetSkinFile() const override { return QStringLiteral("main.xml"); }

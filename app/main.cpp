@@ -37,6 +37,8 @@ int main(int argc, char** argv) {
                             << " (is res/ beside the program?)\n";
         return 2;
     }
+    QObject::connect(&window, &ms1::CMainWnd::Ended, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     instance.SetActivationTarget(&window.Messages());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();

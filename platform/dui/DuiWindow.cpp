@@ -48,8 +48,9 @@ bool DuiWindow::Create(QWidget* owner) {
             SetText(control, Text(control));
         }
     }
-    if (QWidget* caption = FindControl(kCaptionName)) {
-        caption->installEventFilter(this);
+    caption_ = FindControl(kCaptionName);
+    if (caption_ != nullptr) {
+        caption_->installEventFilter(this);
     }
     bridge_.Attach(root_);
     InitWindow();
@@ -186,7 +187,7 @@ void DuiWindow::Deliver(const dui::Notify& notify) {
 }
 
 bool DuiWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (root_ != nullptr && watched == FindControl(kCaptionName)) {
+    if (root_ != nullptr && caption_ != nullptr && watched == caption_) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         switch (event->type()) {
             case QEvent::MouseButtonPress:

@@ -93,6 +93,7 @@ class DuiWindow : public QObject {
     std::shared_ptr<const SkinLoader> skins_;
     std::shared_ptr<const LanguageTexts> texts_;
     QPointer<QWidget> root_;
+    QPointer<QWidget> caption_;
     NotifyBridge bridge_;
     MessageHub hub_;
     TimerSet timers_;

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QDir>
+#include <QString>
+#include <memory>
+
+#include "platform/dui/LanguageTexts.h"
+#include "platform/dui/SkinLoader.h"
+
+namespace ms1 {
+
+// The program folder the build made (MS1_PROGRAM_DIR, set for every test by CTest).
+inline QString ProgramFolder() {
+    return qEnvironmentVariable("MS1_PROGRAM_DIR");
+}
+
+inline std::shared_ptr<dui::SkinLoader> ProgramSkins() {
+    return std::make_shared<dui::SkinLoader>(QDir(ProgramFolder()).filePath("res"));
+}
+
+inline std::shared_ptr<dui::LanguageTexts> ProgramTexts() {
+    auto texts = std::make_shared<dui::LanguageTexts>();
+    texts->Load(QDir(ProgramFolder()).filePath("res/lan.xml"));
+    return texts;
+}
+
+}  // namespace ms1
