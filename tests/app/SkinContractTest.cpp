@@ -12,6 +12,7 @@ namespace ms1 {
 namespace {
 
 TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
+    TestApp();
     dui::LanguageTexts texts;
     ASSERT_TRUE(texts.Load(QDir(ProgramFolder()).filePath("res/lan.xml")));
     const char* keys[] = {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QString>
 #include <memory>
@@ -9,9 +10,14 @@
 
 namespace ms1 {
 
-// The program folder the build made (MS1_PROGRAM_DIR, set for every test by CTest).
+// The program folder the build made: MS1_PROGRAM_DIR when set, else bin/ beside the tests'
+// folder (the tests land in build/tests, the program in build/bin).
 inline QString ProgramFolder() {
-    return qEnvironmentVariable("MS1_PROGRAM_DIR");
+    const QString folder = qEnvironmentVariable("MS1_PROGRAM_DIR");
+    if (!folder.isEmpty()) {
+        return folder;
+    }
+    return QDir(QCoreApplication::applicationDirPath() + "/../bin").absolutePath();
 }
 
 inline std::shared_ptr<dui::SkinLoader> ProgramSkins() {
