@@ -42,7 +42,7 @@ CMainWnd::~CMainWnd() {
 
 void CMainWnd::RegisterPage(MainWndPage* page) {
     page_ = page;
-    AddVirtualWnd(kPageName, [this](const dui::Notify& notify) {
+    AddVirtualWnd(kPageName, [this](const dui::TNotify& notify) {
         if (page_ != nullptr) {
             page_->Notify(notify);
         }
@@ -111,7 +111,7 @@ void CMainWnd::CreateTrayIcon() {
     tray_->show();
 }
 
-void CMainWnd::Notify(const dui::Notify& notify) {
+void CMainWnd::Notify(const dui::TNotify& notify) {
     if (!notify.virtualWindow.isEmpty()) {
         DuiWindow::Notify(notify);
         return;
@@ -121,7 +121,7 @@ void CMainWnd::Notify(const dui::Notify& notify) {
     }
 }
 
-void CMainWnd::OnClick(const dui::Notify& notify) {
+void CMainWnd::OnClick(const dui::TNotify& notify) {
     if (notify.control == nullptr) {
         return;
     }

@@ -64,13 +64,13 @@ class CMainWnd : public dui::DuiWindow {
   protected:
     QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
     void InitWindow() override;
-    void Notify(const dui::Notify& notify) override;
+    void Notify(const dui::TNotify& notify) override;
     bool HandleMessage(const Message& message) override;
     void OnTimer(int id) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void OnClick(const dui::Notify& notify);
+    void OnClick(const dui::TNotify& notify);
     void OnMenuCommand(const Message& message);
     void OpenTrayMenu();
     void CreateTrayIcon();

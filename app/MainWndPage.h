@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/WindowMessage.h"
-#include "platform/dui/Notify.h"
+#include "platform/dui/TNotify.h"
 
 namespace ms1 {
 
@@ -24,7 +24,7 @@ class MainWndPage {
     virtual void LoadProfiles() = 0;
 
     // Notifications of the controls inside the page.
-    virtual void Notify(const dui::Notify& notify) = 0;
+    virtual void Notify(const dui::TNotify& notify) = 0;
     // Whether any link to the mouse is up; decides the device tab on message 1128.
     virtual bool AnyConnected() const = 0;
     // A status value of the wired mouse, built from messages 1539 and 1540.

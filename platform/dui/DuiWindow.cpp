@@ -22,7 +22,7 @@ DuiWindow::DuiWindow(std::shared_ptr<const SkinLoader> skins,
                      std::shared_ptr<const LanguageTexts> texts)
     : skins_(std::move(skins)),
       texts_(std::move(texts)),
-      bridge_([this](const dui::Notify& notify) { Deliver(notify); }) {
+      bridge_([this](const dui::TNotify& notify) { Deliver(notify); }) {
     hub_.SetHandler([this](const Message& message) { return HandleMessage(message); });
     timers_.SetHandler([this](int id) { OnTimer(id); });
 }
@@ -169,7 +169,7 @@ void DuiWindow::RaiseNotify(QWidget* control, const QString& type, std::uintptr_
     }
 }
 
-void DuiWindow::Notify(const dui::Notify& notify) {
+void DuiWindow::Notify(const dui::TNotify& notify) {
     auto found = virtualWindows_.find(notify.virtualWindow);
     if (!notify.virtualWindow.isEmpty() && found != virtualWindows_.end()) {
         found->second(notify);
@@ -182,7 +182,7 @@ bool DuiWindow::HandleMessage(const Message&) {
 
 void DuiWindow::OnTimer(int) {}
 
-void DuiWindow::Deliver(const dui::Notify& notify) {
+void DuiWindow::Deliver(const dui::TNotify& notify) {
     Notify(notify);
 }
 

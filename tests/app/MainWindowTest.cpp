@@ -29,7 +29,7 @@ class FakePage : public MainWndPage {
         hooksAtInit = &window.Hooks();
     }
     void LoadProfiles() override { calls.push_back("LoadProfiles"); }
-    void Notify(const dui::Notify& notify) override { notifies.push_back(notify); }
+    void Notify(const dui::TNotify& notify) override { notifies.push_back(notify); }
     bool AnyConnected() const override { return anyConnected; }
     void OnVendorStatus(std::uint32_t value) override { vendorStatus.push_back(value); }
     void OnButtonMenuCommand(const QString& name) override { menuCommands << name; }
@@ -39,7 +39,7 @@ class FakePage : public MainWndPage {
     std::vector<std::string> calls;
     QWidget* hostAtInit = nullptr;
     const HookTable* hooksAtInit = nullptr;
-    std::vector<dui::Notify> notifies;
+    std::vector<dui::TNotify> notifies;
     bool anyConnected = false;
     std::vector<std::uint32_t> vendorStatus;
     QStringList menuCommands;
