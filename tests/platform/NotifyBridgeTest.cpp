@@ -30,7 +30,6 @@ T* Add(QWidget& parent, const char* name) {
 class NotifyBridgeTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        TestApp();
         new QVBoxLayout(&root_);
         root_.setObjectName("root");
         button_ = Add<QPushButton>(root_, "ms_1_apply_btn");
@@ -58,6 +57,7 @@ class NotifyBridgeTest : public ::testing::Test {
         return seen;
     }
 
+    QApplication& app_ = TestApp();  // before any widget
     QWidget root_;
     std::vector<TNotify> notifies_;
     NotifyBridge bridge_{[this](const TNotify& notify) { notifies_.push_back(notify); }};
