@@ -94,7 +94,9 @@ void CMainWnd::InitWindow() {
 }
 
 void CMainWnd::CreateTrayIcon() {
-    if (!options_.useTray || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    const bool wanted = options_.tray == Tray::Always ||
+                        (options_.tray == Tray::Auto && QSystemTrayIcon::isSystemTrayAvailable());
+    if (!wanted) {
         qCDebug(lcMs1) << "no system tray: the close button minimises";
         return;
     }

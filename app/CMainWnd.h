@@ -24,9 +24,14 @@ class CMainWnd : public dui::DuiWindow {
     static constexpr int kEmptyTab = 0;
     static constexpr int kDeviceTab = 1;
 
+    enum class Tray {
+        Auto,    // a tray icon when the desktop has a system tray
+        Off,     // never a tray icon
+        Always,  // a tray icon even when no tray reports itself (tests)
+    };
     struct Options {
         QString programFolder;  // where libHook.so is loaded from
-        bool useTray = true;    // false: no tray icon even when the desktop has a tray
+        Tray tray = Tray::Auto;
     };
 
     CMainWnd(std::shared_ptr<const dui::SkinLoader> skins,
@@ -50,6 +55,7 @@ class CMainWnd : public dui::DuiWindow {
     bool DeviceTabFlag() const { return deviceTabFlag_; }
     bool IsDestroyed() const { return destroyed_; }
     bool HasTray() const;
+    QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
     dui::MenuWindow* TrayMenu() const { return trayMenu_.get(); }
 
     // Shows the window, restores it when minimised and brings it to the front.

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <thread>
 
@@ -51,8 +52,9 @@ class MainWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
         TestApp();
-        window_ = std::make_unique<CMainWnd>(ProgramSkins(), ProgramTexts(),
-                                             CMainWnd::Options{ProgramFolder(), false});
+        window_ =
+            std::make_unique<CMainWnd>(ProgramSkins(), ProgramTexts(),
+                                       CMainWnd::Options{ProgramFolder(), CMainWnd::Tray::Off});
         window_->RegisterPage(&page_);
         ASSERT_TRUE(window_->Create());
         window_->Widget()->show();
@@ -237,6 +239,37 @@ TEST_F(MainWindowTest, MessagesOfTheTableAreHandledAndOthersAreNot) {
     }
     EXPECT_FALSE(window_->Messages().Send({1026, 0, 0, {}}));
     EXPECT_FALSE(window_->Messages().Send({1536, 0, 0, {}}));  // a thread message, not the window's
+}
+
+}  // namespace
+}  // namespace ms1
+
+namespace ms1 {
+namespace {
+
+TEST(MainWindowTrayTest, CloseButtonHidesToTheTrayAndATrayClickBringsItBack) {
+    TestApp();
+    FakePage page;
+    CMainWnd window(ProgramSkins(), ProgramTexts(),
+                    CMainWnd::Options{ProgramFolder(), CMainWnd::Tray::Always});
+    window.RegisterPage(&page);
+    ASSERT_TRUE(window.Create());
+    ASSERT_TRUE(window.HasTray());
+    EXPECT_EQ(window.TrayIcon()->toolTip(), "MS-1 Gaming Mouse");
+    EXPECT_FALSE(window.TrayIcon()->icon().isNull());
+    window.ShowAndRaise();
+
+    window.FindControlAs<QAbstractButton>("exit_btn")->click();
+    EXPECT_FALSE(window.Widget()->isVisible());
+    EXPECT_FALSE(window.IsDestroyed());  // the program keeps running
+
+    // The tray icon reports a left click as message 1025 with 514.
+    emit window.TrayIcon()->activated(QSystemTrayIcon::Trigger);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.Widget()->isVisible(); }, kWaitMs));
+
+    // A right click opens the tray menu.
+    emit window.TrayIcon()->activated(QSystemTrayIcon::Context);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.TrayMenu() != nullptr; }, kWaitMs));
 }
 
 }  // namespace

@@ -48,8 +48,9 @@ class MsgWndTest : public ::testing::Test {
   protected:
     void SetUp() override {
         TestApp();
-        owner_ = std::make_unique<CMainWnd>(ProgramSkins(), ProgramTexts(),
-                                            CMainWnd::Options{ProgramFolder(), false});
+        owner_ =
+            std::make_unique<CMainWnd>(ProgramSkins(), ProgramTexts(),
+                                       CMainWnd::Options{ProgramFolder(), CMainWnd::Tray::Off});
         ASSERT_TRUE(owner_->Create());
     }
     std::unique_ptr<CMainWnd> owner_;
@@ -86,7 +87,8 @@ TEST_F(MsgWndTest, AnyOtherCloseIsARefusal) {
 
 TEST_F(MsgWndTest, AMissingSkinRefusesWithoutShowingAnything) {
     auto noSkins = std::make_shared<dui::SkinLoader>(QStringLiteral("/nonexistent/res"));
-    CMainWnd owner(ProgramSkins(), ProgramTexts(), CMainWnd::Options{ProgramFolder(), false});
+    CMainWnd owner(ProgramSkins(), ProgramTexts(),
+                   CMainWnd::Options{ProgramFolder(), CMainWnd::Tray::Off});
     ASSERT_TRUE(owner.Create());
     CMsgWnd box(noSkins, ProgramTexts(), "warning_title_text", "restore_text");
     EXPECT_FALSE(box.Create(owner.Widget()));

@@ -23,7 +23,7 @@ int main(int argc, char** argv) {
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
     texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
 
-    ms1::CMainWnd window(skins, texts, {programFolder, false});
+    ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Off});
     if (!window.Create()) {
         return 1;
     }
