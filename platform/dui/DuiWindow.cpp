@@ -154,12 +154,19 @@ void DuiWindow::CenterOnScreen() {
     if (root_ == nullptr) {
         return;
     }
-    QScreen* screen = root_->screen() ? root_->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        QRect frame = root_->frameGeometry();
+    // Over the owner window when there is one (a dialog), else in the middle of the screen.
+    QRect frame = root_->frameGeometry();
+    QWidget* owner = root_->parentWidget() != nullptr ? root_->parentWidget()->window() : nullptr;
+    if (owner != nullptr && owner->isVisible()) {
+        frame.moveCenter(owner->frameGeometry().center());
+    } else {
+        QScreen* screen = root_->screen() ? root_->screen() : QGuiApplication::primaryScreen();
+        if (screen == nullptr) {
+            return;
+        }
         frame.moveCenter(screen->availableGeometry().center());
-        root_->move(frame.topLeft());
     }
+    root_->move(frame.topLeft());
 }
 
 void DuiWindow::RaiseNotify(QWidget* control, const QString& type, std::uintptr_t wParam,

@@ -69,6 +69,7 @@ class DuiWindow : public QObject {
     // Modal run: returns the result given to Close, 0 when closed in any other way.
     int ShowModal();
     void Close(int result);
+    // Centres the window over its owner, or on the screen when it has none.
     void CenterOnScreen();
 
     // Raises a notification as if the control had (used by tests and by code that acts for

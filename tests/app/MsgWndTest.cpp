@@ -20,6 +20,7 @@ namespace {
 struct BoxUser {
     QString shownTitle;
     QString shownMessage;
+    QPoint shownCentre;
     void ActOnceShown(std::function<void(QDialog&)> act) {
         QTimer::singleShot(0, [this, act] {
             auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -33,6 +34,7 @@ struct BoxUser {
             if (auto* message = box->findChild<QLabel*>("warning")) {
                 shownMessage = message->text();
             }
+            shownCentre = box->frameGeometry().center();
             act(*box);
         });
     }
@@ -52,6 +54,8 @@ class MsgWndTest : public ::testing::Test {
             std::make_unique<CMainWnd>(ProgramSkins(), ProgramTexts(),
                                        CMainWnd::Options{ProgramFolder(), CMainWnd::Tray::Off});
         ASSERT_TRUE(owner_->Create());
+        owner_->Widget()->move(40, 30);
+        owner_->Widget()->show();
     }
     std::unique_ptr<CMainWnd> owner_;
 };
@@ -62,6 +66,8 @@ TEST_F(MsgWndTest, OkGivesOneAndCancelZeroWithTheLanguageTextsShown) {
     EXPECT_EQ(ShowMessageBox(*owner_, "warning_title_text", "delete_profile_text"), 1);
     EXPECT_EQ(user.shownTitle, "Warning");
     EXPECT_EQ(user.shownMessage, "Delete the selected profile?");
+    // Centred over its owner.
+    EXPECT_LE((user.shownCentre - owner_->Widget()->frameGeometry().center()).manhattanLength(), 2);
 
     // A second box right after the first starts afresh.
     BoxUser second;
