@@ -3,46 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <dlfcn.h>
+
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QTemporaryDir>
+#include "HookCallLog.h"
 
 #include "tests/platform/QtTestApp.h"
 
 namespace ms1 {
 namespace {
-
-QString TestLibraryFolder(const char* kind) {
-    return QCoreApplication::applicationDirPath() + "/hook_" + kind;
-}
-
-// Reads the call record of the full test library through a handle of its own (plain dlopen),
-// which keeps the library loaded after the binding released it.
-class CallLog {
-  public:
-    explicit CallLog(const QString& folder)
-        : handle_(dlopen((folder + "/libHook.so").toLocal8Bit().constData(), RTLD_NOW)) {}
-    ~CallLog() {
-        if (handle_ != nullptr) {
-            dlclose(handle_);
-        }
-    }
-    std::string Calls() const {
-        auto calls = reinterpret_cast<const char* (*)()>(Symbol("hook_test_calls"));
-        return calls != nullptr ? calls() : "<no log>";
-    }
-    void Reset() const {
-        if (auto reset = reinterpret_cast<void (*)()>(Symbol("hook_test_reset"))) {
-            reset();
-        }
-    }
-
-  private:
-    void* Symbol(const char* name) const {
-        return handle_ != nullptr ? dlsym(handle_, name) : nullptr;
-    }
-    void* handle_;
-};
 
 class HookBindingTest : public ::testing::Test {
   protected:
@@ -50,7 +20,7 @@ class HookBindingTest : public ::testing::Test {
 };
 
 TEST_F(HookBindingTest, ResolvesAllSevenNamesOfAFullLibraryAndRemovesBothHooksOnRelease) {
-    CallLog log(TestLibraryFolder("full"));
+    HookCallLog log(TestLibraryFolder("full"));
     log.Reset();
     HookBinding binding;
     ASSERT_TRUE(binding.Load(TestLibraryFolder("full")));

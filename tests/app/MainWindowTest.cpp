@@ -10,6 +10,7 @@
 #include <QTest>
 #include <thread>
 
+#include "HookCallLog.h"
 #include "TestResources.h"
 #include "app/MainWndPage.h"
 #include "platform/WindowMessages.h"
@@ -270,6 +271,35 @@ TEST(MainWindowTrayTest, CloseButtonHidesToTheTrayAndATrayClickBringsItBack) {
     // A right click opens the tray menu.
     emit window.TrayIcon()->activated(QSystemTrayIcon::Context);
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.TrayMenu() != nullptr; }, kWaitMs));
+}
+
+}  // namespace
+}  // namespace ms1
+
+namespace ms1 {
+namespace {
+
+TEST(MainWindowHookTest, ClosingTheWindowEndsTheProgramAndRemovesBothHooks) {
+    TestApp();
+    HookCallLog log(TestLibraryFolder("full"));
+    log.Reset();
+    FakePage page;
+    CMainWnd window(ProgramSkins(), ProgramTexts(),
+                    CMainWnd::Options{TestLibraryFolder("full"), CMainWnd::Tray::Off});
+    window.RegisterPage(&page);
+    ASSERT_TRUE(window.Create());
+    // The table the page got at initialisation is filled by the time it loads its profiles.
+    ASSERT_NE(page.hooksAtInit, nullptr);
+    EXPECT_NE(page.hooksAtInit->installhook, nullptr);
+    EXPECT_NE(page.hooksAtInit->mousewheelenable, nullptr);
+    window.ShowAndRaise();
+
+    QSignalSpy ended(&window, &CMainWnd::Ended);
+    window.Widget()->close();  // as the window manager would
+    EXPECT_TRUE(window.IsDestroyed());
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_EQ(log.Calls(), "removemousehook;removehook;");
+    EXPECT_EQ(window.Hooks().removehook, nullptr);
 }
 
 }  // namespace
