@@ -216,7 +216,7 @@ bool CMainWnd::HandleMessage(const Message& message) {
         case 5121:
             return true;
         default:
-            return false;
+            return page_ != nullptr && page_->OnOtherMessage(message);
     }
 }
 

@@ -35,6 +35,11 @@ class MainWndPage {
     virtual void PostApplyNow() = 0;
     // Timers the page owns: 512 (already killed), 515 (periodic) and 516 (already killed).
     virtual void OnMainTimer(int id) = 0;
+    // Any message the window has no rule for; true when the page handled it.
+    virtual bool OnOtherMessage(const Message& message) {
+        (void)message;
+        return false;
+    }
 };
 
 }  // namespace ms1

@@ -37,6 +37,10 @@ class FakePage : public MainWndPage {
     void OnButtonMenuCommand(const QString& name) override { menuCommands << name; }
     void PostApplyNow() override { ++applyNow; }
     void OnMainTimer(int id) override { timers.push_back(id); }
+    bool OnOtherMessage(const Message& message) override {
+        others.push_back(message.number);
+        return message.number == 0x219;  // say the page handles device changes
+    }
 
     std::vector<std::string> calls;
     QWidget* hostAtInit = nullptr;
@@ -47,6 +51,7 @@ class FakePage : public MainWndPage {
     QStringList menuCommands;
     int applyNow = 0;
     std::vector<int> timers;
+    std::vector<std::uint32_t> others;
 };
 
 class MainWindowTest : public ::testing::Test {
@@ -240,6 +245,9 @@ TEST_F(MainWindowTest, MessagesOfTheTableAreHandledAndOthersAreNot) {
     }
     EXPECT_FALSE(window_->Messages().Send({1026, 0, 0, {}}));
     EXPECT_FALSE(window_->Messages().Send({1536, 0, 0, {}}));  // a thread message, not the window's
+    // Messages without a rule are offered to the page, and only those.
+    EXPECT_TRUE(window_->Messages().Send({0x219, 0, 0, {}}));
+    EXPECT_EQ(page_.others, (std::vector<std::uint32_t>{1026, 1536, 0x219}));
 }
 
 }  // namespace
