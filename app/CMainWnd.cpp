@@ -42,7 +42,7 @@ CMainWnd::~CMainWnd() {
 
 void CMainWnd::RegisterPage(MainWndPage* page) {
     page_ = page;
-    AddVirtualWnd(kPageName, [this](const dui::Notify& notify) {
+    AddVirtualWnd(kPageName, [this](const dui::TNotify& notify) {
         if (page_ != nullptr) {
             page_->Notify(notify);
         }
@@ -94,7 +94,9 @@ void CMainWnd::InitWindow() {
 }
 
 void CMainWnd::CreateTrayIcon() {
-    if (!options_.useTray || !QSystemTrayIcon::isSystemTrayAvailable()) {
+    const bool wanted = options_.tray == Tray::Always ||
+                        (options_.tray == Tray::Auto && QSystemTrayIcon::isSystemTrayAvailable());
+    if (!wanted) {
         qCDebug(lcMs1) << "no system tray: the close button minimises";
         return;
     }
@@ -111,7 +113,7 @@ void CMainWnd::CreateTrayIcon() {
     tray_->show();
 }
 
-void CMainWnd::Notify(const dui::Notify& notify) {
+void CMainWnd::Notify(const dui::TNotify& notify) {
     if (!notify.virtualWindow.isEmpty()) {
         DuiWindow::Notify(notify);
         return;
@@ -121,7 +123,7 @@ void CMainWnd::Notify(const dui::Notify& notify) {
     }
 }
 
-void CMainWnd::OnClick(const dui::Notify& notify) {
+void CMainWnd::OnClick(const dui::TNotify& notify) {
     if (notify.control == nullptr) {
         return;
     }
@@ -166,7 +168,7 @@ void CMainWnd::Destroy() {
     if (Widget() != nullptr) {
         Widget()->hide();
     }
-    QCoreApplication::exit(0);
+    emit Ended();
 }
 
 bool CMainWnd::HandleMessage(const Message& message) {
@@ -214,7 +216,7 @@ bool CMainWnd::HandleMessage(const Message& message) {
         case 5121:
             return true;
         default:
-            return false;
+            return page_ != nullptr && page_->OnOtherMessage(message);
     }
 }
 

@@ -24,9 +24,14 @@ class CMainWnd : public dui::DuiWindow {
     static constexpr int kEmptyTab = 0;
     static constexpr int kDeviceTab = 1;
 
+    enum class Tray {
+        Auto,    // a tray icon when the desktop has a system tray
+        Off,     // never a tray icon
+        Always,  // a tray icon even when no tray reports itself (tests)
+    };
     struct Options {
         QString programFolder;  // where libHook.so is loaded from
-        bool useTray = true;    // false: no tray icon even when the desktop has a tray
+        Tray tray = Tray::Auto;
     };
 
     CMainWnd(std::shared_ptr<const dui::SkinLoader> skins,
@@ -50,24 +55,28 @@ class CMainWnd : public dui::DuiWindow {
     bool DeviceTabFlag() const { return deviceTabFlag_; }
     bool IsDestroyed() const { return destroyed_; }
     bool HasTray() const;
+    QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
     dui::MenuWindow* TrayMenu() const { return trayMenu_.get(); }
 
     // Shows the window, restores it when minimised and brings it to the front.
     void ShowAndRaise();
-    // Ends the program: removes the hooks, releases the library, hides the tray icon and
-    // quits the event loop.
+    // Ends the program: removes the hooks, releases the library, hides the tray icon and the
+    // window and signals Ended (the program's event loop quits on it).
     void Destroy();
+
+  signals:
+    void Ended();
 
   protected:
     QString GetSkinFile() const override { return QStringLiteral("main.xml"); }
     void InitWindow() override;
-    void Notify(const dui::Notify& notify) override;
+    void Notify(const dui::TNotify& notify) override;
     bool HandleMessage(const Message& message) override;
     void OnTimer(int id) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void OnClick(const dui::Notify& notify);
+    void OnClick(const dui::TNotify& notify);
     void OnMenuCommand(const Message& message);
     void OpenTrayMenu();
     void CreateTrayIcon();

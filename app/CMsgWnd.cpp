@@ -22,7 +22,7 @@ void CMsgWnd::InitWindow() {
     Widget()->setWindowTitle(LanguageText(titleKey_));
 }
 
-void CMsgWnd::Notify(const dui::Notify& notify) {
+void CMsgWnd::Notify(const dui::TNotify& notify) {
     if (notify.type != u"click" || notify.control == nullptr) {
         return;
     }

@@ -17,7 +17,7 @@ class CMsgWnd : public dui::DuiWindow {
   protected:
     QString GetSkinFile() const override { return QStringLiteral("msg.xml"); }
     void InitWindow() override;
-    void Notify(const dui::Notify& notify) override;
+    void Notify(const dui::TNotify& notify) override;
 
   private:
     QString titleKey_;

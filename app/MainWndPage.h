@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "platform/WindowMessage.h"
-#include "platform/dui/Notify.h"
+#include "platform/dui/TNotify.h"
 
 namespace ms1 {
 
@@ -24,7 +24,7 @@ class MainWndPage {
     virtual void LoadProfiles() = 0;
 
     // Notifications of the controls inside the page.
-    virtual void Notify(const dui::Notify& notify) = 0;
+    virtual void Notify(const dui::TNotify& notify) = 0;
     // Whether any link to the mouse is up; decides the device tab on message 1128.
     virtual bool AnyConnected() const = 0;
     // A status value of the wired mouse, built from messages 1539 and 1540.
@@ -35,6 +35,11 @@ class MainWndPage {
     virtual void PostApplyNow() = 0;
     // Timers the page owns: 512 (already killed), 515 (periodic) and 516 (already killed).
     virtual void OnMainTimer(int id) = 0;
+    // Any message the window has no rule for; true when the page handled it.
+    virtual bool OnOtherMessage(const Message& message) {
+        (void)message;
+        return false;
+    }
 };
 
 }  // namespace ms1

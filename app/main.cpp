@@ -30,13 +30,15 @@ int main(int argc, char** argv) {
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
     texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
 
-    ms1::CMainWnd window(skins, texts, {programFolder, true});
+    ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     if (!window.Create()) {
         QTextStream(stderr) << "ms1: cannot build the main window from "
                             << QDir(skins->ResourceFolder()).filePath("main.xml")
                             << " (is res/ beside the program?)\n";
         return 2;
     }
+    QObject::connect(&window, &ms1::CMainWnd::Ended, &app, &QApplication::quit,
+                     Qt::QueuedConnection);
     instance.SetActivationTarget(&window.Messages());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();

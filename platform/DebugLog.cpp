@@ -1,3 +1,3 @@
 #include "platform/DebugLog.h"
 
-Q_LOGGING_CATEGORY(lcMs1, "ms1", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcMs1, "ms1", QtCriticalMsg)

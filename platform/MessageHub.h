@@ -10,7 +10,8 @@ namespace ms1 {
 
 // The message queue of one window. Messages posted from any thread are delivered in order to
 // the handler on the thread that owns the hub (the window's thread). Needs QCoreApplication
-// only, no GUI.
+// only, no GUI. Threads that post must be stopped before the hub is destroyed (the owner of a
+// reader or monitor thread joins it first); messages still queued then are dropped.
 class MessageHub : public QObject, public MessageTarget {
     Q_OBJECT
   public:

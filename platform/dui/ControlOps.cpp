@@ -16,6 +16,7 @@
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTabWidget>
+#include <algorithm>
 #include <optional>
 
 #include "platform/dui/LanguageTexts.h"
@@ -180,7 +181,8 @@ int AddItem(QWidget* control, const QString& text, int fixedHeight) {
     if (auto* list = qobject_cast<QListWidget*>(control)) {
         auto* item = new QListWidgetItem(text, list);
         if (fixedHeight > 0) {
-            item->setSizeHint(QSize(item->sizeHint().width(), fixedHeight));
+            // Width 0: the list stretches the item over its width; only the height is fixed.
+            item->setSizeHint(QSize(0, fixedHeight));
         }
         return list->count() - 1;
     }
@@ -295,9 +297,26 @@ void SetAttribute(QWidget* control, const QString& name, const QString& value) {
     control->setProperty(name.toUtf8().constData(), value);
     if (name == u"padding") {
         const QStringList parts = value.split(u',');
-        if (parts.size() == 4) {
-            control->setContentsMargins(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(),
-                                        parts[2].trimmed().toInt(), parts[3].trimmed().toInt());
+        if (parts.size() != 4) {
+            return;
+        }
+        const QMargins padding(parts[0].trimmed().toInt(), parts[1].trimmed().toInt(),
+                               parts[2].trimmed().toInt(), parts[3].trimmed().toInt());
+        QWidget* parent = control->parentWidget();
+        if (parent != nullptr && parent->layout() == nullptr) {
+            // Placed freely in its parent: the padding shifts it from where the skin put it,
+            // negative values included (a banner sliding in from the left).
+            QVariant origin = control->property("_ms1_origin");
+            if (!origin.isValid()) {
+                origin = control->pos();
+                control->setProperty("_ms1_origin", origin);
+            }
+            control->move(origin.toPoint() + QPoint(padding.left(), padding.top()));
+        } else {
+            // In a layout only an inner margin is possible.
+            control->setContentsMargins(std::max(0, padding.left()), std::max(0, padding.top()),
+                                        std::max(0, padding.right()),
+                                        std::max(0, padding.bottom()));
         }
         return;
     }

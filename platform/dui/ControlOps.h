@@ -51,8 +51,10 @@ int SelectedTab(const QWidget* control);
 // Scroll areas: bring the end of the content into view.
 void ScrollToEnd(QWidget* control);
 
-// A named attribute. "padding" takes "left,top,right,bottom" and sets the control's content
-// margins; any other name is stored as a property the style sheet can select on.
+// A named attribute. "padding" takes "left,top,right,bottom": a control placed freely in its
+// parent (no layout) is shifted by left and top from its place in the skin; a control in a
+// layout gets the non-negative values as inner margins. Any other name is stored as a
+// property the style sheet can select on.
 void SetAttribute(QWidget* control, const QString& name, const QString& value);
 
 }  // namespace ms1::dui

@@ -22,7 +22,7 @@ DuiWindow::DuiWindow(std::shared_ptr<const SkinLoader> skins,
                      std::shared_ptr<const LanguageTexts> texts)
     : skins_(std::move(skins)),
       texts_(std::move(texts)),
-      bridge_([this](const dui::Notify& notify) { Deliver(notify); }) {
+      bridge_([this](const dui::TNotify& notify) { Deliver(notify); }) {
     hub_.SetHandler([this](const Message& message) { return HandleMessage(message); });
     timers_.SetHandler([this](int id) { OnTimer(id); });
 }
@@ -48,8 +48,9 @@ bool DuiWindow::Create(QWidget* owner) {
             SetText(control, Text(control));
         }
     }
-    if (QWidget* caption = FindControl(kCaptionName)) {
-        caption->installEventFilter(this);
+    caption_ = FindControl(kCaptionName);
+    if (caption_ != nullptr) {
+        caption_->installEventFilter(this);
     }
     bridge_.Attach(root_);
     InitWindow();
@@ -153,12 +154,19 @@ void DuiWindow::CenterOnScreen() {
     if (root_ == nullptr) {
         return;
     }
-    QScreen* screen = root_->screen() ? root_->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        QRect frame = root_->frameGeometry();
+    // Over the owner window when there is one (a dialog), else in the middle of the screen.
+    QRect frame = root_->frameGeometry();
+    QWidget* owner = root_->parentWidget() != nullptr ? root_->parentWidget()->window() : nullptr;
+    if (owner != nullptr && owner->isVisible()) {
+        frame.moveCenter(owner->frameGeometry().center());
+    } else {
+        QScreen* screen = root_->screen() ? root_->screen() : QGuiApplication::primaryScreen();
+        if (screen == nullptr) {
+            return;
+        }
         frame.moveCenter(screen->availableGeometry().center());
-        root_->move(frame.topLeft());
     }
+    root_->move(frame.topLeft());
 }
 
 void DuiWindow::RaiseNotify(QWidget* control, const QString& type, std::uintptr_t wParam,
@@ -168,7 +176,7 @@ void DuiWindow::RaiseNotify(QWidget* control, const QString& type, std::uintptr_
     }
 }
 
-void DuiWindow::Notify(const dui::Notify& notify) {
+void DuiWindow::Notify(const dui::TNotify& notify) {
     auto found = virtualWindows_.find(notify.virtualWindow);
     if (!notify.virtualWindow.isEmpty() && found != virtualWindows_.end()) {
         found->second(notify);
@@ -181,12 +189,12 @@ bool DuiWindow::HandleMessage(const Message&) {
 
 void DuiWindow::OnTimer(int) {}
 
-void DuiWindow::Deliver(const dui::Notify& notify) {
+void DuiWindow::Deliver(const dui::TNotify& notify) {
     Notify(notify);
 }
 
 bool DuiWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (root_ != nullptr && watched == FindControl(kCaptionName)) {
+    if (root_ != nullptr && caption_ != nullptr && watched == caption_) {
         auto* mouse = static_cast<QMouseEvent*>(event);
         switch (event->type()) {
             case QEvent::MouseButtonPress:

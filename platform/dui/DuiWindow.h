@@ -10,9 +10,9 @@
 #include "platform/MessageHub.h"
 #include "platform/TimerSet.h"
 #include "platform/dui/LanguageTexts.h"
-#include "platform/dui/Notify.h"
 #include "platform/dui/NotifyBridge.h"
 #include "platform/dui/SkinLoader.h"
+#include "platform/dui/TNotify.h"
 
 class QWidget;
 class QTimer;
@@ -26,7 +26,7 @@ namespace ms1::dui {
 class DuiWindow : public QObject {
     Q_OBJECT
   public:
-    using NotifyHandler = std::function<void(const dui::Notify&)>;
+    using NotifyHandler = std::function<void(const dui::TNotify&)>;
 
     DuiWindow(std::shared_ptr<const SkinLoader> skins, std::shared_ptr<const LanguageTexts> texts);
     ~DuiWindow() override;
@@ -69,6 +69,7 @@ class DuiWindow : public QObject {
     // Modal run: returns the result given to Close, 0 when closed in any other way.
     int ShowModal();
     void Close(int result);
+    // Centres the window over its owner, or on the screen when it has none.
     void CenterOnScreen();
 
     // Raises a notification as if the control had (used by tests and by code that acts for
@@ -81,18 +82,19 @@ class DuiWindow : public QObject {
     virtual void InitWindow() {}
     // Every notification of the window's controls arrives here first. The default routes
     // those of virtual windows to their handlers and ignores the rest.
-    virtual void Notify(const dui::Notify& notify);
+    virtual void Notify(const dui::TNotify& notify);
     virtual bool HandleMessage(const Message& message);
     virtual void OnTimer(int id);
 
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void Deliver(const dui::Notify& notify);
+    void Deliver(const dui::TNotify& notify);
 
     std::shared_ptr<const SkinLoader> skins_;
     std::shared_ptr<const LanguageTexts> texts_;
     QPointer<QWidget> root_;
+    QPointer<QWidget> caption_;
     NotifyBridge bridge_;
     MessageHub hub_;
     TimerSet timers_;

@@ -40,8 +40,8 @@ QString NotifyBridge::VirtualWindowOf(const QWidget* control) {
 void NotifyBridge::Emit(QWidget* control, const QString& type, std::uintptr_t wParam,
                         std::intptr_t lParam) {
     if (sink_) {
-        sink_(
-            Notify{type, control->objectName(), VirtualWindowOf(control), control, wParam, lParam});
+        sink_(TNotify{type, control->objectName(), VirtualWindowOf(control), control, wParam,
+                      lParam});
     }
 }
 

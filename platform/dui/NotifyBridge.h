@@ -3,7 +3,7 @@
 #include <QObject>
 #include <functional>
 
-#include "platform/dui/Notify.h"
+#include "platform/dui/TNotify.h"
 
 namespace ms1::dui {
 
@@ -17,7 +17,7 @@ namespace ms1::dui {
 class NotifyBridge : public QObject {
     Q_OBJECT
   public:
-    using Sink = std::function<void(const Notify&)>;
+    using Sink = std::function<void(const TNotify&)>;
 
     explicit NotifyBridge(Sink sink, QObject* parent = nullptr);
 

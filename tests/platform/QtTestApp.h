@@ -2,11 +2,12 @@
 
 #include <QApplication>
 
-// One application object for the whole test executable (widgets need QApplication).
+// One application object for the whole test executable (widgets need QApplication). It is
+// never destroyed: tearing Qt's GUI down from static destructors at exit is not safe.
 inline QApplication& TestApp() {
     static int argc = 1;
     static char name[] = "ms1_tests";
     static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }

@@ -10,7 +10,7 @@ namespace ms1::dui {
 // One notification of a control: its type name ("click", "selectchanged", "itemselect", ...),
 // the control and its object name, and the virtual window the control belongs to (empty for
 // the window itself). wParam carries the index, value, check state or timer id.
-struct Notify {
+struct TNotify {
     QString type;
     QString sender;
     QString virtualWindow;

@@ -1,0 +1,267 @@
+#include "platform/dui/DuiWindow.h"
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "QtTestApp.h"
+#include "platform/dui/ControlOps.h"
+#include "platform/dui/LanguageTexts.h"
+#include "platform/dui/MenuWindow.h"
+
+namespace ms1::dui {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+const char* const kWindowSkin = R"(<ui version="4.0"><widget class="QWidget" name="test_wnd">
+ <layout class="QVBoxLayout" name="l">
+  <item><widget class="QLabel" name="title"><property name="text"><string>warning_title_text</string></property>
+        <property name="resourcetext" stdset="0"><bool>true</bool></property></widget></item>
+  <item><widget class="QLabel" name="plain"><property name="text"><string>warning_title_text</string></property></widget></item>
+  <item><widget class="QPushButton" name="own_btn"/></item>
+  <item><widget class="QWidget" name="page_host">
+        <property name="virtualwnd" stdset="0"><string>MS_1_Page</string></property></widget></item>
+ </layout></widget></ui>)";
+
+const char* const kPageSkin = R"(<ui version="4.0"><widget class="QWidget" name="page">
+ <layout class="QVBoxLayout" name="l">
+  <item><widget class="QPushButton" name="ms_1_apply_btn"/></item>
+  <item><widget class="QLabel" name="ms_1_low_power_label"/></item>
+  <item><widget class="QProgressBar" name="ms_1_progress_power"/></item>
+ </layout></widget></ui>)";
+
+class TestWindow : public DuiWindow {
+  public:
+    using DuiWindow::DuiWindow;
+    std::vector<TNotify> own;
+
+  protected:
+    QString GetSkinFile() const override { return "test.xml"; }
+    void Notify(const dui::TNotify& notify) override {
+        if (notify.virtualWindow.isEmpty()) {
+            own.push_back(notify);
+        }
+        DuiWindow::Notify(notify);
+    }
+};
+
+class DuiWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestApp();
+        ASSERT_TRUE(folder_.isValid());
+        Write("test.xml", kWindowSkin);
+        Write("page.xml", kPageSkin);
+        auto texts = std::make_shared<LanguageTexts>();
+        ASSERT_TRUE(
+            texts->Parse(R"(<language><text key="warning_title_text">Warning</text></language>)"));
+        window_ = std::make_unique<TestWindow>(std::make_shared<SkinLoader>(folder_.path()), texts);
+        ASSERT_TRUE(window_->Create());
+    }
+    void Write(const char* name, const char* content) {
+        QFile file(folder_.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QTemporaryDir folder_;
+    std::unique_ptr<TestWindow> window_;
+};
+
+TEST_F(DuiWindowTest, ResourceTextControlsShowTheLanguageTextOfTheirKey) {
+    EXPECT_EQ(Text(window_->FindControl("title")), "Warning");
+    EXPECT_EQ(Text(window_->FindControl("plain")), "warning_title_text");
+    window_->SetText(window_->FindControl("title"), "unknown_key_text");
+    EXPECT_EQ(Text(window_->FindControl("title")), "unknown_key_text");  // a gap stays visible
+    window_->SetText(window_->FindControl("plain"), "warning_title_text");
+    EXPECT_EQ(Text(window_->FindControl("plain")), "warning_title_text");
+    EXPECT_EQ(window_->FindControl("no_such_control"), nullptr);
+    window_->SetText(nullptr, "ignored");  // a control missing from the skin is skipped
+}
+
+TEST_F(DuiWindowTest, PageSkinLoadedIntoTheHostNotifiesItsVirtualWindow) {
+    QWidget* page = window_->LoadInto(window_->FindControl("page_host"), "page.xml");
+    ASSERT_NE(page, nullptr);
+    EXPECT_EQ(window_->LoadInto(window_->FindControl("page_host"), "missing.xml"), nullptr);
+
+    std::vector<TNotify> forPage;
+    window_->AddVirtualWnd("MS_1_Page", [&](const TNotify& notify) { forPage.push_back(notify); });
+    window_->FindControlAs<QPushButton>("ms_1_apply_btn")->click();
+    window_->FindControlAs<QPushButton>("own_btn")->click();
+    ASSERT_EQ(forPage.size(), 1u);
+    EXPECT_EQ(forPage[0].sender, "ms_1_apply_btn");
+    ASSERT_EQ(window_->own.size(), 1u);
+    EXPECT_EQ(window_->own[0].sender, "own_btn");
+
+    window_->RemoveVirtualWnd("MS_1_Page");
+    window_->FindControlAs<QPushButton>("ms_1_apply_btn")->click();
+    EXPECT_EQ(forPage.size(), 1u);
+    EXPECT_EQ(window_->own.size(), 1u);  // nor does it fall to the window
+}
+
+TEST_F(DuiWindowTest, ControlTimersRaiseTimerNotificationsUntilKilled) {
+    ASSERT_NE(window_->LoadInto(window_->FindControl("page_host"), "page.xml"), nullptr);
+    std::vector<TNotify> forPage;
+    window_->AddVirtualWnd("MS_1_Page", [&](const TNotify& notify) {
+        forPage.push_back(notify);
+        if (forPage.size() == 3) {
+            window_->KillControlTimer(notify.control, static_cast<int>(notify.wParam));
+            window_->SetControlTimer(notify.control, 51, 1);
+        } else if (notify.wParam == 51) {
+            window_->KillControlTimer(notify.control, 51);
+        }
+    });
+    window_->SetControlTimer(window_->FindControl("ms_1_low_power_label"), 50, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return forPage.size() == 4; }, kWaitMs));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(forPage[i].type, "timer");
+        EXPECT_EQ(forPage[i].wParam, 50u);
+        EXPECT_EQ(forPage[i].sender, "ms_1_low_power_label");
+    }
+    EXPECT_EQ(forPage[3].wParam, 51u);
+}
+
+TEST(ControlOpsTest, ValuesColoursImagesAttributesAndTabs) {
+    TestApp();
+    QProgressBar bar;
+    SetRange(&bar, 0, 100);
+    SetValue(&bar, 64, false);
+    EXPECT_EQ(Value(&bar), 64);
+
+    QPushButton colour;
+    colour.setStyleSheet("border: 1px solid black;");
+    SetBkColor(&colour, 0xFF1E90FF);
+    SetBkColor(&colour, 0xFFFF0000);  // replaces, does not pile up
+    EXPECT_EQ(colour.property("bkcolor").value<QColor>(), QColor(255, 0, 0));
+    EXPECT_EQ(colour.styleSheet().count("background-color"), 1);
+    EXPECT_TRUE(colour.styleSheet().startsWith("border: 1px solid black;"));
+
+    QWidget picture;
+    SetBkImage(&picture, "/opt/ms1/res", "skins/ms_1/mouse_4.png");
+    EXPECT_EQ(picture.property("bkimage").toString(), "skins/ms_1/mouse_4.png");
+    EXPECT_TRUE(picture.styleSheet().contains("/opt/ms1/res/skins/ms_1/mouse_4.png"));
+
+    QWidget strip;
+    auto* banner = new QLabel(&strip);
+    banner->move(300, 100);
+    SetAttribute(banner, "padding", "-212,-82,0,0");
+    EXPECT_EQ(banner->pos(), QPoint(88, 18));
+    SetAttribute(banner, "padding", "-210,-82,0,0");  // from the skin's place, not cumulative
+    EXPECT_EQ(banner->pos(), QPoint(90, 18));
+    SetAttribute(banner, "padding", "bad");  // ignored
+    EXPECT_EQ(banner->pos(), QPoint(90, 18));
+    EXPECT_EQ(banner->property("padding").toString(), "bad");
+
+    QWidget row;
+    auto* layout = new QHBoxLayout(&row);
+    auto* inLayout = new QLabel(&row);
+    layout->addWidget(inLayout);
+    SetAttribute(inLayout, "padding", "-5,4,3,2");
+    EXPECT_EQ(inLayout->contentsMargins(), QMargins(0, 4, 3, 2));
+
+    QListWidget list;
+    AddItem(&list, "Profile1", 22);
+    AddItem(&list, "Profile2", 22);
+    SetItemText(&list, 1, "Work");
+    SetItemText(&list, 5, "ignored");
+    EXPECT_EQ(list.item(1)->text(), "Work");
+    EXPECT_EQ(list.item(0)->sizeHint().height(), 22);
+    RemoveItem(&list, 0);
+    EXPECT_EQ(ItemCount(&list), 1);
+    RemoveAllItems(&list);
+    EXPECT_EQ(ItemCount(&list), 0);
+
+    QScrollArea area;
+    auto* tall = new QWidget;
+    tall->setMinimumHeight(2000);
+    area.setWidget(tall);
+    area.resize(200, 200);
+    area.show();
+    ScrollToEnd(&area);
+    EXPECT_GT(area.verticalScrollBar()->value(), 0);
+    EXPECT_EQ(area.verticalScrollBar()->value(), area.verticalScrollBar()->maximum());
+
+    // Every operation accepts a missing control.
+    SetVisible(nullptr, true);
+    SelectTab(nullptr, 1);
+    EXPECT_EQ(SelectedTab(nullptr), -1);
+    EXPECT_FALSE(IsSelected(nullptr));
+    EXPECT_EQ(Text(nullptr), "");
+}
+
+TEST(LanguageTextsTest, ParsesKeysAndRefusesBrokenFiles) {
+    LanguageTexts texts;
+    ASSERT_TRUE(texts.Parse(R"(<?xml version="1.0" encoding="UTF-8"?>
+        <language name="English">
+          <!-- a comment -->
+          <text key="sleep_timer_1_text">Lights off after </text>
+          <text key="charging_text">Charging &amp; more</text>
+          <text key="">no key: skipped</text>
+          <text key="empty_text"></text>
+        </language>)"));
+    EXPECT_EQ(texts.Text("sleep_timer_1_text"), "Lights off after ");  // spaces kept
+    EXPECT_EQ(texts.Text("charging_text"), "Charging & more");
+    EXPECT_TRUE(texts.Contains("empty_text"));
+    EXPECT_EQ(texts.Text("empty_text"), "");
+    EXPECT_EQ(texts.Text("missing_text"), "missing_text");
+    EXPECT_EQ(texts.Size(), 3);
+
+    EXPECT_FALSE(texts.Parse("<language><text key=\"a\">unterminated</language>"));
+    EXPECT_EQ(texts.Size(), 0);
+    EXPECT_FALSE(texts.Load("/nonexistent/lan.xml"));
+}
+
+TEST(MenuWindowTest, ItemsOfNestedMenusPostTheirNamesToTheOwner) {
+    TestApp();
+    MessageHub owner;
+    std::vector<Message> posted;
+    owner.SetHandler([&](const Message& message) {
+        posted.push_back(message);
+        return true;
+    });
+    LanguageTexts texts;
+    texts.Parse(R"(<language><text key="exit_text">Quit</text></language>)");
+    MenuWindow menu(owner, &texts);
+    ASSERT_TRUE(menu.Parse(R"(<menu>
+        <item name="ms_1_left_click" text="Left click"/>
+        <separator/>
+        <menu name="ms_1_media" text="Media">
+          <item name="ms_1_mute"/>
+        </menu>
+        <item name="exit" textid="exit_text"/>
+      </menu>)"));
+    EXPECT_EQ(menu.ItemNames(), (QStringList{"ms_1_left_click", "ms_1_mute", "exit"}));
+    QAction* exitAction = menu.Menu()->findChild<QAction*>("exit");
+    ASSERT_NE(exitAction, nullptr);
+    EXPECT_EQ(exitAction->text(), "Quit");
+
+    for (QAction* action : menu.Menu()->findChildren<QAction*>()) {
+        if (action->objectName() == "ms_1_mute") {
+            EXPECT_EQ(action->text(), "ms_1_mute");  // no text: the name shows
+            action->trigger();
+        }
+    }
+    exitAction->trigger();
+    QCoreApplication::sendPostedEvents(&owner);
+    ASSERT_EQ(posted.size(), 2u);
+    EXPECT_EQ(posted[0].number, 1027u);
+    EXPECT_NE(posted[0].wParam, 0u);
+    EXPECT_EQ(posted[0].text, "ms_1_mute");
+    EXPECT_EQ(posted[1].text, "exit");
+
+    // A broken menu file keeps the menu that was there.
+    EXPECT_FALSE(menu.Parse("<menu><item name=\"x\">"));
+    EXPECT_EQ(menu.ItemNames().size(), 3);
+}
+
+}  // namespace
+}  // namespace ms1::dui
