@@ -60,7 +60,7 @@ void CMS_1_SelectMacro::InitWindow() {
     SetText(loopEdit_, QString::number(loopCount));
 }
 
-void CMS_1_SelectMacro::Notify(const dui::Notify& notify) {
+void CMS_1_SelectMacro::Notify(const dui::TNotify& notify) {
     if (notify.control == nullptr) {
         return;
     }
@@ -81,7 +81,7 @@ void CMS_1_SelectMacro::Notify(const dui::Notify& notify) {
     }
 }
 
-void CMS_1_SelectMacro::OnClick(const dui::Notify& notify) {
+void CMS_1_SelectMacro::OnClick(const dui::TNotify& notify) {
     if (notify.sender == u"btn_ok") {
         // Enter in the loop field closes without leaving it: take what it shows.
         CommitLoopText();

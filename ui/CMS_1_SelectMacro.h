@@ -31,10 +31,10 @@ class CMS_1_SelectMacro : public dui::DuiWindow {
   protected:
     QString GetSkinFile() const override { return QStringLiteral("MS/MS_1/selectmacro.xml"); }
     void InitWindow() override;
-    void Notify(const dui::Notify& notify) override;
+    void Notify(const dui::TNotify& notify) override;
 
   private:
-    void OnClick(const dui::Notify& notify);
+    void OnClick(const dui::TNotify& notify);
     void OnRowChosen(int row);
     void OnModeChosen(int mode);
     void FilterLoopText();

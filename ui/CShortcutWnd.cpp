@@ -67,7 +67,7 @@ void CShortcutWnd::InitWindow() {
     ShowKey();
 }
 
-void CShortcutWnd::Notify(const dui::Notify& notify) {
+void CShortcutWnd::Notify(const dui::TNotify& notify) {
     if (notify.control == nullptr) {
         return;
     }
@@ -86,7 +86,7 @@ void CShortcutWnd::Notify(const dui::Notify& notify) {
     }
 }
 
-void CShortcutWnd::OnClick(const dui::Notify& notify) {
+void CShortcutWnd::OnClick(const dui::TNotify& notify) {
     if (notify.sender == u"btn_ok") {
         Close(1);
     } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {

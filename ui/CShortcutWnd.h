@@ -43,12 +43,12 @@ class CShortcutWnd : public dui::DuiWindow {
   protected:
     QString GetSkinFile() const override { return QStringLiteral("shortcut.xml"); }
     void InitWindow() override;
-    void Notify(const dui::Notify& notify) override;
+    void Notify(const dui::TNotify& notify) override;
     bool HandleMessage(const Message& message) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    void OnClick(const dui::Notify& notify);
+    void OnClick(const dui::TNotify& notify);
     void OnHookEvent(const Message& message);
     void StartCapture();
     void StopCapture();
