@@ -7,6 +7,7 @@
 
 #include "platform/dui/ControlOps.h"
 #include "ui/ColorPalette.h"
+#include "ui/DetachCaption.h"
 
 namespace ms1 {
 namespace {
@@ -38,6 +39,10 @@ long CDpiColorWnd::ReadChannel(const QString& text) {
         value = std::min<long>(value * 10 + (text[at].unicode() - u'0'), INT_MAX);
     }
     return negative ? -value : value;
+}
+
+CDpiColorWnd::~CDpiColorWnd() {
+    DetachCaption(*this);
 }
 
 void CDpiColorWnd::InitWindow() {

@@ -26,6 +26,8 @@ class CDpiColorWnd : public dui::DuiWindow {
     CDpiColorWnd(std::shared_ptr<const dui::SkinLoader> skins,
                  std::shared_ptr<const dui::LanguageTexts> texts);
 
+    ~CDpiColorWnd() override;
+
     // Set before Create.
     void SetColour(std::uint32_t argb) { colour_ = argb; }
     void SetPosition(QPoint topLeft) { position_ = topLeft; }

@@ -4,6 +4,7 @@
 
 #include "app/CMsgWnd.h"
 #include "storage/NameRules.h"
+#include "ui/DetachCaption.h"
 
 namespace ms1 {
 
@@ -19,6 +20,10 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
             ShowMessageBox(*this, QStringLiteral("warning_title_text"), key);
         };
     }
+}
+
+CMS_1_ProfileName::~CMS_1_ProfileName() {
+    DetachCaption(*this);
 }
 
 void CMS_1_ProfileName::InitWindow() {

@@ -23,6 +23,8 @@ class CMS_1_ProfileName : public dui::DuiWindow {
                       std::shared_ptr<const dui::LanguageTexts> texts, QString titleKey,
                       const ProfileList& profiles, Warn warn = {});
 
+    ~CMS_1_ProfileName() override;
+
     // The confirmed name; empty until OK succeeded.
     const std::optional<std::u16string>& ResultName() const { return resultName_; }
 

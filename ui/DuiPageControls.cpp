@@ -1,6 +1,7 @@
 #include "ui/DuiPageControls.h"
 
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalBlocker>
 #include <QWidget>
 
@@ -124,7 +125,14 @@ void DuiPageControls::ScrollToEnd(std::string_view control) {
 }
 
 void DuiPageControls::ListAppend(std::string_view list, std::string_view text) {
-    dui::AddItem(Find(list), Q(text), kListLineHeight);
+    QWidget* control = Find(list);
+    const int index = dui::AddItem(control, Q(text), kListLineHeight);
+    // A new line has no size of its own yet; give it the fixed height with a valid size.
+    if (auto* lines = qobject_cast<QListWidget*>(control)) {
+        if (QListWidgetItem* line = lines->item(index)) {
+            line->setSizeHint(QSize(0, kListLineHeight));
+        }
+    }
 }
 
 void DuiPageControls::ListRemove(std::string_view list, int index) {
