@@ -35,14 +35,16 @@ QPushButton { background: #eef1f5; border: 1px solid #c5ccd6; border-radius: 5px
 QPushButton:hover { background: #e1e6ec; }
 QPushButton[primary="true"] { background: #137fd0; color: white; border: none; font-weight: bold; padding: 5px 18px; }
 QPushButton[primary="true"]:hover { background: #1a8fe3; }
-QPushButton[swatch="true"] { border: 2px solid #ffffff; border-radius: 10px; min-width: 16px; max-width: 16px; min-height: 16px; max-height: 16px; padding: 0; }
+QPushButton[swatch="true"] { border: 2px solid #c5ccd6; border-radius: 10px; min-width: 16px; max-width: 16px; min-height: 16px; max-height: 16px; padding: 0; }
 QPushButton[swatch="true"]:hover { border: 2px solid #137fd0; }
 QPushButton[key="true"] { text-align: left; padding-left: 8px; background: #f7f9fb; }
 QPushButton[key="true"]:hover { background: #e3f1fc; border-color: #137fd0; }
 QPushButton[keyfixed="true"] { text-align: left; padding-left: 8px; background: #f1f3f6; color: #52606d; }
-QRadioButton[pill="true"] { background: #eef1f5; border: 1px solid #c5ccd6; border-radius: 10px; padding: 2px 10px; }
-QRadioButton[pill="true"]::indicator { width: 0; height: 0; }
-QRadioButton[pill="true"]:checked { background: #137fd0; color: white; border-color: #137fd0; }
+QPushButton[pill="true"] { background: #eef1f5; border: 1px solid #c5ccd6; border-radius: 10px; padding: 2px 10px; min-height: 16px; }
+QPushButton[pill="true"]:hover { border-color: #137fd0; }
+QPushButton[pill="true"]:checked { background: #137fd0; color: white; border-color: #137fd0; }
+QPushButton[mini="true"] { padding: 2px 0px; min-width: 26px; max-width: 26px; }
+QPushButton[small="true"] { padding: 3px 2px; }
 QRadioButton[stage="true"] { font-weight: bold; }
 QLineEdit[dpiedit="true"] { border: 1px solid #c5ccd6; border-radius: 4px; padding: 1px 4px; background: #ffffff; }
 QLineEdit[dpiedit="true"]:focus { border-color: #137fd0; }
@@ -161,10 +163,12 @@ def slider(ui, name, lo, hi, value):
 
 
 def pill(ui, name, text, checked=False, extra_dyn=None):
+    # A checkable, exclusive push button: an option of its group that looks like a pill.
     dyn = {"pill": b(True)}
     dyn.update(extra_dyn or {})
-    ui.leaf("QRadioButton", name, {"text": s(text), "checked": b(checked),
-                                   "focusPolicy": "<enum>Qt::NoFocus</enum>"}, dyn)
+    ui.leaf("QPushButton", name, {"text": s(text), "checkable": b(True), "autoExclusive": b(True),
+                                  "checked": b(checked), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+            dyn)
 
 
 def section(ui, header, panel, title, body, checked=True, horizontal=False):
@@ -224,7 +228,7 @@ def dpi_body(ui):
     ui.end_item()
 
     def buttons(ui):
-        caption(ui, "Eight stages from 50 to 24000 DPI; the selected stage is active.")
+        caption(ui, "The marked stage is active.")
         ui.spacer()
         ui.leaf("QPushButton", "ms_1_btn_reset_dpi", {"text": s("Default stages")})
         ui.leaf("QPushButton", "ms_1_btn_apply_dpi", {"text": s("Apply DPI")}, {"primary": b(True)})
@@ -290,7 +294,10 @@ def buttons_body(ui):
                 dyn = {"key": b(True)} if k <= 12 else {"keyfixed": b(True)}
                 tip = "Choose this button's function" if k <= 12 else "Fixed function"
                 ui.leaf("QPushButton", f"ms_1_btn_key_{k}",
-                        {"text": s(""), "toolTip": s(tip),
+                        {"text": s(""), "toolTip": s(tip), "minimumSize": size(80, 0),
+                         "sizePolicy": '<sizepolicy hsizetype="Ignored" vsizetype="Fixed">'
+                                       '<horstretch>0</horstretch><verstretch>0</verstretch>'
+                                       '</sizepolicy>',
                          "focusPolicy": "<enum>Qt::NoFocus</enum>"}, dyn)
             row(ui, f"ms_1_key_control_{k}", key_row, 4)
         if column == 1:
@@ -301,7 +308,9 @@ def buttons_body(ui):
 
 
 def attribute_body(ui):
-    caption(ui, "Pointer speed, double-click speed and handedness are desktop settings.")
+    label(ui, "ms_1_caption_pointer",
+          "Pointer speed, double-click speed and handedness are settings of the desktop.",
+          {"caption": b(True)}, {"wordWrap": b(True)})
     ui.spacer()
     ui.leaf("QPushButton", "ms_1_btn_mouse_attribute", {"text": s("Desktop mouse settings")})
 
@@ -347,9 +356,9 @@ def side(ui):
             {"minimumSize": size(204, 112), "maximumSize": size(204, 112)})
 
     def models(ui):
-        caption(ui, "Model")
         for i in range(1, 7):
-            pill(ui, f"ms_1_option_mouse_pic_{i}", str(i), i == 1)
+            pill(ui, f"ms_1_option_mouse_pic_{i}", str(i), i == 1, {"mini": b(True)})
+        ui.spacer()
     row(ui, "ms_1_hor_mouse_pic", models, 3)
 
     def links(ui):
@@ -385,7 +394,7 @@ def side(ui):
                    ("ms_1_profile_export_btn", "Export"), ("ms_1_profile_reset_btn", "Reset")]
         for index, (name, text) in enumerate(buttons):
             ui.leaf("QPushButton", name, {"text": s(text), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
-                    None, f' row="{index // 3}" column="{index % 3}"')
+                    {"small": b(True)}, f' row="{index // 3}" column="{index % 3}"')
         ui.depth -= 1
         ui.out("</layout>")
         ui.close()

@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -115,7 +114,7 @@ TEST_F(MousePageWindowTest, BuildsThePageInTheHostAndFollowsTheLink) {
 
 TEST_F(MousePageWindowTest, OptionsApplyAtOnceAndOnlyTheUsersOwnChoice) {
     Start();
-    Find<QRadioButton>("ms_1_btn_prate_2")->click();
+    Find<QAbstractButton>("ms_1_btn_prate_2")->click();
     Deliver();
     EXPECT_EQ(Working().pollingRate, 1);
     EXPECT_EQ(session_->applies, 1);
@@ -123,7 +122,7 @@ TEST_F(MousePageWindowTest, OptionsApplyAtOnceAndOnlyTheUsersOwnChoice) {
     // A stage the mouse reports is shown and not sent back.
     session_->status->SelectOption("ms_1_option_dpi_step_3");
     Deliver();
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_option_dpi_step_3")->isChecked());
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_dpi_step_3")->isChecked());
     EXPECT_EQ(session_->applies, 1);
 }
 
@@ -180,10 +179,10 @@ TEST_F(MousePageWindowTest, UnconfirmedApplyIsShownUntilTheNextConfirmedOne) {
 
 TEST_F(MousePageWindowTest, StoredModelPicksOptionAndPicture) {
     Start(3);
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_option_mouse_pic_4")->isChecked());
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_mouse_pic_4")->isChecked());
     EXPECT_EQ(Find<QWidget>("ms_1_container_mouse_pic")->property("bkimage").toString(),
               "skins/ms_1/mouse_4.png");
-    Find<QRadioButton>("ms_1_option_mouse_pic_6")->click();
+    Find<QAbstractButton>("ms_1_option_mouse_pic_6")->click();
     Deliver();
     EXPECT_EQ(ReadModel(data_), 5);
     EXPECT_EQ(Find<QWidget>("ms_1_container_mouse_pic")->property("bkimage").toString(),
@@ -193,7 +192,7 @@ TEST_F(MousePageWindowTest, StoredModelPicksOptionAndPicture) {
 
 TEST_F(MousePageWindowTest, OutOfRangeModelFallsBackToTheFirst) {
     Start(7);
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_option_mouse_pic_1")->isChecked());
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_mouse_pic_1")->isChecked());
     EXPECT_EQ(Find<QWidget>("ms_1_container_mouse_pic")->property("bkimage").toString(),
               "skins/ms_1/mouse_1.png");
     EXPECT_EQ(ReadModel(data_), 0);
@@ -239,8 +238,8 @@ TEST_F(MousePageWindowTest, OnlyTheFirstTwelveButtonsOpenTheMenu) {
 
 TEST_F(MousePageWindowTest, ShutdownStopsTheDeviceSideAndKeepsTheEdits) {
     Start();
-    Find<QRadioButton>("ms_1_btn_prate_1")->click();
-    Find<QRadioButton>("ms_1_option_angle_snap_2")->click();
+    Find<QAbstractButton>("ms_1_btn_prate_1")->click();
+    Find<QAbstractButton>("ms_1_option_angle_snap_2")->click();
     page_->Shutdown();
     page_->Shutdown();
     EXPECT_EQ(session_->stops, 1);

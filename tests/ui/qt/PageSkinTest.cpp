@@ -1,12 +1,12 @@
 // The page skin holds every control the page and the status decoding address by name.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRadioButton>
 #include <QScrollArea>
 #include <QSlider>
 #include <memory>
@@ -136,7 +136,7 @@ TEST_F(PageSkinTest, ControlsHaveTheKindAndRangesThePageExpects) {
         EXPECT_EQ(slider->minimum(), 1);
         EXPECT_EQ(slider->maximum(), 340);  // 50 .. 24000 DPI
         EXPECT_NE(Find<QLineEdit>("ms_1_edit_dpi_" + std::to_string(i)), nullptr);
-        EXPECT_NE(Find<QRadioButton>("ms_1_option_dpi_step_" + std::to_string(i)), nullptr);
+        EXPECT_NE(Find<QAbstractButton>("ms_1_option_dpi_step_" + std::to_string(i)), nullptr);
     }
     auto* combo = Find<QComboBox>("ms_1_combo_light");
     ASSERT_NE(combo, nullptr);
@@ -153,16 +153,16 @@ TEST_F(PageSkinTest, ControlsHaveTheKindAndRangesThePageExpects) {
 
 TEST_F(PageSkinTest, OptionGroupsAreExclusiveEachOnItsOwn) {
     // Choosing a polling rate must not clear the active stage or the model option.
-    Find<QRadioButton>("ms_1_option_dpi_step_3")->setChecked(true);
-    Find<QRadioButton>("ms_1_option_mouse_pic_2")->setChecked(true);
-    Find<QRadioButton>("ms_1_btn_prate_2")->setChecked(true);
-    Find<QRadioButton>("ms_1_option_angle_snap_2")->setChecked(true);
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_option_dpi_step_3")->isChecked());
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_option_mouse_pic_2")->isChecked());
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_btn_prate_2")->isChecked());
-    EXPECT_FALSE(Find<QRadioButton>("ms_1_btn_prate_4")->isChecked());
-    EXPECT_TRUE(Find<QRadioButton>("ms_1_option_ripple_control_1")->isChecked());
-    EXPECT_FALSE(Find<QRadioButton>("ms_1_option_angle_snap_1")->isChecked());
+    Find<QAbstractButton>("ms_1_option_dpi_step_3")->setChecked(true);
+    Find<QAbstractButton>("ms_1_option_mouse_pic_2")->setChecked(true);
+    Find<QAbstractButton>("ms_1_btn_prate_2")->setChecked(true);
+    Find<QAbstractButton>("ms_1_option_angle_snap_2")->setChecked(true);
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_dpi_step_3")->isChecked());
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_mouse_pic_2")->isChecked());
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_btn_prate_2")->isChecked());
+    EXPECT_FALSE(Find<QAbstractButton>("ms_1_btn_prate_4")->isChecked());
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_ripple_control_1")->isChecked());
+    EXPECT_FALSE(Find<QAbstractButton>("ms_1_option_angle_snap_1")->isChecked());
 }
 
 TEST(MousePictures, SixDifferentPicturesAreBesideTheSkins) {
