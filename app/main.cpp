@@ -9,6 +9,7 @@
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
 #include "storage/DataFolders.h"
+#include "ui/DetachCaption.h"
 #include "ui/MousePageWindow.h"
 
 int main(int argc, char** argv) {
@@ -49,5 +50,6 @@ int main(int argc, char** argv) {
     // Whatever was edited is on disk before the program ends.
     page.Shutdown();
     window.UnregisterPage();
+    ms1::DetachCaption(window);
     return 0;
 }

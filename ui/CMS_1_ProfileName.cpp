@@ -2,9 +2,9 @@
 
 #include <QLineEdit>
 
-#include "app/CMsgWnd.h"
 #include "storage/NameRules.h"
 #include "ui/DetachCaption.h"
+#include "ui/PageMessageBox.h"
 
 namespace ms1 {
 
@@ -17,7 +17,7 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
       warn_(std::move(warn)) {
     if (!warn_) {
         warn_ = [this](const QString& key) {
-            ShowMessageBox(*this, QStringLiteral("warning_title_text"), key);
+            PageMessageBox(*this, QStringLiteral("warning_title_text"), key);
         };
     }
 }

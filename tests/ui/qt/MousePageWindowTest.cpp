@@ -13,6 +13,8 @@
 #include <QStackedWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 #include "app/CMainWnd.h"
 #include "platform/WindowMessages.h"
@@ -25,6 +27,21 @@
 
 namespace ms1::test {
 namespace {
+
+// Acts on the next modal window once the modal loop runs it (the loop hands over the call).
+void WhenModal(std::function<void(QWidget*)> act, int attempts = 50) {
+    QTimer::singleShot(0, [act = std::move(act), attempts]() mutable {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            act(modal);
+        } else if (attempts > 0) {
+            WhenModal(std::move(act), attempts - 1);
+        }
+    });
+}
+
+void ClickIn(QWidget* window, const char* button) {
+    window->findChild<QAbstractButton*>(button)->click();
+}
 
 class RecordingSession : public PageDeviceSession {
   public:
@@ -250,6 +267,94 @@ TEST_F(MousePageWindowTest, ShutdownStopsTheDeviceSideAndKeepsTheEdits) {
     ASSERT_EQ(access.Profiles().size(), 1u);
     EXPECT_EQ(access.Profiles()[0]->pollingRate, 0);
     EXPECT_EQ(access.Profiles()[0]->angleSnap, 1);
+}
+
+TEST_F(MousePageWindowTest, AddedProfileIsSelectedAndApplied) {
+    Start();
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("edit_name")->setText("Racing");
+        ClickIn(dialog, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_add_btn")->click();
+    Deliver();
+    auto* list = Find<QListWidget>("ms_1_list_profile");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), "Racing");
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(page_->Page()->SelectedIndex(), 1);
+    EXPECT_EQ(Working().profileName.get(), u"Racing");
+    EXPECT_TRUE(page_->Page()->FullApplyPending());
+    EXPECT_EQ(session_->applies, 1);
+
+    // The user's first own choice in the list switches back at once.
+    list->setCurrentRow(0);
+    Deliver();
+    EXPECT_EQ(page_->Page()->SelectedIndex(), 0);
+    EXPECT_EQ(session_->applies, 2);
+}
+
+TEST_F(MousePageWindowTest, RenameToATakenNameIsRefusedThenCancelled) {
+    Start();
+    const std::u16string before = Working().profileName.get();
+    WhenModal([before](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("edit_name")
+            ->setText(QString::fromStdU16String(before).toUpper());
+        WhenModal([dialog](QWidget* box) {
+            EXPECT_NE(box, dialog);  // the refusal is a box of its own
+            EXPECT_EQ(box->findChild<QLabel*>("warning")->text(),
+                      "A profile with this name already exists.");
+            ClickIn(box, "btn_ok");
+            WhenModal([](QWidget* stillOpen) { ClickIn(stillOpen, "btn_cancel"); });
+        });
+        ClickIn(dialog, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_rename_btn")->click();
+    Deliver();
+    EXPECT_EQ(Working().profileName.get(), before);
+    EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->item(0)->text(),
+              QString::fromStdU16String(before));
+}
+
+TEST_F(MousePageWindowTest, TheOnlyProfileIsNotDeleted) {
+    Start();
+    QString shown;
+    WhenModal([&shown](QWidget* box) {
+        shown = box->findChild<QLabel*>("warning")->text();
+        ClickIn(box, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_delete_btn")->click();
+    Deliver();
+    EXPECT_EQ(shown, "The last profile cannot be deleted.");
+    EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->count(), 1);
+    EXPECT_EQ(session_->applies, 0);
+}
+
+TEST_F(MousePageWindowTest, StageColourFromTheDialogIsStoredShownAndApplied) {
+    Start();
+    WhenModal([](QWidget* dialog) {
+        ClickIn(dialog, "mouse_dpi_color_13");
+        ClickIn(dialog, "confirm_btn");
+    });
+    Find<QAbstractButton>("ms_1_btn_dpi_color_2")->click();
+    Deliver();
+    EXPECT_EQ(Working().stageColor[1].r, 30);
+    EXPECT_EQ(Working().stageColor[1].g, 180);
+    EXPECT_EQ(Working().stageColor[1].b, 10);
+    EXPECT_EQ(Find<QWidget>("ms_1_btn_dpi_color_2")->property("bkcolor").value<QColor>(),
+              QColor(30, 180, 10));
+    EXPECT_EQ(session_->applies, 1);
+
+    const RgbColor light = Working().lightColor;
+    WhenModal([](QWidget* dialog) {
+        ClickIn(dialog, "mouse_dpi_color_5");
+        ClickIn(dialog, "cancel_btn");
+    });
+    Find<QAbstractButton>("ms_1_btn_light_color")->click();
+    Deliver();
+    EXPECT_EQ(Working().lightColor.r, light.r);
+    EXPECT_EQ(Working().lightColor.g, light.g);
+    EXPECT_EQ(Working().lightColor.b, light.b);
+    EXPECT_EQ(session_->applies, 1);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Renders the screenshots of the README offscreen: the mouse page, the empty page and the
 // colour dialog. Usage: ms1_page_screenshots OUTPUT_FOLDER
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
@@ -8,6 +9,7 @@
 
 #include "app/CMainWnd.h"
 #include "platform/WindowMessages.h"
+#include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/CDpiColorWnd.h"
 #include "ui/DetachCaption.h"
@@ -44,7 +46,21 @@ void Settle() {
     }
 }
 
-bool Shoot(bool connected, const QString& file) {
+// The lower sections open, as after clicking their headers, and scrolled into view.
+void OpenLowerSections(ms1::CMainWnd& window) {
+    for (const char* header :
+         {"ms_1_check_light", "ms_1_check_power_setting", "ms_1_check_key_debounce",
+          "ms_1_check_ripple_control", "ms_1_check_angle_snap"}) {
+        if (auto* box = qobject_cast<QAbstractButton*>(window.FindControl(header))) {
+            box->click();
+        }
+    }
+    Settle();
+    ms1::dui::ScrollToEnd(window.FindControl("ms_1_ver_setting"));
+    Settle();
+}
+
+bool Shoot(bool connected, const QString& file, bool lower = false) {
     QTemporaryDir data;
     ms1::MousePageWindow page(std::filesystem::path(data.path().toStdString()),
                               std::make_unique<ShowcaseSession>(connected));
@@ -56,6 +72,9 @@ bool Shoot(bool connected, const QString& file) {
     window.Widget()->resize(800, 572);
     window.Widget()->show();
     Settle();
+    if (lower) {
+        OpenLowerSections(window);
+    }
     const bool saved = window.Widget()->grab().save(file);
     page.Shutdown();
     window.UnregisterPage();
@@ -86,6 +105,7 @@ int main(int argc, char** argv) {
     const QDir out(QString::fromLocal8Bit(argv[1]));
     out.mkpath(".");
     const bool ok = Shoot(true, out.filePath("page.png")) &&
+                    Shoot(true, out.filePath("page_lower.png"), true) &&
                     Shoot(false, out.filePath("empty_page.png")) &&
                     ShootColourDialog(out.filePath("colour_dialog.png"));
     return ok ? 0 : 1;
