@@ -7,6 +7,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <algorithm>
 
 #include "platform/DebugLog.h"
 #include "platform/dui/DuiWindow.h"
@@ -73,7 +74,14 @@ std::optional<std::uint32_t> DuiPageDialogs::ChooseColor(std::string_view anchor
     dialog.SetColour(argb);
     if (const QWidget* anchor = controls_.Find(anchorControl)) {
         const QPoint bottomLeft = anchor->mapToGlobal(QPoint(0, anchor->height()));
-        dialog.SetPosition(QPoint(bottomLeft.x() - 200, bottomLeft.y()));
+        QPoint at(bottomLeft.x() - 200, bottomLeft.y());
+        // Near a screen edge the dialog moves inside instead of being cut off.
+        if (const QScreen* screen = anchor->screen()) {
+            const QRect area = screen->availableGeometry();
+            at.setX(std::clamp(at.x(), area.left(), std::max(area.left(), area.right() - 250)));
+            at.setY(std::clamp(at.y(), area.top(), std::max(area.top(), area.bottom() - 200)));
+        }
+        dialog.SetPosition(at);
     }
     if (!dialog.Create(owner_.Widget())) {
         return std::nullopt;

@@ -148,15 +148,15 @@ void MousePageWindow::ShowApplyRing(bool visible) {
 }
 
 void MousePageWindow::ApplyFinished(bool allConfirmed) {
-    if (pageWidget_ == nullptr) {
+    if (window_ == nullptr) {
         return;
     }
-    QPointer<QWidget> page = pageWidget_;
+    // The notice is looked up on the window thread, where the page's widgets live.
     QMetaObject::invokeMethod(
-        page.data(),
-        [page, allConfirmed] {
-            if (page != nullptr) {
-                dui::SetVisible(page->findChild<QWidget*>(kUnconfirmedNotice), !allConfirmed);
+        window_,
+        [this, allConfirmed] {
+            if (controls_ != nullptr) {
+                controls_->SetVisible(kUnconfirmedNotice, !allConfirmed);
             }
         },
         Qt::QueuedConnection);
