@@ -39,13 +39,9 @@ void CMS_1_ProfileName::InitWindow() {
 }
 
 void CMS_1_ProfileName::Notify(const dui::Notify& notify) {
+    // Enter in the edit presses the default button "btn_ok", which arrives as its click.
     if (notify.type == u"click") {
         OnClick(notify);
-    } else if (notify.type == u"return" && notify.sender == u"edit_name") {
-        // Enter in the edit is the same as OK.
-        dui::Notify ok = notify;
-        ok.sender = QStringLiteral("btn_ok");
-        OnClick(ok);
     }
 }
 

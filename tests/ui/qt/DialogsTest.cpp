@@ -76,12 +76,19 @@ TEST_F(ProfileNameTest, RefusesEmptyAndTakenNamesInAnyCaseAndStaysOpen) {
 
 TEST_F(ProfileNameTest, TitleIsTheLanguageTextAndEnterConfirms) {
     auto dialog = Open("profile_name_1_text");
+    dialog->Widget()->show();  // the default button answers Enter on a shown dialog
     EXPECT_EQ(dialog->FindControl("title_string")->property("text").toString(), "New profile");
-    Edit(*dialog)->setFocus();
     QTest::keyClicks(Edit(*dialog), "Racing");
     QTest::keyClick(Edit(*dialog), Qt::Key_Return);
     ASSERT_TRUE(dialog->ResultName().has_value());
     EXPECT_EQ(*dialog->ResultName(), u"Racing");
+
+    // Enter on a taken name warns once, not once for the edit and once for the button.
+    auto again = Open("profile_name_1_text");
+    again->Widget()->show();
+    Edit(*again)->setText("shooter");
+    QTest::keyClick(Edit(*again), Qt::Key_Return);
+    EXPECT_EQ(warnings_, std::vector<std::string>{"warn_name_2_text"});
 }
 
 TEST_F(ProfileNameTest, NamesStopAtNinetyNineCharacters) {
