@@ -6,6 +6,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -327,6 +331,69 @@ TEST_F(MousePageWindowTest, TheOnlyProfileIsNotDeleted) {
     EXPECT_EQ(shown, "The last profile cannot be deleted.");
     EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->count(), 1);
     EXPECT_EQ(session_->applies, 0);
+}
+
+// Chooses `file` in the file dialog that opens next and accepts it.
+void ChooseFile(const QString& file) {
+    WhenModal([file](QWidget* window) {
+        auto* dialog = qobject_cast<QFileDialog*>(window);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(file);
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, reached through QDialog
+    });
+}
+
+TEST_F(MousePageWindowTest, ExportWritesOneRecordWithTheDefaultSuffix) {
+    Start();
+    const QString base = QDir(temp_.path()).filePath("shared");
+    ChooseFile(base);
+    Find<QAbstractButton>("ms_1_profile_export_btn")->click();
+    Deliver();
+    const QFileInfo written(base + ".pro");
+    ASSERT_TRUE(written.exists());
+    EXPECT_EQ(written.size(), 47776);
+}
+
+TEST_F(MousePageWindowTest, ImportOfAShortFileIsRefusedWithAMessage) {
+    Start();
+    const QString bad = QDir(temp_.path()).filePath("broken.pro");
+    {
+        QFile file(bad);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(100, 'x'));
+    }
+    QString shown;
+    ChooseFile(bad);
+    // The refusal follows the file dialog.
+    QTimer::singleShot(0, [&shown] {
+        WhenModal([&shown](QWidget* box) {
+            if (auto* text = box->findChild<QLabel*>("warning")) {
+                shown = text->text();
+            }
+            ClickIn(box, "btn_ok");
+        });
+    });
+    Find<QAbstractButton>("ms_1_profile_import_btn")->click();
+    Deliver();
+    EXPECT_TRUE(shown.startsWith("broken.pro: ")) << shown.toStdString();
+    EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->count(), 1);
+    EXPECT_EQ(session_->applies, 0);
+}
+
+TEST_F(MousePageWindowTest, ConfirmedResetRestoresDefaultsAndApplies) {
+    Start();
+    Find<QAbstractButton>("ms_1_btn_prate_1")->click();
+    Find<QSlider>("ms_1_slider_dpi_1")->setValue(200);
+    Deliver();
+    const int appliesBefore = session_->applies;
+    WhenModal([](QWidget* box) { ClickIn(box, "btn_ok"); });
+    Find<QAbstractButton>("ms_1_btn_reset")->click();
+    Deliver();
+    EXPECT_EQ(Working().pollingRate, 3);
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_btn_prate_4")->isChecked());
+    EXPECT_EQ(Find<QSlider>("ms_1_slider_dpi_1")->value(), Working().dpiValue[0]);
+    EXPECT_NE(Working().dpiValue[0], 200);
+    EXPECT_EQ(session_->applies, appliesBefore + 1);
 }
 
 TEST_F(MousePageWindowTest, StageColourFromTheDialogIsStoredShownAndApplied) {
