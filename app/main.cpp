@@ -8,6 +8,9 @@
 #include "platform/SingleInstance.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
+#include "storage/DataFolders.h"
+#include "ui/DetachCaption.h"
+#include "ui/MousePageWindow.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -30,7 +33,9 @@ int main(int argc, char** argv) {
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
     texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
 
+    ms1::MousePageWindow page(ms1::GetDataFolder());
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
+    window.RegisterPage(&page);
     if (!window.Create()) {
         QTextStream(stderr) << "ms1: cannot build the main window from "
                             << QDir(skins->ResourceFolder()).filePath("main.xml")
@@ -44,5 +49,9 @@ int main(int argc, char** argv) {
     window.CenterOnScreen();
     window.ShowAndRaise();
     QApplication::exec();
+    // Whatever was edited is on disk before the program ends.
+    page.Shutdown();
+    window.UnregisterPage();
+    ms1::DetachCaption(window);
     return 0;
 }

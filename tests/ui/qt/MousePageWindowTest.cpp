@@ -1,0 +1,428 @@
+// The mouse page inside the real main window, with the real skin, stores in a temporary data
+// folder and a recording stand-in for the device side.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/CMainWnd.h"
+#include "platform/WindowMessages.h"
+#include "storage/ProfileStore.h"
+#include "storage/SettingsFile.h"
+#include "tests/ui/qt/QtPageFixtures.h"
+#include "ui/DetachCaption.h"
+#include "ui/MousePage.h"
+#include "ui/MousePageWindow.h"
+
+namespace ms1::test {
+namespace {
+
+// Acts on the next modal window once the modal loop runs it (the loop hands over the call).
+void WhenModal(std::function<void(QWidget*)> act, int attempts = 50) {
+    QTimer::singleShot(0, [act = std::move(act), attempts]() mutable {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            act(modal);
+        } else if (attempts > 0) {
+            WhenModal(std::move(act), attempts - 1);
+        }
+    });
+}
+
+void ClickIn(QWidget* window, const char* button) {
+    window->findChild<QAbstractButton*>(button)->click();
+}
+
+class RecordingSession : public PageDeviceSession {
+  public:
+    void Start(const PageDeviceContext& context) override {
+        status = &context.status;
+        context.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
+    }
+    void Stop() override { ++stops; }
+    void PostApplyNow() override { ++applies; }
+    bool AnyConnected() const override { return connected; }
+    void OnVendorStatus(std::uint32_t) override {}
+    void OnMainTimer(int) override {}
+    void RefreshLinkSections() override { ++linkRefreshes; }
+
+    StatusView* status = nullptr;
+    bool connected = false;
+    int applies = 0;
+    int stops = 0;
+    int linkRefreshes = 0;
+};
+
+class MousePageWindowTest : public ::testing::Test {
+  protected:
+    void SetUp() override { TestApp(); }
+
+    void Start(int storedModel = -1) {
+        ASSERT_TRUE(temp_.isValid());
+        data_ = std::filesystem::path(temp_.path().toStdString());
+        if (storedModel >= 0) {
+            WriteModel(data_, storedModel);
+        }
+        auto session = std::make_unique<RecordingSession>();
+        session_ = session.get();
+        page_ = std::make_unique<MousePageWindow>(data_, std::move(session));
+        window_ = std::make_unique<CMainWnd>(Skins(), Texts(), CMainWnd::Options{"", CMainWnd::Tray::Off});
+        window_->RegisterPage(page_.get());
+        ASSERT_TRUE(window_->Create());
+        Deliver();
+    }
+    void TearDown() override {
+        if (window_ != nullptr) {
+            window_->UnregisterPage();
+            DetachCaption(*window_);
+        }
+        window_.reset();
+        page_.reset();
+    }
+    // Hands over every posted message; nothing waits for a clock.
+    static void Deliver() {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents();
+        }
+    }
+    template <typename T = QWidget>
+    T* Find(const char* name) const {
+        return qobject_cast<T*>(window_->FindControl(name));
+    }
+    ProfileRecord& Working() const { return page_->Page()->Working(); }
+    bool TimerRunning(int id) const { return window_->Timers().IsTimerRunning(id); }
+
+    QTemporaryDir temp_;
+    std::filesystem::path data_;
+    RecordingSession* session_ = nullptr;
+    std::unique_ptr<MousePageWindow> page_;
+    std::unique_ptr<CMainWnd> window_;
+};
+
+TEST_F(MousePageWindowTest, BuildsThePageInTheHostAndFollowsTheLink) {
+    Start();
+    ASSERT_NE(page_->PageWidget(), nullptr);
+    EXPECT_TRUE(window_->PageHost()->isAncestorOf(page_->PageWidget()));
+    auto* list = Find<QListWidget>("ms_1_list_profile");
+    ASSERT_EQ(list->count(), 1);  // a first start makes one profile
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(Find<QLineEdit>("ms_1_edit_dpi_1")->text().toInt(),
+              DpiStepToDisplay(Working().dpiValue[0]));
+    EXPECT_GT(session_->linkRefreshes, 0);
+    EXPECT_TRUE(Find<QWidget>("ms_1_ver_light")->isHidden());
+
+    auto* tabs = Find<QStackedWidget>("device_tab_switch");
+    EXPECT_EQ(tabs->currentIndex(), CMainWnd::kEmptyTab);
+    session_->connected = true;
+    window_->Messages().Post(MSG_CONNECTION_CHANGED, 0, 0);
+    Deliver();
+    EXPECT_EQ(tabs->currentIndex(), CMainWnd::kDeviceTab);
+}
+
+TEST_F(MousePageWindowTest, OptionsApplyAtOnceAndOnlyTheUsersOwnChoice) {
+    Start();
+    Find<QAbstractButton>("ms_1_btn_prate_2")->click();
+    Deliver();
+    EXPECT_EQ(Working().pollingRate, 1);
+    EXPECT_EQ(session_->applies, 1);
+
+    // A stage the mouse reports is shown and not sent back.
+    session_->status->SelectOption("ms_1_option_dpi_step_3");
+    Deliver();
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_dpi_step_3")->isChecked());
+    EXPECT_EQ(session_->applies, 1);
+}
+
+TEST_F(MousePageWindowTest, TypedDpiIsStoredWithoutAnApply) {
+    Start();
+    auto* edit = Find<QLineEdit>("ms_1_edit_dpi_4");
+    edit->selectAll();
+    QTest::keyClicks(edit, "3200");
+    QTest::keyClick(edit, Qt::Key_Return);
+    Deliver();
+    EXPECT_EQ(Working().dpiValue[3], 64);
+    EXPECT_EQ(Find<QSlider>("ms_1_slider_dpi_4")->value(), 64);
+    EXPECT_EQ(Find<QLabel>("ms_1_label_dpi_4")->text(), "3200");
+    EXPECT_EQ(edit->text(), "3200");
+    EXPECT_EQ(session_->applies, 0);
+    EXPECT_FALSE(TimerRunning(TIMER_APPLY_DELAY));
+
+    auto* other = Find<QLineEdit>("ms_1_edit_dpi_2");
+    other->selectAll();
+    QTest::keyClicks(other, "12a5");
+    EXPECT_EQ(other->text(), "125");
+    EXPECT_EQ(other->cursorPosition(), 3);
+}
+
+TEST_F(MousePageWindowTest, LightingModeChangesWaitForOneDelayedApply) {
+    Start();
+    auto* combo = Find<QComboBox>("ms_1_combo_light");
+    combo->setCurrentIndex(2);
+    combo->setCurrentIndex(5);
+    Deliver();
+    EXPECT_EQ(Working().lightMode, 5);
+    EXPECT_TRUE(TimerRunning(TIMER_APPLY_DELAY));
+    EXPECT_EQ(session_->applies, 0);
+    EXPECT_FALSE(Find<QWidget>("ms_1_ver_breathspeed")->isHidden());
+    EXPECT_TRUE(Find<QWidget>("ms_1_ver_brightness")->isHidden());
+    EXPECT_TRUE(Find<QWidget>("ms_1_hor_light_color")->isHidden());
+}
+
+TEST_F(MousePageWindowTest, UnconfirmedApplyIsShownUntilTheNextConfirmedOne) {
+    Start();
+    auto* notice = Find<QLabel>("ms_1_label_unconfirmed");
+    EXPECT_TRUE(notice->isHidden());
+    page_->ShowApplyRing(true);
+    page_->ApplyFinished(false);
+    Deliver();
+    EXPECT_FALSE(notice->isHidden());
+    EXPECT_FALSE(Find<QWidget>("apply_ring")->isHidden());
+    page_->ShowApplyRing(false);
+    page_->ApplyFinished(true);
+    Deliver();
+    EXPECT_TRUE(notice->isHidden());
+    EXPECT_TRUE(Find<QWidget>("apply_ring")->isHidden());
+}
+
+TEST_F(MousePageWindowTest, StoredModelPicksOptionAndPicture) {
+    Start(3);
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_mouse_pic_4")->isChecked());
+    EXPECT_EQ(Find<QWidget>("ms_1_container_mouse_pic")->property("bkimage").toString(),
+              "skins/ms_1/mouse_4.png");
+    Find<QAbstractButton>("ms_1_option_mouse_pic_6")->click();
+    Deliver();
+    EXPECT_EQ(ReadModel(data_), 5);
+    EXPECT_EQ(Find<QWidget>("ms_1_container_mouse_pic")->property("bkimage").toString(),
+              "skins/ms_1/mouse_6.png");
+    EXPECT_EQ(session_->applies, 0);
+}
+
+TEST_F(MousePageWindowTest, OutOfRangeModelFallsBackToTheFirst) {
+    Start(7);
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_mouse_pic_1")->isChecked());
+    EXPECT_EQ(Find<QWidget>("ms_1_container_mouse_pic")->property("bkimage").toString(),
+              "skins/ms_1/mouse_1.png");
+    EXPECT_EQ(ReadModel(data_), 0);
+}
+
+TEST_F(MousePageWindowTest, SectionHeadersShowTheirPanelsAndLowerOnesScroll) {
+    Start();
+    auto* header = Find<QCheckBox>("ms_1_check_angle_snap");
+    header->click();
+    Deliver();
+    EXPECT_FALSE(Find<QWidget>("ms_1_hor_angle_snap")->isHidden());
+    EXPECT_TRUE(TimerRunning(TIMER_PAGE_DEFERRED));
+    window_->Timers().KillTimer(TIMER_PAGE_DEFERRED);
+    header->click();
+    Deliver();
+    EXPECT_TRUE(Find<QWidget>("ms_1_hor_angle_snap")->isHidden());
+    EXPECT_FALSE(TimerRunning(TIMER_PAGE_DEFERRED));
+
+    Find<QCheckBox>("ms_1_check_light")->click();
+    EXPECT_FALSE(Find<QWidget>("ms_1_ver_light")->isHidden());
+    EXPECT_FALSE(TimerRunning(TIMER_PAGE_DEFERRED));
+}
+
+TEST_F(MousePageWindowTest, SlidersUpdateTheirLabelsAndDelayTheApply) {
+    Start();
+    Find<QSlider>("ms_1_slider_light_off")->setValue(3);
+    Find<QSlider>("ms_1_slider_key_debounce")->setValue(4);
+    Deliver();
+    EXPECT_EQ(Find<QLabel>("ms_1_label_light_off")->text(), "Lights off after 1.5 min");
+    EXPECT_EQ(Find<QLabel>("ms_1_label_key_debounce")->text(), "8 MS");
+    EXPECT_EQ(Working().lightOffTimer, 3);
+    EXPECT_TRUE(TimerRunning(TIMER_APPLY_DELAY));
+    EXPECT_EQ(session_->applies, 0);
+}
+
+TEST_F(MousePageWindowTest, OnlyTheFirstTwelveButtonsOpenTheMenu) {
+    Start();
+    Find<QAbstractButton>("ms_1_btn_key_2")->click();
+    EXPECT_EQ(page_->Page()->MenuButton(), 1);
+    Find<QAbstractButton>("ms_1_btn_key_13")->click();
+    EXPECT_EQ(page_->Page()->MenuButton(), 1);
+}
+
+TEST_F(MousePageWindowTest, ShutdownStopsTheDeviceSideAndKeepsTheEdits) {
+    Start();
+    Find<QAbstractButton>("ms_1_btn_prate_1")->click();
+    Find<QAbstractButton>("ms_1_option_angle_snap_2")->click();
+    page_->Shutdown();
+    page_->Shutdown();
+    EXPECT_EQ(session_->stops, 1);
+
+    ProfileStore reread(data_);
+    reread.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
+    auto access = reread.Lock();
+    ASSERT_EQ(access.Profiles().size(), 1u);
+    EXPECT_EQ(access.Profiles()[0]->pollingRate, 0);
+    EXPECT_EQ(access.Profiles()[0]->angleSnap, 1);
+}
+
+TEST_F(MousePageWindowTest, AddedProfileIsSelectedAndApplied) {
+    Start();
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("edit_name")->setText("Racing");
+        ClickIn(dialog, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_add_btn")->click();
+    Deliver();
+    auto* list = Find<QListWidget>("ms_1_list_profile");
+    ASSERT_EQ(list->count(), 2);
+    EXPECT_EQ(list->item(1)->text(), "Racing");
+    EXPECT_EQ(list->currentRow(), 1);
+    EXPECT_EQ(page_->Page()->SelectedIndex(), 1);
+    EXPECT_EQ(Working().profileName.get(), u"Racing");
+    EXPECT_TRUE(page_->Page()->FullApplyPending());
+    EXPECT_EQ(session_->applies, 1);
+
+    // The user's first own choice in the list switches back at once.
+    list->setCurrentRow(0);
+    Deliver();
+    EXPECT_EQ(page_->Page()->SelectedIndex(), 0);
+    EXPECT_EQ(session_->applies, 2);
+}
+
+TEST_F(MousePageWindowTest, RenameToATakenNameIsRefusedThenCancelled) {
+    Start();
+    const std::u16string before = Working().profileName.get();
+    WhenModal([before](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("edit_name")
+            ->setText(QString::fromStdU16String(before).toUpper());
+        WhenModal([dialog](QWidget* box) {
+            EXPECT_NE(box, dialog);  // the refusal is a box of its own
+            EXPECT_EQ(box->findChild<QLabel*>("warning")->text(),
+                      "A profile with this name already exists.");
+            ClickIn(box, "btn_ok");
+            WhenModal([](QWidget* stillOpen) { ClickIn(stillOpen, "btn_cancel"); });
+        });
+        ClickIn(dialog, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_rename_btn")->click();
+    Deliver();
+    EXPECT_EQ(Working().profileName.get(), before);
+    EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->item(0)->text(),
+              QString::fromStdU16String(before));
+}
+
+TEST_F(MousePageWindowTest, TheOnlyProfileIsNotDeleted) {
+    Start();
+    QString shown;
+    WhenModal([&shown](QWidget* box) {
+        shown = box->findChild<QLabel*>("warning")->text();
+        ClickIn(box, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_delete_btn")->click();
+    Deliver();
+    EXPECT_EQ(shown, "The last profile cannot be deleted.");
+    EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->count(), 1);
+    EXPECT_EQ(session_->applies, 0);
+}
+
+// Chooses `file` in the file dialog that opens next and accepts it.
+void ChooseFile(const QString& file) {
+    WhenModal([file](QWidget* window) {
+        auto* dialog = qobject_cast<QFileDialog*>(window);
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(file);
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, reached through QDialog
+    });
+}
+
+TEST_F(MousePageWindowTest, ExportWritesOneRecordWithTheDefaultSuffix) {
+    Start();
+    const QString base = QDir(temp_.path()).filePath("shared");
+    ChooseFile(base);
+    Find<QAbstractButton>("ms_1_profile_export_btn")->click();
+    Deliver();
+    const QFileInfo written(base + ".pro");
+    ASSERT_TRUE(written.exists());
+    EXPECT_EQ(written.size(), 47776);
+}
+
+TEST_F(MousePageWindowTest, ImportOfAShortFileIsRefusedWithAMessage) {
+    Start();
+    const QString bad = QDir(temp_.path()).filePath("broken.pro");
+    {
+        QFile file(bad);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray(100, 'x'));
+    }
+    QString shown;
+    ChooseFile(bad);
+    // The refusal follows the file dialog.
+    QTimer::singleShot(0, [&shown] {
+        WhenModal([&shown](QWidget* box) {
+            if (auto* text = box->findChild<QLabel*>("warning")) {
+                shown = text->text();
+            }
+            ClickIn(box, "btn_ok");
+        });
+    });
+    Find<QAbstractButton>("ms_1_profile_import_btn")->click();
+    Deliver();
+    EXPECT_TRUE(shown.startsWith("broken.pro: ")) << shown.toStdString();
+    EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->count(), 1);
+    EXPECT_EQ(session_->applies, 0);
+}
+
+TEST_F(MousePageWindowTest, ConfirmedResetRestoresDefaultsAndApplies) {
+    Start();
+    Find<QAbstractButton>("ms_1_btn_prate_1")->click();
+    Find<QSlider>("ms_1_slider_dpi_1")->setValue(200);
+    Deliver();
+    const int appliesBefore = session_->applies;
+    WhenModal([](QWidget* box) { ClickIn(box, "btn_ok"); });
+    Find<QAbstractButton>("ms_1_btn_reset")->click();
+    Deliver();
+    EXPECT_EQ(Working().pollingRate, 3);
+    EXPECT_TRUE(Find<QAbstractButton>("ms_1_btn_prate_4")->isChecked());
+    EXPECT_EQ(Find<QSlider>("ms_1_slider_dpi_1")->value(), Working().dpiValue[0]);
+    EXPECT_NE(Working().dpiValue[0], 200);
+    EXPECT_EQ(session_->applies, appliesBefore + 1);
+}
+
+TEST_F(MousePageWindowTest, StageColourFromTheDialogIsStoredShownAndApplied) {
+    Start();
+    WhenModal([](QWidget* dialog) {
+        ClickIn(dialog, "mouse_dpi_color_13");
+        ClickIn(dialog, "confirm_btn");
+    });
+    Find<QAbstractButton>("ms_1_btn_dpi_color_2")->click();
+    Deliver();
+    EXPECT_EQ(Working().stageColor[1].r, 30);
+    EXPECT_EQ(Working().stageColor[1].g, 180);
+    EXPECT_EQ(Working().stageColor[1].b, 10);
+    EXPECT_EQ(Find<QWidget>("ms_1_btn_dpi_color_2")->property("bkcolor").value<QColor>(),
+              QColor(30, 180, 10));
+    EXPECT_EQ(session_->applies, 1);
+
+    const RgbColor light = Working().lightColor;
+    WhenModal([](QWidget* dialog) {
+        ClickIn(dialog, "mouse_dpi_color_5");
+        ClickIn(dialog, "cancel_btn");
+    });
+    Find<QAbstractButton>("ms_1_btn_light_color")->click();
+    Deliver();
+    EXPECT_EQ(Working().lightColor.r, light.r);
+    EXPECT_EQ(Working().lightColor.g, light.g);
+    EXPECT_EQ(Working().lightColor.b, light.b);
+    EXPECT_EQ(session_->applies, 1);
+}
+
+}  // namespace
+}  // namespace ms1::test

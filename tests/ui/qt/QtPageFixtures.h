@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QApplication>
+#include <QDir>
+#include <QString>
+#include <cstdlib>
+#include <memory>
+
+#include "platform/dui/LanguageTexts.h"
+#include "platform/dui/SkinLoader.h"
+
+namespace ms1::test {
+
+// One application object for the whole executable (widgets need it). It is never destroyed:
+// tearing it down after the widgets' statics at exit crashes in Qt's input handling.
+inline QApplication& TestApp() {
+    static int argc = 1;
+    static char name[] = "ms1_ui_qt_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// res/ of the built program, with the skins, the language file and the pictures.
+inline QString ResourceFolder() {
+    const char* program = std::getenv("MS1_PROGRAM_DIR");
+    return QDir(QString::fromLocal8Bit(program != nullptr ? program : "build/bin")).filePath("res");
+}
+
+inline std::shared_ptr<dui::SkinLoader> Skins() {
+    return std::make_shared<dui::SkinLoader>(ResourceFolder());
+}
+
+inline std::shared_ptr<dui::LanguageTexts> Texts() {
+    auto texts = std::make_shared<dui::LanguageTexts>();
+    texts->Load(QDir(ResourceFolder()).filePath("lan.xml"));
+    return texts;
+}
+
+}  // namespace ms1::test

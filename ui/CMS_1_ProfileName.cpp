@@ -1,0 +1,68 @@
+#include "ui/CMS_1_ProfileName.h"
+
+#include <QLineEdit>
+
+#include "storage/NameRules.h"
+#include "ui/DetachCaption.h"
+#include "ui/PageMessageBox.h"
+
+namespace ms1 {
+
+CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skins,
+                                     std::shared_ptr<const dui::LanguageTexts> texts,
+                                     QString titleKey, const ProfileList& profiles, Warn warn)
+    : DuiWindow(std::move(skins), std::move(texts)),
+      titleKey_(std::move(titleKey)),
+      profiles_(profiles),
+      warn_(std::move(warn)) {
+    if (!warn_) {
+        warn_ = [this](const QString& key) {
+            PageMessageBox(*this, QStringLiteral("warning_title_text"), key);
+        };
+    }
+}
+
+CMS_1_ProfileName::~CMS_1_ProfileName() {
+    DetachCaption(*this);
+}
+
+void CMS_1_ProfileName::InitWindow() {
+    if (QWidget* title = FindControl("title_string")) {
+        title->setProperty("resourcetext", true);
+        SetText(title, titleKey_);
+    }
+    // The profile's name field holds 99 characters and its terminator.
+    if (auto* edit = FindControlAs<QLineEdit>("edit_name")) {
+        edit->setMaxLength(kMaxNameChars);
+        edit->setFocus();
+    }
+}
+
+void CMS_1_ProfileName::Notify(const dui::TNotify& notify) {
+    // Enter in the edit presses the default button "btn_ok", which arrives as its click.
+    if (notify.type == u"click") {
+        OnClick(notify);
+    }
+}
+
+void CMS_1_ProfileName::OnClick(const dui::TNotify& notify) {
+    if (notify.sender == u"btn_ok") {
+        auto* edit = FindControlAs<QLineEdit>("edit_name");
+        const QString text = edit != nullptr ? edit->text().left(kMaxNameChars) : QString();
+        if (text.isEmpty()) {
+            warn_(QStringLiteral("warn_name_1_text"));
+            return;
+        }
+        const std::u16string name = text.toStdU16String();
+        if (NameExists(profiles_, name)) {
+            warn_(QStringLiteral("warn_name_2_text"));
+            return;
+        }
+        resultName_ = name;
+        Close(1);
+    } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {
+        Close(0);
+    }
+}
+
+}  // namespace ms1

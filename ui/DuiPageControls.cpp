@@ -1,0 +1,150 @@
+#include "ui/DuiPageControls.h"
+
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalBlocker>
+#include <QWidget>
+
+#include "platform/dui/ControlOps.h"
+
+namespace ms1 {
+namespace {
+
+QString Q(std::string_view text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Lines of the profile list have a fixed height.
+constexpr int kListLineHeight = 22;
+
+}  // namespace
+
+DuiPageControls::DuiPageControls(QWidget* page, const dui::LanguageTexts* texts,
+                                 QString resourceFolder)
+    : page_(page), texts_(texts), resourceFolder_(std::move(resourceFolder)) {}
+
+QWidget* DuiPageControls::Find(std::string_view control) const {
+    if (page_ == nullptr || control.empty()) {
+        return nullptr;
+    }
+    const QString name = Q(control);
+    if (page_->objectName() == name) {
+        return page_;
+    }
+    return page_->findChild<QWidget*>(name);
+}
+
+void DuiPageControls::SetVisible(std::string_view control, bool visible) {
+    dui::SetVisible(Find(control), visible);
+}
+
+bool DuiPageControls::IsVisible(std::string_view control) const {
+    return dui::IsVisible(Find(control));
+}
+
+void DuiPageControls::SetChecked(std::string_view control, bool checked) {
+    dui::SetSelected(Find(control), checked, false);
+}
+
+bool DuiPageControls::IsChecked(std::string_view control) const {
+    return dui::IsSelected(Find(control));
+}
+
+void DuiPageControls::SelectOption(std::string_view control) {
+    dui::SetSelected(Find(control), true, false);
+}
+
+void DuiPageControls::SelectComboItem(std::string_view control, int index) {
+    dui::SelectItem(Find(control), index, false);
+}
+
+void DuiPageControls::SetProgress(std::string_view control, int value) {
+    dui::SetValue(Find(control), value, false);
+}
+
+void DuiPageControls::SetPlainText(std::string_view control, std::string_view text) {
+    QWidget* widget = Find(control);
+    if (widget == nullptr) {
+        return;
+    }
+    // Plain text is shown as it is, even on a control that showed a language text before.
+    widget->setProperty("resourcetext", false);
+    const QSignalBlocker quiet(widget);
+    dui::SetText(widget, Q(text), nullptr);
+}
+
+void DuiPageControls::SetTextKey(std::string_view control, std::string_view key) {
+    QWidget* widget = Find(control);
+    if (widget == nullptr) {
+        return;
+    }
+    widget->setProperty("resourcetext", true);
+    const QSignalBlocker quiet(widget);
+    dui::SetText(widget, Q(key), texts_);
+}
+
+void DuiPageControls::RefreshLightSections() {
+    if (refreshLightSections_) {
+        refreshLightSections_();
+    }
+}
+
+void DuiPageControls::SetValue(std::string_view control, int value) {
+    dui::SetValue(Find(control), value, false);
+}
+
+int DuiPageControls::Value(std::string_view control) const {
+    return dui::Value(Find(control));
+}
+
+std::string DuiPageControls::Text(std::string_view control) const {
+    return dui::Text(Find(control)).toStdString();
+}
+
+void DuiPageControls::SetCaretToEnd(std::string_view control) {
+    if (auto* edit = qobject_cast<QLineEdit*>(Find(control))) {
+        edit->end(false);
+    }
+}
+
+void DuiPageControls::SetBackgroundColor(std::string_view control, std::uint32_t argb) {
+    dui::SetBkColor(Find(control), argb);
+}
+
+void DuiPageControls::SetBackgroundImage(std::string_view control, std::string_view image) {
+    dui::SetBkImage(Find(control), resourceFolder_, Q(image));
+}
+
+void DuiPageControls::SetAttribute(std::string_view control, std::string_view attribute,
+                                   std::string_view value) {
+    dui::SetAttribute(Find(control), Q(attribute), Q(value));
+}
+
+void DuiPageControls::ScrollToEnd(std::string_view control) {
+    dui::ScrollToEnd(Find(control));
+}
+
+void DuiPageControls::ListAppend(std::string_view list, std::string_view text) {
+    QWidget* control = Find(list);
+    const int index = dui::AddItem(control, Q(text), kListLineHeight);
+    // A new line has no size of its own yet; give it the fixed height with a valid size.
+    if (auto* lines = qobject_cast<QListWidget*>(control)) {
+        if (QListWidgetItem* line = lines->item(index)) {
+            line->setSizeHint(QSize(0, kListLineHeight));
+        }
+    }
+}
+
+void DuiPageControls::ListRemove(std::string_view list, int index) {
+    dui::RemoveItem(Find(list), index);
+}
+
+void DuiPageControls::ListSetText(std::string_view list, int index, std::string_view text) {
+    dui::SetItemText(Find(list), index, Q(text));
+}
+
+void DuiPageControls::ListSelect(std::string_view list, int index) {
+    dui::SelectItem(Find(list), index, false);
+}
+
+}  // namespace ms1

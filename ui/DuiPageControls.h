@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+#include "ui/PageControls.h"
+
+class QWidget;
+
+namespace ms1 {
+namespace dui {
+class LanguageTexts;
+}
+
+// The mouse page's controls, found by name under the page's widget. Changes made here never
+// raise the controls' notifications; a control the skin lacks is skipped.
+class DuiPageControls : public PageControls {
+  public:
+    DuiPageControls(QWidget* page, const dui::LanguageTexts* texts, QString resourceFolder);
+
+    // The page's own refresh of the lighting sections (the status decoding asks for it).
+    void SetLightSectionsRefresher(std::function<void()> refresh) {
+        refreshLightSections_ = std::move(refresh);
+    }
+
+    QWidget* Find(std::string_view control) const;
+
+    // StatusView
+    void SetVisible(std::string_view control, bool visible) override;
+    bool IsVisible(std::string_view control) const override;
+    void SetChecked(std::string_view control, bool checked) override;
+    bool IsChecked(std::string_view control) const override;
+    void SelectOption(std::string_view control) override;
+    void SelectComboItem(std::string_view control, int index) override;
+    void SetProgress(std::string_view control, int value) override;
+    void SetPlainText(std::string_view control, std::string_view text) override;
+    void SetTextKey(std::string_view control, std::string_view key) override;
+    void RefreshLightSections() override;
+
+    // PageControls
+    void SetValue(std::string_view control, int value) override;
+    int Value(std::string_view control) const override;
+    std::string Text(std::string_view control) const override;
+    void SetCaretToEnd(std::string_view control) override;
+    void SetBackgroundColor(std::string_view control, std::uint32_t argb) override;
+    void SetBackgroundImage(std::string_view control, std::string_view image) override;
+    void SetAttribute(std::string_view control, std::string_view attribute,
+                      std::string_view value) override;
+    void ScrollToEnd(std::string_view control) override;
+    void ListAppend(std::string_view list, std::string_view text) override;
+    void ListRemove(std::string_view list, int index) override;
+    void ListSetText(std::string_view list, int index, std::string_view text) override;
+    void ListSelect(std::string_view list, int index) override;
+
+  private:
+    QPointer<QWidget> page_;
+    const dui::LanguageTexts* texts_;
+    QString resourceFolder_;
+    std::function<void()> refreshLightSections_;
+};
+
+}  // namespace ms1

@@ -1,0 +1,181 @@
+#include "ui/MousePageWindow.h"
+
+#include <QMetaObject>
+#include <QWidget>
+
+#include "app/CMainWnd.h"
+#include "platform/DebugLog.h"
+#include "platform/dui/ControlOps.h"
+#include "platform/keyboard/XkbKeyboardLayout.h"
+#include "storage/MacroStore.h"
+#include "storage/ProfileStore.h"
+#include "ui/DuiPageControls.h"
+#include "ui/DuiPageDialogs.h"
+#include "ui/DuiTextLookup.h"
+#include "ui/FunctionDialogs.h"
+#include "ui/HubApplyRequests.h"
+#include "ui/MousePage.h"
+
+namespace ms1 {
+namespace {
+
+const char* const kUnconfirmedNotice = "ms_1_label_unconfirmed";
+
+// Without xkb data, key names fall back to what the key tables know by themselves.
+class NoKeyboardLayout : public KeyboardLayout {
+  public:
+    std::uint32_t VirtualKeyToScanCode(std::uint32_t) const override { return 0; }
+    std::uint32_t ScanCodeToVirtualKey(std::uint32_t) const override { return 0; }
+    std::u16string Characters(std::uint32_t, std::uint32_t) const override { return {}; }
+};
+
+std::unique_ptr<KeyboardLayout> SystemLayout() {
+    if (auto layout = XkbKeyboardLayout::FromSystem()) {
+        return layout;
+    }
+    qCWarning(lcMs1) << "no keyboard layout: key names may be missing";
+    return std::make_unique<NoKeyboardLayout>();
+}
+
+PageNotification ToPageNotification(const dui::TNotify& notify) {
+    PageNotification page;
+    page.type = notify.type.toStdString();
+    page.sender = notify.sender.toStdString();
+    const auto number = static_cast<int>(static_cast<std::intptr_t>(notify.wParam));
+    page.index = notify.type == u"itemselect" ? number : -1;
+    page.value = number;
+    page.checked = notify.wParam != 0;
+    return page;
+}
+
+}  // namespace
+
+MousePageWindow::MousePageWindow(std::filesystem::path dataFolder,
+                                 std::unique_ptr<PageDeviceSession> session)
+    : dataFolder_(std::move(dataFolder)),
+      session_(std::move(session)),
+      profiles_(std::make_unique<ProfileStore>(dataFolder_)),
+      macros_(std::make_unique<MacroStore>(dataFolder_)),
+      layout_(SystemLayout()) {}
+
+MousePageWindow::~MousePageWindow() {
+    Shutdown();
+}
+
+void MousePageWindow::InitPage(CMainWnd& window) {
+    window_ = &window;
+    texts_ = std::make_unique<DuiTextLookup>(window.SharedTexts());
+    QWidget* host = window.PageHost();
+    if (QWidget* placeholder = window.FindControl("device_placeholder")) {
+        placeholder->hide();
+    }
+    pageWidget_ = window.LoadInto(host, kSkinFile);
+    if (pageWidget_ == nullptr) {
+        qCWarning(lcMs1) << "the mouse page skin is missing:" << kSkinFile;
+    }
+    controls_ = std::make_unique<DuiPageControls>(pageWidget_, window.Texts(),
+                                                  window.Skins().ResourceFolder());
+    dialogs_ = std::make_unique<DuiPageDialogs>(window, *controls_);
+    applyRequests_ = std::make_unique<HubApplyRequests>(window.Messages(), window.Timers());
+    page_ = std::make_unique<CMS_1_Page>(MousePageDeps{*controls_, *dialogs_, *applyRequests_,
+                                                       window.Timers(), *profiles_, *macros_,
+                                                       dataFolder_, *texts_, *layout_});
+    page_->shortcutDialog = ShortcutDialogFor(window, window.Hooks(), *layout_);
+    page_->macroDialog = MacroDialogFor(window);
+    controls_->SetLightSectionsRefresher([this] { page_->RefreshLightSections(); });
+    if (session_ != nullptr) {
+        page_->SetLinkSectionsRefresher([this] { session_->RefreshLinkSections(); });
+    }
+    page_->InitPage();
+    if (session_ != nullptr) {
+        session_->Start(
+            PageDeviceContext{*page_, *controls_, *this, window.Messages(), window.Timers()});
+    }
+}
+
+void MousePageWindow::LoadProfiles() {
+    if (page_ != nullptr) {
+        page_->LoadProfiles();
+    }
+}
+
+void MousePageWindow::Notify(const dui::TNotify& notify) {
+    if (page_ != nullptr) {
+        page_->Notify(ToPageNotification(notify));
+    }
+}
+
+bool MousePageWindow::AnyConnected() const {
+    return session_ != nullptr && session_->AnyConnected();
+}
+
+void MousePageWindow::OnVendorStatus(std::uint32_t value) {
+    if (session_ != nullptr) {
+        session_->OnVendorStatus(value);
+    }
+}
+
+void MousePageWindow::OnButtonMenuCommand(const QString& itemName) {
+    if (page_ != nullptr) {
+        page_->OnMenuItem(itemName.toStdString());
+    }
+}
+
+void MousePageWindow::PostApplyNow() {
+    if (session_ != nullptr) {
+        session_->PostApplyNow();
+    } else if (page_ != nullptr && !page_->SaveProfiles()) {
+        // With no mouse side at all an apply still keeps the edits on disk.
+        qCWarning(lcMs1) << "the profiles could not be saved";
+    }
+}
+
+void MousePageWindow::OnMainTimer(int id) {
+    if (session_ != nullptr) {
+        session_->OnMainTimer(id);
+    }
+}
+
+void MousePageWindow::ShowApplyRing(bool visible) {
+    if (window_ == nullptr) {
+        return;
+    }
+    CMainWnd* window = window_;
+    QMetaObject::invokeMethod(
+        window,
+        [window, visible] {
+            dui::SetVisible(window->FindControl("apply_ring"), visible);
+            dui::SetVisible(window->FindControl("apply_progress"), visible);
+        },
+        Qt::QueuedConnection);
+}
+
+void MousePageWindow::ApplyFinished(bool allConfirmed) {
+    if (window_ == nullptr) {
+        return;
+    }
+    // The notice is looked up on the window thread, where the page's widgets live.
+    QMetaObject::invokeMethod(
+        window_,
+        [this, allConfirmed] {
+            if (controls_ != nullptr) {
+                controls_->SetVisible(kUnconfirmedNotice, !allConfirmed);
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void MousePageWindow::Shutdown() {
+    if (shutDown_) {
+        return;
+    }
+    shutDown_ = true;
+    if (session_ != nullptr) {
+        session_->Stop();
+    }
+    if (page_ != nullptr) {
+        page_->SaveStores();
+    }
+}
+
+}  // namespace ms1

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QPointer>
+#include <filesystem>
+#include <memory>
+
+#include "app/MainWndPage.h"
+#include "protocol/ApplyEngine.h"
+#include "ui/PageDeviceSession.h"
+
+class QWidget;
+
+namespace ms1 {
+
+class CMainWnd;
+class CMS_1_Page;
+class DuiPageControls;
+class DuiPageDialogs;
+class DuiTextLookup;
+class HubApplyRequests;
+class KeyboardLayout;
+class MacroStore;
+class ProfileStore;
+
+// The mouse page as it lives in the main window: builds the page skin in the window's page
+// host, owns the stores and the page logic with its controls and dialogs, and routes the
+// window's notifications, menu commands, messages and timers to them. The device side is a
+// PageDeviceSession; without one the page edits and stores profiles with no mouse.
+class MousePageWindow : public MainWndPage, public ApplyView {
+  public:
+    static constexpr const char* kSkinFile = "MS/MS_1/ms_1_page.xml";
+
+    MousePageWindow(std::filesystem::path dataFolder,
+                    std::unique_ptr<PageDeviceSession> session = nullptr);
+    ~MousePageWindow() override;
+
+    // MainWndPage
+    void InitPage(CMainWnd& window) override;
+    void LoadProfiles() override;
+    void Notify(const dui::TNotify& notify) override;
+    bool AnyConnected() const override;
+    void OnVendorStatus(std::uint32_t value) override;
+    void OnButtonMenuCommand(const QString& itemName) override;
+    void PostApplyNow() override;
+    void OnMainTimer(int id) override;
+
+    // ApplyView; called on the apply worker, shown on the window thread.
+    void ShowApplyRing(bool visible) override;
+    void ApplyFinished(bool allConfirmed) override;
+
+    // The program ends: the device side stops, then the stores are written.
+    void Shutdown();
+
+    // For the windows and tests built on the page.
+    CMS_1_Page* Page() const { return page_.get(); }
+    DuiPageControls* Controls() const { return controls_.get(); }
+    DuiPageDialogs* Dialogs() const { return dialogs_.get(); }
+    QWidget* PageWidget() const { return pageWidget_; }
+
+  private:
+    std::filesystem::path dataFolder_;
+    std::unique_ptr<PageDeviceSession> session_;
+    std::unique_ptr<ProfileStore> profiles_;
+    std::unique_ptr<MacroStore> macros_;
+    std::unique_ptr<KeyboardLayout> layout_;
+    std::unique_ptr<DuiTextLookup> texts_;
+    std::unique_ptr<DuiPageControls> controls_;
+    std::unique_ptr<DuiPageDialogs> dialogs_;
+    std::unique_ptr<HubApplyRequests> applyRequests_;
+    std::unique_ptr<CMS_1_Page> page_;
+    CMainWnd* window_ = nullptr;
+    QPointer<QWidget> pageWidget_;
+    bool shutDown_ = false;
+};
+
+}  // namespace ms1

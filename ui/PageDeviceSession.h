@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/MessagePorts.h"
+#include "protocol/ApplyEngine.h"
+#include "protocol/ProfileState.h"
+#include "protocol/StatusView.h"
+
+namespace ms1 {
+
+// What the mouse page hands to the device side when it starts it.
+struct PageDeviceContext {
+    ProfileState& profiles;  // the page: working profile, snapshot, saves
+    StatusView& status;      // link indicators, battery, reported stage/rate/mode
+    ApplyView& applyView;    // apply ring and the "not confirmed" notice
+    MessageTarget& window;   // the main window's messages (1128, 1541, ...)
+    WindowTimers& timers;    // the main window's timers (512, 515, 516)
+};
+
+// The device side of the page: links to the mouse, status decoding and the apply worker.
+// Every call comes on the window thread.
+class PageDeviceSession {
+  public:
+    virtual ~PageDeviceSession() = default;
+    // Binds the links and starts the apply worker; posts 1128 once the link flags are known.
+    virtual void Start(const PageDeviceContext& context) = 0;
+    // Stops readers and the worker and waits for them.
+    virtual void Stop() = 0;
+    // Message 1541: one apply on the worker.
+    virtual void PostApplyNow() = 0;
+    virtual bool AnyConnected() const = 0;
+    // A status value of the wired mouse (messages 1539 and 1540).
+    virtual void OnVendorStatus(std::uint32_t value) = 0;
+    // Timers 512, 515 and 516 of the main window.
+    virtual void OnMainTimer(int id) = 0;
+    // The page was refreshed: show the sections the connected link supports.
+    virtual void RefreshLinkSections() = 0;
+};
+
+}  // namespace ms1
