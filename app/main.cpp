@@ -1,22 +1,80 @@
 // The ms1 program: one instance per user, a main window with its tray icon, and the event loop.
+//
+//     ms1 [--simulate[=SCENARIO]] [--data DIR]
+//
+// --simulate runs the whole program against the virtual mouse (scenario "receiver" unless
+// named) and opens a small window that plays the mouse's part; --data names the data folder.
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QTextStream>
+#include <algorithm>
+#include <optional>
 
 #include "app/CMainWnd.h"
+#include "app/MouseDeviceSession.h"
+#include "app/VirtualMousePanel.h"
 #include "platform/DebugLog.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
+#include "sim/Simulation.h"
 #include "storage/DataFolders.h"
 #include "ui/DetachCaption.h"
 #include "ui/MousePageWindow.h"
+
+namespace {
+
+struct Options {
+    std::optional<std::string> simulate;
+    std::optional<std::filesystem::path> dataFolder;
+    std::string error;
+};
+
+Options ParseOptions(const QStringList& arguments) {
+    Options options;
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "--simulate") {
+            options.simulate = "receiver";
+        } else if (argument.startsWith("--simulate=")) {
+            options.simulate = argument.mid(11).toStdString();
+        } else if (argument == "--data" && i + 1 < arguments.size()) {
+            options.dataFolder = arguments[++i].toStdString();
+        } else {
+            options.error = "unknown option " + argument.toStdString();
+        }
+    }
+    return options;
+}
+
+int UsageError(const std::string& why) {
+    QTextStream err(stderr);
+    err << "ms1: " << QString::fromStdString(why) << "\n"
+        << "usage: ms1 [--simulate[=SCENARIO]] [--data DIR]\n"
+        << "scenarios:";
+    for (const std::string& name : ms1::sim::SimulationScenarios()) {
+        err << " " << QString::fromStdString(name);
+    }
+    err << "\n";
+    return 2;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("ms1");
     // Hiding the window to the tray must not end the program; only "exit" does.
     QApplication::setQuitOnLastWindowClosed(false);
+
+    const Options options = ParseOptions(QApplication::arguments());
+    if (!options.error.empty()) return UsageError(options.error);
+    std::unique_ptr<ms1::MouseDeviceSession> session =
+        ms1::MouseDeviceSession::Create(options.simulate);
+    if (!session) return UsageError("unknown scenario \"" + *options.simulate + "\"");
+    ms1::sim::VirtualHidBus* virtualBus = session->VirtualBus();
 
     ms1::SingleInstance instance("Tarvex");
     const ms1::SingleInstance::Role role = instance.Acquire();
@@ -33,7 +91,8 @@ int main(int argc, char** argv) {
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
     texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
 
-    ms1::MousePageWindow page(ms1::GetDataFolder());
+    ms1::MousePageWindow page(options.dataFolder.value_or(ms1::GetDataFolder()),
+                              std::move(session));
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     window.RegisterPage(&page);
     if (!window.Create()) {
@@ -44,11 +103,32 @@ int main(int argc, char** argv) {
     }
     QObject::connect(&window, &ms1::CMainWnd::Ended, &app, &QApplication::quit,
                      Qt::QueuedConnection);
+    // A logout or Ctrl+C ends the program like its "exit" item: hooks removed, readers and
+    // the worker stopped, the stores written.
+    ms1::TerminationSignals termination;
+    QObject::connect(&termination, &ms1::TerminationSignals::Requested, &window,
+                     [&window](int) { window.Destroy(); });
     instance.SetActivationTarget(&window.Messages());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
     window.ShowAndRaise();
+
+    std::unique_ptr<ms1::VirtualMousePanel> panel;
+    if (virtualBus != nullptr) {
+        panel = std::make_unique<ms1::VirtualMousePanel>(*virtualBus, window.Widget());
+        panel->adjustSize();
+        // Beside the main window, on whichever side the screen has room.
+        const QRect main = window.Widget()->frameGeometry();
+        const QRect screen = window.Widget()->screen()->availableGeometry();
+        QPoint at = main.topRight() + QPoint(12, 0);
+        if (at.x() + panel->width() > screen.right()) {
+            at = QPoint(std::max(screen.left(), main.left() - panel->width() - 12), main.top());
+        }
+        panel->move(at);
+        panel->show();
+    }
     QApplication::exec();
+    panel.reset();
     // Whatever was edited is on disk before the program ends.
     page.Shutdown();
     window.UnregisterPage();

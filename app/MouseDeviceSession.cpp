@@ -1,0 +1,85 @@
+#include "app/MouseDeviceSession.h"
+
+#include <QSocketNotifier>
+
+#include "engine/DeviceSession.h"
+#include "platform/DebugLog.h"
+#include "sim/Simulation.h"
+#include "transport/RealHidApi.h"
+#include "transport/UdevMonitor.h"
+
+namespace ms1 {
+namespace {
+
+// The Bluetooth LE mouse shows up in the HID enumeration under these ids.
+constexpr std::uint16_t kBleVendorId = 0x045E;
+constexpr std::uint16_t kBleProductId = 0xA011;
+
+}  // namespace
+
+std::unique_ptr<MouseDeviceSession> MouseDeviceSession::Create(
+    const std::optional<std::string>& scenario) {
+    std::unique_ptr<MouseDeviceSession> session(new MouseDeviceSession());
+    if (scenario) {
+        session->bus_ = sim::MakeSimulation(*scenario);
+        if (!session->bus_) return nullptr;
+    } else {
+        session->realHid_ = std::make_unique<RealHidApi>();
+    }
+    return session;
+}
+
+MouseDeviceSession::~MouseDeviceSession() { Stop(); }
+
+void MouseDeviceSession::Start(const PageDeviceContext& context) {
+    HidApi& hid = bus_ ? static_cast<HidApi&>(*bus_) : static_cast<HidApi&>(*realHid_);
+    // The presence test of the Bluetooth LE mouse: hidapi sees it under its own ids.
+    bool bleMousePresent = false;
+    if (hid.Init() == 0) bleMousePresent = !hid.Enumerate(kBleVendorId, kBleProductId).empty();
+
+    session_ = std::make_unique<DeviceSession>(DeviceSession::Ports{
+        hid, context.profiles, context.status, context.applyView, context.window});
+    if (bus_) {
+        bus_->SetEventSink(&session_->link());
+    } else {
+        udev_ = std::make_unique<UdevMonitor>(session_->link());
+        if (udev_->IsActive()) {
+            udevNotifier_ = std::make_unique<QSocketNotifier>(udev_->Fd(), QSocketNotifier::Read);
+            QObject::connect(udevNotifier_.get(), &QSocketNotifier::activated,
+                             [this] { udev_->ProcessPending(); });
+        } else {
+            qCWarning(lcMs1) << "no device notifications: receivers plugged in later are not seen";
+        }
+    }
+    session_->Start(bleMousePresent);
+}
+
+void MouseDeviceSession::Stop() {
+    if (stopped_ || !session_) return;
+    stopped_ = true;
+    udevNotifier_.reset();
+    if (bus_) bus_->SetEventSink(nullptr);
+    session_->Stop();
+}
+
+void MouseDeviceSession::PostApplyNow() {
+    if (session_) session_->RequestApply();
+}
+
+bool MouseDeviceSession::AnyConnected() const {
+    return session_ && session_->flags().anyConnected.load() != 0;
+}
+
+void MouseDeviceSession::OnVendorStatus(std::uint32_t value) {
+    if (session_) session_->status().OnVendorStatus(value);
+}
+
+void MouseDeviceSession::OnMainTimer(int id) {
+    if (session_) session_->OnTimer(id);
+}
+
+void MouseDeviceSession::RefreshLinkSections() {
+    if (session_) session_->status().RefreshLinkSections();
+}
+
+}  // namespace ms1

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "ui/PageDeviceSession.h"
+
+class QSocketNotifier;
+
+namespace ms1 {
+
+class DeviceSession;
+class HidApi;
+class RealHidApi;
+class UdevMonitor;
+namespace sim {
+class VirtualHidBus;
+}
+
+// The page's device side in the program: the device session on the real hidapi with udev
+// notifications, or on the virtual mouse of a named scenario (`ms1 --simulate`).
+class MouseDeviceSession final : public PageDeviceSession {
+  public:
+    // Null scenario: the real devices. Returns null for an unknown scenario name.
+    static std::unique_ptr<MouseDeviceSession> Create(const std::optional<std::string>& scenario);
+    ~MouseDeviceSession() override;
+
+    void Start(const PageDeviceContext& context) override;
+    void Stop() override;
+    void PostApplyNow() override;
+    bool AnyConnected() const override;
+    void OnVendorStatus(std::uint32_t value) override;
+    void OnMainTimer(int id) override;
+    void RefreshLinkSections() override;
+
+    // The virtual mouse, when simulating (for the panel that plays the mouse's part).
+    sim::VirtualHidBus* VirtualBus() const { return bus_.get(); }
+
+  private:
+    MouseDeviceSession() = default;
+
+    std::unique_ptr<RealHidApi> realHid_;
+    std::unique_ptr<sim::VirtualHidBus> bus_;
+    std::unique_ptr<DeviceSession> session_;
+    std::unique_ptr<UdevMonitor> udev_;
+    std::unique_ptr<QSocketNotifier> udevNotifier_;
+    bool stopped_ = false;
+};
+
+}  // namespace ms1

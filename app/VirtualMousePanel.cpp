@@ -1,0 +1,93 @@
+#include "app/VirtualMousePanel.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <array>
+
+#include "sim/VirtualHidBus.h"
+#include "sim/VirtualMouse.h"
+
+namespace ms1 {
+namespace {
+
+constexpr std::array<std::uint8_t, 4> kRateCodes = {1, 2, 4, 8};  // 1000, 500, 250, 125 /s
+constexpr std::array<int, 4> kRates = {1000, 500, 250, 125};
+constexpr int kReceiver = 0;
+
+}  // namespace
+
+VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
+    : QWidget(parent, Qt::Tool), bus_(bus) {
+    setWindowTitle(tr("Virtual mouse"));
+    auto* grid = new QGridLayout(this);
+    auto add = [this, grid](const QString& text, int row, int column, auto slot) {
+        auto* button = new QPushButton(text, this);
+        grid->addWidget(button, row, column);
+        connect(button, &QPushButton::clicked, this, slot);
+    };
+    add(tr("DPI button"), 0, 0, &VirtualMousePanel::NextStage);
+    add(tr("Polling rate"), 0, 1, &VirtualMousePanel::NextRate);
+    add(tr("Lighting mode"), 0, 2, &VirtualMousePanel::NextLightingMode);
+    add(tr("Battery 80%"), 1, 0, [this] { SetBattery(1, 80); });
+    add(tr("Battery 15%"), 1, 1, [this] { SetBattery(1, 15); });
+    add(tr("Charging"), 1, 2, [this] { SetBattery(3, 50); });
+    add(tr("Unplug / plug receiver"), 2, 0, &VirtualMousePanel::TogglePlugged);
+    add(tr("Sleep / wake"), 2, 1, &VirtualMousePanel::ToggleAsleep);
+    state_ = new QLabel(this);
+    grid->addWidget(state_, 3, 0, 1, 3);
+    ShowState();
+}
+
+void VirtualMousePanel::NextStage() {
+    stage_ = stage_ % 8 + 1;
+    bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) {
+        mouse.SelectStage(static_cast<std::uint8_t>(stage_));
+    });
+    ShowState();
+}
+
+void VirtualMousePanel::NextRate() {
+    rateIndex_ = (rateIndex_ + 1) % static_cast<int>(kRateCodes.size());
+    bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) {
+        mouse.SetRateCode(kRateCodes[static_cast<std::size_t>(rateIndex_)]);
+    });
+    ShowState();
+}
+
+void VirtualMousePanel::NextLightingMode() {
+    lightMode_ = (lightMode_ + 1) % 16;
+    bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) {
+        mouse.SetLightingMode(static_cast<std::uint8_t>(lightMode_));
+    });
+    ShowState();
+}
+
+void VirtualMousePanel::SetBattery(int state, int level) {
+    bus_.WithMouse(kReceiver, [state, level](sim::VirtualMouse& mouse) {
+        mouse.SetBattery(static_cast<std::uint8_t>(state), static_cast<std::uint8_t>(level));
+    });
+}
+
+void VirtualMousePanel::TogglePlugged() {
+    plugged_ = !plugged_;
+    plugged_ ? bus_.Plug(kReceiver) : bus_.Unplug(kReceiver);
+    ShowState();
+}
+
+void VirtualMousePanel::ToggleAsleep() {
+    asleep_ = !asleep_;
+    bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) { mouse.SetAsleep(asleep_); });
+    ShowState();
+}
+
+void VirtualMousePanel::ShowState() {
+    state_->setText(tr("Stage %1 · %2 reports/s · lighting mode %3 · receiver %4 · mouse %5")
+                        .arg(stage_)
+                        .arg(kRates[static_cast<std::size_t>(rateIndex_)])
+                        .arg(lightMode_)
+                        .arg(plugged_ ? tr("plugged in") : tr("unplugged"))
+                        .arg(asleep_ ? tr("asleep") : tr("awake")));
+}
+
+}  // namespace ms1

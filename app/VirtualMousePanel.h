@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+
+namespace ms1 {
+namespace sim {
+class VirtualHidBus;
+}
+
+// A small window beside the program when it runs against the virtual mouse: it plays the
+// user's part on the mouse itself (its DPI button, the battery, the receiver in the USB port),
+// so every part of the page can be tried without the mouse.
+class VirtualMousePanel : public QWidget {
+    Q_OBJECT
+  public:
+    explicit VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent = nullptr);
+
+  private:
+    void NextStage();
+    void NextRate();
+    void NextLightingMode();
+    void SetBattery(int state, int level);
+    void TogglePlugged();
+    void ToggleAsleep();
+    void ShowState();
+
+    sim::VirtualHidBus& bus_;
+    QLabel* state_ = nullptr;
+    int stage_ = 2;
+    int rateIndex_ = 0;
+    int lightMode_ = 7;
+    bool plugged_ = true;
+    bool asleep_ = false;
+};
+
+}  // namespace ms1
