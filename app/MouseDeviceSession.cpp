@@ -22,20 +22,24 @@ std::unique_ptr<MouseDeviceSession> MouseDeviceSession::Create(
     std::unique_ptr<MouseDeviceSession> session(new MouseDeviceSession());
     if (scenario) {
         session->bus_ = sim::MakeSimulation(*scenario);
-        if (!session->bus_) return nullptr;
+        if (!session->bus_)
+            return nullptr;
     } else {
         session->realHid_ = std::make_unique<RealHidApi>();
     }
     return session;
 }
 
-MouseDeviceSession::~MouseDeviceSession() { Stop(); }
+MouseDeviceSession::~MouseDeviceSession() {
+    Stop();
+}
 
 void MouseDeviceSession::Start(const PageDeviceContext& context) {
     HidApi& hid = bus_ ? static_cast<HidApi&>(*bus_) : static_cast<HidApi&>(*realHid_);
     // The presence test of the Bluetooth LE mouse: hidapi sees it under its own ids.
     bool bleMousePresent = false;
-    if (hid.Init() == 0) bleMousePresent = !hid.Enumerate(kBleVendorId, kBleProductId).empty();
+    if (hid.Init() == 0)
+        bleMousePresent = !hid.Enumerate(kBleVendorId, kBleProductId).empty();
 
     session_ = std::make_unique<DeviceSession>(DeviceSession::Ports{
         hid, context.profiles, context.status, context.applyView, context.window});
@@ -55,15 +59,18 @@ void MouseDeviceSession::Start(const PageDeviceContext& context) {
 }
 
 void MouseDeviceSession::Stop() {
-    if (stopped_ || !session_) return;
+    if (stopped_ || !session_)
+        return;
     stopped_ = true;
     udevNotifier_.reset();
-    if (bus_) bus_->SetEventSink(nullptr);
+    if (bus_)
+        bus_->SetEventSink(nullptr);
     session_->Stop();
 }
 
 void MouseDeviceSession::PostApplyNow() {
-    if (session_) session_->RequestApply();
+    if (session_)
+        session_->RequestApply();
 }
 
 bool MouseDeviceSession::AnyConnected() const {
@@ -71,15 +78,18 @@ bool MouseDeviceSession::AnyConnected() const {
 }
 
 void MouseDeviceSession::OnVendorStatus(std::uint32_t value) {
-    if (session_) session_->status().OnVendorStatus(value);
+    if (session_)
+        session_->status().OnVendorStatus(value);
 }
 
 void MouseDeviceSession::OnMainTimer(int id) {
-    if (session_) session_->OnTimer(id);
+    if (session_)
+        session_->OnTimer(id);
 }
 
 void MouseDeviceSession::RefreshLinkSections() {
-    if (session_) session_->status().RefreshLinkSections();
+    if (session_)
+        session_->status().RefreshLinkSections();
 }
 
 }  // namespace ms1

@@ -70,10 +70,12 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     const Options options = ParseOptions(QApplication::arguments());
-    if (!options.error.empty()) return UsageError(options.error);
+    if (!options.error.empty())
+        return UsageError(options.error);
     std::unique_ptr<ms1::MouseDeviceSession> session =
         ms1::MouseDeviceSession::Create(options.simulate);
-    if (!session) return UsageError("unknown scenario \"" + *options.simulate + "\"");
+    if (!session)
+        return UsageError("unknown scenario \"" + *options.simulate + "\"");
     ms1::sim::VirtualHidBus* virtualBus = session->VirtualBus();
 
     ms1::SingleInstance instance("Tarvex");

@@ -1,10 +1,10 @@
 #include "platform/TerminationSignals.h"
 
-#include <QSocketNotifier>
-#include <csignal>
 #include <fcntl.h>
 #include <sys/socket.h>
 #include <unistd.h>
+#include <QSocketNotifier>
+#include <csignal>
 
 namespace ms1 {
 namespace {
@@ -38,7 +38,8 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
 }
 
 TerminationSignals::~TerminationSignals() {
-    if (!notifier_) return;
+    if (!notifier_)
+        return;
     struct sigaction action = {};
     action.sa_handler = SIG_DFL;
     sigemptyset(&action.sa_mask);
@@ -49,7 +50,8 @@ TerminationSignals::~TerminationSignals() {
 void TerminationSignals::Drain() {
     unsigned char byte = 0;
     const ssize_t got = ::read(g_pipe[0], &byte, 1);
-    if (got == 1) emit Requested(byte);
+    if (got == 1)
+        emit Requested(byte);
 }
 
 }  // namespace ms1

@@ -1,0 +1,154 @@
+// The whole program against the virtual mouse, as `ms1 --simulate` runs it: the real main
+// window and page, the device session with its link, readers and worker, and the virtual
+// receiver. The pauses between reports are real here, so the waits are generous.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+
+#include "app/CMainWnd.h"
+#include "app/MouseDeviceSession.h"
+#include "platform/dui/ControlOps.h"
+#include "sim/VirtualHidBus.h"
+#include "sim/VirtualMouse.h"
+#include "tests/app/TestResources.h"
+#include "tests/ui/qt/QtPageFixtures.h"
+#include "ui/DetachCaption.h"
+#include "ui/MousePage.h"
+#include "ui/MousePageWindow.h"
+
+namespace ms1::test {
+namespace {
+
+constexpr int kPatienceMs = 15000;
+
+class SimulatedProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestApp();
+        ASSERT_TRUE(data_.isValid());
+        auto session = MouseDeviceSession::Create("receiver");
+        ASSERT_NE(session, nullptr);
+        bus_ = session->VirtualBus();
+        page_ = std::make_unique<MousePageWindow>(data_.path().toStdString(), std::move(session));
+        window_ = std::make_unique<CMainWnd>(Skins(), Texts(),
+                                             CMainWnd::Options{"", CMainWnd::Tray::Off});
+        window_->RegisterPage(page_.get());
+        ASSERT_TRUE(window_->Create());
+    }
+    void TearDown() override {
+        page_->Shutdown();
+        window_->UnregisterPage();
+        DetachCaption(*window_);
+        window_.reset();
+        page_.reset();
+    }
+
+    template <typename T = QWidget>
+    T* Control(const char* name) {
+        return page_->PageWidget()->findChild<T*>(name);
+    }
+    sim::MouseSettings Mouse() const { return bus_->Settings(0); }
+
+    QTemporaryDir data_;
+    sim::VirtualHidBus* bus_ = nullptr;
+    std::unique_ptr<MousePageWindow> page_;
+    std::unique_ptr<CMainWnd> window_;
+};
+
+TEST_F(SimulatedProgram, ThePageFollowsTheVirtualMouseBothWays) {
+    // Start-up: the receiver is found, the mouse reports and the device page shows.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_TRUE(page_->AnyConnected());
+    EXPECT_TRUE(dui::IsVisible(Control("ms_1_wireless")));
+
+    // The first change after start-up sends everything, preamble first.
+    Control<QAbstractButton>("ms_1_btn_prate_2")->click();
+    EXPECT_EQ(page_->Page()->Working().pollingRate, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().rateCode == 4; }, kPatienceMs));
+    EXPECT_EQ(Mouse().preambles, 1);
+    EXPECT_EQ(Mouse().stageCode[5], 0xD2);  // 22000 DPI of the default sixth stage
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Page()->FullApplyPending(); }, kPatienceMs));
+
+    // The next option goes to the mouse alone: one polling-rate report.
+    const std::size_t packetsBefore = bus_->ReceivedPackets().size();
+    Control<QAbstractButton>("ms_1_btn_prate_3")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().rateCode == 2; }, kPatienceMs));
+    EXPECT_EQ(bus_->ReceivedPackets().size(), packetsBefore + 1);
+    EXPECT_EQ(Mouse().preambles, 1);
+
+    // The DPI button pressed on the mouse: the page selects the stage and keeps it.
+    bus_->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(3); });
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return page_->Page()->Working().activeStage == 2; }, kPatienceMs));
+    EXPECT_TRUE(dui::IsSelected(Control("ms_1_option_dpi_step_3")));
+    EXPECT_EQ(
+        std::memcmp(&page_->Page()->Working(), &page_->Page()->Snapshot(), sizeof(ProfileRecord)),
+        0);
+
+    // The battery as the mouse reports it.
+    bus_->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SetBattery(1, 42); });
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Control<QLabel>("ms_1_label_power")->text() == "42%"; }, kPatienceMs));
+
+    // The receiver pulled out: the indicator goes and the empty page shows.
+    bus_->Unplug(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_FALSE(page_->AnyConnected());
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_wireless")));
+}
+
+TEST(SimulatedProgramProcess, EndsCleanlyOnTerminationAndKeepsTheStores) {
+    TestApp();
+    QTemporaryDir runtime;
+    QTemporaryDir data;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());  // its own single-instance lock
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    for (const char* signal : {"term", "int"}) {
+        SCOPED_TRACE(signal);
+        QFile::remove(data.filePath("ms_1/pro.data"));
+        QProcess program;
+        program.setProcessEnvironment(environment);
+        program.start(ProgramFolder() + "/ms1", {"--simulate", "--data", data.path()});
+        ASSERT_TRUE(program.waitForStarted(10000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(data.filePath("ms_1/pro.data")); },
+                                    kPatienceMs));
+        QFile::remove(data.filePath("ms_1/pro.data"));  // written again on the way out
+        if (std::string(signal) == "term") {
+            program.terminate();
+        } else {
+            ::kill(static_cast<pid_t>(program.processId()), SIGINT);
+        }
+        ASSERT_TRUE(program.waitForFinished(kPatienceMs));
+        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(program.exitCode(), 0);
+        EXPECT_TRUE(QFile::exists(data.filePath("ms_1/pro.data")));
+        EXPECT_TRUE(QFile::exists(data.filePath("ms_1/macro.data")));
+    }
+}
+
+TEST(SimulatedProgramProcess, RefusesUnknownScenariosAndOptions) {
+    TestApp();
+    for (const QStringList& arguments :
+         {QStringList{"--simulate=nosuch"}, QStringList{"--frobnicate"}}) {
+        QProcess program;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        program.setProcessEnvironment(environment);
+        program.start(ProgramFolder() + "/ms1", arguments);
+        ASSERT_TRUE(program.waitForFinished(kPatienceMs));
+        EXPECT_EQ(program.exitCode(), 2);
+        EXPECT_TRUE(program.readAllStandardError().contains("usage: ms1"));
+    }
+}
+
+}  // namespace
+}  // namespace ms1::test
