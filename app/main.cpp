@@ -68,6 +68,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("ms1");
     // Hiding the window to the tray must not end the program; only "exit" does.
     QApplication::setQuitOnLastWindowClosed(false);
+    // A logout or Ctrl+C ends the program like its "exit" item: hooks removed, readers and the
+    // worker stopped, the stores written. Watched from the start; acted on in the event loop.
+    ms1::TerminationSignals termination;
+    ms1::CMainWnd* mainWindow = nullptr;
+    QObject::connect(&termination, &ms1::TerminationSignals::Requested, &app, [&mainWindow](int) {
+        if (mainWindow != nullptr)
+            mainWindow->Destroy();
+    });
 
     const Options options = ParseOptions(QApplication::arguments());
     if (!options.error.empty())
@@ -105,11 +113,7 @@ int main(int argc, char** argv) {
     }
     QObject::connect(&window, &ms1::CMainWnd::Ended, &app, &QApplication::quit,
                      Qt::QueuedConnection);
-    // A logout or Ctrl+C ends the program like its "exit" item: hooks removed, readers and
-    // the worker stopped, the stores written.
-    ms1::TerminationSignals termination;
-    QObject::connect(&termination, &ms1::TerminationSignals::Requested, &window,
-                     [&window](int) { window.Destroy(); });
+    mainWindow = &window;
     instance.SetActivationTarget(&window.Messages());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
@@ -130,6 +134,7 @@ int main(int argc, char** argv) {
         panel->show();
     }
     QApplication::exec();
+    mainWindow = nullptr;
     panel.reset();
     // Whatever was edited is on disk before the program ends.
     page.Shutdown();
