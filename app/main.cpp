@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QScreen>
 #include <QTextStream>
-#include <algorithm>
 #include <optional>
 
 #include "app/CMainWnd.h"
@@ -123,12 +122,22 @@ int main(int argc, char** argv) {
     if (virtualBus != nullptr) {
         panel = std::make_unique<ms1::VirtualMousePanel>(*virtualBus, window.Widget());
         panel->adjustSize();
-        // Beside the main window, on whichever side the screen has room.
+        // Beside the main window where the screen has room: right, left, below, above.
         const QRect main = window.Widget()->frameGeometry();
         const QRect screen = window.Widget()->screen()->availableGeometry();
-        QPoint at = main.topRight() + QPoint(12, 0);
-        if (at.x() + panel->width() > screen.right()) {
-            at = QPoint(std::max(screen.left(), main.left() - panel->width() - 12), main.top());
+        const QSize size = panel->frameSize();
+        const QPoint candidates[] = {
+            main.topRight() + QPoint(12, 0),
+            QPoint(main.left() - size.width() - 12, main.top()),
+            main.bottomLeft() + QPoint(0, 12),
+            QPoint(main.left(), main.top() - size.height() - 12),
+        };
+        QPoint at = screen.topLeft();
+        for (const QPoint& candidate : candidates) {
+            if (screen.contains(QRect(candidate, size))) {
+                at = candidate;
+                break;
+            }
         }
         panel->move(at);
         panel->show();
