@@ -18,6 +18,7 @@
 #include "platform/dui/ControlOps.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
+#include "storage/MacroStore.h"
 #include "tests/app/TestResources.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/DetachCaption.h"
@@ -34,6 +35,19 @@ class SimulatedProgram : public ::testing::Test {
     void SetUp() override {
         TestApp();
         ASSERT_TRUE(data_.isValid());
+        {  // one macro in the store: A pressed and released, 10 ms after each
+            MacroStore macros(data_.path().toStdString());
+            macros.LoadMacroStore();
+            auto access = macros.Lock();
+            MacroRecord burst = MakeEmptyMacro(u"Burst");
+            burst.actionCount = 2;
+            burst.actions[0] = {0x04, kDirectionPress, {}};
+            burst.actions[0].delay = 10;
+            burst.actions[1] = {0x04, kDirectionRelease, {}};
+            burst.actions[1].delay = 10;
+            access.Macros().push_back(burst);
+            ASSERT_TRUE(access.SaveMacroStore());
+        }
         auto session = MouseDeviceSession::Create("receiver");
         ASSERT_NE(session, nullptr);
         bus_ = session->VirtualBus();
@@ -103,6 +117,43 @@ TEST_F(SimulatedProgram, ThePageFollowsTheVirtualMouseBothWays) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->DeviceTabFlag(); }, kPatienceMs));
     EXPECT_FALSE(page_->AnyConnected());
     EXPECT_FALSE(dui::IsVisible(Control("ms_1_wireless")));
+}
+
+TEST_F(SimulatedProgram, ButtonAssignmentsReachTheVirtualMouse) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    Control<QAbstractButton>("ms_1_btn_reset_dpi")->click();  // the full first apply
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Page()->FullApplyPending(); }, kPatienceMs));
+    ASSERT_EQ(Mouse().preambles, 1);
+
+    // A function from the menu: the button map alone.
+    std::size_t packets = bus_->ReceivedPackets().size();
+    Control<QAbstractButton>("ms_1_btn_key_3")->click();
+    page_->OnButtonMenuCommand("ms_1_volume_up");
+    const std::array<std::uint8_t, 3> volumeUp = {0x1B, 0x00, 0x00};
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().buttons[2] == volumeUp; }, kPatienceMs));
+    EXPECT_EQ(bus_->ReceivedPackets().size(), packets + 1);
+    EXPECT_EQ(dui::Text(Control("ms_1_btn_key_3")), "Volume up");
+
+    // A macro: the button map, then the pages of that button only (three packets each).
+    packets = bus_->ReceivedPackets().size();
+    page_->Page()->macroDialog = [](const MacroList& macros, const MacroChoice&) {
+        return macros.empty() ? std::nullopt : std::optional<MacroChoice>(MacroChoice{0, 0, 2});
+    };
+    Control<QAbstractButton>("ms_1_btn_key_3")->click();
+    page_->OnButtonMenuCommand("ms_1_select_macro");
+    const std::array<std::uint8_t, 3> macroOnButton3 = {0x12, 0x00, 0x0B};
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Mouse().buttons[2] == macroOnButton3 && Mouse().macroPages.count(11) == 1; },
+        kPatienceMs));
+    EXPECT_EQ(Mouse().macroPages.size(), 1u);
+    const sim::StoredMacroPage& page = Mouse().macroPages.at(11);
+    // Header: mode 0, loop count 2, two units: press and release of A after 10 ms each.
+    const std::uint8_t expected[] = {0x19, 0x83, 0x0B, 0x00, 0x00, 0x00, 0x00,
+                                     0x02, 0x02, 0x0A, 0x04, 0x8A, 0x04};
+    EXPECT_EQ(std::memcmp(page.data(), expected, sizeof expected), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return bus_->ReceivedPackets().size() >= packets + 4; },
+                                kPatienceMs));
+    EXPECT_EQ(bus_->ReceivedPackets().size(), packets + 4);  // 0x18, then one page in 3 packets
 }
 
 TEST(SimulatedProgramProcess, EndsCleanlyOnTerminationAndKeepsTheStores) {
