@@ -41,8 +41,11 @@ void DeviceSession::Stop() {
     if (!started_)
         return;
     started_ = false;
-    // Readers first, so nothing hands over words while the rest goes down.
+    // Readers first, so nothing hands over words while the rest goes down. An apply still on
+    // its way can no longer be acknowledged: its pauses end at once and it finishes as not
+    // confirmed instead of holding the exit for all its retries.
     link_->Shutdown();
+    sleepingPacer_.Interrupt();
     worker_.Stop();
     for (int id :
          {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY, TIMER_CHARGE_ANIMATION}) {

@@ -1,11 +1,18 @@
 #include "engine/SleepingPacer.h"
 
-#include <thread>
-
 namespace ms1 {
 
 void SleepingPacer::Pause(std::chrono::milliseconds duration) {
-    std::this_thread::sleep_for(duration);
+    std::unique_lock lock(mutex_);
+    wake_.wait_for(lock, duration, [this] { return interrupted_; });
+}
+
+void SleepingPacer::Interrupt() {
+    {
+        std::lock_guard lock(mutex_);
+        interrupted_ = true;
+    }
+    wake_.notify_all();
 }
 
 }  // namespace ms1

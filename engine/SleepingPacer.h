@@ -1,14 +1,25 @@
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+
 #include "protocol/LinkPorts.h"
 
 namespace ms1 {
 
 // The real pauses between reports: sleeps the calling thread, which is always the apply
-// worker, never the window thread.
+// worker, never the window thread. When the program ends, Interrupt() cuts every pause short
+// so an apply still on its way finishes at once instead of holding the exit for its retries.
 class SleepingPacer final : public Pacer {
   public:
     void Pause(std::chrono::milliseconds duration) override;
+    void Interrupt();
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool interrupted_ = false;
 };
 
 }  // namespace ms1
