@@ -20,7 +20,6 @@
 #include "platform/dui/SkinLoader.h"
 #include "sim/Simulation.h"
 #include "storage/DataFolders.h"
-#include "ui/DetachCaption.h"
 #include "ui/MousePageWindow.h"
 
 namespace {
@@ -148,6 +147,5 @@ int main(int argc, char** argv) {
     // Whatever was edited is on disk before the program ends.
     page.Shutdown();
     window.UnregisterPage();
-    ms1::DetachCaption(window);
     return 0;
 }

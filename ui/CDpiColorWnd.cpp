@@ -7,7 +7,6 @@
 
 #include "platform/dui/ControlOps.h"
 #include "ui/ColorPalette.h"
-#include "ui/DetachCaption.h"
 
 namespace ms1 {
 namespace {
@@ -41,9 +40,7 @@ long CDpiColorWnd::ReadChannel(const QString& text) {
     return negative ? -value : value;
 }
 
-CDpiColorWnd::~CDpiColorWnd() {
-    DetachCaption(*this);
-}
+CDpiColorWnd::~CDpiColorWnd() = default;
 
 void CDpiColorWnd::InitWindow() {
     Widget()->setGeometry(position_.x(), position_.y(), kWidth, kHeight);

@@ -2,9 +2,8 @@
 
 #include <QLineEdit>
 
+#include "app/CMsgWnd.h"
 #include "storage/NameRules.h"
-#include "ui/DetachCaption.h"
-#include "ui/PageMessageBox.h"
 
 namespace ms1 {
 
@@ -17,14 +16,12 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
       warn_(std::move(warn)) {
     if (!warn_) {
         warn_ = [this](const QString& key) {
-            PageMessageBox(*this, QStringLiteral("warning_title_text"), key);
+            ShowMessageBox(*this, QStringLiteral("warning_title_text"), key);
         };
     }
 }
 
-CMS_1_ProfileName::~CMS_1_ProfileName() {
-    DetachCaption(*this);
-}
+CMS_1_ProfileName::~CMS_1_ProfileName() = default;
 
 void CMS_1_ProfileName::InitWindow() {
     if (QWidget* title = FindControl("title_string")) {

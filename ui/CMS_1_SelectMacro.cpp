@@ -19,13 +19,7 @@ CMS_1_SelectMacro::CMS_1_SelectMacro(std::shared_ptr<const dui::SkinLoader> skin
                                      const MacroList& store)
     : DuiWindow(std::move(skins), std::move(texts)), macroStore(store) {}
 
-CMS_1_SelectMacro::~CMS_1_SelectMacro() {
-    // The base window filters the caption's events and looks controls up in that filter;
-    // while the base tears the widget tree down that lookup would walk freed children.
-    if (QWidget* caption = FindControl(QStringLiteral("caption"))) {
-        caption->removeEventFilter(this);
-    }
-}
+CMS_1_SelectMacro::~CMS_1_SelectMacro() = default;
 
 void CMS_1_SelectMacro::InitWindow() {
     Widget()->setWindowTitle(GetWindowClassName());

@@ -34,13 +34,9 @@ CShortcutWnd::~CShortcutWnd() {
     if (hookFunctions_.removehook != nullptr) {
         hookFunctions_.removehook();
     }
-    // The base window's event filter looks the caption up for every event it sees; while the
-    // base tears the widget tree down that lookup would walk freed children.
+    // Our own filter on the key field must not see events while the base tears it down.
     if (editKey_ != nullptr) {
         editKey_->removeEventFilter(this);
-    }
-    if (QWidget* caption = FindControl(QStringLiteral("caption"))) {
-        caption->removeEventFilter(this);
     }
 }
 

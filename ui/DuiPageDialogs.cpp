@@ -9,13 +9,13 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "app/CMsgWnd.h"
 #include "platform/DebugLog.h"
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/MenuWindow.h"
 #include "ui/CDpiColorWnd.h"
 #include "ui/CMS_1_ProfileName.h"
 #include "ui/DuiPageControls.h"
-#include "ui/PageMessageBox.h"
 
 namespace ms1 {
 namespace {
@@ -40,12 +40,12 @@ DuiPageDialogs::DuiPageDialogs(dui::DuiWindow& owner, const DuiPageControls& con
 DuiPageDialogs::~DuiPageDialogs() = default;
 
 bool DuiPageDialogs::MessageBox(std::string_view titleKey, std::string_view messageKey) {
-    return PageMessageBox(owner_, Q(titleKey), Q(messageKey)) == 1;
+    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey)) == 1;
 }
 
 void DuiPageDialogs::ShowProblem(std::string_view titleKey, const std::string& text) {
     // A text that is no language key is shown as it is.
-    PageMessageBox(owner_, Q(titleKey), QString::fromStdString(text));
+    ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text));
 }
 
 std::optional<std::u16string> DuiPageDialogs::AskProfileName(std::string_view titleKey,

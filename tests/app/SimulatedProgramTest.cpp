@@ -21,7 +21,6 @@
 #include "storage/MacroStore.h"
 #include "tests/app/TestResources.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/DetachCaption.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
 
@@ -60,7 +59,6 @@ class SimulatedProgram : public ::testing::Test {
     void TearDown() override {
         page_->Shutdown();
         window_->UnregisterPage();
-        DetachCaption(*window_);
         window_.reset();
         page_.reset();
     }

@@ -25,7 +25,6 @@
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/DetachCaption.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
 
@@ -80,7 +79,8 @@ class MousePageWindowTest : public ::testing::Test {
         auto session = std::make_unique<RecordingSession>();
         session_ = session.get();
         page_ = std::make_unique<MousePageWindow>(data_, std::move(session));
-        window_ = std::make_unique<CMainWnd>(Skins(), Texts(), CMainWnd::Options{"", CMainWnd::Tray::Off});
+        window_ = std::make_unique<CMainWnd>(Skins(), Texts(),
+                                             CMainWnd::Options{"", CMainWnd::Tray::Off});
         window_->RegisterPage(page_.get());
         ASSERT_TRUE(window_->Create());
         Deliver();
@@ -88,7 +88,6 @@ class MousePageWindowTest : public ::testing::Test {
     void TearDown() override {
         if (window_ != nullptr) {
             window_->UnregisterPage();
-            DetachCaption(*window_);
         }
         window_.reset();
         page_.reset();

@@ -12,7 +12,6 @@
 #include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/CDpiColorWnd.h"
-#include "ui/DetachCaption.h"
 #include "ui/MousePageWindow.h"
 
 namespace {
@@ -78,7 +77,6 @@ bool Shoot(bool connected, const QString& file, bool lower = false) {
     const bool saved = window.Widget()->grab().save(file);
     page.Shutdown();
     window.UnregisterPage();
-    ms1::DetachCaption(window);
     return saved;
 }
 
