@@ -128,14 +128,19 @@ void DeviceStatus::OnBleNotification(const std::uint8_t* value, std::size_t size
     DecodeBleStatus(a, v);
 }
 
-void DeviceStatus::DecodeStatus(std::uint16_t a, std::uint16_t v) {
+bool DeviceStatus::DecodeAllButBattery(std::uint16_t a, std::uint16_t v) {
     if ((a & 0xFF) != kStatusMarker)
-        return;
+        return false;
     const std::uint8_t type = static_cast<std::uint8_t>(a >> 8);
-    if (type != kTypeBattery) {
-        DecodeCommon(type, v);
+    if (type == kTypeBattery)
+        return true;
+    DecodeCommon(type, v);
+    return false;
+}
+
+void DeviceStatus::DecodeStatus(std::uint16_t a, std::uint16_t v) {
+    if (!DecodeAllButBattery(a, v))
         return;
-    }
     timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
     const int state = v & 0xFF;
     const int level = v >> 8;
@@ -162,13 +167,8 @@ void DeviceStatus::DecodeStatus(std::uint16_t a, std::uint16_t v) {
 }
 
 void DeviceStatus::DecodeBleStatus(std::uint16_t a, std::uint16_t v) {
-    if ((a & 0xFF) != kStatusMarker)
+    if (!DecodeAllButBattery(a, v))
         return;
-    const std::uint8_t type = static_cast<std::uint8_t>(a >> 8);
-    if (type != kTypeBattery) {
-        DecodeCommon(type, v);
-        return;
-    }
     const int state = v & 0xFF;
     const int level = v >> 8;
     if (state == 2) {

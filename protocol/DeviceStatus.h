@@ -61,6 +61,9 @@ class DeviceStatus {
     std::int32_t chargeAnimStep() const { return chargeAnimStep_; }
 
   private:
+    // Decodes every status type but the battery, whose display differs by link; true when
+    // (a, v) is a battery message for the caller.
+    bool DecodeAllButBattery(std::uint16_t a, std::uint16_t v);
     bool DecodeCommon(std::uint8_t type, std::uint16_t v);
     void Save();
     void ShowCharging();
