@@ -10,11 +10,6 @@ namespace {
 
 constexpr int kWatchdogMs = 6000;
 
-template <typename Field>
-void CopyField(Field& to, const Field& from) {
-    std::memcpy(&to, &from, sizeof(Field));
-}
-
 }  // namespace
 
 bool ApplyResult::AllConfirmed() const {
@@ -23,52 +18,6 @@ bool ApplyResult::AllConfirmed() const {
             return false;
     }
     return true;
-}
-
-void CopyGroup(ProfileRecord& to, const ProfileRecord& from, ReportGroup group, int button) {
-    switch (group) {
-        case ReportGroup::Preamble:
-            break;
-        case ReportGroup::Sensor:
-            CopyField(to.activeStage, from.activeStage);
-            CopyField(to.moveCloseLight, from.moveCloseLight);
-            CopyField(to.reserved2224, from.reserved2224);
-            CopyField(to.reserved2232, from.reserved2232);
-            CopyField(to.liftOffDistance, from.liftOffDistance);
-            CopyField(to.rippleControl, from.rippleControl);
-            CopyField(to.angleSnap, from.angleSnap);
-            CopyField(to.dpiValue, from.dpiValue);
-            CopyField(to.dpiValueY, from.dpiValueY);
-            CopyField(to.stageEnabled, from.stageEnabled);
-            CopyField(to.stageColor, from.stageColor);
-            break;
-        case ReportGroup::Polling:
-            CopyField(to.pollingRate, from.pollingRate);
-            break;
-        case ReportGroup::Lighting:
-            CopyField(to.lightMode, from.lightMode);
-            CopyField(to.reserved2384, from.reserved2384);
-            CopyField(to.breathSpeed, from.breathSpeed);
-            CopyField(to.brightness, from.brightness);
-            CopyField(to.keyDebounce, from.keyDebounce);
-            CopyField(to.lightColor, from.lightColor);
-            CopyField(to.sleepTimer, from.sleepTimer);
-            CopyField(to.lightOffTimer, from.lightOffTimer);
-            break;
-        case ReportGroup::Buttons:
-            CopyField(to.button, from.button);
-            break;
-        case ReportGroup::Macro:
-            if (button >= 0 && button < kPageButtons) {
-                ButtonEntry& t = to.button[button];
-                const ButtonEntry& f = from.button[button];
-                CopyField(t.macroMode, f.macroMode);
-                CopyField(t.macroRepeat, f.macroRepeat);
-                CopyField(t.reserved1084, f.reserved1084);
-                CopyField(t.macroActions, f.macroActions);
-            }
-            break;
-    }
 }
 
 ApplyEngine::ApplyEngine(ProfileState& state, ReportSender& sender, LinkFlags& flags, Pacer& pacer,

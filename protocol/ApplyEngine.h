@@ -63,7 +63,4 @@ class ApplyEngine {
     std::function<void(const SentReport&)> listener_;
 };
 
-// Copies the fields of one report group from `from` into `to`.
-void CopyGroup(ProfileRecord& to, const ProfileRecord& from, ReportGroup group, int button);
-
 }  // namespace ms1

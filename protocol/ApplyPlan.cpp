@@ -8,11 +8,6 @@
 namespace ms1 {
 namespace {
 
-template <typename Field>
-bool Differs(const Field& a, const Field& b) {
-    return std::memcmp(&a, &b, sizeof(Field)) != 0;
-}
-
 template <std::size_t N>
 std::vector<std::uint8_t> ToBytes(const std::array<std::uint8_t, N>& report) {
     return {report.begin(), report.end()};
@@ -27,28 +22,92 @@ ChangeSet ChangeSet::All() {
     return all;
 }
 
+namespace {
+
+#define MS1_FIELD(record, field)                       \
+    GroupField {                                       \
+        offsetof(record, field), sizeof(record::field) \
+    }
+
+// The fields behind each report: what the comparison looks at and what a failed report keeps
+// of the old snapshot. One list, so the two can never disagree.
+constexpr GroupField kSensorFields[] = {
+    MS1_FIELD(ProfileRecord, activeStage),     MS1_FIELD(ProfileRecord, moveCloseLight),
+    MS1_FIELD(ProfileRecord, reserved2224),    MS1_FIELD(ProfileRecord, reserved2232),
+    MS1_FIELD(ProfileRecord, liftOffDistance), MS1_FIELD(ProfileRecord, rippleControl),
+    MS1_FIELD(ProfileRecord, angleSnap),       MS1_FIELD(ProfileRecord, dpiValue),
+    MS1_FIELD(ProfileRecord, dpiValueY),       MS1_FIELD(ProfileRecord, stageEnabled),
+    MS1_FIELD(ProfileRecord, stageColor)};
+constexpr GroupField kPollingFields[] = {MS1_FIELD(ProfileRecord, pollingRate)};
+constexpr GroupField kLightingFields[] = {
+    MS1_FIELD(ProfileRecord, lightMode),   MS1_FIELD(ProfileRecord, reserved2384),
+    MS1_FIELD(ProfileRecord, breathSpeed), MS1_FIELD(ProfileRecord, brightness),
+    MS1_FIELD(ProfileRecord, keyDebounce), MS1_FIELD(ProfileRecord, lightColor),
+    MS1_FIELD(ProfileRecord, sleepTimer),  MS1_FIELD(ProfileRecord, lightOffTimer)};
+constexpr GroupField kButtonFields[] = {MS1_FIELD(ProfileRecord, button)};
+// Relative to the button's entry.
+constexpr GroupField kMacroFields[] = {
+    MS1_FIELD(ButtonEntry, macroMode), MS1_FIELD(ButtonEntry, macroRepeat),
+    MS1_FIELD(ButtonEntry, reserved1084), MS1_FIELD(ButtonEntry, macroActions)};
+
+#undef MS1_FIELD
+
+std::size_t EntryOffset(int button) {
+    return offsetof(ProfileRecord, button) + sizeof(ButtonEntry) * static_cast<std::size_t>(button);
+}
+
+const std::uint8_t* Raw(const ProfileRecord& p) {
+    return reinterpret_cast<const std::uint8_t*>(&p);
+}
+
+bool GroupDiffers(const ProfileRecord& a, const ProfileRecord& b, ReportGroup group, int button) {
+    const std::size_t base = group == ReportGroup::Macro ? EntryOffset(button) : 0;
+    for (const GroupField& field : GroupFields(group)) {
+        if (std::memcmp(Raw(a) + base + field.offset, Raw(b) + base + field.offset, field.size)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+std::span<const GroupField> GroupFields(ReportGroup group) {
+    switch (group) {
+        case ReportGroup::Sensor:
+            return kSensorFields;
+        case ReportGroup::Polling:
+            return kPollingFields;
+        case ReportGroup::Lighting:
+            return kLightingFields;
+        case ReportGroup::Buttons:
+            return kButtonFields;
+        case ReportGroup::Macro:
+            return kMacroFields;
+        case ReportGroup::Preamble:
+            break;
+    }
+    return {};
+}
+
+void CopyGroup(ProfileRecord& to, const ProfileRecord& from, ReportGroup group, int button) {
+    if (group == ReportGroup::Macro && (button < 0 || button >= kPageButtons))
+        return;
+    const std::size_t base = group == ReportGroup::Macro ? EntryOffset(button) : 0;
+    auto* target = reinterpret_cast<std::uint8_t*>(&to);
+    for (const GroupField& field : GroupFields(group)) {
+        std::memcpy(target + base + field.offset, Raw(from) + base + field.offset, field.size);
+    }
+}
+
 ChangeSet ComputeChanges(const ProfileRecord& w, const ProfileRecord& s) {
     ChangeSet c;
-    c.sensorChanged =
-        Differs(w.activeStage, s.activeStage) || Differs(w.moveCloseLight, s.moveCloseLight) ||
-        Differs(w.reserved2224, s.reserved2224) || Differs(w.reserved2232, s.reserved2232) ||
-        Differs(w.liftOffDistance, s.liftOffDistance) ||
-        Differs(w.rippleControl, s.rippleControl) || Differs(w.angleSnap, s.angleSnap) ||
-        Differs(w.dpiValue, s.dpiValue) || Differs(w.dpiValueY, s.dpiValueY) ||
-        Differs(w.stageEnabled, s.stageEnabled) || Differs(w.stageColor, s.stageColor);
-    c.pollingChanged = Differs(w.pollingRate, s.pollingRate);
-    c.lightingChanged =
-        Differs(w.lightMode, s.lightMode) || Differs(w.reserved2384, s.reserved2384) ||
-        Differs(w.breathSpeed, s.breathSpeed) || Differs(w.brightness, s.brightness) ||
-        Differs(w.keyDebounce, s.keyDebounce) || Differs(w.lightColor, s.lightColor) ||
-        Differs(w.sleepTimer, s.sleepTimer) || Differs(w.lightOffTimer, s.lightOffTimer);
-    c.buttonsChanged = Differs(w.button, s.button);
+    c.sensorChanged = GroupDiffers(w, s, ReportGroup::Sensor, -1);
+    c.pollingChanged = GroupDiffers(w, s, ReportGroup::Polling, -1);
+    c.lightingChanged = GroupDiffers(w, s, ReportGroup::Lighting, -1);
+    c.buttonsChanged = GroupDiffers(w, s, ReportGroup::Buttons, -1);
     for (int k = 0; k < kPageButtons; ++k) {
-        const ButtonEntry& a = w.button[k];
-        const ButtonEntry& b = s.button[k];
-        c.macroChanged[k] =
-            Differs(a.macroMode, b.macroMode) || Differs(a.macroRepeat, b.macroRepeat) ||
-            Differs(a.reserved1084, b.reserved1084) || Differs(a.macroActions, b.macroActions);
+        c.macroChanged[k] = GroupDiffers(w, s, ReportGroup::Macro, k);
     }
     return c;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "protocol/ProfileRecord.h"
@@ -24,6 +26,17 @@ ChangeSet ComputeChanges(const ProfileRecord& working, const ProfileRecord& snap
 
 // The groups a report belongs to, so that a caller can tell which groups went through.
 enum class ReportGroup { Preamble, Sensor, Lighting, Polling, Buttons, Macro };
+
+// One field of a report group: bytes [offset, offset + size) of the record (of the button's
+// entry, for macro pages).
+struct GroupField {
+    std::size_t offset;
+    std::size_t size;
+};
+std::span<const GroupField> GroupFields(ReportGroup group);
+
+// Copies the fields of one report group from `from` into `to`.
+void CopyGroup(ProfileRecord& to, const ProfileRecord& from, ReportGroup group, int button);
 
 struct PlannedReport {
     ReportGroup group;

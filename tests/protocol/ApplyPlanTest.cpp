@@ -128,5 +128,34 @@ TEST(ApplyPlan, AssigningAMacroToButtonThreeSendsTheMapAndItsPages) {
         EXPECT_EQ(changes.macroChanged[k], k == 2) << k;
 }
 
+TEST(ApplyPlan, CopyingAGroupBackLeavesOnlyTheOtherGroupsChanged) {
+    auto old = DefaultProfile();
+    auto edited = Copy(*old);
+    edited->activeStage = 4;
+    edited->pollingRate = 0;
+    edited->keyDebounce = 9;
+    edited->button[5].function = 7;
+    test::SetMacro(edited->button[3], {Action(4, 1, 10)});
+    edited->button[3].function = old->button[3].function;  // pages only, no button change
+
+    CopyGroup(*edited, *old, ReportGroup::Lighting, -1);
+    EXPECT_EQ(edited->keyDebounce, 4);
+    ChangeSet c = ComputeChanges(*edited, *old);
+    EXPECT_TRUE(c.sensorChanged && c.pollingChanged && c.buttonsChanged && c.macroChanged[3]);
+    EXPECT_FALSE(c.lightingChanged);
+
+    CopyGroup(*edited, *old, ReportGroup::Macro, 3);
+    CopyGroup(*edited, *old, ReportGroup::Macro, 99);  // no such button: nothing
+    c = ComputeChanges(*edited, *old);
+    EXPECT_FALSE(c.macroChanged[3]);
+    EXPECT_TRUE(c.buttonsChanged);  // the action count and the function of button 6 stay
+
+    CopyGroup(*edited, *old, ReportGroup::Sensor, -1);
+    CopyGroup(*edited, *old, ReportGroup::Polling, -1);
+    CopyGroup(*edited, *old, ReportGroup::Buttons, -1);
+    EXPECT_EQ(ComputeChanges(*edited, *old), ChangeSet{});
+    EXPECT_EQ(std::memcmp(edited.get(), old.get(), sizeof(ProfileRecord)), 0);
+}
+
 }  // namespace
 }  // namespace ms1
