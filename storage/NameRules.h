@@ -8,8 +8,12 @@
 
 namespace ms1 {
 
+inline std::u16string RecordName(const std::u16string& name) {
+    return name;
+}
+
 // Case-insensitive name lookup over any list of records that have a RecordName overload
-// (macros, profiles). The first match wins; an empty list has no names.
+// (macros, profiles, plain names). The first match wins; an empty list has no names.
 template <typename List>
 bool NameExists(const List& list, std::u16string_view name) {
     for (const auto& record : list) {

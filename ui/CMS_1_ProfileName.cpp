@@ -9,10 +9,10 @@ namespace ms1 {
 
 CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skins,
                                      std::shared_ptr<const dui::LanguageTexts> texts,
-                                     QString titleKey, const ProfileList& profiles, Warn warn)
+                                     QString titleKey, std::vector<std::u16string> names, Warn warn)
     : DuiWindow(std::move(skins), std::move(texts)),
       titleKey_(std::move(titleKey)),
-      profiles_(profiles),
+      names_(std::move(names)),
       warn_(std::move(warn)) {
     if (!warn_) {
         warn_ = [this](const QString& key) {
@@ -51,7 +51,7 @@ void CMS_1_ProfileName::OnClick(const dui::TNotify& notify) {
             return;
         }
         const std::u16string name = text.toStdU16String();
-        if (NameExists(profiles_, name)) {
+        if (NameExists(names_, name)) {
             warn_(QStringLiteral("warn_name_2_text"));
             return;
         }

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/dui/DuiWindow.h"
 #include "protocol/ProfileRecord.h"
@@ -21,7 +22,7 @@ class CMS_1_ProfileName : public dui::DuiWindow {
 
     CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skins,
                       std::shared_ptr<const dui::LanguageTexts> texts, QString titleKey,
-                      const ProfileList& profiles, Warn warn = {});
+                      std::vector<std::u16string> names, Warn warn = {});
 
     ~CMS_1_ProfileName() override;
 
@@ -37,7 +38,7 @@ class CMS_1_ProfileName : public dui::DuiWindow {
     void OnClick(const dui::TNotify& notify);
 
     QString titleKey_;
-    const ProfileList& profiles_;
+    std::vector<std::u16string> names_;  // of the other profiles
     Warn warn_;
     std::optional<std::u16string> resultName_;
 };

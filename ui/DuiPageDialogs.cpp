@@ -48,9 +48,9 @@ void DuiPageDialogs::ShowProblem(std::string_view titleKey, const std::string& t
     ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text));
 }
 
-std::optional<std::u16string> DuiPageDialogs::AskProfileName(std::string_view titleKey,
-                                                             const ProfileList& profiles) {
-    CMS_1_ProfileName dialog(owner_.SharedSkins(), owner_.SharedTexts(), Q(titleKey), profiles);
+std::optional<std::u16string> DuiPageDialogs::AskProfileName(
+    std::string_view titleKey, const std::vector<std::u16string>& names) {
+    CMS_1_ProfileName dialog(owner_.SharedSkins(), owner_.SharedTexts(), Q(titleKey), names);
     if (!dialog.Create(owner_.Widget())) {
         return std::nullopt;
     }

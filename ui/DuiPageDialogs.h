@@ -25,7 +25,7 @@ class DuiPageDialogs : public PageDialogs {
     bool MessageBox(std::string_view titleKey, std::string_view messageKey) override;
     void ShowProblem(std::string_view titleKey, const std::string& text) override;
     std::optional<std::u16string> AskProfileName(std::string_view titleKey,
-                                                 const ProfileList& profiles) override;
+                                                 const std::vector<std::u16string>& names) override;
     std::optional<std::uint32_t> ChooseColor(std::string_view anchorControl,
                                              std::uint32_t argb) override;
     std::optional<std::filesystem::path> AskProfileFileToOpen() override;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/KeyboardLayout.h"
 #include "platform/MessagePorts.h"
@@ -34,7 +35,12 @@ struct MousePageDeps {
 // The mouse page: fills the controls from the working profile and turns what the user does
 // with them into changes of that profile and apply requests. It is also the profile state
 // the apply worker and the status decoding work on.
-class CMS_1_Page : public ProfileState, private FunctionChoiceUi {
+//
+// Dialogs run their own event loop, in which the window thread goes on decoding the mouse's
+// reports and saving them, and the apply worker goes on with its apply: no lock of the page
+// or of the stores is held while one is open. What a dialog needs is copied before it opens,
+// and what it chose is written back under the locks after it closed.
+class CMS_1_Page : public ProfileState {
   public:
     explicit CMS_1_Page(MousePageDeps deps);
 
@@ -68,7 +74,7 @@ class CMS_1_Page : public ProfileState, private FunctionChoiceUi {
     void Notify(const PageNotification& notification);
     // A menu item of the button function menu was chosen (names starting with "ms_1").
     void OnMenuItem(std::string_view itemName);
-    void DrawButtonLabel(int button) override;
+    void DrawButtonLabel(int button);
     // Timer 514 of the main window ran out: bring the opened panel into view.
     void OnDeferredScroll();
     // The program ends: whatever was edited is kept on disk.
@@ -87,17 +93,17 @@ class CMS_1_Page : public ProfileState, private FunctionChoiceUi {
     void OnDpiEditText(const std::string& sender);
     void OnPageTimer(int timerId);
 
+    void OnMacroEditorClosed();
+
     void SwitchToProfile(int index);
-    void ChooseColor(const std::string& control, RgbColor& field);
+    // The colour of DPI stage `stage` (0..7), or the lighting colour for -1, chosen with the
+    // colour dialog next to `control`.
+    void ChooseColor(const std::string& control, int stage);
     void ShowModel(int model);
     std::string Tr(std::string_view key) const;
-
-    // FunctionChoiceUi
-    void ShowWarning(std::string_view messageKey) override;
-    std::optional<ShortcutChoice> RunShortcutDialog(const ShortcutChoice& initial) override;
-    std::optional<MacroChoice> RunMacroDialog(const MacroList& macros,
-                                              const MacroChoice& initial) override;
-    void RequestApply() override { deps_.apply.RequestApply(); }
+    // Copies for the dialogs, taken under the store's lock.
+    std::vector<std::u16string> ProfileNames();
+    int ProfileCount();
 
   public:
     // The two dialogs of a function choice, supplied by the windows layer.

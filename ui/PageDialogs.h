@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "protocol/ProfileRecord.h"
 
@@ -18,9 +19,10 @@ class PageDialogs {
     virtual bool MessageBox(std::string_view titleKey, std::string_view messageKey) = 0;
     // A message box with text of the program's own (a refused file, a failed save).
     virtual void ShowProblem(std::string_view titleKey, const std::string& text) = 0;
-    // The profile name dialog; it refuses empty names and names already in `profiles`.
-    virtual std::optional<std::u16string> AskProfileName(std::string_view titleKey,
-                                                         const ProfileList& profiles) = 0;
+    // The profile name dialog; it refuses empty names and names already among `names` (a
+    // copy of the profiles' names: the list may change while the dialog is open).
+    virtual std::optional<std::u16string> AskProfileName(
+        std::string_view titleKey, const std::vector<std::u16string>& names) = 0;
     // The colour dialog next to `anchorControl`; the chosen colour as 0xFFRRGGBB.
     virtual std::optional<std::uint32_t> ChooseColor(std::string_view anchorControl,
                                                      std::uint32_t argb) = 0;

@@ -100,8 +100,17 @@ struct ScriptedDialogs : PageDialogs {
     std::string menuAnchor;
     int macroEditorRuns = 0;
     std::function<void()> duringMacroEditor;
+    // Runs inside every modal dialog, where the real ones run a nested event loop.
+    std::function<void()> duringDialog;
+    int dialogsRun = 0;
 
+    void During() {
+        ++dialogsRun;
+        if (duringDialog)
+            duringDialog();
+    }
     bool MessageBox(std::string_view, std::string_view key) override {
+        During();
         messages.emplace_back(key);
         if (messageAnswers.empty())
             return false;
@@ -110,9 +119,12 @@ struct ScriptedDialogs : PageDialogs {
         return answer;
     }
     void ShowProblem(std::string_view, const std::string& text) override {
+        During();
         problems.push_back(text);
     }
-    std::optional<std::u16string> AskProfileName(std::string_view, const ProfileList&) override {
+    std::optional<std::u16string> AskProfileName(std::string_view,
+                                                 const std::vector<std::u16string>&) override {
+        During();
         if (names.empty())
             return std::nullopt;
         auto name = names.front();
@@ -120,12 +132,20 @@ struct ScriptedDialogs : PageDialogs {
         return name;
     }
     std::optional<std::uint32_t> ChooseColor(std::string_view, std::uint32_t) override {
+        During();
         return color;
     }
-    std::optional<std::filesystem::path> AskProfileFileToOpen() override { return openFile; }
-    std::optional<std::filesystem::path> AskProfileFileToSave() override { return saveFile; }
+    std::optional<std::filesystem::path> AskProfileFileToOpen() override {
+        During();
+        return openFile;
+    }
+    std::optional<std::filesystem::path> AskProfileFileToSave() override {
+        During();
+        return saveFile;
+    }
     void OpenMouseSettings() override {}
     void RunMacroEditor() override {
+        During();
         ++macroEditorRuns;
         if (duringMacroEditor)
             duringMacroEditor();

@@ -9,53 +9,14 @@
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/SettingsFile.h"
 #include "storage/Utf16Text.h"
-#include "ui/FakePage.h"
+#include "ui/PageFixture.h"
 
 namespace ms1 {
 namespace {
 
 namespace fs = std::filesystem;
 
-class MousePage : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        data_ = fs::temp_directory_path() /
-                ("ms1-page-" +
-                 std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(data_);
-        fs::create_directories(data_);
-        layout_ = XkbKeyboardLayout::FromNames("us");
-        ASSERT_TRUE(layout_);
-    }
-    void TearDown() override {
-        page_.reset();
-        fs::remove_all(data_);
-    }
-
-    CMS_1_Page& Start() {
-        profiles_ = std::make_unique<ProfileStore>(data_);
-        macros_ = std::make_unique<MacroStore>(data_);
-        page_ = std::make_unique<CMS_1_Page>(MousePageDeps{
-            controls_, dialogs_, apply_, apply_, *profiles_, *macros_, data_, texts_, *layout_});
-        page_->InitPage();
-        page_->LoadProfiles();
-        apply_ = {};
-        return *page_;
-    }
-
-    void Click(const std::string& control) { page_->Notify({"click", control}); }
-    void Option(const std::string& control) { page_->Notify({"selectchanged", control}); }
-
-    fs::path data_;
-    std::unique_ptr<XkbKeyboardLayout> layout_;
-    test::FakeControls controls_;
-    test::ScriptedDialogs dialogs_;
-    test::CountingApply apply_;
-    test::EnglishTexts texts_;
-    std::unique_ptr<ProfileStore> profiles_;
-    std::unique_ptr<MacroStore> macros_;
-    std::unique_ptr<CMS_1_Page> page_;
-};
+using MousePage = test::PageFixture;
 
 TEST_F(MousePage, FirstStartShowsTheDefaultProfile) {
     CMS_1_Page& page = Start();

@@ -17,17 +17,6 @@
 namespace ms1::test {
 namespace {
 
-ProfileList Profiles(std::initializer_list<std::u16string> names) {
-    ProfileList list;
-    for (const std::u16string& name : names) {
-        auto profile = MakeZeroedProfile();
-        ResetProfileToDefaults(*profile);
-        profile->profileName.set(name);
-        list.push_back(std::move(profile));
-    }
-    return list;
-}
-
 class ProfileNameTest : public ::testing::Test {
   protected:
     void SetUp() override { TestApp(); }
@@ -49,7 +38,7 @@ class ProfileNameTest : public ::testing::Test {
         return qobject_cast<QDialog*>(dialog.Widget())->result();
     }
 
-    ProfileList profiles_ = Profiles({u"Profile", u"Shooter"});
+    std::vector<std::u16string> profiles_{u"Profile", u"Shooter"};
     std::vector<std::string> warnings_;
 };
 
