@@ -42,11 +42,12 @@ void DeviceSession::Stop() {
         return;
     started_ = false;
     // Readers first, so nothing hands over words while the rest goes down. An apply still on
-    // its way can no longer be acknowledged: its pauses end at once and it finishes as not
-    // confirmed instead of holding the exit for all its retries.
+    // its way can no longer be acknowledged: it stops after the report it is sending, without
+    // the rest of its retries, and still writes the store. Applies not yet begun are dropped.
     link_->Shutdown();
+    engine_.Stop();
     sleepingPacer_.Interrupt();
-    worker_.Stop();
+    worker_.Stop(WorkerThread::Queued::Drop);
     for (int id :
          {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY, TIMER_CHARGE_ANIMATION}) {
         timers_.KillTimer(id);

@@ -56,8 +56,8 @@ class DeviceSession final : private LinkView {
     // Starts the worker, looks at the wired and Bluetooth links, then enumerates the receivers
     // and starts their readers.
     void Start(bool bleMousePresent = false);
-    // Ends the readers, then the worker after the applies already queued (their reports can
-    // no longer be acknowledged: call it when no apply runs). A session starts only once.
+    // Ends the readers, then the worker: an apply under way stops after its current report and
+    // writes the store; applies not yet begun are dropped. A session starts only once.
     void Stop();
 
     // One apply as soon as the worker is free.

@@ -2,9 +2,9 @@
 
 namespace ms1 {
 
-void SleepingPacer::Pause(std::chrono::milliseconds duration) {
+bool SleepingPacer::Pause(std::chrono::milliseconds duration) {
     std::unique_lock lock(mutex_);
-    wake_.wait_for(lock, duration, [this] { return interrupted_; });
+    return !wake_.wait_for(lock, duration, [this] { return interrupted_; });
 }
 
 void SleepingPacer::Interrupt() {

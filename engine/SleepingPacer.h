@@ -9,11 +9,12 @@
 namespace ms1 {
 
 // The real pauses between reports: sleeps the calling thread, which is always the apply
-// worker, never the window thread. When the program ends, Interrupt() cuts every pause short
-// so an apply still on its way finishes at once instead of holding the exit for its retries.
+// worker, never the window thread. When the program ends, Interrupt() cuts every pause short,
+// and every later one, so an apply still on its way stops at once instead of holding the exit
+// for its retries.
 class SleepingPacer final : public Pacer {
   public:
-    void Pause(std::chrono::milliseconds duration) override;
+    bool Pause(std::chrono::milliseconds duration) override;
     void Interrupt();
 
   private:

@@ -34,9 +34,11 @@ class WorkerThread {
     bool Start(Handler handler);
     // Queues a message; false when the thread is not running or already asked to quit.
     bool PostThreadMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
+    // What becomes of the messages still queued when the thread is stopped.
+    enum class Queued { Run, Drop };
     // Posts the quit message and waits without a time limit for the thread to end. Messages
-    // queued before the quit still run.
-    void Stop();
+    // queued before the quit still run, or are dropped; the one being handled always ends.
+    void Stop(Queued queued = Queued::Run);
     bool IsRunning() const;
 
   private:

@@ -50,15 +50,24 @@ ApplyResult ApplyEngine::Apply() {
         view_.ShowApplyRing(true);
         std::memcpy(copy.get(), &state_.Working(), sizeof(ProfileRecord));
         full = state_.FullApplyPending();
-        changes = full ? ChangeSet::All() : ComputeChanges(*copy, state_.Snapshot());
+        if (full) {
+            changes = ChangeSet::All();
+        } else {
+            changes = ComputeChanges(*copy, state_.Snapshot());
+            changes |= unconfirmed_;
+        }
     }
 
     // The reports and their pauses run without the lock: the window goes on editing the
     // working profile, and the next apply finds what changed meanwhile.
-    for (const PlannedReport& planned : PlanApplyReports(*copy, changes, full)) {
+    const std::vector<PlannedReport> plan = PlanApplyReports(*copy, changes, full);
+    std::vector<bool> taken(plan.size(), false);
+    for (std::size_t i = 0; i < plan.size() && !stopping_.load(); ++i) {
+        const PlannedReport& planned = plan[i];
         SendOutcome outcome = sender_.SendReport(planned.bytes.data(), planned.bytes.size());
         if (planned.group == ReportGroup::Macro)
             pacer_.Pause(std::chrono::milliseconds(500));
+        taken[i] = outcome.confirmed || outcome.skipped;
         SentReport sent{planned.bytes[0], planned.group, planned.button, outcome};
         result.reports.push_back(sent);
         if (listener_)
@@ -67,17 +76,20 @@ ApplyResult ApplyEngine::Apply() {
 
     {
         auto lock = state_.Lock();
-        // A group the mouse did not confirm keeps its old snapshot bytes, so that the next
-        // apply sends it again.
+        // A group the mouse did not confirm, or that was never sent because the program
+        // ends, keeps its old snapshot bytes and is sent again by the next apply. That holds
+        // for a full apply too, where the old snapshot may equal what was meant to be sent.
         auto snapshot = MakeZeroedProfile();
         std::memcpy(snapshot.get(), copy.get(), sizeof(ProfileRecord));
-        for (const SentReport& sent : result.reports) {
-            if (!sent.outcome.confirmed && !sent.outcome.skipped) {
-                CopyGroup(*snapshot, state_.Snapshot(), sent.group, sent.button);
-            }
+        unconfirmed_ = ChangeSet{};
+        for (std::size_t i = 0; i < plan.size(); ++i) {
+            if (taken[i])
+                continue;
+            CopyGroup(*snapshot, state_.Snapshot(), plan[i].group, plan[i].button);
+            unconfirmed_.Mark(plan[i].group, plan[i].button);
         }
-        // A full apply the mouse did not wholly confirm is sent whole again next time.
-        state_.FullApplyPending() = full && !result.AllConfirmed();
+        // The preamble goes again only with the next full apply that is asked for.
+        state_.FullApplyPending() = false;
         timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
         result.stored = state_.SaveProfiles();
         std::memcpy(&state_.Snapshot(), snapshot.get(), sizeof(ProfileRecord));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -51,6 +52,10 @@ class ApplyEngine {
         listener_ = std::move(listener);
     }
 
+    // The program ends: an apply under way stops after the report it is sending (its store is
+    // still written), and later ones send nothing. Callable from any thread.
+    void Stop() { stopping_.store(true); }
+
   private:
     ApplyResult Apply();
 
@@ -61,6 +66,9 @@ class ApplyEngine {
     WindowTimers& timers_;
     ApplyView& view_;
     std::function<void(const SentReport&)> listener_;
+    // Groups the mouse did not confirm, sent again by the next apply. Worker thread only.
+    ChangeSet unconfirmed_;
+    std::atomic<bool> stopping_{false};
 };
 
 }  // namespace ms1

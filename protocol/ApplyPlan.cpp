@@ -22,6 +22,39 @@ ChangeSet ChangeSet::All() {
     return all;
 }
 
+ChangeSet& ChangeSet::operator|=(const ChangeSet& other) {
+    sensorChanged |= other.sensorChanged;
+    pollingChanged |= other.pollingChanged;
+    lightingChanged |= other.lightingChanged;
+    buttonsChanged |= other.buttonsChanged;
+    for (std::size_t k = 0; k < macroChanged.size(); ++k)
+        macroChanged[k] = macroChanged[k] || other.macroChanged[k];
+    return *this;
+}
+
+void ChangeSet::Mark(ReportGroup group, int button) {
+    switch (group) {
+        case ReportGroup::Sensor:
+            sensorChanged = true;
+            break;
+        case ReportGroup::Lighting:
+            lightingChanged = true;
+            break;
+        case ReportGroup::Polling:
+            pollingChanged = true;
+            break;
+        case ReportGroup::Buttons:
+            buttonsChanged = true;
+            break;
+        case ReportGroup::Macro:
+            if (button >= 0 && button < kPageButtons)
+                macroChanged[static_cast<std::size_t>(button)] = true;
+            break;
+        case ReportGroup::Preamble:
+            break;  // goes with full applies only
+    }
+}
+
 namespace {
 
 #define MS1_FIELD(record, field)                       \

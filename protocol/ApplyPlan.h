@@ -10,6 +10,9 @@
 
 namespace ms1 {
 
+// The groups a report belongs to, so that a caller can tell which groups went through.
+enum class ReportGroup { Preamble, Sensor, Lighting, Polling, Buttons, Macro };
+
 // Which report groups differ between the working profile and the last applied snapshot.
 struct ChangeSet {
     bool sensorChanged = false;                     // report 0x14
@@ -20,12 +23,12 @@ struct ChangeSet {
 
     static ChangeSet All();
     bool operator==(const ChangeSet&) const = default;
+    ChangeSet& operator|=(const ChangeSet& other);
+    // Marks the group of one report (a macro page marks its button).
+    void Mark(ReportGroup group, int button);
 };
 
 ChangeSet ComputeChanges(const ProfileRecord& working, const ProfileRecord& snapshot);
-
-// The groups a report belongs to, so that a caller can tell which groups went through.
-enum class ReportGroup { Preamble, Sensor, Lighting, Polling, Buttons, Macro };
 
 // One field of a report group: bytes [offset, offset + size) of the record (of the button's
 // entry, for macro pages).

@@ -33,7 +33,9 @@ class BleReportPort {
 class Pacer {
   public:
     virtual ~Pacer() = default;
-    virtual void Pause(std::chrono::milliseconds duration) = 0;
+    // False when the pause was cut short because the program ends: nothing more may be sent
+    // then, since it would go out without its pause.
+    virtual bool Pause(std::chrono::milliseconds duration) = 0;
 };
 
 }  // namespace ms1

@@ -57,8 +57,10 @@ SendOutcome ReportSender::SendWired(const std::uint8_t* report, std::size_t leng
     int result = 0;
     for (auto& packet : packets) {
         result = wired_->SetFeature(packet.bytes, sizeof packet.bytes);
-        if (result != 0)
-            pacer_.Pause(milliseconds(200));
+        if (result != 0 && !pacer_.Pause(milliseconds(200))) {
+            result = 0;  // the rest of the page would go without its pauses
+            break;
+        }
     }
     outcome.confirmed = result != 0;
     return outcome;
@@ -71,18 +73,23 @@ SendOutcome ReportSender::SendWireless(const std::uint8_t* report, std::size_t l
     MacroPacket packets[3];
     if (macroPage)
         SplitMacroPage(report, true, packets);
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    // A pause cut short because the program ends stops the attempts: what follows would go
+    // out back to back, with nobody left to hear the acknowledgement.
+    bool paced = true;
+    for (int attempt = 0; attempt < kMaxAttempts && paced; ++attempt) {
         if (ackReceived_.load() != 0)
             break;
         ++outcome.attempts;
         if (!macroPage) {
             wireless_->SendFeatureReport(report, length);
-            pacer_.Pause(milliseconds(500));
+            paced = pacer_.Pause(milliseconds(500));
             continue;
         }
         for (auto& packet : packets) {
             wireless_->SendFeatureReport(packet.bytes, sizeof packet.bytes);
-            pacer_.Pause(milliseconds(1000));
+            paced = pacer_.Pause(milliseconds(1000));
+            if (!paced)
+                break;
         }
     }
     // An acknowledgement that came during the last pause still counts.

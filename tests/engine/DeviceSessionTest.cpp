@@ -42,16 +42,17 @@ Bytes Report(std::initializer_list<std::uint8_t> head, std::size_t size = 60) {
 // Records the pauses instead of sleeping. Where the mouse answers, a pause lasts until its
 // answer has been decoded on the window thread, as the real pause would.
 struct AnsweringPacer final : Pacer {
-    void Pause(std::chrono::milliseconds duration) override {
+    bool Pause(std::chrono::milliseconds duration) override {
         {
             std::lock_guard lock(mutex);
             pauses.push_back(static_cast<int>(duration.count()));
         }
         if (!answered)
-            return;
+            return true;
         const auto deadline = std::chrono::steady_clock::now() + kPatience;
         while (!answered() && std::chrono::steady_clock::now() < deadline)
             std::this_thread::sleep_for(1ms);
+        return true;
     }
     std::vector<int> Pauses() {
         std::lock_guard lock(mutex);
@@ -240,6 +241,40 @@ TEST_F(DeviceSessionTest, UnacknowledgedGroupIsSentAgainByTheNextApply) {
     for (const Bytes& packet : packets)
         EXPECT_EQ(test::Hex(packet), test::Hex(lighting));
     EXPECT_EQ(bus->Settings(0).breathSpeed, 2) << "the mouse kept it, it only never said so";
+}
+
+// The program ends while an apply waits for an acknowledgement that never comes: the apply
+// stops after the report on its way, without the rest of its retries, the applies queued
+// behind it are dropped, and the store is written all the same. Real pauses here.
+TEST_F(DeviceSessionTest, StoppingDropsQueuedAppliesAndSendsNothingUnpaced) {
+    bus = sim::MakeSimulation("noack", clock);
+    ASSERT_NE(bus, nullptr);
+    session = std::make_unique<DeviceSession>(
+        DeviceSession::Ports{*bus, profiles, view, applyView, window, nullptr});
+    session->SetApplyListener([this](const ApplyResult& result) {
+        std::lock_guard lock(resultMutex);
+        results.push_back(result);
+    });
+    session->Start();
+    ASSERT_TRUE(PumpUntil([this] { return session->flags().wirelessConnected.load() == 1; }));
+    {
+        auto lock = profiles.Lock();
+        profiles.working->breathSpeed = 2;
+        profiles.working->pollingRate = 1;
+    }
+    for (int i = 0; i < 3; ++i)
+        session->RequestApply();
+    ASSERT_TRUE(PumpUntil([this] { return !Packets().empty(); }));
+
+    const std::size_t beforeStop = Packets().size();
+    session->Stop();
+    // At most the one attempt that was leaving as the pause was cut.
+    EXPECT_LE(Packets().size(), beforeStop + 1);
+    for (const Bytes& packet : Packets())
+        EXPECT_EQ(packet[0], 0x15) << "no other report after the program began to end";
+    EXPECT_EQ(Results().size(), 1u) << "the queued applies were dropped";
+    auto lock = profiles.Lock();
+    EXPECT_EQ(profiles.saves, 1);
 }
 
 TEST_F(DeviceSessionTest, FullApplyWithMacroPagesReachesTheMouseInOrder) {

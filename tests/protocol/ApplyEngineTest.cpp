@@ -100,15 +100,66 @@ TEST_F(ApplyFixture, UnconfirmedGroupsAreSentAgainByTheNextApply) {
     EXPECT_TRUE(profiles.SnapshotEqualsWorking());
 }
 
-TEST_F(ApplyFixture, UnconfirmedFullApplyStaysFull) {
-    flags.wirelessConnected = 1;
-    link.onSend = [this] {
-        if (link.sent.back()[0] != 0x1C)
-            sender.ackReceived() = 1;
+struct FullApplyFailure {
+    std::uint8_t refused;  // the report the mouse does not confirm
+    std::vector<std::string> sentAgain;
+};
+
+// After a full apply that was not wholly confirmed, the next apply sends only what failed;
+// the preamble goes again only with the next full apply that is asked for.
+TEST_F(ApplyFixture, AfterAnUnconfirmedFullApplyOnlyTheFailedGroupsGoAgain) {
+    const FullApplyFailure rows[] = {
+        {0x1C, {}},     {0x14, {"14"}},
+        {0x15, {"15"}}, {0x16, {"16"}},
+        {0x18, {"18"}}, {0x19, {"19", "19", "19"}},  // the one macro page, in three packets
     };
-    profiles.fullApplyPending = true;
+    for (const FullApplyFailure& row : rows) {
+        SCOPED_TRACE(testing::Message() << "refused 0x" << std::hex << int(row.refused));
+        flags.wirelessConnected = 1;
+        test::SetMacro(profiles.working->button[2], {test::Action(4, 1, 10)});
+        profiles.fullApplyPending = true;
+        link.sent.clear();
+        link.onSend = [&] {
+            if (link.sent.back()[0] != row.refused)
+                sender.ackReceived() = 1;
+        };
+        EXPECT_FALSE(engine.OnApplyRequest().AllConfirmed());
+        EXPECT_FALSE(profiles.fullApplyPending);
+
+        link.sent.clear();
+        link.onSend = [this] { sender.ackReceived() = 1; };
+        EXPECT_TRUE(engine.OnApplyRequest().AllConfirmed());
+        EXPECT_EQ(SentCommands(), row.sentAgain);
+
+        link.sent.clear();
+        engine.OnApplyRequest();
+        EXPECT_TRUE(link.sent.empty()) << "confirmed groups are not sent again";
+    }
+}
+
+// When the program ends during an apply, the report on its way is the last: no retries
+// without their pauses, no further groups; the store is written and what was not sent stays
+// unsent in the snapshot.
+TEST_F(ApplyFixture, StoppingEndsTheApplyAfterTheCurrentReport) {
+    flags.wirelessConnected = 1;
+    profiles.working->brightness = 2;   // 0x15
+    profiles.working->pollingRate = 1;  // 0x16
+    link.onSend = [this] {
+        engine.Stop();
+        pacer.interrupted = true;  // the mouse never answers; the pause is cut short
+    };
+    ApplyResult result = engine.OnApplyRequest();
+    EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15"}));
+    ASSERT_EQ(result.reports.size(), 1u);
+    EXPECT_EQ(result.reports[0].outcome.attempts, 1);
+    EXPECT_FALSE(result.reports[0].outcome.confirmed);
+    EXPECT_TRUE(result.stored);
+    EXPECT_EQ(profiles.snapshot->brightness, 8);
+    EXPECT_EQ(profiles.snapshot->pollingRate, 3);
+
+    link.sent.clear();
     engine.OnApplyRequest();
-    EXPECT_TRUE(profiles.fullApplyPending);
+    EXPECT_TRUE(link.sent.empty()) << "nothing is sent once the program ends";
 }
 
 TEST_F(ApplyFixture, RequestWithoutAMouseStillStoresTheEdits) {

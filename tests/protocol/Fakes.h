@@ -21,10 +21,12 @@ namespace ms1::test {
 struct FakePacer : Pacer {
     std::vector<int> pauses;
     std::function<void(int)> onPause;
-    void Pause(std::chrono::milliseconds d) override {
+    bool interrupted = false;  // as when the program ends
+    bool Pause(std::chrono::milliseconds d) override {
         pauses.push_back(static_cast<int>(d.count()));
         if (onPause)
             onPause(static_cast<int>(pauses.size()));
+        return !interrupted;
     }
 };
 
