@@ -6,15 +6,8 @@
 
 #include "tests/storage/StoreKinds.h"
 
-namespace ms1 {
+namespace ms1::test {
 namespace {
-
-using test::Bytes;
-using test::Entries;
-using test::ReadBytes;
-using test::StoreKind;
-using test::TempFolder;
-using test::WriteBytes;
 
 // "pro.data.bad" for slot 0, then "pro.data.bad.1" ... "pro.data.bad.9".
 std::string Slot(const StoreKind& kind, int slot) {
@@ -106,8 +99,8 @@ TEST_P(KeptFiles, FileThatCannotBeKeptAsideIsNeverWrittenOver) {
     EXPECT_TRUE(store->Save());
 }
 
-INSTANTIATE_TEST_SUITE_P(DamagedStores, KeptFiles, ::testing::ValuesIn(test::kStoreKinds),
+INSTANTIATE_TEST_SUITE_P(DamagedStores, KeptFiles, ::testing::ValuesIn(kStoreKinds),
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace
-}  // namespace ms1
+}  // namespace ms1::test

@@ -6,15 +6,8 @@
 
 #include "tests/storage/StoreKinds.h"
 
-namespace ms1 {
+namespace ms1::test {
 namespace {
-
-using test::Bytes;
-using test::Entries;
-using test::ReadBytes;
-using test::StoreKind;
-using test::TempFolder;
-using test::WriteBytes;
 
 // Fails the rename while `fail` is set.
 class SwitchableWriter : public AtomicFileWriter {
@@ -65,8 +58,8 @@ TEST_P(SaveIfChanged, WritesOnlyWhatDiffersFromTheFileAsLastReadOrWritten) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, SaveIfChanged,
-                         ::testing::Values(test::kStoreKinds[1], test::kStoreKinds[3]),
-                         [](const auto& info) { return test::StoreName(info.param); });
+                         ::testing::Values(kStoreKinds[1], kStoreKinds[3]),
+                         [](const auto& info) { return StoreName(info.param); });
 
 class RepairedSave : public ::testing::TestWithParam<StoreKind> {};
 
@@ -90,8 +83,7 @@ TEST_P(RepairedSave, RepairedFileIsWrittenAndNotKeptTwice) {
 
 // A fresh start (the first row) writes its file while loading.
 INSTANTIATE_TEST_SUITE_P(DamagedStores, RepairedSave,
-                         ::testing::Values(test::kStoreKinds[1], test::kStoreKinds[2],
-                                           test::kStoreKinds[3]),
+                         ::testing::Values(kStoreKinds[1], kStoreKinds[2], kStoreKinds[3]),
                          [](const auto& info) { return std::string(info.param.label); });
 
 TEST(SaveIfChangedMacros, MissingFileStaysMissingWhileNothingChanged) {
@@ -105,15 +97,15 @@ TEST(SaveIfChangedMacros, MissingFileStaysMissingWhileNothingChanged) {
 TEST(SaveIfChangedProfiles, SelectionIsAChange) {
     TempFolder data;
     const auto path = data / "ms_1/pro.data";
-    WriteBytes(path, test::HandMadeProfiles({"A", "B"}));
+    WriteBytes(path, HandMadeProfiles({"A", "B"}));
     ProfileStore store(data.path());
     store.LoadProfileStore(u"Profile");
     store.Lock().SetSelectedIndex(1);
     EXPECT_TRUE(store.SaveProfileStoreIfChanged());
-    Bytes expected = test::HandMadeProfiles({"A", "B"});
+    Bytes expected = HandMadeProfiles({"A", "B"});
     expected[0] = 1;
     EXPECT_TRUE(ReadBytes(path) == expected);
 }
 
 }  // namespace
-}  // namespace ms1
+}  // namespace ms1::test

@@ -6,15 +6,8 @@
 
 #include "tests/storage/StoreKinds.h"
 
-namespace ms1 {
+namespace ms1::test {
 namespace {
-
-using test::Bytes;
-using test::Entries;
-using test::ReadBytes;
-using test::StoreKind;
-using test::TempFolder;
-using test::WriteBytes;
 
 enum class Kind { File, Folder, Link };
 
@@ -141,8 +134,8 @@ TEST_P(StaleTemporary, TemporaryOfASaveUnderWayIsKept) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothStores, StaleTemporary,
-                         ::testing::Values(test::kStoreKinds[1], test::kStoreKinds[3]),
-                         [](const auto& info) { return test::StoreName(info.param); });
+                         ::testing::Values(kStoreKinds[1], kStoreKinds[3]),
+                         [](const auto& info) { return StoreName(info.param); });
 
 }  // namespace
-}  // namespace ms1
+}  // namespace ms1::test
