@@ -51,8 +51,16 @@ int ImportProfileCommand(CliContext& context, const StoreArgs& args) {
 
     ProfileStore profileStore(args.dataFolder);
     MacroStore macroStore(args.dataFolder);
-    ReportLoad(context, profileStore.FilePath(), profileStore.LoadProfileStore(kAddProfileText));
-    ReportLoad(context, macroStore.FilePath(), macroStore.LoadMacroStore());
+    const StoreLoadReport profileLoad = profileStore.LoadProfileStore(kAddProfileText);
+    ReportLoad(context, profileStore.FilePath(), profileLoad);
+    const StoreLoadReport macroLoad = macroStore.LoadMacroStore();
+    ReportLoad(context, macroStore.FilePath(), macroLoad);
+    // A store that refuses to save stops the import before either is written: no macros for
+    // a profile that would not be stored.
+    if (profileLoad.keepAsideError || macroLoad.keepAsideError) {
+        context.err << "ms1ctl profile: nothing imported\n";
+        return kExitWriteFailed;
+    }
     auto profiles = profileStore.Lock();
     auto macros = macroStore.Lock();
     ProfileImport imported = ImportProfileBytes(*bytes, profiles, macros);

@@ -45,11 +45,13 @@ void ReportLoad(CliContext& context, const std::filesystem::path& file,
                     << " bytes\n";
     }
     if (report.keptAside)
-        context.err << name << ": the file as found is kept as " << name << ".bad\n";
-    if (report.keepAsideError)
-        context.err << *report.keepAsideError << "\n";
-    if (!report.save)
+        context.err << name << ": the file as found is kept as " << report.keptAs.string() << "\n";
+    if (report.keepAsideError) {
+        context.err << name << ": cannot be kept aside (" << *report.keepAsideError
+                    << "); it is left as found and not written over\n";
+    } else if (!report.save) {
         context.err << report.save.reason << "\n";
+    }
 }
 
 }  // namespace ms1::cli

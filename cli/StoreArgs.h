@@ -26,7 +26,8 @@ struct StoreArgs {
 std::optional<StoreArgs> ParseStoreArgs(CliContext& context, const CliCommand& command,
                                         const std::vector<std::string>& args, bool writes);
 
-// Tells the user on stderr what loading a store had to drop or keep aside.
+// Tells the user on stderr what loading a store had to drop or keep aside, or that a damaged
+// file could not be kept aside (the store then refuses to save).
 void ReportLoad(CliContext& context, const std::filesystem::path& file,
                 const StoreLoadReport& report);
 

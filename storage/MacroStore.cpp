@@ -1,5 +1,6 @@
 #include "storage/MacroStore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <system_error>
@@ -29,26 +30,53 @@ MacroStore::Added MacroStore::Access::AddMacro(std::u16string_view addMacroText)
     return {macros.size() - 1, SaveMacroStore()};
 }
 
+std::span<const std::uint8_t> MacroStore::ListBytes() const {
+    return {reinterpret_cast<const std::uint8_t*>(macros_.data()),
+            macros_.size() * sizeof(MacroRecord)};
+}
+
 WriteResult MacroStore::Access::SaveMacroStore() {
     const auto path = store_->FilePath();
+    if (store_->saveRefusal_)
+        return WriteResult::Failed(*store_->saveRefusal_);
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error)
         return WriteResult::Failed(path.parent_path().string() + ": " + error.message());
-    const MacroList& macros = store_->macros_;
-    std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(macros.data()),
-                                        macros.size() * sizeof(MacroRecord));
-    return store_->writer_->Write(path, bytes);
+    const std::span<const std::uint8_t> bytes = store_->ListBytes();
+    WriteResult written = store_->writer_->Write(path, bytes);
+    if (written) {
+        store_->onDisk_.emplace(bytes.begin(), bytes.end());
+    } else {
+        store_->onDisk_.reset();
+    }
+    return written;
+}
+
+WriteResult MacroStore::Access::SaveMacroStoreIfChanged() {
+    const std::span<const std::uint8_t> bytes = store_->ListBytes();
+    if (!store_->saveRefusal_ && store_->onDisk_ &&
+        std::equal(bytes.begin(), bytes.end(), store_->onDisk_->begin(), store_->onDisk_->end())) {
+        return WriteResult::Done();
+    }
+    return SaveMacroStore();
 }
 
 StoreLoadReport MacroStore::LoadMacroStore(StoreMode mode) {
     Access access = Lock();
     StoreLoadReport report;
     const auto path = FilePath();
-    StoreFileContents file = ReadStoreFile(path);
+    const bool writes = mode == StoreMode::ReadWrite;
     macros_.clear();
-    if (!file.exists)
+    onDisk_.reset();
+    saveRefusal_.reset();
+    if (writes)
+        AtomicFileWriter::RemoveStaleTemporaries(path);
+    StoreFileContents file = ReadStoreFile(path);
+    if (!file.exists) {
+        onDisk_.emplace();
         return report;
+    }
 
     const std::size_t count = file.bytes.size() / sizeof(MacroRecord);
     report.droppedBytes = file.bytes.size() % sizeof(MacroRecord);
@@ -62,12 +90,12 @@ StoreLoadReport MacroStore::LoadMacroStore(StoreMode mode) {
             ++report.droppedRecords;
         }
     }
+    if (file.readable)
+        onDisk_ = std::move(file.bytes);
     // Something there could not be taken; the next save would lose it for good.
     const bool lost = !file.readable || report.droppedBytes > 0 || report.droppedRecords > 0;
-    if (lost && mode == StoreMode::ReadWrite) {
-        report.keepAsideError = KeepAside(path, !file.readable);
-        report.keptAside = !report.keepAsideError;
-    }
+    if (lost && writes)
+        saveRefusal_ = KeepDamagedFile(path, !file.readable, report);
     return report;
 }
 

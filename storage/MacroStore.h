@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <filesystem>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "storage/AtomicFileWriter.h"
 #include "storage/MacroRecord.h"
@@ -32,6 +35,10 @@ class MacroStore {
         // 23 characters, and saves.
         Added AddMacro(std::u16string_view addMacroText);
         WriteResult SaveMacroStore();
+        // Saves only when the list differs from the file as this store last read or wrote
+        // it; otherwise Done without touching the disk, so that what another program wrote
+        // meanwhile stays.
+        WriteResult SaveMacroStoreIfChanged();
 
       private:
         friend class MacroStore;
@@ -44,9 +51,12 @@ class MacroStore {
 
     // Reads the file once at start; a missing file is an empty list. Records whose action
     // count is outside 0..200 or whose name is not terminated, and a trailing fragment, are
-    // dropped; the file as it was is then kept as "macro.data.bad".
+    // dropped; the file as it was is then kept as "macro.data.bad". A read-write load first
+    // removes the temporary files that killed saves left. When a damaged file cannot be kept
+    // aside, every save fails until the next load.
     StoreLoadReport LoadMacroStore(StoreMode mode = StoreMode::ReadWrite);
     WriteResult SaveMacroStore() { return Lock().SaveMacroStore(); }
+    WriteResult SaveMacroStoreIfChanged() { return Lock().SaveMacroStoreIfChanged(); }
 
     std::filesystem::path FilePath() const;
     static std::filesystem::path FilePath(const std::filesystem::path& dataFolder);
@@ -57,6 +67,13 @@ class MacroStore {
     AtomicFileWriter* writer_;
     std::mutex mutex_;
     MacroList macros_;
+    // The file's bytes as last read or written (none for a missing file); nothing when
+    // unknown (an unreadable file, a failed save).
+    std::optional<std::vector<std::uint8_t>> onDisk_;
+    // Set while a damaged file that could not be kept aside must not be written over.
+    std::optional<std::string> saveRefusal_;
+
+    std::span<const std::uint8_t> ListBytes() const;
 };
 
 }  // namespace ms1

@@ -1,7 +1,6 @@
 #include "storage/ProfileStore.h"
 
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -46,46 +45,76 @@ ProfileRecord& ProfileStore::Access::AddDefaultProfile(std::u16string_view addPr
     return *profiles.back();
 }
 
+std::vector<std::uint8_t> ProfileStore::FileBytes() const {
+    std::vector<std::uint8_t> bytes(sizeof(ProfileStoreHeader) +
+                                    profiles_.size() * sizeof(ProfileRecord));
+    std::memcpy(bytes.data(), header_.get(), sizeof(ProfileStoreHeader));
+    std::uint8_t* at = bytes.data() + sizeof(ProfileStoreHeader);
+    for (const auto& profile : profiles_) {
+        std::memcpy(at, profile.get(), sizeof(ProfileRecord));
+        at += sizeof(ProfileRecord);
+    }
+    return bytes;
+}
+
+bool ProfileStore::MatchesDisk() const {
+    if (!onDisk_ ||
+        onDisk_->size() != sizeof(ProfileStoreHeader) + profiles_.size() * sizeof(ProfileRecord)) {
+        return false;
+    }
+    const std::uint8_t* at = onDisk_->data();
+    if (std::memcmp(at, header_.get(), sizeof(ProfileStoreHeader)) != 0)
+        return false;
+    at += sizeof(ProfileStoreHeader);
+    for (const auto& profile : profiles_) {
+        if (std::memcmp(at, profile.get(), sizeof(ProfileRecord)) != 0)
+            return false;
+        at += sizeof(ProfileRecord);
+    }
+    return true;
+}
+
 WriteResult ProfileStore::Access::SaveProfileStore() {
     const auto path = store_->FilePath();
+    if (store_->saveRefusal_)
+        return WriteResult::Failed(*store_->saveRefusal_);
     std::error_code error;
     std::filesystem::create_directories(path.parent_path(), error);
     if (error)
         return WriteResult::Failed(path.parent_path().string() + ": " + error.message());
 
-    std::vector<std::span<const std::uint8_t>> pieces;
-    pieces.reserve(store_->profiles_.size() + 1);
-    pieces.emplace_back(reinterpret_cast<const std::uint8_t*>(store_->header_.get()),
-                        sizeof(ProfileStoreHeader));
-    for (const auto& profile : store_->profiles_)
-        pieces.push_back(BytesOf(*profile));
-    return store_->writer_->Write(path, pieces);
+    std::vector<std::uint8_t> bytes = store_->FileBytes();
+    WriteResult written = store_->writer_->Write(path, bytes);
+    if (written) {
+        store_->onDisk_ = std::move(bytes);
+    } else {
+        store_->onDisk_.reset();
+    }
+    return written;
+}
+
+WriteResult ProfileStore::Access::SaveProfileStoreIfChanged() {
+    if (!store_->saveRefusal_ && store_->MatchesDisk())
+        return WriteResult::Done();
+    return SaveProfileStore();
 }
 
 namespace {
 
-// Reads header and records straight into their places; false when the file does not hold
-// the header and at least one whole record, or cannot be read.
-bool ReadProfiles(const std::filesystem::path& path, ProfileStoreHeader& header,
+// Fills header and records from the file's bytes; false when they do not hold the header
+// and at least one whole record.
+bool TakeProfiles(const std::vector<std::uint8_t>& bytes, ProfileStoreHeader& header,
                   ProfileList& profiles, std::size_t& droppedBytes) {
-    std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error))
+    if (bytes.size() < sizeof(ProfileStoreHeader) + sizeof(ProfileRecord))
         return false;
-    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path, error));
-    if (error || size < sizeof(ProfileStoreHeader) + sizeof(ProfileRecord))
-        return false;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.read(reinterpret_cast<char*>(&header), sizeof header))
-        return false;
-    const std::size_t count = (size - sizeof header) / sizeof(ProfileRecord);
-    droppedBytes = (size - sizeof header) % sizeof(ProfileRecord);
+    std::memcpy(&header, bytes.data(), sizeof header);
+    const std::size_t count = (bytes.size() - sizeof header) / sizeof(ProfileRecord);
+    droppedBytes = (bytes.size() - sizeof header) % sizeof(ProfileRecord);
     profiles.reserve(count);
     for (std::size_t i = 0; i < count; ++i) {
         auto profile = std::make_unique<ProfileRecord>();
-        if (!in.read(reinterpret_cast<char*>(profile.get()), sizeof(ProfileRecord))) {
-            profiles.clear();
-            return false;
-        }
+        std::memcpy(profile.get(), bytes.data() + sizeof header + i * sizeof(ProfileRecord),
+                    sizeof(ProfileRecord));
         profiles.push_back(std::move(profile));
     }
     return true;
@@ -97,44 +126,39 @@ StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileTex
     Access access = Lock();
     StoreLoadReport report;
     const auto path = FilePath();
+    const bool writes = mode == StoreMode::ReadWrite;
     profiles_.clear();
     std::memset(header_.get(), 0, sizeof(ProfileStoreHeader));
+    onDisk_.reset();
+    saveRefusal_.reset();
+    if (writes)
+        AtomicFileWriter::RemoveStaleTemporaries(path);
 
-    if (ReadProfiles(path, *header_, profiles_, report.droppedBytes)) {
+    StoreFileContents file = ReadStoreFile(path);
+    if (file.readable && TakeProfiles(file.bytes, *header_, profiles_, report.droppedBytes)) {
+        onDisk_ = std::move(file.bytes);
         const int selected = header_->selectedIndex;
         if (selected < 0 || static_cast<std::size_t>(selected) >= profiles_.size()) {
             header_->selectedIndex = 0;
             report.selectedIndexReset = true;
         }
         // The next save would drop the fragment for good; keep the file as it was.
-        if (report.droppedBytes > 0 && mode == StoreMode::ReadWrite) {
-            report.keepAsideError = KeepAside(path, false);
-            report.keptAside = !report.keepAsideError;
-        }
+        if (report.droppedBytes > 0 && writes)
+            saveRefusal_ = KeepDamagedFile(path, false, report);
         return report;
     }
 
-    std::error_code error;
-    const bool exists = std::filesystem::exists(path, error);
-    const bool empty = exists && std::filesystem::is_regular_file(path, error) &&
-                       std::filesystem::file_size(path, error) == 0;
+    const bool empty = file.readable && file.bytes.empty();
     report.freshStart = true;
-    report.unusableFile = exists && !empty;
-    if (mode == StoreMode::ReadWrite && report.unusableFile) {
-        report.keepAsideError = KeepAside(path, true);
-        report.keptAside = !report.keepAsideError;
-    }
+    report.unusableFile = file.exists && !empty;
+    if (writes && report.unusableFile)
+        saveRefusal_ = KeepDamagedFile(path, true, report);
     profiles_.clear();
     std::memset(header_.get(), 0, sizeof(ProfileStoreHeader));
     access.AddDefaultProfile(addProfileText);
-    if (mode == StoreMode::ReadOnly)
-        return report;
-    // Saving now would overwrite the damaged file that could not be kept aside.
-    if (report.keepAsideError) {
-        report.save = WriteResult::Failed(*report.keepAsideError);
-    } else {
+    // Refused while a damaged file that could not be kept aside is still there.
+    if (writes)
         report.save = access.SaveProfileStore();
-    }
     return report;
 }
 

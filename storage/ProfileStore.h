@@ -4,8 +4,11 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "protocol/LittleEndian.h"
 #include "protocol/ProfileRecord.h"
@@ -46,6 +49,10 @@ class ProfileStore {
         ProfileRecord& AddDefaultProfile(std::u16string_view addProfileText);
         // Writes the header and every profile, replacing the file as a whole.
         WriteResult SaveProfileStore();
+        // Saves only when the header or a profile differs from the file as this store last
+        // read or wrote it; otherwise Done without touching the disk, so that what another
+        // program wrote meanwhile stays.
+        WriteResult SaveProfileStoreIfChanged();
 
       private:
         friend class ProfileStore;
@@ -58,11 +65,14 @@ class ProfileStore {
 
     // Reads the file once at start. A missing file, or one that holds no whole profile,
     // gives a fresh start: a zero header and one default profile, saved at once (an
-    // unusable file is first kept as "pro.data.bad"). A trailing fragment is dropped and a
-    // selection outside the list becomes 0.
+    // unusable file is first kept as "pro.data.bad"). A trailing fragment is dropped (the
+    // file is kept as it was) and a selection outside the list becomes 0. A read-write load
+    // first removes the temporary files that killed saves left. When a damaged file cannot
+    // be kept aside, every save fails until the next load.
     StoreLoadReport LoadProfileStore(std::u16string_view addProfileText,
                                      StoreMode mode = StoreMode::ReadWrite);
     WriteResult SaveProfileStore() { return Lock().SaveProfileStore(); }
+    WriteResult SaveProfileStoreIfChanged() { return Lock().SaveProfileStoreIfChanged(); }
 
     std::filesystem::path FilePath() const;
     static std::filesystem::path FilePath(const std::filesystem::path& dataFolder);
@@ -74,6 +84,13 @@ class ProfileStore {
     std::mutex mutex_;
     std::unique_ptr<ProfileStoreHeader> header_;
     ProfileList profiles_;
+    // The file's bytes as last read or written; nothing when unknown (after a failed save).
+    std::optional<std::vector<std::uint8_t>> onDisk_;
+    // Set while a damaged file that could not be kept aside must not be written over.
+    std::optional<std::string> saveRefusal_;
+
+    std::vector<std::uint8_t> FileBytes() const;
+    bool MatchesDisk() const;
 };
 
 }  // namespace ms1

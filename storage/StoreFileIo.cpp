@@ -1,6 +1,7 @@
 #include "storage/StoreFileIo.h"
 
 #include <fstream>
+#include <string>
 #include <system_error>
 
 namespace ms1 {
@@ -41,20 +42,83 @@ std::optional<std::vector<std::uint8_t>> ReadFilePrefix(const std::filesystem::p
     return bytes;
 }
 
-std::optional<std::string> KeepAside(const std::filesystem::path& path, bool move) {
-    std::filesystem::path aside = path;
-    aside += ".bad";
+std::filesystem::path KeptFileName(const std::filesystem::path& path, int slot) {
+    std::filesystem::path name = path;
+    name += ".bad";
+    if (slot > 0)
+        name += "." + std::to_string(slot);
+    return name;
+}
+
+namespace {
+
+bool Occupied(const std::filesystem::path& path) {
+    std::error_code ignored;
+    return std::filesystem::exists(std::filesystem::symlink_status(path, ignored));
+}
+
+// Frees "<name>.bad": the kept files in front of the first free slot move up one each, the
+// oldest first; when every slot is taken the oldest file is dropped to make one.
+std::optional<std::string> MakeRoomForKeptFile(const std::filesystem::path& path) {
+    int free = 0;
+    while (free < kKeptFiles && Occupied(KeptFileName(path, free)))
+        ++free;
     std::error_code error;
-    std::filesystem::remove_all(aside, error);
+    if (free == kKeptFiles) {
+        free = kKeptFiles - 1;
+        const auto oldest = KeptFileName(path, free);
+        if (std::filesystem::symlink_status(oldest, error).type() !=
+            std::filesystem::file_type::regular) {
+            return oldest.string() + ": not a file, so no room is made for another kept file";
+        }
+        if (!std::filesystem::remove(oldest, error))
+            return oldest.string() + ": " + error.message();
+    }
+    for (int slot = free; slot > 0; --slot) {
+        std::filesystem::rename(KeptFileName(path, slot - 1), KeptFileName(path, slot), error);
+        if (error)
+            return KeptFileName(path, slot - 1).string() + ": " + error.message();
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+KeptFile KeepAside(const std::filesystem::path& path, bool move) {
+    KeptFile kept;
+    if ((kept.error = MakeRoomForKeptFile(path)))
+        return kept;
+    const auto aside = KeptFileName(path, 0);
+    std::error_code error;
     if (move) {
         std::filesystem::rename(path, aside, error);
     } else {
-        std::filesystem::copy_file(path, aside, std::filesystem::copy_options::overwrite_existing,
-                                   error);
+        // Never over a file that appeared there meanwhile.
+        std::filesystem::copy_file(path, aside, error);
+        // A copy cut short (a full disk) is not a kept file.
+        if (error && error != std::errc::file_exists) {
+            std::error_code ignored;
+            std::filesystem::remove(aside, ignored);
+        }
     }
-    if (error)
-        return aside.string() + ": " + error.message();
-    return std::nullopt;
+    if (error) {
+        kept.error = aside.string() + ": " + error.message();
+        return kept;
+    }
+    kept.path = aside;
+    return kept;
+}
+
+std::optional<std::string> KeepDamagedFile(const std::filesystem::path& path, bool move,
+                                           StoreLoadReport& report) {
+    KeptFile kept = KeepAside(path, move);
+    report.keptAside = !kept.error;
+    report.keptAs = kept.path;
+    report.keepAsideError = kept.error;
+    if (!kept.error)
+        return std::nullopt;
+    return path.string() + ": not written over, since the damaged file there could not be kept " +
+           "aside (" + *kept.error + ")";
 }
 
 }  // namespace ms1

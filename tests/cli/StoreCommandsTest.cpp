@@ -179,6 +179,43 @@ TEST_F(StoreCommands, ProfileImportPrintsTheMacrosItCreated) {
     EXPECT_EQ(Ms1Ctl({"profiles"}).out, "0\tProfile1\tselected\n1\tGaming\n");
 }
 
+// Each damaged store found is kept, the newest as ".bad"; one that cannot be kept aside stops
+// the import before any store is written.
+TEST_F(StoreCommands, DamagedStoresAreKeptAndNeverWrittenOver) {
+    Bytes file = Profile("Gaming");
+    file[kButtons + 1] = 0x11;
+    PutName(file, kButtons + 16, "Combo");
+    WriteBytes(files / "g.pro", file);
+    const std::string store = (data / "ms_1/pro.data").string();
+
+    WriteBytes(data / "ms_1/pro.data", Bytes(10, 1));
+    Outcome first = Ms1Ctl({"profile", "import", At("g.pro")});
+    EXPECT_EQ(first.code, 0);
+    EXPECT_EQ(first.err, store + ": holds no whole profile; starting with a default profile\n" +
+                             store + ": the file as found is kept as " + store + ".bad\n");
+    WriteBytes(data / "ms_1/pro.data", Bytes(20, 2));
+    EXPECT_EQ(Ms1Ctl({"profile", "import", At("g.pro")}).code, 0);
+    EXPECT_EQ(ReadBytes(data / "ms_1/pro.data.bad"), Bytes(20, 2));
+    EXPECT_EQ(ReadBytes(data / "ms_1/pro.data.bad.1"), Bytes(10, 1));
+
+    for (int slot = 2; slot < 9; ++slot)
+        WriteBytes(data / ("ms_1/pro.data.bad." + std::to_string(slot)), Bytes{1});
+    WriteBytes(data / "ms_1/pro.data.bad.9/x", Bytes{1});
+    WriteBytes(data / "ms_1/pro.data", Bytes(30, 3));
+    const Bytes macros = ReadBytes(data / "ms_1/macro.data");
+    Outcome blocked = Ms1Ctl({"profile", "import", At("g.pro")});
+    EXPECT_EQ(blocked.code, 5);
+    EXPECT_EQ(blocked.out, "");
+    EXPECT_EQ(blocked.err, store + ": holds no whole profile; starting with a default profile\n" +
+                               store + ": cannot be kept aside (" + store +
+                               ".bad.9: not a file, so no room is made for another kept file); "
+                               "it is left as found and not written over\n"
+                               "ms1ctl profile: nothing imported\n");
+    EXPECT_EQ(ReadBytes(data / "ms_1/pro.data"), Bytes(30, 3));
+    EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == macros);
+    EXPECT_EQ(ReadBytes(data / "ms_1/pro.data.bad"), Bytes(20, 2));
+}
+
 TEST_F(StoreCommands, RefusedFilesChangeNoStore) {
     Bytes store = Store(0, {Profile("Main")});
     WriteBytes(data / "ms_1/pro.data", store);

@@ -23,10 +23,13 @@ using test::WriteBytes;
 // Fails one of the disk steps, after letting part of the bytes through.
 class FailingWriter : public AtomicFileWriter {
   public:
-    enum class Step { Write, Sync, Rename };
+    enum class Step { Mode, Write, Sync, Close, Rename };
     explicit FailingWriter(Step step) : step_(step) {}
 
   protected:
+    int SetMode(int fd) override {
+        return step_ == Step::Mode ? EPERM : AtomicFileWriter::SetMode(fd);
+    }
     int WriteAll(int fd, std::span<const std::uint8_t> bytes) override {
         if (step_ != Step::Write)
             return AtomicFileWriter::WriteAll(fd, bytes);
@@ -35,6 +38,10 @@ class FailingWriter : public AtomicFileWriter {
     }
     int SyncFile(int fd) override {
         return step_ == Step::Sync ? EIO : AtomicFileWriter::SyncFile(fd);
+    }
+    int CloseFile(int fd) override {
+        int error = AtomicFileWriter::CloseFile(fd);
+        return step_ == Step::Close ? EIO : error;
     }
     int ReplaceFile(const std::filesystem::path& from, const std::filesystem::path& to) override {
         return step_ == Step::Rename ? EACCES : AtomicFileWriter::ReplaceFile(from, to);
@@ -53,8 +60,8 @@ std::vector<std::string> FolderEntries(const std::filesystem::path& folder) {
 }
 
 TEST(AtomicSave, FailedStepLeavesTheOldFileAndNoTemporary) {
-    for (auto step :
-         {FailingWriter::Step::Write, FailingWriter::Step::Sync, FailingWriter::Step::Rename}) {
+    for (auto step : {FailingWriter::Step::Write, FailingWriter::Step::Sync,
+                      FailingWriter::Step::Close, FailingWriter::Step::Rename}) {
         TempFolder data;
         Bytes old = {'o', 'l', 'd'};
         WriteBytes(data / "ms_1/macro.data", old);
@@ -71,6 +78,17 @@ TEST(AtomicSave, FailedStepLeavesTheOldFileAndNoTemporary) {
         std::sort(entries.begin(), entries.end());
         EXPECT_EQ(entries, (std::vector<std::string>{"macro.data", "macro.data.bad"}));
     }
+}
+
+// Some file systems (FAT) refuse to change the mode; the file then keeps the private mode it
+// was created with, and the save goes on.
+TEST(AtomicSave, RefusedModeChangeStillSavesAndLeavesNoTemporary) {
+    TempFolder data;
+    FailingWriter writer(FailingWriter::Step::Mode);
+    Bytes bytes = {4, 5, 6};
+    ASSERT_TRUE(writer.Write(data / "f", bytes));
+    EXPECT_TRUE(ReadBytes(data / "f") == bytes);
+    EXPECT_EQ(FolderEntries(data.path()), std::vector<std::string>{"f"});
 }
 
 TEST(AtomicSave, ReplacesTheWholeFile) {
