@@ -27,13 +27,35 @@ bool CMS_1_Page::SaveProfiles() {
     auto lock = Lock();
     auto access = deps_.profiles.Lock();
     access.SetSelectedIndex(selected_);
-    return access.SaveProfileStore().ok;
+    // ms1ctl hands its changes to this program, so the file holds what was last written
+    // here: only a change needs writing.
+    return access.SaveProfileStoreIfChanged().ok;
 }
 
 void CMS_1_Page::SaveStores() {
     auto lock = Lock();
     SaveProfiles();
-    deps_.macros.SaveMacroStore();
+    deps_.macros.SaveMacroStoreIfChanged();
+}
+
+void CMS_1_Page::NoteLoad(const std::filesystem::path& file, const StoreLoadReport& report) {
+    if (report.keptAside) {
+        storeNotices_.push_back(Tr("store_kept_aside_text") + "\n" + file.string() + "\n-> " +
+                                report.keptAs.string());
+    } else if (report.keepAsideError) {
+        storeNotices_.push_back(Tr("store_not_kept_aside_text") + "\n" + file.string() + "\n" +
+                                *report.keepAsideError);
+    }
+}
+
+void CMS_1_Page::ShowStoreNotices() {
+    std::vector<std::string> notices;
+    {
+        auto lock = Lock();
+        notices.swap(storeNotices_);
+    }
+    for (const std::string& notice : notices)
+        deps_.dialogs.ShowProblem("warning_title_text", notice);
 }
 
 std::string CMS_1_Page::Tr(std::string_view key) const {
@@ -56,8 +78,9 @@ void CMS_1_Page::ShowModel(int model) {
 void CMS_1_Page::LoadProfiles() {
     auto lock = Lock();
     fullApplyPending_ = true;
-    deps_.profiles.LoadProfileStore(deps_.texts.Text("add_profile_text"));
-    deps_.macros.LoadMacroStore();
+    NoteLoad(deps_.profiles.FilePath(),
+             deps_.profiles.LoadProfileStore(deps_.texts.Text("add_profile_text")));
+    NoteLoad(deps_.macros.FilePath(), deps_.macros.LoadMacroStore());
     {
         auto access = deps_.profiles.Lock();
         for (const auto& profile : access.Profiles()) {

@@ -79,6 +79,9 @@ class CMS_1_Page : public ProfileState {
     void OnDeferredScroll();
     // The program ends: whatever was edited is kept on disk.
     void SaveStores();
+    // Tells the user, once, of a damaged store file the load kept aside (or could not keep
+    // aside). Call it when the window is up: it opens message boxes.
+    void ShowStoreNotices();
 
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }
@@ -96,6 +99,7 @@ class CMS_1_Page : public ProfileState {
     void OnMacroEditorClosed();
 
     void SwitchToProfile(int index);
+    void NoteLoad(const std::filesystem::path& file, const StoreLoadReport& report);
     // The colour of DPI stage `stage` (0..7), or the lighting colour for -1, chosen with the
     // colour dialog next to `control`.
     void ChooseColor(const std::string& control, int stage);
@@ -121,6 +125,7 @@ class CMS_1_Page : public ProfileState {
     int menuButton_ = 0;
     int bannerOffset_ = -212;
     std::function<void()> refreshLinkSections_;
+    std::vector<std::string> storeNotices_;
 };
 
 }  // namespace ms1

@@ -1,6 +1,7 @@
 #include "ui/MousePageWindow.h"
 
 #include <QMetaObject>
+#include <QTimer>
 #include <QWidget>
 
 #include "app/CMainWnd.h"
@@ -96,6 +97,11 @@ void MousePageWindow::InitPage(CMainWnd& window) {
 void MousePageWindow::LoadProfiles() {
     if (page_ != nullptr) {
         page_->LoadProfiles();
+        // Once the window is up and its event loop runs.
+        QTimer::singleShot(0, window_, [this] {
+            if (page_ != nullptr)
+                page_->ShowStoreNotices();
+        });
     }
 }
 

@@ -292,5 +292,25 @@ TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
     EXPECT_EQ(apply_.now, 1);
 }
 
+// A damaged store is kept aside and the user is told once where; a store that loads cleanly
+// says nothing.
+TEST_F(MousePage, ADamagedStoreIsReportedOnceWithWhereItWasKept) {
+    fs::create_directories(data_ / "ms_1");
+    std::ofstream(data_ / "ms_1" / "pro.data", std::ios::binary) << "too short";
+    Start();
+    page_->ShowStoreNotices();
+    ASSERT_EQ(dialogs_.problems.size(), 1u);
+    EXPECT_NE(dialogs_.problems[0].find("store_kept_aside_text"), std::string::npos);
+    EXPECT_NE(dialogs_.problems[0].find((data_ / "ms_1" / "pro.data.bad").string()),
+              std::string::npos);
+    page_->ShowStoreNotices();
+    EXPECT_EQ(dialogs_.problems.size(), 1u);
+
+    dialogs_.problems.clear();
+    Start();  // the store written by the fresh start loads cleanly
+    page_->ShowStoreNotices();
+    EXPECT_TRUE(dialogs_.problems.empty());
+}
+
 }  // namespace
 }  // namespace ms1
