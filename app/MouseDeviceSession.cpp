@@ -3,6 +3,7 @@
 #include <QSocketNotifier>
 
 #include "engine/DeviceSession.h"
+#include "engine/StatusRecorder.h"
 #include "platform/DebugLog.h"
 #include "sim/Simulation.h"
 #include "transport/RealHidApi.h"
@@ -41,8 +42,9 @@ void MouseDeviceSession::Start(const PageDeviceContext& context) {
     if (hid.Init() == 0)
         bleMousePresent = !hid.Enumerate(kBleVendorId, kBleProductId).empty();
 
-    session_ = std::make_unique<DeviceSession>(DeviceSession::Ports{
-        hid, context.profiles, context.status, context.applyView, context.window});
+    recorder_ = std::make_unique<StatusRecorder>(&context.status);
+    session_ = std::make_unique<DeviceSession>(
+        DeviceSession::Ports{hid, context.profiles, *recorder_, context.applyView, context.window});
     if (bus_) {
         bus_->SetEventSink(&session_->link());
     } else {
@@ -75,6 +77,10 @@ void MouseDeviceSession::PostApplyNow() {
 
 bool MouseDeviceSession::AnyConnected() const {
     return session_ && session_->flags().anyConnected.load() != 0;
+}
+
+bool MouseDeviceSession::ReceiverPresent() const {
+    return session_ && session_->link().State().inputSlotCount > 0;
 }
 
 void MouseDeviceSession::OnVendorStatus(std::uint32_t value) {

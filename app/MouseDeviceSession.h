@@ -12,6 +12,7 @@ namespace ms1 {
 
 class DeviceSession;
 class HidApi;
+class StatusRecorder;
 class RealHidApi;
 class UdevMonitor;
 namespace sim {
@@ -36,12 +37,19 @@ class MouseDeviceSession final : public PageDeviceSession {
 
     // The virtual mouse, when simulating (for the panel that plays the mouse's part).
     sim::VirtualHidBus* VirtualBus() const { return bus_.get(); }
+    // The session once started, and what its status decoding showed (for ms1ctl status and
+    // apply carried out by the program).
+    DeviceSession* Session() const { return session_.get(); }
+    const StatusRecorder* Recorder() const { return recorder_.get(); }
+    // Whether a receiver is plugged in, even when its mouse is silent.
+    bool ReceiverPresent() const;
 
   private:
     MouseDeviceSession() = default;
 
     std::unique_ptr<RealHidApi> realHid_;
     std::unique_ptr<sim::VirtualHidBus> bus_;
+    std::unique_ptr<StatusRecorder> recorder_;
     std::unique_ptr<DeviceSession> session_;
     std::unique_ptr<UdevMonitor> udev_;
     std::unique_ptr<QSocketNotifier> udevNotifier_;

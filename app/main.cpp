@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "app/CMainWnd.h"
+#include "app/ForwardedCommands.h"
 #include "app/MouseDeviceSession.h"
 #include "app/VirtualMousePanel.h"
 #include "platform/DebugLog.h"
@@ -83,6 +84,7 @@ int main(int argc, char** argv) {
     if (!session)
         return UsageError("unknown scenario \"" + *options.simulate + "\"");
     ms1::sim::VirtualHidBus* virtualBus = session->VirtualBus();
+    ms1::MouseDeviceSession* device = session.get();  // the page owns it from here on
 
     ms1::SingleInstance instance("Tarvex");
     const ms1::SingleInstance::Role role = instance.Acquire();
@@ -99,8 +101,8 @@ int main(int argc, char** argv) {
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
     texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
 
-    ms1::MousePageWindow page(options.dataFolder.value_or(ms1::GetDataFolder()),
-                              std::move(session));
+    const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
+    ms1::MousePageWindow page(dataFolder, std::move(session));
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     window.RegisterPage(&page);
     if (!window.Create()) {
@@ -113,6 +115,13 @@ int main(int argc, char** argv) {
                      Qt::QueuedConnection);
     mainWindow = &window;
     instance.SetActivationTarget(&window.Messages());
+    // From now on ms1ctl's imports, status and apply are carried out here, on the loaded
+    // stores and the program's own link.
+    ms1::ForwardedCommands forwarded({*page.Page(), device, dataFolder, options.simulate});
+    instance.SetRequestHandler(
+        [&forwarded](const QJsonObject& request, std::shared_ptr<ms1::InstanceReply> reply) {
+            forwarded.Handle(request, std::move(reply));
+        });
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
     window.ShowAndRaise();
@@ -143,6 +152,7 @@ int main(int argc, char** argv) {
     }
     QApplication::exec();
     mainWindow = nullptr;
+    instance.SetRequestHandler(nullptr);
     panel.reset();
     // Whatever was edited is on disk before the program ends.
     page.Shutdown();

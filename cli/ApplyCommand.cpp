@@ -3,26 +3,10 @@
 #include <ostream>
 
 #include "cli/CliCommand.h"
+#include "cli/DeviceCommands.h"
 #include "cli/HeadlessHost.h"
-#include "cli/ReportLine.h"
 
 namespace ms1::cli {
-namespace {
-
-constexpr std::chrono::milliseconds kConnectPatience{3000};
-
-std::string Hex(const std::vector<std::uint8_t>& bytes) {
-    std::string line;
-    line.reserve(bytes.size() * 3);
-    char pair[4];
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        std::snprintf(pair, sizeof pair, i == 0 ? "%02x" : " %02x", bytes[i]);
-        line += pair;
-    }
-    return line;
-}
-
-}  // namespace
 
 const CliCommand kApplyCommand = {
     "apply",
@@ -35,37 +19,54 @@ const CliCommand kApplyCommand = {
     RunApply,
 };
 
-int RunApply(CliContext& context, const std::vector<std::string>& args) {
-    std::string path;
-    bool dumpDevice = false;
+std::optional<ApplyArgs> ParseApplyArgs(CliContext& context, const std::vector<std::string>& args) {
+    ApplyArgs parsed;
     for (const std::string& arg : args) {
         if (arg == "--dump-device") {
-            dumpDevice = true;
+            parsed.dumpDevice = true;
         } else if (arg.rfind("--", 0) == 0 && arg.size() > 2) {
-            return UsageError(context, kApplyCommand, "unknown option " + arg);
-        } else if (path.empty()) {
-            path = arg;
+            UsageError(context, kApplyCommand, "unknown option " + arg);
+            return std::nullopt;
+        } else if (parsed.file.empty()) {
+            parsed.file = arg;
         } else {
-            return UsageError(context, kApplyCommand, "one profile file only");
+            UsageError(context, kApplyCommand, "one profile file only");
+            return std::nullopt;
         }
     }
-    if (path.empty())
-        return UsageError(context, kApplyCommand, "no profile file");
-    if (dumpDevice && !context.simulate)
-        return UsageError(context, kApplyCommand, "--dump-device needs --simulate");
+    if (parsed.file.empty()) {
+        UsageError(context, kApplyCommand, "no profile file");
+        return std::nullopt;
+    }
+    if (parsed.dumpDevice && !context.simulate) {
+        UsageError(context, kApplyCommand, "--dump-device needs --simulate");
+        return std::nullopt;
+    }
     if (!HeadlessHost::CheckScenario(context, kApplyCommand))
-        return kExitUsage;
+        return std::nullopt;
+    return parsed;
+}
 
-    auto bytes = ReadWholeFile(path);
+std::unique_ptr<ProfileRecord> ReadProfileToApply(CliContext& context, const std::string& file) {
+    auto bytes = ReadWholeFile(context.Resolve(file));
     if (!bytes) {
-        context.err << path << ": cannot be read\n";
-        return kExitRefusedFile;
+        context.err << file << ": cannot be read\n";
+        return nullptr;
     }
     if (auto reason = CheckProfileBytes(*bytes)) {
-        context.err << path << ": " << *reason << "\n";
-        return kExitRefusedFile;
+        context.err << file << ": " << *reason << "\n";
+        return nullptr;
     }
-    auto profile = ProfileFromBytes(*bytes);
+    return ProfileFromBytes(*bytes);
+}
+
+int RunApply(CliContext& context, const std::vector<std::string>& args) {
+    const auto parsed = ParseApplyArgs(context, args);
+    if (!parsed)
+        return kExitUsage;
+    auto profile = ReadProfileToApply(context, parsed->file);
+    if (!profile)
+        return kExitRefusedFile;
 
     HeadlessHost host(context.simulate, *profile);
     std::mutex outMutex;
@@ -84,9 +85,9 @@ int RunApply(CliContext& context, const std::vector<std::string>& args) {
         context.err << "ms1ctl apply: the mouse went away before the apply\n";
         return kExitNoMouse;
     }
-    if (dumpDevice && host.bus()) {
+    if (parsed->dumpDevice && host.bus()) {
         for (const auto& packet : host.bus()->ReceivedPackets())
-            context.out << "rx " << Hex(packet.bytes) << "\n";
+            context.out << PacketLine(packet.bytes) << "\n";
     }
     return result.AllConfirmed() ? kExitOk : kExitNotConfirmed;
 }

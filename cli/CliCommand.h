@@ -1,5 +1,6 @@
 #pragma once
 
+#include <filesystem>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -14,11 +15,20 @@ inline constexpr int kExitUsage = 2;
 inline constexpr int kExitRefusedFile = 3;
 inline constexpr int kExitNoMouse = 4;
 inline constexpr int kExitWriteFailed = 5;
+inline constexpr int kExitNoAnswer = 6;  // the running ms1 did not take the command
 
 struct CliContext {
     std::ostream& out;
     std::ostream& err;
     std::optional<std::string> simulate;  // scenario of the virtual mouse, when asked for
+    // Where relative file names are taken from: the process's own folder when empty, the
+    // caller's when the running program carries out a command for ms1ctl.
+    std::filesystem::path workingFolder = {};
+
+    // The file name to open for `file` as the user typed it.
+    std::string Resolve(const std::string& file) const {
+        return workingFolder.empty() ? file : (workingFolder / file).string();
+    }
 };
 
 struct CliCommand {

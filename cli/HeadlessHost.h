@@ -10,9 +10,9 @@
 #include <string>
 
 #include "cli/CliCommand.h"
-#include "cli/HeadlessStatusView.h"
-#include "cli/MemoryProfileState.h"
 #include "engine/DeviceSession.h"
+#include "engine/MemoryProfileState.h"
+#include "engine/StatusRecorder.h"
 #include "platform/MessageHub.h"
 #include "sim/VirtualHidBus.h"
 
@@ -52,7 +52,7 @@ class HeadlessHost final : private ApplyView {
     void Stop() { session_->Stop(); }
 
     DeviceSession& session() { return *session_; }
-    HeadlessStatusView& view() { return view_; }
+    StatusRecorder& view() { return view_; }
     MemoryProfileState& profiles() { return profiles_; }
     // The virtual mouse, when simulating.
     sim::VirtualHidBus* bus() { return bus_.get(); }
@@ -71,7 +71,7 @@ class HeadlessHost final : private ApplyView {
     int pluggedReceivers_ = 0;
     std::unique_ptr<HidApi> realHid_;
     MemoryProfileState profiles_;
-    HeadlessStatusView view_;
+    StatusRecorder view_;
     MessageHub window_;
     std::unique_ptr<DeviceSession> session_;
     QEventLoop* waiting_ = nullptr;

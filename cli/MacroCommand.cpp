@@ -2,6 +2,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/StoreArgs.h"
+#include "cli/StoreImports.h"
 #include "storage/MacroFile.h"
 #include "storage/MacroStore.h"
 #include "storage/StoreFileIo.h"
@@ -36,29 +37,13 @@ int ImportMacroCommand(CliContext& context, const StoreArgs& args) {
     if (args.words.size() != 2)
         return UsageError(context, kMacroCommand);
     const std::string& file = args.words[1];
-    auto bytes = ReadFilePrefix(file, sizeof(MacroRecord));
-    if (!bytes) {
-        context.err << file << ": cannot be read\n";
+    auto bytes = ReadMacroToImport(context, file);
+    if (!bytes)
         return kExitRefusedFile;
-    }
-    if (auto reason = CheckMacroBytes(*bytes)) {
-        context.err << file << ": " << *reason << "\n";
-        return kExitRefusedFile;
-    }
     MacroStore store(args.dataFolder);
     ReportLoad(context, store.FilePath(), store.LoadMacroStore());
     auto access = store.Lock();
-    MacroImport imported = ImportMacroBytes(*bytes, access);
-    if (imported.refused) {
-        context.err << file << ": " << *imported.refused << "\n";
-        return kExitRefusedFile;
-    }
-    if (!imported.save) {
-        context.err << "ms1ctl macro: " << imported.save.reason << "\n";
-        return kExitWriteFailed;
-    }
-    context.out << ToUtf8(imported.name) << "\n";
-    return kExitOk;
+    return ImportMacroInto(context, file, *bytes, access);
 }
 
 }  // namespace

@@ -6,18 +6,14 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
+#include "cli/Forwarding.h"
 
 namespace ms1::cli {
 namespace {
 
 const CliCommand* const kCommands[] = {
-    &kReportsCommand,
-    &kProfilesCommand,
-    &kMacrosCommand,
-    &kProfileCommand,
-    &kMacroCommand,
-    &kStatusCommand,
-    &kApplyCommand,
+    &kReportsCommand, &kProfilesCommand, &kMacrosCommand, &kProfileCommand,
+    &kMacroCommand,   &kStatusCommand,   &kApplyCommand,
 };
 
 void PrintHelp(std::ostream& out) {
@@ -28,8 +24,12 @@ void PrintHelp(std::ostream& out) {
     for (const CliCommand* command : kCommands) {
         out << "  " << command->usage << "\n      " << command->summary << "\n";
     }
-    out << "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
-           "            3 refused file, 4 no mouse connected, 5 a file could not be written\n";
+    out << "\nWhile ms1 runs, it carries out the commands that change its profiles or macros or\n"
+           "use the mouse (profile import, macro import, status, apply) and ms1ctl prints its\n"
+           "answer, so nothing is written beside it. Commands that only read work on the files.\n"
+           "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
+           "            3 refused file, 4 no mouse connected, 5 a file could not be written,\n"
+           "            6 ms1 is running but did not take the command within 5 s\n";
 }
 
 }  // namespace
@@ -85,6 +85,11 @@ int RunMs1Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                                 << command->summary << "\n";
                     return kExitOk;
                 }
+            }
+            if (auto request = ForwardableRequest(context, *command, rest)) {
+                if (auto code = ForwardToRunningProgram(context, *request, RunningProgramSocket(),
+                                                        kForwardPatience))
+                    return *code;
             }
             return command->run(context, rest);
         }

@@ -2,6 +2,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/StoreArgs.h"
+#include "cli/StoreImports.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileFile.h"
 #include "storage/ProfileStore.h"
@@ -39,49 +40,17 @@ int ImportProfileCommand(CliContext& context, const StoreArgs& args) {
         return UsageError(context, kProfileCommand);
     const std::string& file = args.words[1];
     // The file is checked before the stores are even loaded, so a refusal changes nothing.
-    auto bytes = ReadFilePrefix(file, sizeof(ProfileRecord));
-    if (!bytes) {
-        context.err << file << ": cannot be read\n";
+    auto bytes = ReadProfileToImport(context, file);
+    if (!bytes)
         return kExitRefusedFile;
-    }
-    if (auto reason = CheckProfileBytes(*bytes)) {
-        context.err << file << ": " << *reason << "\n";
-        return kExitRefusedFile;
-    }
 
     ProfileStore profileStore(args.dataFolder);
     MacroStore macroStore(args.dataFolder);
-    const StoreLoadReport profileLoad = profileStore.LoadProfileStore(kAddProfileText);
-    ReportLoad(context, profileStore.FilePath(), profileLoad);
-    const StoreLoadReport macroLoad = macroStore.LoadMacroStore();
-    ReportLoad(context, macroStore.FilePath(), macroLoad);
-    // A store that refuses to save stops the import before either is written: no macros for
-    // a profile that would not be stored.
-    if (profileLoad.keepAsideError || macroLoad.keepAsideError) {
-        context.err << "ms1ctl profile: nothing imported\n";
-        return kExitWriteFailed;
-    }
+    ReportLoad(context, profileStore.FilePath(), profileStore.LoadProfileStore(kAddProfileText));
+    ReportLoad(context, macroStore.FilePath(), macroStore.LoadMacroStore());
     auto profiles = profileStore.Lock();
     auto macros = macroStore.Lock();
-    ProfileImport imported = ImportProfileBytes(*bytes, profiles, macros);
-    if (imported.refused) {
-        context.err << file << ": " << *imported.refused << "\n";
-        return kExitRefusedFile;
-    }
-    if (!imported.macroSave) {
-        context.err << "ms1ctl profile: " << imported.macroSave.reason << "\n";
-        return kExitWriteFailed;
-    }
-    WriteResult saved = profiles.SaveProfileStore();
-    if (!saved) {
-        context.err << "ms1ctl profile: " << saved.reason << "\n";
-        return kExitWriteFailed;
-    }
-    for (const std::u16string& macro : imported.macroNames) {
-        context.out << "macro\t" << ToUtf8(macro) << "\n";
-    }
-    context.out << ToUtf8(imported.name) << "\n";
-    return kExitOk;
+    return ImportProfileInto(context, file, *bytes, profiles, macros);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "cli/ReportLine.h"
+#include "cli/DeviceCommands.h"
 
 #include <cstdio>
 
@@ -13,6 +13,17 @@ std::string ReportLine(const SentReport& sent) {
         std::snprintf(line, sizeof line, "0x%02x %s after %d attempt(s)", sent.command,
                       sent.outcome.confirmed ? "confirmed" : "not confirmed",
                       sent.outcome.attempts);
+    }
+    return line;
+}
+
+std::string PacketLine(const std::vector<std::uint8_t>& bytes) {
+    std::string line = "rx";
+    line.reserve(2 + bytes.size() * 3);
+    char pair[4];
+    for (std::uint8_t byte : bytes) {
+        std::snprintf(pair, sizeof pair, " %02x", byte);
+        line += pair;
     }
     return line;
 }

@@ -1,17 +1,13 @@
 #include <ostream>
 
 #include "cli/CliCommand.h"
+#include "cli/DeviceCommands.h"
 #include "cli/HeadlessHost.h"
 
 namespace ms1::cli {
 namespace {
 
 using std::chrono::milliseconds;
-
-// How long the mouse has to show up, and then to tell its battery, stage and rate (its
-// heartbeat comes every two seconds).
-constexpr milliseconds kConnectPatience{3000};
-constexpr milliseconds kReportPatience{2500};
 
 const char* RateText(int pollingRate) {
     switch (pollingRate) {
@@ -27,6 +23,24 @@ const char* RateText(int pollingRate) {
 }
 
 }  // namespace
+
+void PrintStatus(CliContext& context, const LinkFlags& flags, const StatusRecorder& view, int stage,
+                 int pollingRate) {
+    if (flags.wiredConnected.load() == 1)
+        context.out << "link: wired\n";
+    if (flags.wirelessConnected.load() != 0)
+        context.out << "link: 2.4 GHz receiver\n";
+    if (flags.bleConnected.load() != 0)
+        context.out << "link: Bluetooth LE\n";
+    context.out << "battery: " << view.Battery().value_or("unknown") << "\n";
+    if (view.StageReported()) {
+        context.out << "stage: " << stage << "\n";
+    } else {
+        context.out << "stage: unknown\n";
+    }
+    context.out << "polling rate: " << (view.RateReported() ? RateText(pollingRate) : "unknown")
+                << "\n";
+}
 
 const CliCommand kStatusCommand = {
     "status",
@@ -56,19 +70,10 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args) {
         context.err << HeadlessHost::NoMouseText("status", connection);
         return kExitNoMouse;
     }
-    HeadlessStatusView& view = host.view();
+    StatusRecorder& view = host.view();
     host.WaitFor([&] { return view.Battery() && view.StageReported() && view.RateReported(); },
                  kReportPatience);
     host.Stop();
-
-    LinkFlags& flags = host.session().flags();
-    if (flags.wiredConnected.load() == 1)
-        context.out << "link: wired\n";
-    if (flags.wirelessConnected.load() != 0)
-        context.out << "link: 2.4 GHz receiver\n";
-    if (flags.bleConnected.load() != 0)
-        context.out << "link: Bluetooth LE\n";
-    context.out << "battery: " << view.Battery().value_or("unknown") << "\n";
 
     int stage = 0;
     int rate = 0;
@@ -77,12 +82,7 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args) {
         stage = host.profiles().Working().activeStage + 1;
         rate = host.profiles().Working().pollingRate;
     }
-    if (view.StageReported()) {
-        context.out << "stage: " << stage << "\n";
-    } else {
-        context.out << "stage: unknown\n";
-    }
-    context.out << "polling rate: " << (view.RateReported() ? RateText(rate) : "unknown") << "\n";
+    PrintStatus(context, host.session().flags(), view, stage, rate);
     return kExitOk;
 }
 

@@ -1,5 +1,8 @@
 #include "engine/DeviceSession.h"
 
+#include <cstring>
+
+#include "engine/MemoryProfileState.h"
 #include "engine/SessionMessages.h"
 #include "platform/WindowMessages.h"
 
@@ -48,6 +51,7 @@ void DeviceSession::Stop() {
     engine_.Stop();
     sleepingPacer_.Interrupt();
     worker_.Stop(WorkerThread::Queued::Drop);
+    FinishOnceApplies();
     for (int id :
          {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY, TIMER_CHARGE_ANIMATION}) {
         timers_.KillTimer(id);
@@ -56,6 +60,30 @@ void DeviceSession::Stop() {
 
 void DeviceSession::RequestApply() {
     hub_.Post(MSG_APPLY_TRIGGER, 0, 0);
+}
+
+void DeviceSession::ApplyProfileOnce(const ProfileRecord& profile, ReportListener onReport,
+                                     ApplyListener done) {
+    OnceApply once{MakeZeroedProfile(), std::move(onReport), std::move(done)};
+    std::memcpy(once.profile.get(), &profile, sizeof(ProfileRecord));
+    {
+        std::lock_guard lock(onceMutex_);
+        onceApplies_.push_back(std::move(once));
+    }
+    if (!worker_.PostThreadMessage(kMsgApplyProfileOnce, 0, 0))
+        FinishOnceApplies();
+}
+
+void DeviceSession::FinishOnceApplies() {
+    std::deque<OnceApply> left;
+    {
+        std::lock_guard lock(onceMutex_);
+        left.swap(onceApplies_);
+    }
+    for (OnceApply& once : left) {
+        if (once.done)
+            once.done(ApplyResult{});
+    }
 }
 
 void DeviceSession::RequestApplyDelayed(int milliseconds) {
@@ -121,6 +149,21 @@ void DeviceSession::RefreshLinkSections() {
 }
 
 void DeviceSession::OnWorkerMessage(const ThreadMessage& message) {
+    if (message.message == kMsgApplyProfileOnce) {
+        OnceApply once;
+        {
+            std::lock_guard lock(onceMutex_);
+            if (onceApplies_.empty())
+                return;
+            once = std::move(onceApplies_.front());
+            onceApplies_.pop_front();
+        }
+        MemoryProfileState state(*once.profile);
+        const ApplyResult result = engine_.ApplyOther(state, once.onReport);
+        if (once.done)
+            once.done(result);
+        return;
+    }
     if (message.message != MSG_APPLY_NOW)
         return;
     const ApplyResult result = engine_.OnApplyRequest();

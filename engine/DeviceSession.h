@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -64,6 +65,11 @@ class DeviceSession final : private LinkView {
     void RequestApply();
     // One apply `milliseconds` after the last of a run of requests (timer 513).
     void RequestApplyDelayed(int milliseconds);
+    // A full apply of `profile` instead of the page's, after the applies already queued
+    // (ms1ctl apply carried out by the running program). Both listeners run on the worker;
+    // `done` also when the program ends first (with nothing sent).
+    void ApplyProfileOnce(const ProfileRecord& profile, ReportListener onReport,
+                          ApplyListener done);
 
     // The session's messages and timers. The owner may also hand it the vendor library's
     // messages 1539 and 1540 here. True when the message was the session's.
@@ -83,6 +89,8 @@ class DeviceSession final : private LinkView {
     void RefreshLinkSections() override;
 
     void OnWorkerMessage(const ThreadMessage& message);
+    // Tells the senders of once-applies that never ran that nothing was sent.
+    void FinishOnceApplies();
 
     Ports ports_;
     LinkFlags flags_;
@@ -97,6 +105,13 @@ class DeviceSession final : private LinkView {
     DeviceStatus status_;
     ApplyEngine engine_;
     ApplyListener applyListener_;
+    struct OnceApply {
+        std::unique_ptr<ProfileRecord> profile;
+        ReportListener onReport;
+        ApplyListener done;
+    };
+    std::mutex onceMutex_;
+    std::deque<OnceApply> onceApplies_;
     WorkerThread worker_;
     bool started_ = false;
 };

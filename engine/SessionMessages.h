@@ -9,4 +9,8 @@ namespace ms1 {
 // window messages of the main window so the two never meet.
 inline constexpr std::uint32_t kMsgReceiverStatus = 0x0700;
 
+// Thread message of the session's worker: one apply of a profile handed over with
+// DeviceSession::ApplyProfileOnce.
+inline constexpr std::uint32_t kMsgApplyProfileOnce = 0x0702;
+
 }  // namespace ms1

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -83,15 +84,47 @@ void SingleInstance::OnNewConnection() {
     while (QLocalSocket* socket = server_->nextPendingConnection()) {
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
-            if (!socket->canReadLine()) {
-                return;
+            while (socket->canReadLine()) {
+                OnLine(socket, socket->readLine());
             }
-            if (socket->readLine() == kActivateRequest && target_ != nullptr) {
-                target_->Post(MSG_ACTIVATE_INSTANCE, 0, 0);
-            }
-            socket->write("ok\n");
-            socket->flush();
         });
+    }
+}
+
+void SingleInstance::OnLine(QLocalSocket* socket, const QByteArray& line) {
+    if (line == kActivateRequest) {
+        if (target_ != nullptr) {
+            target_->Post(MSG_ACTIVATE_INSTANCE, 0, 0);
+        }
+        socket->write("ok\n");
+        socket->flush();
+        return;
+    }
+    if (!line.startsWith(instance_protocol::kRunPrefix)) {
+        return;
+    }
+    const QJsonDocument document =
+        QJsonDocument::fromJson(line.mid(instance_protocol::kRunPrefix.size()).trimmed());
+    if (!document.isObject()) {
+        InstanceReply reply(socket);
+        reply.Decline();
+        return;
+    }
+    if (!requestHandler_) {
+        pending_.push_back({socket, document.object()});
+        return;
+    }
+    requestHandler_(document.object(), std::make_shared<InstanceReply>(socket));
+}
+
+void SingleInstance::SetRequestHandler(InstanceRequestHandler handler) {
+    requestHandler_ = std::move(handler);
+    std::vector<Pending> pending;
+    pending.swap(pending_);
+    for (Pending& request : pending) {
+        if (request.socket != nullptr && requestHandler_) {
+            requestHandler_(request.request, std::make_shared<InstanceReply>(request.socket));
+        }
     }
 }
 

@@ -4,10 +4,13 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <vector>
 
+#include "platform/InstanceRequests.h"
 #include "platform/MessagePorts.h"
 
 class QLocalServer;
+class QLocalSocket;
 
 namespace ms1 {
 
@@ -30,17 +33,29 @@ class SingleInstance : public QObject {
     // lParam 0. The target must outlive this object.
     void SetActivationTarget(MessageTarget* target) { target_ = target; }
 
+    // Where requests of other programs go ("run" lines, see InstanceRequests.h), on this
+    // object's thread. Requests that came before there was a handler are handed over now;
+    // until then their senders wait.
+    void SetRequestHandler(InstanceRequestHandler handler);
+
     static QString LockFilePath(const QString& name);
     static QString SocketPath(const QString& name);
 
   private:
     void OnNewConnection();
+    void OnLine(QLocalSocket* socket, const QByteArray& line);
     bool AskFirstToShow() const;
 
     QString name_;
     QLockFile lock_;
     std::unique_ptr<QLocalServer> server_;
     MessageTarget* target_ = nullptr;
+    InstanceRequestHandler requestHandler_;
+    struct Pending {
+        QPointer<QLocalSocket> socket;
+        QJsonObject request;
+    };
+    std::vector<Pending> pending_;
 };
 
 }  // namespace ms1

@@ -24,11 +24,14 @@ ApplyEngine::ApplyEngine(ProfileState& state, ReportSender& sender, LinkFlags& f
                          WindowTimers& timers, ApplyView& view)
     : state_(state), sender_(sender), flags_(flags), pacer_(pacer), timers_(timers), view_(view) {}
 
+bool ApplyEngine::LinkUp() const {
+    return flags_.wiredConnected.load() == 1 || flags_.wirelessConnected.load() == 1 ||
+           flags_.bleConnected.load() == 1;
+}
+
 ApplyResult ApplyEngine::OnApplyRequest() {
-    if (flags_.wiredConnected.load() == 1 || flags_.wirelessConnected.load() == 1 ||
-        flags_.bleConnected.load() == 1) {
-        return Apply();
-    }
+    if (LinkUp())
+        return Apply(state_, unconfirmed_, listener_);
     // No mouse: the edits are kept on disk all the same; the snapshot stays, so the first
     // apply with a link sends them.
     ApplyResult result;
@@ -37,7 +40,24 @@ ApplyResult ApplyEngine::OnApplyRequest() {
     return result;
 }
 
-ApplyResult ApplyEngine::Apply() {
+ApplyResult ApplyEngine::ApplyOther(ProfileState& other,
+                                    const std::function<void(const SentReport&)>& listener) {
+    if (!LinkUp())
+        return {};
+    {
+        auto lock = other.Lock();
+        other.FullApplyPending() = true;
+    }
+    ChangeSet unconfirmed;
+    ApplyResult result = Apply(other, unconfirmed, listener);
+    // The mouse no longer holds what the page's snapshot says it does.
+    auto lock = state_.Lock();
+    state_.FullApplyPending() = true;
+    return result;
+}
+
+ApplyResult ApplyEngine::Apply(ProfileState& state, ChangeSet& unconfirmed,
+                               const std::function<void(const SentReport&)>& listener) {
     ApplyResult result;
     result.ran = true;
 
@@ -45,16 +65,16 @@ ApplyResult ApplyEngine::Apply() {
     bool full = false;
     ChangeSet changes;
     {
-        auto lock = state_.Lock();
+        auto lock = state.Lock();
         timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
         view_.ShowApplyRing(true);
-        std::memcpy(copy.get(), &state_.Working(), sizeof(ProfileRecord));
-        full = state_.FullApplyPending();
+        std::memcpy(copy.get(), &state.Working(), sizeof(ProfileRecord));
+        full = state.FullApplyPending();
         if (full) {
             changes = ChangeSet::All();
         } else {
-            changes = ComputeChanges(*copy, state_.Snapshot());
-            changes |= unconfirmed_;
+            changes = ComputeChanges(*copy, state.Snapshot());
+            changes |= unconfirmed;
         }
     }
 
@@ -70,29 +90,29 @@ ApplyResult ApplyEngine::Apply() {
         taken[i] = outcome.confirmed || outcome.skipped;
         SentReport sent{planned.bytes[0], planned.group, planned.button, outcome};
         result.reports.push_back(sent);
-        if (listener_)
-            listener_(sent);
+        if (listener)
+            listener(sent);
     }
 
     {
-        auto lock = state_.Lock();
+        auto lock = state.Lock();
         // A group the mouse did not confirm, or that was never sent because the program
         // ends, keeps its old snapshot bytes and is sent again by the next apply. That holds
         // for a full apply too, where the old snapshot may equal what was meant to be sent.
         auto snapshot = MakeZeroedProfile();
         std::memcpy(snapshot.get(), copy.get(), sizeof(ProfileRecord));
-        unconfirmed_ = ChangeSet{};
+        unconfirmed = ChangeSet{};
         for (std::size_t i = 0; i < plan.size(); ++i) {
             if (taken[i])
                 continue;
-            CopyGroup(*snapshot, state_.Snapshot(), plan[i].group, plan[i].button);
-            unconfirmed_.Mark(plan[i].group, plan[i].button);
+            CopyGroup(*snapshot, state.Snapshot(), plan[i].group, plan[i].button);
+            unconfirmed.Mark(plan[i].group, plan[i].button);
         }
         // The preamble goes again only with the next full apply that is asked for.
-        state_.FullApplyPending() = false;
+        state.FullApplyPending() = false;
         timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
-        result.stored = state_.SaveProfiles();
-        std::memcpy(&state_.Snapshot(), snapshot.get(), sizeof(ProfileRecord));
+        result.stored = state.SaveProfiles();
+        std::memcpy(&state.Snapshot(), snapshot.get(), sizeof(ProfileRecord));
         view_.ShowApplyRing(false);
         view_.ApplyFinished(result.AllConfirmed());
     }

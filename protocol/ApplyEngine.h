@@ -52,12 +52,21 @@ class ApplyEngine {
         listener_ = std::move(listener);
     }
 
+    // One full apply of another profile, without touching the page's (ms1ctl's apply carried
+    // out by the running program). The page's profile goes whole with its next apply, since
+    // the mouse no longer holds what its snapshot says. Worker thread.
+    ApplyResult ApplyOther(ProfileState& other,
+                           const std::function<void(const SentReport&)>& listener);
+
     // The program ends: an apply under way stops after the report it is sending (its store is
     // still written), and later ones send nothing. Callable from any thread.
     void Stop() { stopping_.store(true); }
 
   private:
-    ApplyResult Apply();
+    bool LinkUp() const;
+    // `unconfirmed`: the groups to send again, updated with those that failed now.
+    ApplyResult Apply(ProfileState& state, ChangeSet& unconfirmed,
+                      const std::function<void(const SentReport&)>& listener);
 
     ProfileState& state_;
     ReportSender& sender_;

@@ -40,6 +40,11 @@ VirtualHidBus::VirtualHidBus(std::shared_ptr<const SimClock> clock) : clock_(std
 
 VirtualHidBus::~VirtualHidBus() = default;
 
+int VirtualHidBus::ReceiverCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(receivers_.size());
+}
+
 int VirtualHidBus::AddReceiver(const ReceiverOptions& options) {
     std::lock_guard lock(mutex_);
     auto receiver = std::make_unique<Receiver>(options, *clock_);

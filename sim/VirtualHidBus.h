@@ -39,6 +39,7 @@ class VirtualHidBus final : public HidApi {
 
     // Adds a receiver, not yet plugged in; returns its number.
     int AddReceiver(const ReceiverOptions& options);
+    int ReceiverCount() const;
     void Plug(int receiver);
     void Unplug(int receiver);
     void SetEventSink(DeviceEventSink* sink);

@@ -39,6 +39,8 @@ class MacroStore {
         // it; otherwise Done without touching the disk, so that what another program wrote
         // meanwhile stays.
         WriteResult SaveMacroStoreIfChanged();
+        // Why every save fails until the next load (a damaged file could not be kept aside).
+        const std::optional<std::string>& SaveRefusal() const { return store_->saveRefusal_; }
 
       private:
         friend class MacroStore;

@@ -53,6 +53,8 @@ class ProfileStore {
         // read or wrote it; otherwise Done without touching the disk, so that what another
         // program wrote meanwhile stays.
         WriteResult SaveProfileStoreIfChanged();
+        // Why every save fails until the next load (a damaged file could not be kept aside).
+        const std::optional<std::string>& SaveRefusal() const { return store_->saveRefusal_; }
 
       private:
         friend class ProfileStore;

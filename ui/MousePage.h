@@ -82,6 +82,10 @@ class CMS_1_Page : public ProfileState {
     // Tells the user, once, of a damaged store file the load kept aside (or could not keep
     // aside). Call it when the window is up: it opens message boxes.
     void ShowStoreNotices();
+    // Runs `change` on the loaded stores under the page's and the stores' locks (a command
+    // ms1ctl handed to the program) and lists the profiles it added; the selection stays.
+    // Returns what `change` returned.
+    int ChangeStores(const std::function<int(ProfileStore::Access&, MacroStore::Access&)>& change);
 
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }

@@ -160,6 +160,18 @@ void CMS_1_Page::ExportProfile() {
         deps_.dialogs.ShowProblem("warning_title_text", written.reason);
 }
 
+int CMS_1_Page::ChangeStores(
+    const std::function<int(ProfileStore::Access&, MacroStore::Access&)>& change) {
+    auto lock = Lock();
+    auto profiles = deps_.profiles.Lock();
+    auto macros = deps_.macros.Lock();
+    const std::size_t listed = profiles.Profiles().size();
+    const int result = change(profiles, macros);
+    for (std::size_t i = listed; i < profiles.Profiles().size(); ++i)
+        deps_.controls.ListAppend(kProfileList, ToUtf8(profiles.Profiles()[i]->profileName.get()));
+    return result;
+}
+
 void CMS_1_Page::ImportProfile() {
     std::optional<std::filesystem::path> file = deps_.dialogs.AskProfileFileToOpen();
     if (!file)

@@ -1,4 +1,4 @@
-#include "cli/ReportLine.h"
+#include "cli/DeviceCommands.h"
 
 #include <gtest/gtest.h>
 

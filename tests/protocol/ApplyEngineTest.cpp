@@ -200,5 +200,26 @@ TEST_F(ApplyFixture, EditsDuringAnApplyAreLeftForTheNextOne) {
     EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15", "16"}));
 }
 
+// ms1ctl apply carried out by the running program: the file's profile goes whole, the
+// page's own is left alone but goes whole next time, since the mouse now holds the file's.
+TEST_F(ApplyFixture, ApplyingAnotherProfileLeavesThePagesForAFullApplyNextTime) {
+    flags.wirelessConnected = 1;
+    test::FakeProfiles other;
+    other.working->lightMode = 1;  // the mode that carries the brightness
+    other.working->brightness = 1;
+    std::vector<std::uint8_t> commands;
+    ApplyResult result = engine.ApplyOther(
+        other, [&](const SentReport& sent) { commands.push_back(sent.command); });
+    EXPECT_TRUE(result.AllConfirmed());
+    EXPECT_EQ(commands, (std::vector<std::uint8_t>{0x1C, 0x14, 0x15, 0x16, 0x18}));
+    EXPECT_EQ(test::Hex(link.sent[2], 5, 1), "a1") << "the other profile's brightness";
+    EXPECT_TRUE(profiles.fullApplyPending);
+    EXPECT_EQ(profiles.saves, 0) << "the page's store is not the other's";
+    EXPECT_TRUE(profiles.SnapshotEqualsWorking());
+
+    flags.wirelessConnected = 0;
+    EXPECT_FALSE(engine.ApplyOther(other, nullptr).ran);
+}
+
 }  // namespace
 }  // namespace ms1

@@ -7,7 +7,7 @@
 
 #include "protocol/ProfileState.h"
 
-namespace ms1::cli {
+namespace ms1 {
 
 // One profile held in memory for the command line: an apply sends it and takes it as the
 // snapshot, but nothing is written to the user's profile store.
@@ -40,4 +40,4 @@ class MemoryProfileState final : public ProfileState {
     std::atomic<int> saves_{0};
 };
 
-}  // namespace ms1::cli
+}  // namespace ms1

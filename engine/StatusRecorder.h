@@ -8,12 +8,16 @@
 
 #include "protocol/StatusView.h"
 
-namespace ms1::cli {
+namespace ms1 {
 
-// The page's status controls without a window: remembers what the status decoding showed,
-// so ms1ctl can print it. Window thread only.
-class HeadlessStatusView final : public StatusView {
+// Remembers what the status decoding showed (battery, whether the mouse reported its stage
+// and rate), so a status command can print it: in ms1ctl in place of the page's controls, in
+// the program in front of them, passing every call on. Window thread only.
+class StatusRecorder final : public StatusView {
   public:
+    // `shown`: the controls the calls go on to, or null; must outlive the recorder.
+    explicit StatusRecorder(StatusView* shown = nullptr) : shown_(shown) {}
+
     // Called after every change, so a waiting command can look again.
     void SetOnChange(std::function<void()> onChange) { onChange_ = std::move(onChange); }
 
@@ -26,7 +30,7 @@ class HeadlessStatusView final : public StatusView {
     void SetProgress(std::string_view control, int value) override;
     void SetPlainText(std::string_view control, std::string_view text) override;
     void SetTextKey(std::string_view control, std::string_view key) override;
-    void RefreshLightSections() override {}
+    void RefreshLightSections() override;
 
     // What the battery label shows: "75%", "charging", or nothing when the mouse has not
     // reported its battery.
@@ -44,6 +48,7 @@ class HeadlessStatusView final : public StatusView {
     bool stageReported_ = false;
     bool rateReported_ = false;
     std::function<void()> onChange_;
+    StatusView* shown_;
 };
 
-}  // namespace ms1::cli
+}  // namespace ms1

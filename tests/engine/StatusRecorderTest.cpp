@@ -1,12 +1,14 @@
-#include "cli/HeadlessStatusView.h"
+#include "engine/StatusRecorder.h"
 
 #include <gtest/gtest.h>
 
-namespace ms1::cli {
+#include "protocol/Fakes.h"
+
+namespace ms1 {
 namespace {
 
-TEST(HeadlessStatusView, BatteryIsWhatTheLabelShowsLast) {
-    HeadlessStatusView view;
+TEST(StatusRecorder, BatteryIsWhatTheLabelShowsLast) {
+    StatusRecorder view;
     int changes = 0;
     view.SetOnChange([&] { ++changes; });
     EXPECT_EQ(view.Battery(), std::nullopt) << "nothing reported yet";
@@ -28,8 +30,8 @@ TEST(HeadlessStatusView, BatteryIsWhatTheLabelShowsLast) {
     EXPECT_EQ(changes, 6);
 }
 
-TEST(HeadlessStatusView, StageAndRateCountOnlyWhenTheirOptionsAreSelected) {
-    HeadlessStatusView view;
+TEST(StatusRecorder, StageAndRateCountOnlyWhenTheirOptionsAreSelected) {
+    StatusRecorder view;
     view.SelectOption("ms_1_btn_lift_1");
     EXPECT_FALSE(view.StageReported());
     EXPECT_FALSE(view.RateReported());
@@ -45,5 +47,30 @@ TEST(HeadlessStatusView, StageAndRateCountOnlyWhenTheirOptionsAreSelected) {
     EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
 }
 
+// In the program the recorder stands in front of the page's controls: they see every call,
+// and what is visible is theirs to say.
+TEST(StatusRecorder, PassesEveryCallOnToTheShownControls) {
+    test::FakeView shown;
+    StatusRecorder view(&shown);
+    view.SetVisible("ms_1_wireless", true);
+    view.SetTextKey("ms_1_label_power", "charging_text");
+    view.SelectOption("ms_1_btn_prate_2");
+    view.SetProgress("ms_1_progress_power", 40);
+    view.SelectComboItem("ms_1_combo_light", 3);
+    view.SetChecked("ms_1_check_x", true);
+    view.RefreshLightSections();
+    EXPECT_TRUE(shown.visible.count("ms_1_wireless"));
+    EXPECT_EQ(shown.text["ms_1_label_power"], "key:charging_text");
+    EXPECT_EQ(shown.selectedOption, "ms_1_btn_prate_2");
+    EXPECT_EQ(shown.progress["ms_1_progress_power"], 40);
+    EXPECT_EQ(shown.combo["ms_1_combo_light"], 3);
+    EXPECT_TRUE(view.IsChecked("ms_1_check_x"));
+    EXPECT_EQ(shown.lightRefreshes, 1);
+    EXPECT_EQ(view.Battery(), "charging");
+    EXPECT_TRUE(view.RateReported());
+    shown.visible.clear();
+    EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
+}
+
 }  // namespace
-}  // namespace ms1::cli
+}  // namespace ms1

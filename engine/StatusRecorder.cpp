@@ -1,6 +1,6 @@
-#include "cli/HeadlessStatusView.h"
+#include "engine/StatusRecorder.h"
 
-namespace ms1::cli {
+namespace ms1 {
 namespace {
 
 constexpr std::string_view kPowerLabel = "ms_1_label_power";
@@ -11,7 +11,9 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 
 }  // namespace
 
-void HeadlessStatusView::SetVisible(std::string_view control, bool visible) {
+void StatusRecorder::SetVisible(std::string_view control, bool visible) {
+    if (shown_)
+        shown_->SetVisible(control, visible);
     if (visible) {
         visible_.emplace(control);
     } else if (auto it = visible_.find(control); it != visible_.end()) {
@@ -20,11 +22,15 @@ void HeadlessStatusView::SetVisible(std::string_view control, bool visible) {
     Changed();
 }
 
-bool HeadlessStatusView::IsVisible(std::string_view control) const {
+bool StatusRecorder::IsVisible(std::string_view control) const {
+    if (shown_)
+        return shown_->IsVisible(control);
     return visible_.find(control) != visible_.end();
 }
 
-void HeadlessStatusView::SetChecked(std::string_view control, bool checked) {
+void StatusRecorder::SetChecked(std::string_view control, bool checked) {
+    if (shown_)
+        shown_->SetChecked(control, checked);
     if (checked) {
         checked_.emplace(control);
     } else if (auto it = checked_.find(control); it != checked_.end()) {
@@ -32,11 +38,15 @@ void HeadlessStatusView::SetChecked(std::string_view control, bool checked) {
     }
 }
 
-bool HeadlessStatusView::IsChecked(std::string_view control) const {
+bool StatusRecorder::IsChecked(std::string_view control) const {
+    if (shown_)
+        return shown_->IsChecked(control);
     return checked_.find(control) != checked_.end();
 }
 
-void HeadlessStatusView::SelectOption(std::string_view control) {
+void StatusRecorder::SelectOption(std::string_view control) {
+    if (shown_)
+        shown_->SelectOption(control);
     // The decoding selects a stage option or a rate option when the mouse reports one.
     if (StartsWith(control, "ms_1_option_dpi_step_"))
         stageReported_ = true;
@@ -45,23 +55,38 @@ void HeadlessStatusView::SelectOption(std::string_view control) {
     Changed();
 }
 
-void HeadlessStatusView::SelectComboItem(std::string_view, int) {}
+void StatusRecorder::SelectComboItem(std::string_view control, int index) {
+    if (shown_)
+        shown_->SelectComboItem(control, index);
+}
 
-void HeadlessStatusView::SetProgress(std::string_view, int) {}
+void StatusRecorder::SetProgress(std::string_view control, int value) {
+    if (shown_)
+        shown_->SetProgress(control, value);
+}
 
-void HeadlessStatusView::SetPlainText(std::string_view control, std::string_view text) {
+void StatusRecorder::RefreshLightSections() {
+    if (shown_)
+        shown_->RefreshLightSections();
+}
+
+void StatusRecorder::SetPlainText(std::string_view control, std::string_view text) {
+    if (shown_)
+        shown_->SetPlainText(control, text);
     plainText_[std::string(control)] = std::string(text);
     textKey_.erase(std::string(control));
     Changed();
 }
 
-void HeadlessStatusView::SetTextKey(std::string_view control, std::string_view key) {
+void StatusRecorder::SetTextKey(std::string_view control, std::string_view key) {
+    if (shown_)
+        shown_->SetTextKey(control, key);
     textKey_[std::string(control)] = std::string(key);
     plainText_.erase(std::string(control));
     Changed();
 }
 
-std::optional<std::string> HeadlessStatusView::Battery() const {
+std::optional<std::string> StatusRecorder::Battery() const {
     if (auto key = textKey_.find(kPowerLabel); key != textKey_.end()) {
         if (key->second == "charging_text")
             return std::string("charging");
@@ -71,9 +96,9 @@ std::optional<std::string> HeadlessStatusView::Battery() const {
     return std::nullopt;
 }
 
-void HeadlessStatusView::Changed() {
+void StatusRecorder::Changed() {
     if (onChange_)
         onChange_();
 }
 
-}  // namespace ms1::cli
+}  // namespace ms1

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/InstanceRequests.h"
+
+namespace ms1 {
+
+class CMS_1_Page;
+class MouseDeviceSession;
+
+// Carries out, on the window thread, the ms1ctl commands that would otherwise write the
+// stores beside the program or talk to the mouse beside it: "profile import" and
+// "macro import" go into the page's loaded stores (the page lists a new profile at once),
+// "status" and "apply" use the program's own link. Their output and exit codes are those of
+// ms1ctl. A command for another data folder or another mouse (a different --simulate) is
+// declined and ms1ctl runs it itself.
+class ForwardedCommands {
+  public:
+    struct Ports {
+        CMS_1_Page& page;
+        MouseDeviceSession* device;  // null: the program has no device side
+        std::filesystem::path dataFolder;
+        std::optional<std::string> scenario;  // the virtual mouse the program runs on
+    };
+
+    explicit ForwardedCommands(Ports ports);
+    ~ForwardedCommands();
+    ForwardedCommands(const ForwardedCommands&) = delete;
+    ForwardedCommands& operator=(const ForwardedCommands&) = delete;
+
+    void Handle(const QJsonObject& request, std::shared_ptr<InstanceReply> reply);
+
+  private:
+    struct Command;
+    void RunImport(const std::shared_ptr<Command>& command, bool profile);
+    void RunStatus(const std::shared_ptr<Command>& command);
+    void RunApply(const std::shared_ptr<Command>& command);
+    // Calls `then` once the mouse is connected (true) or it is clear it will not be (false).
+    void AwaitMouse(const std::shared_ptr<Command>& command, std::function<void(bool)> then);
+    void PrintStatus(const std::shared_ptr<Command>& command);
+
+    Ports ports_;
+    // Owns the timers of waiting commands and is the target of what the worker posts: gone
+    // with this object, so nothing runs after it.
+    QObject context_;
+};
+
+}  // namespace ms1

@@ -1,0 +1,126 @@
+#include "platform/InstanceRequests.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QLocalSocket>
+#include <QTest>
+#include <future>
+
+#include "QtTestApp.h"
+#include "platform/SingleInstance.h"
+
+namespace ms1 {
+namespace {
+
+using namespace std::chrono_literals;
+using Kind = ForwardOutcome::Kind;
+
+struct Forwarded {
+    ForwardOutcome outcome;
+    std::string out;
+    std::string err;
+};
+
+// The client blocks, so it runs on a thread of its own while this thread runs the server's
+// event loop.
+Forwarded Forward(const QString& name, std::chrono::milliseconds patience) {
+    auto result = std::async(std::launch::async, [&] {
+        Forwarded forwarded;
+        forwarded.outcome =
+            ForwardRequest(SingleInstance::SocketPath(name), QJsonObject{{"command", "status"}},
+                           patience, [&](bool toErr, const std::string& text) {
+                               (toErr ? forwarded.err : forwarded.out) += text;
+                           });
+        return forwarded;
+    });
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 20000));
+    return result.get();
+}
+
+struct Case {
+    const char* name;
+    // What the running instance does with the request.
+    std::function<void(std::shared_ptr<InstanceReply>)> handle;
+    Kind kind;
+    int exitCode;
+    std::string out;
+    std::string err;
+};
+
+class InstanceRequests : public ::testing::TestWithParam<Case> {
+  protected:
+    void SetUp() override {
+        TestApp();
+        name_ = QStringLiteral("ms1-requests-%1").arg(QCoreApplication::applicationPid());
+    }
+    void TearDown() override { QFile::remove(SingleInstance::LockFilePath(name_)); }
+    QString name_;
+};
+
+std::vector<std::shared_ptr<InstanceReply>> kept;  // replies a case never finishes
+
+TEST_P(InstanceRequests, TheClientSeesWhatTheRunningInstanceAnswers) {
+    SingleInstance instance(name_);
+    ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    instance.SetRequestHandler([&](const QJsonObject& request, auto reply) {
+        EXPECT_EQ(request["command"].toString(), "status");
+        GetParam().handle(reply);
+    });
+    const Forwarded forwarded = Forward(name_, 2s);
+    EXPECT_EQ(forwarded.outcome.kind, GetParam().kind);
+    EXPECT_EQ(forwarded.outcome.exitCode, GetParam().exitCode);
+    EXPECT_EQ(forwarded.out, GetParam().out);
+    EXPECT_EQ(forwarded.err, GetParam().err);
+    kept.clear();
+}
+
+const Case kCases[] = {
+    {"Finished",
+     [](auto reply) {
+         reply->Accept();
+         reply->Out("link: wired\n");
+         reply->Err("ms1ctl: note\n");
+         reply->Out("battery: 75%\n");
+         reply->Finish(4);
+     },
+     Kind::Finished, 4, "link: wired\nbattery: 75%\n", "ms1ctl: note\n"},
+    {"Declined", [](auto reply) { reply->Decline(); }, Kind::Declined, 0, "", ""},
+    {"NoAnswer", [](auto reply) { kept.push_back(reply); }, Kind::NoAnswer, 0, "", ""},
+    {"AcceptedThenGone",
+     [](auto reply) {
+         reply->Accept();
+         reply->Out("half");
+     },
+     Kind::Broken, 0, "half", ""},
+};
+
+INSTANTIATE_TEST_SUITE_P(Answers, InstanceRequests, ::testing::ValuesIn(kCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(InstanceRequests, NobodyListeningMeansDoItHere) {
+    EXPECT_EQ(Forward(name_, 2s).outcome.kind, Kind::NotRunning);
+}
+
+// Requests that come while the program is still starting wait for its handler.
+TEST_F(InstanceRequests, ARequestBeforeTheHandlerIsAnsweredOnceItIsSet) {
+    SingleInstance instance(name_);
+    ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    auto result = std::async(std::launch::async, [&] {
+        return ForwardRequest(SingleInstance::SocketPath(name_), QJsonObject{}, 10s,
+                              [](bool, const std::string&) {});
+    });
+    QTest::qWait(200);  // time for the request to arrive; the test holds either way
+    instance.SetRequestHandler([](const QJsonObject&, auto reply) {
+        reply->Accept();
+        reply->Finish(0);
+    });
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 20000));
+    EXPECT_EQ(result.get().kind, Kind::Finished);
+}
+
+}  // namespace
+}  // namespace ms1
