@@ -6,8 +6,11 @@
 #include "engine/StatusRecorder.h"
 #include "platform/DebugLog.h"
 #include "sim/Simulation.h"
+#include "sim/VirtualCable.h"
+#include "storage/DataFolders.h"
 #include "transport/RealHidApi.h"
 #include "transport/UdevMonitor.h"
+#include "transport/VendorHidBinding.h"
 
 namespace ms1 {
 namespace {
@@ -42,9 +45,30 @@ void MouseDeviceSession::Start(const PageDeviceContext& context) {
     if (hid.Init() == 0)
         bleMousePresent = !hid.Enumerate(kBleVendorId, kBleProductId).empty();
 
+    // The wired mouse: the virtual mouse's cable when simulating one, else the vendor library
+    // beside the program. Without either the wired link is simply never up.
+    VendorHidFunctions vendor;
+    if (bus_ != nullptr) {
+        if (bus_->Cable() != nullptr)
+            vendor = bus_->Cable()->Functions();
+    } else {
+        std::string why;
+        vendorLibrary_ = VendorHidLibrary::Load(GetProgramFolder(), &why);
+        if (vendorLibrary_ != nullptr) {
+            vendor = vendorLibrary_->Functions();
+        } else {
+            qCWarning(lcMs1) << "no wired link:" << why.c_str();
+        }
+    }
+    // Its monitor posts 1539 and 1540 to the main window, which hands them back to the page.
+    wired_ = std::make_unique<VendorHidBinding>(std::move(vendor), context.window);
+
     recorder_ = std::make_unique<StatusRecorder>(&context.status);
-    session_ = std::make_unique<DeviceSession>(
-        DeviceSession::Ports{hid, context.profiles, *recorder_, context.applyView, context.window});
+    DeviceSession::Ports ports{hid, context.profiles, *recorder_, context.applyView,
+                               context.window};
+    ports.wiredDevice = wired_.get();
+    ports.wiredReports = wired_.get();
+    session_ = std::make_unique<DeviceSession>(ports);
     if (bus_) {
         bus_->SetEventSink(&session_->link());
     } else {
@@ -68,6 +92,8 @@ void MouseDeviceSession::Stop() {
     if (bus_)
         bus_->SetEventSink(nullptr);
     session_->Stop();
+    // Feature device first, then the monitor; nothing is posted after this.
+    wired_->Close();
 }
 
 void MouseDeviceSession::PostApplyNow() {

@@ -15,6 +15,8 @@ class HidApi;
 class StatusRecorder;
 class RealHidApi;
 class UdevMonitor;
+class VendorHidBinding;
+class VendorHidLibrary;
 namespace sim {
 class VirtualHidBus;
 }
@@ -49,6 +51,9 @@ class MouseDeviceSession final : public PageDeviceSession {
 
     std::unique_ptr<RealHidApi> realHid_;
     std::unique_ptr<sim::VirtualHidBus> bus_;
+    // The wired link: the vendor library (or the virtual mouse's cable) and its binding.
+    std::unique_ptr<VendorHidLibrary> vendorLibrary_;
+    std::unique_ptr<VendorHidBinding> wired_;
     std::unique_ptr<StatusRecorder> recorder_;
     std::unique_ptr<DeviceSession> session_;
     std::unique_ptr<UdevMonitor> udev_;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <array>
 
+#include "sim/VirtualCable.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
 
@@ -34,8 +35,13 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
     add(tr("Charging"), 1, 2, [this] { SetBattery(3, 50); });
     add(tr("Unplug / plug receiver"), 2, 0, &VirtualMousePanel::TogglePlugged);
     add(tr("Sleep / wake"), 2, 1, &VirtualMousePanel::ToggleAsleep);
+    if (bus_.Cable() != nullptr) {
+        add(tr("Plug / unplug cable"), 2, 2, &VirtualMousePanel::ToggleCable);
+        add(tr("Battery full"), 3, 0, [this] { SetBattery(2, 100); });
+    }
+    plugged_ = bus_.IsPlugged(kReceiver);
     state_ = new QLabel(this);
-    grid->addWidget(state_, 3, 0, 1, 3);
+    grid->addWidget(state_, 4, 0, 1, 3);
     ShowState();
 }
 
@@ -75,6 +81,12 @@ void VirtualMousePanel::TogglePlugged() {
     ShowState();
 }
 
+void VirtualMousePanel::ToggleCable() {
+    sim::VirtualCable* cable = bus_.Cable();
+    cable->Plugged() ? cable->Unplug() : cable->Plug();
+    ShowState();
+}
+
 void VirtualMousePanel::ToggleAsleep() {
     asleep_ = !asleep_;
     bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) { mouse.SetAsleep(asleep_); });
@@ -82,12 +94,15 @@ void VirtualMousePanel::ToggleAsleep() {
 }
 
 void VirtualMousePanel::ShowState() {
-    state_->setText(tr("Stage %1 · %2 reports/s · lighting mode %3 · receiver %4 · mouse %5")
-                        .arg(stage_)
-                        .arg(kRates[static_cast<std::size_t>(rateIndex_)])
-                        .arg(lightMode_)
-                        .arg(plugged_ ? tr("plugged in") : tr("unplugged"))
-                        .arg(asleep_ ? tr("asleep") : tr("awake")));
+    QString text = tr("Stage %1 · %2 reports/s · lighting mode %3 · receiver %4 · mouse %5")
+                       .arg(stage_)
+                       .arg(kRates[static_cast<std::size_t>(rateIndex_)])
+                       .arg(lightMode_)
+                       .arg(plugged_ ? tr("plugged in") : tr("unplugged"))
+                       .arg(asleep_ ? tr("asleep") : tr("awake"));
+    if (const sim::VirtualCable* cable = bus_.Cable())
+        text += tr(" · cable %1").arg(cable->Plugged() ? tr("plugged in") : tr("unplugged"));
+    state_->setText(text);
 }
 
 }  // namespace ms1

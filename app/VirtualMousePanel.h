@@ -24,6 +24,7 @@ class VirtualMousePanel : public QWidget {
     void SetBattery(int state, int level);
     void TogglePlugged();
     void ToggleAsleep();
+    void ToggleCable();
     void ShowState();
 
     sim::VirtualHidBus& bus_;

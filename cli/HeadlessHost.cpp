@@ -3,8 +3,11 @@
 #include <QTimer>
 #include <algorithm>
 
+#include "platform/WindowMessages.h"
 #include "sim/Simulation.h"
 #include "sim/SteadySimClock.h"
+#include "sim/VirtualCable.h"
+#include "storage/DataFolders.h"
 #include "transport/RealHidApi.h"
 
 namespace ms1::cli {
@@ -12,13 +15,6 @@ namespace {
 
 // Message of the host's own hub: the worker finished an apply.
 constexpr std::uint32_t kMsgApplyDone = 0x0701;
-
-// How many receivers a scenario plugs in.
-int PluggedReceivers(std::string_view scenario) {
-    if (scenario == "two-receivers")
-        return 2;
-    return scenario == "unplugged" ? 0 : 1;
-}
 
 }  // namespace
 
@@ -48,9 +44,7 @@ HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const Pro
     HidApi* hid = nullptr;
     if (scenario) {
         bus_ = sim::MakeSimulation(*scenario);
-        if (bus_) {
-            pluggedReceivers_ = PluggedReceivers(*scenario);
-        } else {  // an unknown name: an empty bus, on which no mouse is found
+        if (!bus_) {  // an unknown name: an empty bus, on which no mouse is found
             bus_ = std::make_unique<sim::VirtualHidBus>(std::make_shared<sim::SteadySimClock>());
         }
         hid = bus_.get();
@@ -59,9 +53,23 @@ HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const Pro
         realHid_->Init();
         hid = realHid_.get();
     }
-    session_ = std::make_unique<DeviceSession>(
-        DeviceSession::Ports{*hid, profiles_, view_, *this, window_});
-    window_.SetHandler([this](const Message&) {
+    // The wired mouse: the virtual cable, or the vendor library beside ms1ctl. Its messages go
+    // to the session, which decodes them as the main window has the page do.
+    VendorHidFunctions vendor;
+    if (bus_ != nullptr) {
+        if (bus_->Cable() != nullptr)
+            vendor = bus_->Cable()->Functions();
+    } else if ((vendorLibrary_ = VendorHidLibrary::Load(GetProgramFolder())) != nullptr) {
+        vendor = vendorLibrary_->Functions();
+    }
+    wired_ = std::make_unique<VendorHidBinding>(std::move(vendor), window_);
+    DeviceSession::Ports ports{*hid, profiles_, view_, *this, window_};
+    ports.wiredDevice = wired_.get();
+    ports.wiredReports = wired_.get();
+    session_ = std::make_unique<DeviceSession>(ports);
+    window_.SetHandler([this](const Message& message) {
+        if (message.number == MSG_WIRED_DATA || message.number == MSG_WIRED_STATE)
+            session_->HandleMessage(message);
         Look();
         return true;
     });
@@ -77,12 +85,19 @@ HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const Pro
 
 HeadlessHost::~HeadlessHost() {
     session_->Stop();
+    wired_->Close();
     session_.reset();
 }
 
 void HeadlessHost::AnnounceVirtualMouseSettings() {
-    for (int receiver = 0; bus_ && receiver < pluggedReceivers_; ++receiver)
-        bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
+    if (bus_ == nullptr)
+        return;
+    const sim::VirtualCable* cable = bus_->Cable();
+    for (int receiver = 0; receiver < bus_->ReceiverCount(); ++receiver) {
+        const bool onCable = cable != nullptr && cable->Receiver() == receiver && cable->Plugged();
+        if (bus_->IsPlugged(receiver) || onCable)
+            bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
+    }
 }
 
 HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {

@@ -15,6 +15,7 @@
 #include "engine/StatusRecorder.h"
 #include "platform/MessageHub.h"
 #include "sim/VirtualHidBus.h"
+#include "transport/VendorHidBinding.h"
 
 namespace ms1::cli {
 
@@ -68,8 +69,9 @@ class HeadlessHost final : private ApplyView {
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QCoreApplication> app_;
     std::unique_ptr<sim::VirtualHidBus> bus_;
-    int pluggedReceivers_ = 0;
     std::unique_ptr<HidApi> realHid_;
+    std::unique_ptr<VendorHidLibrary> vendorLibrary_;
+    std::unique_ptr<VendorHidBinding> wired_;
     MemoryProfileState profiles_;
     StatusRecorder view_;
     MessageHub window_;

@@ -9,6 +9,10 @@ std::string ReportLine(const SentReport& sent) {
     if (sent.outcome.skipped) {
         std::snprintf(line, sizeof line, "0x%02x skipped: the link has no use for it",
                       sent.command);
+    } else if (sent.outcome.link == SentOver::Wired) {
+        // The cable has no acknowledgement: the call's result is all there is.
+        std::snprintf(line, sizeof line, "0x%02x %s", sent.command,
+                      sent.outcome.confirmed ? "sent" : "not sent");
     } else {
         std::snprintf(line, sizeof line, "0x%02x %s after %d attempt(s)", sent.command,
                       sent.outcome.confirmed ? "confirmed" : "not confirmed",

@@ -48,6 +48,9 @@ void DeviceSession::Stop() {
     // its way can no longer be acknowledged: it stops after the report it is sending, without
     // the rest of its retries, and still writes the store. Applies not yet begun are dropped.
     link_->Shutdown();
+    // Queued applies go first: once the pause of the running one is cut short it ends at once,
+    // and the worker would otherwise start the next before the queue is dropped.
+    worker_.DropQueued();
     engine_.Stop();
     sleepingPacer_.Interrupt();
     worker_.Stop(WorkerThread::Queued::Drop);

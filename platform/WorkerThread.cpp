@@ -34,11 +34,14 @@ bool WorkerThread::PostThreadMessage(std::uint32_t message, std::uintptr_t wPara
     return true;
 }
 
+void WorkerThread::DropQueued() {
+    std::lock_guard lock(mutex_);
+    queue_.clear();
+}
+
 void WorkerThread::Stop(Queued queued) {
-    if (queued == Queued::Drop) {
-        std::lock_guard lock(mutex_);
-        queue_.clear();
-    }
+    if (queued == Queued::Drop)
+        DropQueued();
     PostThreadMessage(kThreadQuitMessage, 0, 0);
     // The thread handle is only touched by the owner, so joining outside the lock is safe and
     // keeps the loop free to take the lock for its last messages.

@@ -39,6 +39,8 @@ class WorkerThread {
     // Posts the quit message and waits without a time limit for the thread to end. Messages
     // queued before the quit still run, or are dropped; the one being handled always ends.
     void Stop(Queued queued = Queued::Run);
+    // Drops the messages not yet begun; the one being handled goes on.
+    void DropQueued();
     bool IsRunning() const;
 
   private:

@@ -3,13 +3,15 @@
 #include <algorithm>
 
 #include "sim/SteadySimClock.h"
+#include "sim/VirtualCable.h"
 
 namespace ms1::sim {
 
 const std::vector<std::string>& SimulationScenarios() {
     static const std::vector<std::string> kScenarios = {
-        "receiver", "noack",         "slowack",          "refuse",   "asleep",
-        "not11",    "two-receivers", "many-collections", "unplugged"};
+        "receiver",  "noack", "slowack",       "refuse",
+        "asleep",    "not11", "two-receivers", "many-collections",
+        "unplugged", "wired", "wired+receiver"};
     return kScenarios;
 }
 
@@ -41,9 +43,12 @@ std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
         second.instanceKey = "1f40b2d6";
         bus->Plug(first);
         bus->Plug(bus->AddReceiver(second));
-    } else if (scenario != "unplugged") {
+    } else if (scenario != "unplugged" && scenario != "wired") {
         bus->Plug(first);
     }
+    // The mouse of the first receiver also has its cable plugged in.
+    if (scenario == "wired" || scenario == "wired+receiver")
+        bus->AttachCable(first).Plug();
     return bus;
 }
 

@@ -20,6 +20,8 @@ namespace ms1::sim {
 //   two-receivers    two receivers with distinct keys, both with an awake mouse
 //   many-collections one receiver with 22 input and 22 feature collections
 //   unplugged        a receiver that is not plugged in yet (receiver 0)
+//   wired            the mouse on its cable only (its receiver not plugged in)
+//   wired+receiver   the mouse on its cable and its receiver both
 // The receivers are plugged in before the bus is returned (except "unplugged").
 // Null for an unknown name.
 std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,

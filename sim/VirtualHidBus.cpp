@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "sim/VirtualCable.h"
+
 namespace ms1::sim {
 namespace {
 
@@ -39,6 +41,21 @@ struct VirtualHidBus::Receiver {
 VirtualHidBus::VirtualHidBus(std::shared_ptr<const SimClock> clock) : clock_(std::move(clock)) {}
 
 VirtualHidBus::~VirtualHidBus() = default;
+
+VirtualCable& VirtualHidBus::AttachCable(int receiver) {
+    if (!cable_)
+        cable_ = std::make_unique<VirtualCable>(*this, receiver);
+    return *cable_;
+}
+
+bool VirtualHidBus::SendOverCable(int receiver, const std::uint8_t* data, std::size_t length) {
+    std::lock_guard lock(mutex_);
+    if (receiver < 0 || static_cast<std::size_t>(receiver) >= receivers_.size())
+        return false;
+    packets_.push_back({receiver, std::vector<std::uint8_t>(data, data + length)});
+    receivers_[static_cast<std::size_t>(receiver)]->mouse.ReceiveFeatureReport(data, length);
+    return true;
+}
 
 int VirtualHidBus::ReceiverCount() const {
     std::lock_guard lock(mutex_);
@@ -139,6 +156,11 @@ void VirtualHidBus::Unplug(int index) {
 void VirtualHidBus::SetEventSink(DeviceEventSink* sink) {
     std::lock_guard lock(mutex_);
     sink_ = sink;
+}
+
+bool VirtualHidBus::IsPlugged(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return receivers_.at(static_cast<std::size_t>(receiver))->plugged;
 }
 
 void VirtualHidBus::WithMouse(int receiver, const std::function<void(VirtualMouse&)>& action) {

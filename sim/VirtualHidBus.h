@@ -17,6 +17,8 @@
 
 namespace ms1::sim {
 
+class VirtualCable;
+
 // One feature report as a receiver got it, in the order of arrival on the bus.
 struct ReceivedPacket {
     int receiver = 0;
@@ -40,8 +42,15 @@ class VirtualHidBus final : public HidApi {
     // Adds a receiver, not yet plugged in; returns its number.
     int AddReceiver(const ReceiverOptions& options);
     int ReceiverCount() const;
+    // Gives `receiver`'s mouse a cable (the wired link), not plugged in yet. One per bus.
+    VirtualCable& AttachCable(int receiver);
+    VirtualCable* Cable() const { return cable_.get(); }
+    // A feature report that came over the cable: recorded like the receiver's, then handed
+    // to the mouse. False for an unknown receiver.
+    bool SendOverCable(int receiver, const std::uint8_t* data, std::size_t length);
     void Plug(int receiver);
     void Unplug(int receiver);
+    bool IsPlugged(int receiver) const;
     void SetEventSink(DeviceEventSink* sink);
 
     // Runs an action on a receiver's mouse under the bus's lock (changes "on the mouse").
@@ -88,6 +97,8 @@ class VirtualHidBus final : public HidApi {
     std::map<HidHandle*, std::unique_ptr<Handle>> handles_;
     std::vector<ReceivedPacket> packets_;
     DeviceEventSink* sink_ = nullptr;
+    // Last, so that its monitor thread ends before the rest of the bus goes.
+    std::unique_ptr<VirtualCable> cable_;
     int enumerations_ = 0;
     int misused_ = 0;
     int blockingReads_ = 0;

@@ -70,6 +70,7 @@ class VirtualMouse {
     void SwitchProfile(std::uint8_t profile);  // 1..5
 
     const MouseSettings& Settings() const { return settings_; }
+    std::uint8_t BatteryLevel() const { return batteryLevel_; }
     std::size_t PendingInput() const { return ready_.size(); }
     int AcceptedReports() const { return accepted_; }
     int RefusedReports() const { return refused_; }

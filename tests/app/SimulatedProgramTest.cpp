@@ -16,6 +16,7 @@
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
 #include "platform/dui/ControlOps.h"
+#include "sim/VirtualCable.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
 #include "storage/MacroStore.h"
@@ -48,7 +49,7 @@ class SimulatedProgram : public ::testing::Test {
             access.Macros().push_back(burst);
             ASSERT_TRUE(access.SaveMacroStore());
         }
-        auto session = MouseDeviceSession::Create("receiver");
+        auto session = MouseDeviceSession::Create(Scenario());
         ASSERT_NE(session, nullptr);
         bus_ = session->VirtualBus();
         page_ = std::make_unique<MousePageWindow>(data_.path().toStdString(), std::move(session));
@@ -63,6 +64,8 @@ class SimulatedProgram : public ::testing::Test {
         window_.reset();
         page_.reset();
     }
+
+    virtual const char* Scenario() const { return "receiver"; }
 
     template <typename T = QWidget>
     T* Control(const char* name) {
@@ -153,6 +156,30 @@ TEST_F(SimulatedProgram, ButtonAssignmentsReachTheVirtualMouse) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return bus_->ReceivedPackets().size() >= packets + 4; },
                                 kPatienceMs));
     EXPECT_EQ(bus_->ReceivedPackets().size(), packets + 4);  // 0x18, then one page in 3 packets
+}
+
+// The mouse on its cable: the monitor's 1539 and 1540 reach the page through the main window.
+class SimulatedWiredProgram : public SimulatedProgram {
+    const char* Scenario() const override { return "wired"; }
+};
+
+TEST_F(SimulatedWiredProgram, TheCableShowsChargesAndGoes) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_TRUE(dui::IsVisible(Control("ms_1_wired")));
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_wireless")));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Control<QLabel>("ms_1_label_power")->text() == "Charging"; }, kPatienceMs));
+
+    // A change goes over the cable.
+    Control<QAbstractButton>("ms_1_btn_prate_2")->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().rateCode == 4; }, kPatienceMs));
+
+    bus_->Cable()->Unplug();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_wired")));
+    bus_->Cable()->Plug();
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return dui::IsVisible(Control("ms_1_wired")); }, kPatienceMs));
 }
 
 TEST(SimulatedProgramProcess, EndsCleanlyOnTerminationAndKeepsTheStores) {

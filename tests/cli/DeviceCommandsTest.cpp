@@ -94,6 +94,15 @@ TEST_F(DeviceCommands, StatusPrintsWhatTheVirtualMouseReports) {
     EXPECT_TRUE(asleep.lines.empty());
     EXPECT_NE(asleep.err.find("no mouse connected"), std::string::npos) << asleep.err;
 
+    // On the cable: charging, and the cable is the link even with the receiver there too.
+    for (const char* scenario : {"wired", "wired+receiver"}) {
+        const Outcome wired = RunProgram(std::string("--simulate=") + scenario + " status");
+        EXPECT_EQ(wired.exitCode, 0) << wired.err;
+        EXPECT_EQ(wired.lines, (std::vector<std::string>{"link: wired", "battery: charging",
+                                                         "stage: 1", "polling rate: 1000 Hz"}))
+            << scenario;
+    }
+
     // Without a receiver there is nothing to wait for.
     const Outcome unplugged = RunProgram("--simulate=unplugged status");
     EXPECT_EQ(unplugged.exitCode, 4);
@@ -118,6 +127,19 @@ TEST_F(DeviceCommands, ApplySendsTheWholeProfileAndTheMouseGetsEveryByte) {
               "rx 14 3c 01 01 01 3f 20 20 10 20 30 40 64 d2 00 00 00 00 00 00 00 01 00 00 02");
     EXPECT_EQ(run.lines[6].substr(150), "01 0f 8e" + Zeros(8));
     EXPECT_EQ(run.lines[9].substr(0, 12), "rx 18 3c 01 ");
+}
+
+// The cable has no acknowledgement: each report is "sent" (or "not sent"), the same bytes.
+TEST_F(DeviceCommands, ApplyOverTheCableSaysSentPerReport) {
+    const std::string path = Write("default.pro", *test::DefaultProfile());
+    const Outcome run = RunProgram("--simulate=wired apply " + path + " --dump-device");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.lines.size(), 10u) << run.err;
+    const std::vector<std::string> head(run.lines.begin(), run.lines.begin() + 5);
+    EXPECT_EQ(head, (std::vector<std::string>{"0x1c sent", "0x14 sent", "0x15 sent", "0x16 sent",
+                                              "0x18 sent"}));
+    EXPECT_EQ(run.lines[5], "rx 1c 3c 01 fe 01 fe" + Zeros(54));
+    EXPECT_EQ(run.lines[7], "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47));
 }
 
 TEST_F(DeviceCommands, RefusalsComeBeforeAnyMouseIsLookedFor) {

@@ -1,0 +1,174 @@
+#pragma once
+
+// The device session on the virtual mouse with a recording pacer and window, shared by the
+// session tests.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <chrono>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "engine/DeviceSession.h"
+#include "protocol/Fakes.h"
+#include "protocol/ReportBytes.h"
+#include "sim/ManualSimClock.h"
+#include "sim/Simulation.h"
+#include "transport/VendorHidBinding.h"
+
+namespace ms1 {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr auto kPatience = 10s;
+
+QCoreApplication& App() {
+    static int argc = 1;
+    static char name[] = "ms1_engine_tests";
+    static char* argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
+    return app;
+}
+
+[[maybe_unused]] Bytes Report(std::initializer_list<std::uint8_t> head, std::size_t size = 60) {
+    Bytes bytes(head);
+    bytes.resize(size, 0);
+    return bytes;
+}
+
+// Records the pauses instead of sleeping. Where the mouse answers, a pause lasts until its
+// answer has been decoded on the window thread, as the real pause would.
+struct AnsweringPacer final : Pacer {
+    bool Pause(std::chrono::milliseconds duration) override {
+        {
+            std::lock_guard lock(mutex);
+            pauses.push_back(static_cast<int>(duration.count()));
+        }
+        if (!answered)
+            return true;
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (!answered() && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(1ms);
+        return true;
+    }
+    std::vector<int> Pauses() {
+        std::lock_guard lock(mutex);
+        return pauses;
+    }
+    std::function<bool()> answered;
+    std::mutex mutex;
+    std::vector<int> pauses;
+};
+
+struct RecordingApplyView final : ApplyView {
+    void ShowApplyRing(bool) override {}
+    void ApplyFinished(bool allConfirmed) override {
+        std::lock_guard lock(mutex);
+        finished.push_back(allConfirmed);
+    }
+    std::mutex mutex;
+    std::vector<bool> finished;
+};
+
+struct RecordingWindow final : MessageTarget {
+    void Post(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
+        std::lock_guard lock(mutex);
+        posted.push_back(message);
+    }
+    std::mutex mutex;
+    std::vector<std::uint32_t> posted;
+};
+
+class DeviceSessionTest : public ::testing::Test {
+  protected:
+    void SetUp() override { App(); }
+    void TearDown() override {
+        if (session)
+            session->Stop();
+    }
+
+    // `wired`, when set, is the wired link; without a receiver to wait for, Start returns
+    // once the session started.
+    void Start(const char* scenario, bool waitForReceiver = true) {
+        bus = sim::MakeSimulation(scenario, clock);
+        ASSERT_NE(bus, nullptr);
+        DeviceSession::Ports ports{*bus, profiles, view, applyView, window, &pacer};
+        ports.wiredDevice = wired;
+        ports.wiredReports = wired;
+        StartWith(ports, waitForReceiver);
+    }
+    void StartWith(DeviceSession::Ports ports, bool waitForReceiver) {
+        session = std::make_unique<DeviceSession>(ports);
+        session->SetApplyListener([this](const ApplyResult& result) {
+            std::lock_guard lock(resultMutex);
+            results.push_back(result);
+        });
+        session->Start();
+        if (waitForReceiver) {
+            ASSERT_TRUE(
+                PumpUntil([this] { return session->flags().wirelessConnected.load() == 1; }));
+        }
+    }
+
+    // Runs the window thread's event loop until `condition` holds.
+    bool PumpUntil(const std::function<bool()>& condition) {
+        const auto deadline = std::chrono::steady_clock::now() + kPatience;
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+
+    ApplyResult NextApply() {
+        const std::size_t before = Results().size();
+        EXPECT_TRUE(PumpUntil([&] { return Results().size() > before; }));
+        return Results().back();
+    }
+    std::vector<ApplyResult> Results() {
+        std::lock_guard lock(resultMutex);
+        return results;
+    }
+
+    // The pacer waits for the answer to a report once its last packet is out.
+    void AnswerEachReport() {
+        pacer.answered = [this] {
+            const auto packets = bus->ReceivedPackets();
+            if (packets.empty())
+                return true;
+            const Bytes& last = packets.back().bytes;
+            const bool complete = last[0] != 0x19 || last[3] == 2;
+            return !complete || session->sender().ackReceived().load() != 0;
+        };
+    }
+
+    std::vector<Bytes> Packets() const {
+        std::vector<Bytes> out;
+        for (const auto& packet : bus->ReceivedPackets())
+            out.push_back(packet.bytes);
+        return out;
+    }
+
+    std::shared_ptr<sim::ManualSimClock> clock = std::make_shared<sim::ManualSimClock>();
+    std::unique_ptr<sim::VirtualHidBus> bus;
+    test::FakeProfiles profiles;
+    test::FakeView view;
+    RecordingApplyView applyView;
+    RecordingWindow window;
+    AnsweringPacer pacer;
+    std::unique_ptr<DeviceSession> session;
+    VendorHidBinding* wired = nullptr;
+    std::mutex resultMutex;
+    std::vector<ApplyResult> results;
+};
+
+}  // namespace
+}  // namespace ms1

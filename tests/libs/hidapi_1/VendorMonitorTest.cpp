@@ -1,0 +1,265 @@
+#include "libs/hidapi_1/VendorMonitor.h"
+
+#include <gtest/gtest.h>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <deque>
+#include <map>
+#include <thread>
+
+namespace ms1::vendorhid {
+namespace {
+
+using namespace std::chrono_literals;
+using Bytes = std::vector<std::uint8_t>;
+
+constexpr std::uint16_t kVid = 0x1D57;
+constexpr std::uint16_t kPid = 0xA011;
+
+// A wired mouse that can be plugged and unplugged, with an input collection that delivers
+// what the test queues (or, endlessly, one report) and a feature collection that keeps what
+// was sent.
+class FakeDevice final : public DeviceAccess {
+  public:
+    FakeDevice() {
+        int fds[2];
+        EXPECT_EQ(pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+        changesRead_ = fds[0];
+        changesWrite_ = fds[1];
+    }
+    ~FakeDevice() override {
+        close(changesRead_);
+        close(changesWrite_);
+    }
+
+    // The mouse with both collections of one device, and a second device of other ids.
+    void Plug(bool plugged) {
+        {
+            std::lock_guard lock(mutex_);
+            collections_.clear();
+            if (plugged) {
+                collections_ = {{"/dev/hidraw7", 0xFF01, 1, "usb1/1-2"},
+                                {"/dev/hidraw8", 0xFF02, 2, "usb1/1-2"}};
+            }
+        }
+        const char change = 1;
+        EXPECT_EQ(write(changesWrite_, &change, 1), 1);
+    }
+    void Queue(const Bytes& report) {
+        std::lock_guard lock(mutex_);
+        input_.push_back(report);
+    }
+    void Flood(bool on) { flood_ = on; }
+    void FailSends(bool fail) { failSends_ = fail; }
+    std::vector<Bytes> Sent() {
+        std::lock_guard lock(mutex_);
+        return sent_;
+    }
+    int OpenHandles() {
+        std::lock_guard lock(mutex_);
+        return static_cast<int>(open_.size());
+    }
+
+    std::vector<Collection> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override {
+        std::lock_guard lock(mutex_);
+        if (vendorId != kVid || productId != kPid)
+            return {};
+        return collections_;
+    }
+    Handle Open(const std::string& path) override {
+        std::lock_guard lock(mutex_);
+        for (const Collection& collection : collections_) {
+            if (collection.path == path) {
+                auto* handle = new int(next_++);
+                open_[handle] = path;
+                return handle;
+            }
+        }
+        return nullptr;
+    }
+    int Read(Handle device, std::uint8_t* data, std::size_t length, int timeoutMs) override {
+        {
+            std::lock_guard lock(mutex_);
+            if (open_.count(device) == 0 || collections_.empty())
+                return -1;
+            Bytes report;
+            if (flood_) {
+                report = {0x11, 0x11, 0x18, 0x02, 0x00};
+            } else if (!input_.empty()) {
+                report = input_.front();
+                input_.pop_front();
+            }
+            if (!report.empty()) {
+                const std::size_t n = std::min(length, report.size());
+                std::copy_n(report.begin(), n, data);
+                return static_cast<int>(n);
+            }
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return 0;
+    }
+    int SendFeature(Handle device, const std::uint8_t* data, std::size_t length) override {
+        std::lock_guard lock(mutex_);
+        if (failSends_ || open_.count(device) == 0)
+            return -1;
+        sent_.emplace_back(data, data + length);
+        return static_cast<int>(length);
+    }
+    void Close(Handle device) override {
+        std::lock_guard lock(mutex_);
+        open_.erase(device);
+        delete static_cast<int*>(device);
+    }
+    int ChangesFd() override { return changesRead_; }
+    void TakeChanges() override {
+        char buffer[16];
+        while (read(changesRead_, buffer, sizeof buffer) > 0) {
+        }
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<Collection> collections_;
+    std::deque<Bytes> input_;
+    std::vector<Bytes> sent_;
+    std::map<Handle, std::string> open_;
+    std::atomic<bool> flood_{false};
+    std::atomic<bool> failSends_{false};
+    int next_ = 1;
+    int changesRead_ = -1;
+    int changesWrite_ = -1;
+};
+
+struct Posted {
+    std::uint32_t message;
+    std::uintptr_t wParam;
+    std::intptr_t lParam;
+    bool operator==(const Posted&) const = default;
+};
+
+// The window the library posts to.
+struct Window {
+    static void Post(void* context, std::uint32_t message, std::uintptr_t wParam,
+                     std::intptr_t lParam) {
+        auto* window = static_cast<Window*>(context);
+        std::lock_guard lock(window->mutex);
+        window->posted.push_back({message, wParam, lParam});
+    }
+    std::vector<Posted> Messages() {
+        std::lock_guard lock(mutex);
+        return posted;
+    }
+    bool WaitFor(std::size_t count) {
+        const auto deadline = std::chrono::steady_clock::now() + 5s;
+        while (Messages().size() < count) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(1ms);
+        }
+        return true;
+    }
+    Ms1WindowHandle Handle() { return {this, &Window::Post}; }
+
+    std::mutex mutex;
+    std::vector<Posted> posted;
+};
+
+int ThreadCount() {
+    int count = 0;
+    if (DIR* tasks = opendir("/proc/self/task")) {
+        while (dirent* entry = readdir(tasks))
+            count += entry->d_name[0] != '.';
+        closedir(tasks);
+    }
+    return count;
+}
+
+class VendorMonitorTest : public ::testing::Test {
+  protected:
+    void Open() {
+        monitor.SetIds(kVid, kPid);
+        const Ms1WindowHandle handle = window.Handle();
+        ASSERT_EQ(monitor.OpenMonitor(&handle, 1539, 1540), 1);
+    }
+    FakeDevice device;
+    Window window;
+    VendorMonitor monitor{device};
+};
+
+// Plug, reports, unplug: one arrival and one removal for the device (not one per
+// collection), and each status report as A and V of its bytes 1..2 and 3..4.
+TEST_F(VendorMonitorTest, PostsArrivalReportsAndRemovalOncePerDevice) {
+    Open();
+    device.Plug(true);
+    ASSERT_TRUE(window.WaitFor(1));
+    device.Queue({0x11, 0x11, 0x48, 0x03, 0x50});  // battery: charging, 80
+    device.Queue({0x22, 0x01, 0x02, 0x03, 0x04});  // not a status report
+    device.Queue({0x11, 0x11});                    // too short
+    device.Queue({0x11, 0x11, 0x18, 0x02, 0x00});  // stage 2
+    ASSERT_TRUE(window.WaitFor(3));
+    device.Plug(false);
+    ASSERT_TRUE(window.WaitFor(4));
+    std::this_thread::sleep_for(100ms);  // nothing else follows
+    const std::vector<Posted> expected = {
+        {1540, 1, 0}, {1539, 0x4811, 0x5003}, {1539, 0x1811, 0x0002}, {1540, 0, 0}};
+    EXPECT_EQ(window.Messages(), expected);
+    monitor.CloseMonitor();
+    EXPECT_EQ(device.OpenHandles(), 0);
+}
+
+// A device already there when watching starts is not announced: the caller opens it.
+TEST_F(VendorMonitorTest, ADevicePresentAtTheStartIsReadButNotAnnounced) {
+    device.Plug(true);
+    device.TakeChanges();
+    Open();
+    device.Queue({0x11, 0x11, 0x28, 0x01, 0x00});
+    ASSERT_TRUE(window.WaitFor(1));
+    EXPECT_EQ(window.Messages(), (std::vector<Posted>{{1539, 0x2811, 0x0001}}));
+}
+
+TEST_F(VendorMonitorTest, FeatureReportsGoToTheFeatureCollectionOnly) {
+    monitor.SetIds(kVid, kPid);
+    const Bytes report = {0x15, 0x3C, 0x01, 0x10};
+    EXPECT_EQ(monitor.SetFeature(report.data(), report.size()), 0) << "nothing open yet";
+    EXPECT_EQ(monitor.OpenFeature(), 0) << "no device";
+    device.Plug(true);
+    EXPECT_EQ(monitor.OpenFeature(), 1);
+    EXPECT_EQ(monitor.OpenFeature(), 1) << "a second open keeps the first";
+    EXPECT_EQ(device.OpenHandles(), 1);
+    EXPECT_EQ(monitor.SetFeature(report.data(), report.size()), 1);
+    EXPECT_EQ(device.Sent(), std::vector<Bytes>{report});
+    device.FailSends(true);
+    EXPECT_EQ(monitor.SetFeature(report.data(), report.size()), 0);
+    monitor.CloseFeature();
+    monitor.CloseFeature();
+    EXPECT_EQ(device.OpenHandles(), 0);
+    device.FailSends(false);
+    EXPECT_EQ(monitor.SetFeature(report.data(), report.size()), 0) << "closed";
+}
+
+// Closing while the mouse floods reports ends the thread at once, and nothing is posted
+// after the call returned. Any order of calls is harmless.
+TEST_F(VendorMonitorTest, ClosingWhileReportsKeepComingLeavesNothingBehind) {
+    monitor.CloseMonitor();  // before anything was opened
+    const int threadsBefore = ThreadCount();
+    device.Plug(true);
+    device.TakeChanges();
+    device.Flood(true);
+    Open();
+    Open();  // a second start does nothing
+    ASSERT_TRUE(window.WaitFor(20));
+    monitor.CloseMonitor();
+    const std::size_t postedAtClose = window.Messages().size();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_EQ(window.Messages().size(), postedAtClose);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    EXPECT_EQ(device.OpenHandles(), 0);
+    monitor.CloseMonitor();
+}
+
+}  // namespace
+}  // namespace ms1::vendorhid
