@@ -39,7 +39,7 @@ QPushButton:hover { background: #e1e6ec; }
 QPushButton:disabled { color: #9aa5b1; }
 QPushButton[primary="true"] { background: #137fd0; color: white; border: none; font-weight: bold; padding: 5px 16px; }
 QPushButton[primary="true"]:hover { background: #1a8fe3; }
-QPushButton[mousebtn="true"] { min-width: 64px; }
+QPushButton[mousebtn="true"] { padding: 4px 6px; min-width: 48px; }
 QCheckBox#ms_1_macro_record_btn { background: #137fd0; color: white; font-weight: bold; border-radius: 6px; padding: 7px 16px; spacing: 8px; }
 QCheckBox#ms_1_macro_record_btn::indicator { width: 10px; height: 10px; border-radius: 5px; background: #ff6b6b; }
 QCheckBox#ms_1_macro_record_btn::indicator:checked { background: white; }

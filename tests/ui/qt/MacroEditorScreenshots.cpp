@@ -86,6 +86,7 @@ bool Shoot(const QString& file, int stage) {
     if (stage > 1) {
         Find<QListWidget>(editor, "ms_1_macro_action_list")->setCurrentRow(4);
         Find<QAbstractButton>(editor, "ms_1_macro_action_edit_check")->click();
+        Find<QAbstractButton>(editor, "ms_1_macro_insert_mouse_btn")->click();
         Settle();
     }
     return editor.Widget()->grab().save(file);
