@@ -1,5 +1,7 @@
 #include "storage/IniText.h"
 
+#include <utility>
+
 namespace ms1 {
 namespace {
 
@@ -105,7 +107,11 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     } else {
         if (!lines_.empty() && !Trim(lines_.back()).empty())
             lines_.emplace_back();
-        lines_.push_back("[" + std::string(section) + "]");
+        // Appended in steps: "x" + a temporary string draws a false -Wrestrict from GCC 12.
+        std::string header = "[";
+        header += section;
+        header += ']';
+        lines_.push_back(std::move(header));
         lines_.push_back(entry);
         endsWithNewline_ = true;
     }
