@@ -110,7 +110,9 @@ void CMS_1_Page::RefreshPage() {
         return;
     const ProfileRecord& p = *working_;
     auto& c = deps_.controls;
-    c.SelectOption(Numbered("ms_1_option_dpi_step_", p.activeStage + 1));
+    // Stored values name their option counted from 1; a damaged store may hold any number
+    // there, which then names no option.
+    c.SelectOption(Numbered("ms_1_option_dpi_step_", p.activeStage + 1LL));
     for (int i = 1; i <= kDpiStages; ++i) {
         const int step = p.dpiValue[i - 1];
         const std::string shown = std::to_string(DpiStepToDisplay(step));
@@ -125,10 +127,10 @@ void CMS_1_Page::RefreshPage() {
     c.SetValue("ms_1_slider_breathspeed", p.breathSpeed);
     c.SetBackgroundColor("ms_1_btn_light_color", ColorToDisplay(p.lightColor));
     RefreshLightSections();
-    c.SelectOption(Numbered("ms_1_btn_prate_", p.pollingRate + 1));
-    c.SelectOption(Numbered("ms_1_option_lift_of_distance_", p.liftOffDistance + 1));
-    c.SelectOption(Numbered("ms_1_option_ripple_control_", p.rippleControl + 1));
-    c.SelectOption(Numbered("ms_1_option_angle_snap_", p.angleSnap + 1));
+    c.SelectOption(Numbered("ms_1_btn_prate_", p.pollingRate + 1LL));
+    c.SelectOption(Numbered("ms_1_option_lift_of_distance_", p.liftOffDistance + 1LL));
+    c.SelectOption(Numbered("ms_1_option_ripple_control_", p.rippleControl + 1LL));
+    c.SelectOption(Numbered("ms_1_option_angle_snap_", p.angleSnap + 1LL));
     c.SetValue("ms_1_slider_light_off", p.lightOffTimer);
     UpdateLightOffLabel();
     c.SetValue("ms_1_slider_sleep_timer", p.sleepTimer);
