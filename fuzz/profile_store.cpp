@@ -5,8 +5,10 @@
 // is (short and damaged files). Even: the rest's first four bytes are the stored selection,
 // followed by a header block of zeros and then the rest: the header's other bytes are only
 // carried along, and leaving them out keeps the inputs small.
+#include <cstdio>
 #include <cstring>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "fuzz/FuzzFolder.h"
@@ -81,8 +83,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
     }
-    // A file that was not taken whole is kept aside as it was; an empty one is just replaced.
-    const bool keptAside = fragment || (!usable && !file.empty());
+    // A file that was not taken whole is kept aside as it was, and the user is told; an empty
+    // one is just replaced. Keeping it can fail for reasons of the disk: the user is told
+    // that, and the file is not written over.
+    const bool damaged = fragment || (!usable && !file.empty());
+    h.page.ShowStoreNotices();
+    MS1_FUZZ_CHECK(h.dialogs.problems.size() == (damaged ? 1u : 0u));
+    if (damaged && h.dialogs.problems[0].find("store_not_kept_aside_text") != std::string::npos) {
+        std::fprintf(stderr, "not kept aside: %s\n", h.dialogs.problems[0].c_str());
+        h.page.SaveStores();
+        MS1_FUZZ_CHECK(ReadFileOrEmpty(path) == file);
+        return 0;
+    }
+    const bool keptAside = damaged;
+    MS1_FUZZ_CHECK(!damaged || h.dialogs.problems[0].find("store_kept_aside_text") == 0);
     MS1_FUZZ_CHECK(keptAside == std::filesystem::exists(KeptFileName(path, 0)));
     if (keptAside) {
         MS1_FUZZ_CHECK(ReadFileOrEmpty(KeptFileName(path, 0)) == file);
