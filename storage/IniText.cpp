@@ -48,6 +48,9 @@ IniText::IniText(std::string_view text) {
     if (text.find("\r\n") != std::string_view::npos)
         newline_ = "\r\n";
     endsWithNewline_ = text.empty() || text.back() == '\n';
+    // A last line ending cut short after its "\r": the line is read without it, and it is
+    // written back.
+    endsWithCr_ = !text.empty() && text.back() == '\r';
     std::size_t start = 0;
     while (start < text.size()) {
         auto end = text.find('\n', start);
@@ -114,6 +117,7 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
         lines_.push_back(std::move(header));
         lines_.push_back(entry);
         endsWithNewline_ = true;
+        endsWithCr_ = false;
     }
 }
 
@@ -123,6 +127,8 @@ std::string IniText::Text() const {
         text += lines_[i];
         if (i + 1 < lines_.size() || endsWithNewline_)
             text += newline_;
+        else if (endsWithCr_)
+            text += '\r';
     }
     return text;
 }

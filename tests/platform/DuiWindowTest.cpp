@@ -19,6 +19,7 @@
 #include "QtTestApp.h"
 #include "platform/dui/ControlOps.h"
 #include "platform/dui/LanguageTexts.h"
+#include "platform/dui/MenuSkin.h"
 #include "platform/dui/MenuWindow.h"
 
 namespace ms1::dui {
@@ -327,6 +328,42 @@ TEST(MenuWindowTest, ItemsOfNestedMenusPostTheirNamesToTheOwner) {
     // A broken menu file keeps the menu that was there.
     EXPECT_FALSE(menu.Parse("<menu><item name=\"x\">"));
     EXPECT_EQ(menu.ItemNames().size(), 3);
+}
+
+// Each entry with its kind, the entry that holds it and its caption, as "kind parent caption".
+TEST(MenuSkinTest, EntriesComeInFileOrderWithTheSubMenuThatHoldsThem) {
+    LanguageTexts texts;
+    texts.Parse(R"(<language><text key="exit_text">Quit</text></language>)");
+    struct Row {
+        const char* skin;
+        QStringList entries;  // empty for a skin that cannot be read
+    };
+    const Row rows[] = {
+        {R"(<menu><item name="a" text="A"/><separator/><item name="exit" textid="exit_text"/></menu>)",
+         {"item -1 A", "separator -1 ", "item -1 Quit"}},
+        {R"(<menu><menu name="m" text="M"><item name="b"/><menu name="n"><separator/></menu></menu>
+            <item name="c"/></menu>)",
+         {"menu -1 M", "item 0 b", "menu 0 n", "separator 2 ", "item -1 c"}},
+        // Items outside any menu are skipped; a second menu adds to the first.
+        {R"(<root><item name="x"/><menu><item name="a"/></menu><menu><item name="b"/></menu></root>)",
+         {"item -1 a", "item -1 b"}},
+        {R"(<menu><item name="unknown" textid="missing_text"/></menu>)", {"item -1 missing_text"}},
+        {R"(<menu><item name="x">)", {}},
+        {"", {}},
+    };
+    for (const Row& row : rows) {
+        const MenuSkin skin = ReadMenuSkin(row.skin, &texts);
+        QStringList entries;
+        for (const MenuEntry& entry : skin.entries) {
+            const char* kind = entry.kind == MenuEntry::Kind::Item      ? "item"
+                               : entry.kind == MenuEntry::Kind::SubMenu ? "menu"
+                                                                        : "separator";
+            entries << QString("%1 %2 %3").arg(kind).arg(entry.parent).arg(entry.caption);
+        }
+        EXPECT_EQ(skin.readable, !row.entries.isEmpty()) << row.skin;
+        EXPECT_EQ(skin.error.isEmpty(), skin.readable) << row.skin;
+        EXPECT_EQ(entries, row.entries) << row.skin;
+    }
 }
 
 }  // namespace
