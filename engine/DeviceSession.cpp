@@ -121,7 +121,9 @@ void DeviceSession::RefreshLinkSections() {
 }
 
 void DeviceSession::OnWorkerMessage(const ThreadMessage& message) {
-    if (message.message != MSG_APPLY_NOW)
+    // An apply the worker takes once the program began to end was queued, not under way: it
+    // is dropped like the rest of the queue, which Stop() clears only after stopping the engine.
+    if (message.message != MSG_APPLY_NOW || engine_.Stopping())
         return;
     const ApplyResult result = engine_.OnApplyRequest();
     if (applyListener_)
