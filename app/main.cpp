@@ -148,7 +148,8 @@ int main(int argc, char** argv) {
     const QString programFolder = QApplication::applicationDirPath();
     auto skins = std::make_shared<ms1::dui::SkinLoader>(QDir(programFolder).filePath("res"));
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
-    texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
+    // English, with the translation of the user's language over it where there is one.
+    texts->LoadForLocale(skins->ResourceFolder(), ms1::dui::LanguageTexts::MessagesLocale());
 
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
     ms1::MousePageWindow page(dataFolder, std::move(session));
