@@ -8,6 +8,7 @@
 #include "sim/SteadySimClock.h"
 #include "sim/VirtualCable.h"
 #include "storage/DataFolders.h"
+#include "transport/DeviceAccessHint.h"
 #include "transport/RealHidApi.h"
 
 namespace ms1::cli {
@@ -104,14 +105,21 @@ HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds pa
     session_->Start();
     LinkFlags& flags = session_->flags();
     // ms1ctl does not follow arrivals, so without a receiver now there is nothing to wait for.
-    if (!MouseConnected(flags) && session_->link().State().inputSlotCount == 0)
-        return Connection::kNoReceiver;
+    if (!MouseConnected(flags) && session_->link().State().inputSlotCount == 0) {
+        deniedPath_ = session_->link().State().deniedPath;
+        return deniedPath_.empty() ? Connection::kNoReceiver : Connection::kNoAccess;
+    }
     return WaitFor([&flags] { return MouseConnected(flags); }, patience) ? Connection::kConnected
                                                                          : Connection::kSilentMouse;
 }
 
-std::string HeadlessHost::NoMouseText(const char* command, Connection connection) {
+std::string HeadlessHost::NoMouseText(const char* command, Connection connection,
+                                      const std::string& deniedPath) {
     std::string text = std::string("ms1ctl ") + command + ": no mouse connected (";
+    if (connection == Connection::kNoAccess) {
+        return text + "permission denied on " + deniedPath +
+               ")\nms1ctl: " + DeviceAccessHint::For(GetProgramFolder()).Text() + "\n";
+    }
     text += connection == Connection::kNoReceiver
                 ? "no 2.4 GHz receiver found"
                 : "the receiver did not hear from the mouse within 3 s";
