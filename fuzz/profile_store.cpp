@@ -7,6 +7,7 @@
 // carried along, and leaving them out keeps the inputs small.
 #include <cstdio>
 #include <cstring>
+#include <algorithm>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,10 +30,12 @@ std::vector<std::uint8_t> StoreFile(InputReader& input) {
         auto rest = input.Rest();
         return {rest.begin(), rest.end()};
     }
-    std::vector<std::uint8_t> file = input.TakePadded(4);
-    file.resize(kHeader, 0);
+    // The header is the selection word the input chose, then zeros.
+    const std::vector<std::uint8_t> selection = input.TakePadded(4);
     auto rest = input.Rest();
-    file.insert(file.end(), rest.begin(), rest.end());
+    std::vector<std::uint8_t> file(kHeader + rest.size(), 0);
+    std::copy(selection.begin(), selection.end(), file.begin());
+    std::copy(rest.begin(), rest.end(), file.begin() + kHeader);
     return file;
 }
 
