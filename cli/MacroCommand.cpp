@@ -1,6 +1,7 @@
 #include <ostream>
 
 #include "cli/CliCommand.h"
+#include "cli/MacroShow.h"
 #include "cli/StoreArgs.h"
 #include "cli/StoreImports.h"
 #include "storage/MacroFile.h"
@@ -50,9 +51,11 @@ int ImportMacroCommand(CliContext& context, const StoreArgs& args) {
 
 const CliCommand kMacroCommand = {
     "macro",
-    "macro export NAME FILE.macro [--data DIR] | macro import FILE.macro [--data DIR]",
+    "macro export NAME FILE.macro [--data DIR] | macro import FILE.macro [--data DIR] |\n"
+    "  macro show NAME [--data DIR]",
     "export writes the stored macro NAME (any letter case) to FILE.macro; import adds the\n"
-    "      macro of FILE.macro under a unique name and prints that name",
+    "      macro of FILE.macro under a unique name and prints that name; show prints one\n"
+    "      line per action of NAME: index TAB key name TAB press|release TAB delay in ms",
     RunMacro,
 };
 
@@ -66,6 +69,9 @@ int RunMacro(CliContext& context, const std::vector<std::string>& args) {
     }
     if (!parsed->words.empty() && parsed->words[0] == "import") {
         return ImportMacroCommand(context, *parsed);
+    }
+    if (!parsed->words.empty() && parsed->words[0] == "show") {
+        return ShowMacroCommand(context, *parsed);
     }
     return UsageError(context, kMacroCommand);
 }

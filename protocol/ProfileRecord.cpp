@@ -90,14 +90,15 @@ void ResetDpiToDefaults(ProfileRecord& p) {
 }
 
 int DpiStepToDisplay(int step) {
+    step = std::clamp(step, 0, kMaxDpiStep);
     return step <= 200 ? step * 50 : (step - 100) * 100;
 }
 
 int DisplayToDpiStep(long long n) {
     if (n >= 24000)
-        return 340;
+        return kMaxDpiStep;
     if (n <= 50)
-        return 1;
+        return kMinDpiStep;
     if (n > 10000)
         return static_cast<int>(200 + (n - 10000) / 100);
     return static_cast<int>(n / 50);

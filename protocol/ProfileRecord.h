@@ -19,6 +19,9 @@ namespace ms1 {
 inline constexpr int kButtonEntries = 24;
 inline constexpr int kPageButtons = 18;  // buttons shown, uploaded and imported
 inline constexpr int kDpiStages = 8;
+// DPI steps the page can set: 1 is 50 DPI, 340 is 24000 DPI.
+inline constexpr int kMinDpiStep = 1;
+inline constexpr int kMaxDpiStep = 340;
 inline constexpr std::size_t kProfileNameMaxChars = 99;
 
 // Button function codes that the program treats specially.
@@ -164,6 +167,8 @@ void ResetProfileToDefaults(ProfileRecord& profile);
 // Only the eight DPI stages, their colours and flags, and the active stage.
 void ResetDpiToDefaults(ProfileRecord& profile);
 
+// Steps below 0 show as 0, like the 0 of an unused stage, and steps above the highest as the
+// highest: any number a damaged record holds is shown without overflow.
 int DpiStepToDisplay(int step);
 int DisplayToDpiStep(long long typed);
 

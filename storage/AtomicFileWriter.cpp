@@ -46,8 +46,12 @@ WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
     // does not take it for a leftover. A folder that cannot be locked does not stop the save.
     FolderLock lock(folder, FolderLock::Mode::SharedWaiting);
     // A unique name, so that two programs saving the same store never share a temporary.
-    std::string pattern =
-        (folder / ("." + target.filename().string() + "." + std::string(kUniqueSuffix))).string();
+    // Appended in steps: "x" + a temporary string draws a false -Wrestrict from GCC 12.
+    std::string name = ".";
+    name += target.filename().string();
+    name += '.';
+    name += kUniqueSuffix;
+    std::string pattern = (folder / name).string();
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         return WriteResult::Failed(Describe(target, "cannot create a temporary file", errno));

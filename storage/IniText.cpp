@@ -1,5 +1,7 @@
 #include "storage/IniText.h"
 
+#include <utility>
+
 namespace ms1 {
 namespace {
 
@@ -46,6 +48,9 @@ IniText::IniText(std::string_view text) {
     if (text.find("\r\n") != std::string_view::npos)
         newline_ = "\r\n";
     endsWithNewline_ = text.empty() || text.back() == '\n';
+    // A last line ending cut short after its "\r": the line is read without it, and it is
+    // written back.
+    endsWithCr_ = !text.empty() && text.back() == '\r';
     std::size_t start = 0;
     while (start < text.size()) {
         auto end = text.find('\n', start);
@@ -105,9 +110,14 @@ void IniText::Set(std::string_view section, std::string_view key, std::string_vi
     } else {
         if (!lines_.empty() && !Trim(lines_.back()).empty())
             lines_.emplace_back();
-        lines_.push_back("[" + std::string(section) + "]");
+        // Appended in steps: "x" + a temporary string draws a false -Wrestrict from GCC 12.
+        std::string header = "[";
+        header += section;
+        header += ']';
+        lines_.push_back(std::move(header));
         lines_.push_back(entry);
         endsWithNewline_ = true;
+        endsWithCr_ = false;
     }
 }
 
@@ -117,6 +127,8 @@ std::string IniText::Text() const {
         text += lines_[i];
         if (i + 1 < lines_.size() || endsWithNewline_)
             text += newline_;
+        else if (endsWithCr_)
+            text += '\r';
     }
     return text;
 }

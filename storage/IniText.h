@@ -31,6 +31,7 @@ class IniText {
     std::string bom_;
     std::string newline_ = "\n";
     bool endsWithNewline_ = true;
+    bool endsWithCr_ = false;  // the text ends in a "\r" that no "\n" follows
 };
 
 }  // namespace ms1

@@ -45,8 +45,11 @@ std::optional<std::vector<std::uint8_t>> ReadFilePrefix(const std::filesystem::p
 std::filesystem::path KeptFileName(const std::filesystem::path& path, int slot) {
     std::filesystem::path name = path;
     name += ".bad";
-    if (slot > 0)
-        name += "." + std::to_string(slot);
+    if (slot > 0) {
+        // Appended in steps: "x" + a temporary string draws a false -Wrestrict from GCC 12.
+        name += ".";
+        name += std::to_string(slot);
+    }
     return name;
 }
 

@@ -79,6 +79,14 @@ void CMS_1_SelectMacro::OnClick(const dui::TNotify& notify) {
     if (notify.sender == u"btn_ok") {
         // Enter in the loop field closes without leaving it: take what it shows.
         CommitLoopText();
+        // The row the list made current on getting the focus raises no itemselect when it is
+        // then clicked: what is selected now is the choice.
+        if (auto* list = qobject_cast<QListWidget*>(list_)) {
+            const QList<QListWidgetItem*> chosen = list->selectedItems();
+            if (!chosen.isEmpty()) {
+                selectedMacro = list->row(chosen.first());
+            }
+        }
         Close(1);
     } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {
         Close(0);

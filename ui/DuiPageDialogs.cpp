@@ -139,12 +139,7 @@ void DuiPageDialogs::OpenMouseSettings() {
 void DuiPageDialogs::RunMacroEditor() {
     if (macroEditor_) {
         macroEditor_();
-        return;
     }
-    // Say so rather than let the button do nothing.
-    ShowProblem("warning_title_text",
-                "The macro editor is not part of this version yet. Macros can be brought in "
-                "with \"ms1ctl macro import\" and assigned to buttons from their menus.");
 }
 
 void DuiPageDialogs::OpenFunctionMenu(std::string_view anchorControl) {

@@ -9,6 +9,7 @@
 #include "storage/Utf16Text.h"
 #include "ui/ButtonFunctions.h"
 #include "ui/PageNames.h"
+#include "ui/PageRanges.h"
 
 namespace ms1 {
 
@@ -110,30 +111,32 @@ void CMS_1_Page::RefreshPage() {
         return;
     const ProfileRecord& p = *working_;
     auto& c = deps_.controls;
-    c.SelectOption(Numbered("ms_1_option_dpi_step_", p.activeStage + 1));
+    c.SelectOption(Numbered("ms_1_option_dpi_step_", kStageOptionRange.Shown(p.activeStage) + 1));
     for (int i = 1; i <= kDpiStages; ++i) {
         const int step = p.dpiValue[i - 1];
         const std::string shown = std::to_string(DpiStepToDisplay(step));
-        c.SetValue(Numbered("ms_1_slider_dpi_", i), step);
+        c.SetValue(Numbered("ms_1_slider_dpi_", i), kDpiStepRange.Shown(step));
         c.SetPlainText(Numbered("ms_1_label_dpi_", i), shown);
         c.SetPlainText(Numbered("ms_1_edit_dpi_", i), shown);
         c.SetBackgroundColor(Numbered("ms_1_btn_dpi_color_", i),
                              ColorToDisplay(p.stageColor[i - 1]));
     }
-    c.SelectComboItem("ms_1_combo_light", p.lightMode);
-    c.SetValue("ms_1_slider_brightness", p.brightness);
-    c.SetValue("ms_1_slider_breathspeed", p.breathSpeed);
+    c.SelectComboItem("ms_1_combo_light", kLightModeRange.Shown(p.lightMode));
+    c.SetValue("ms_1_slider_brightness", kBrightnessRange.Shown(p.brightness));
+    c.SetValue("ms_1_slider_breathspeed", kBreathSpeedRange.Shown(p.breathSpeed));
     c.SetBackgroundColor("ms_1_btn_light_color", ColorToDisplay(p.lightColor));
     RefreshLightSections();
-    c.SelectOption(Numbered("ms_1_btn_prate_", p.pollingRate + 1));
-    c.SelectOption(Numbered("ms_1_option_lift_of_distance_", p.liftOffDistance + 1));
-    c.SelectOption(Numbered("ms_1_option_ripple_control_", p.rippleControl + 1));
-    c.SelectOption(Numbered("ms_1_option_angle_snap_", p.angleSnap + 1));
-    c.SetValue("ms_1_slider_light_off", p.lightOffTimer);
+    c.SelectOption(Numbered("ms_1_btn_prate_", kPollingRateOptionRange.Shown(p.pollingRate) + 1));
+    c.SelectOption(
+        Numbered("ms_1_option_lift_of_distance_", kTwoOptionRange.Shown(p.liftOffDistance) + 1));
+    c.SelectOption(
+        Numbered("ms_1_option_ripple_control_", kTwoOptionRange.Shown(p.rippleControl) + 1));
+    c.SelectOption(Numbered("ms_1_option_angle_snap_", kTwoOptionRange.Shown(p.angleSnap) + 1));
+    c.SetValue("ms_1_slider_light_off", kLightOffRange.Shown(p.lightOffTimer));
     UpdateLightOffLabel();
-    c.SetValue("ms_1_slider_sleep_timer", p.sleepTimer);
+    c.SetValue("ms_1_slider_sleep_timer", kSleepTimerRange.Shown(p.sleepTimer));
     UpdateSleepLabel();
-    c.SetValue("ms_1_slider_key_debounce", p.keyDebounce);
+    c.SetValue("ms_1_slider_key_debounce", kDebounceRange.Shown(p.keyDebounce));
     UpdateDebounceLabel();
     c.SetChecked("ms_1_check_move_close_light", p.moveCloseLight == 1);
     for (int k = 0; k < kPageButtons; ++k)
@@ -162,16 +165,18 @@ void CMS_1_Page::RefreshLightSections() {
 void CMS_1_Page::UpdateSleepLabel() {
     if (!working_)
         return;
-    deps_.controls.SetPlainText("ms_1_label_sleep_timer", Tr("sleep_timer_3_text") +
-                                                              std::to_string(working_->sleepTimer) +
-                                                              " " + Tr("sleep_timer_2_text"));
+    deps_.controls.SetPlainText("ms_1_label_sleep_timer",
+                                Tr("sleep_timer_3_text") +
+                                    std::to_string(kSleepTimerRange.Shown(working_->sleepTimer)) +
+                                    " " + Tr("sleep_timer_2_text"));
 }
 
 void CMS_1_Page::UpdateLightOffLabel() {
     if (!working_)
         return;
     char number[32];
-    std::snprintf(number, sizeof number, "%.1f", working_->lightOffTimer * 0.5);
+    std::snprintf(number, sizeof number, "%.1f",
+                  kLightOffRange.Shown(working_->lightOffTimer) * 0.5);
     deps_.controls.SetPlainText("ms_1_label_light_off",
                                 Tr("sleep_timer_1_text") + number + " " + Tr("sleep_timer_2_text"));
 }
@@ -179,8 +184,9 @@ void CMS_1_Page::UpdateLightOffLabel() {
 void CMS_1_Page::UpdateDebounceLabel() {
     if (!working_)
         return;
-    deps_.controls.SetPlainText("ms_1_label_key_debounce",
-                                std::to_string(2 * working_->keyDebounce) + " MS");
+    deps_.controls.SetPlainText(
+        "ms_1_label_key_debounce",
+        std::to_string(2 * kDebounceRange.Shown(working_->keyDebounce)) + " MS");
 }
 
 void CMS_1_Page::DrawButtonLabel(int button) {

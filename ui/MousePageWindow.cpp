@@ -10,6 +10,7 @@
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
+#include "ui/CMS_1_Macro.h"
 #include "ui/DuiPageControls.h"
 #include "ui/DuiPageDialogs.h"
 #include "ui/DuiTextLookup.h"
@@ -83,6 +84,9 @@ void MousePageWindow::InitPage(CMainWnd& window) {
                                                        dataFolder_, *texts_, *layout_});
     page_->shortcutDialog = ShortcutDialogFor(window, window.Hooks(), *layout_);
     page_->macroDialog = MacroDialogFor(window);
+    dialogs_->SetMacroEditor([this, &window] {
+        RunMacroEditor(window, CMS_1_Macro::Deps{*macros_, window.Hooks(), *layout_, dataFolder_});
+    });
     controls_->SetLightSectionsRefresher([this] { page_->RefreshLightSections(); });
     if (session_ != nullptr) {
         page_->SetLinkSectionsRefresher([this] { session_->RefreshLinkSections(); });

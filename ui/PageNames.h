@@ -5,8 +5,9 @@
 
 namespace ms1 {
 
-// Numbered control names of the page skin: "ms_1_btn_key_" + 3 -> "ms_1_btn_key_3".
-inline std::string Numbered(std::string_view prefix, int n) {
+// Numbered control names of the page skin: "ms_1_btn_key_" + 3 -> "ms_1_btn_key_3". The
+// number is 64-bit so that one made from a stored value plus one never overflows.
+inline std::string Numbered(std::string_view prefix, long long n) {
     return std::string(prefix) + std::to_string(n);
 }
 

@@ -194,17 +194,20 @@ void DuiWindow::Deliver(const dui::TNotify& notify) {
 }
 
 bool DuiWindow::eventFilter(QObject* watched, QEvent* event) {
+    // Every kind of event reaches the caption; only those of a mouse type are mouse events.
     if (root_ != nullptr && caption_ != nullptr && watched == caption_) {
-        auto* mouse = static_cast<QMouseEvent*>(event);
         switch (event->type()) {
-            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonPress: {
+                const auto* mouse = static_cast<const QMouseEvent*>(event);
                 if (mouse->button() == Qt::LeftButton) {
                     dragging_ = true;
                     dragOffset_ = mouse->globalPosition().toPoint() - root_->pos();
                 }
                 break;
+            }
             case QEvent::MouseMove:
                 if (dragging_) {
+                    const auto* mouse = static_cast<const QMouseEvent*>(event);
                     root_->move(mouse->globalPosition().toPoint() - dragOffset_);
                 }
                 break;

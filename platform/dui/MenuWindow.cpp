@@ -2,24 +2,14 @@
 
 #include <QFile>
 #include <QMenu>
-#include <QXmlStreamReader>
 
 #include "platform/DebugLog.h"
 #include "platform/MessageHub.h"
 #include "platform/WindowMessages.h"
-#include "platform/dui/LanguageTexts.h"
+#include "platform/dui/MenuSkin.h"
 
 namespace ms1::dui {
 namespace {
-
-QString Caption(const QXmlStreamAttributes& attributes, const LanguageTexts* texts) {
-    const QString key = attributes.value(QStringLiteral("textid")).toString();
-    if (!key.isEmpty() && texts != nullptr) {
-        return texts->Text(key);
-    }
-    const QString text = attributes.value(QStringLiteral("text")).toString();
-    return text.isEmpty() ? attributes.value(QStringLiteral("name")).toString() : text;
-}
 
 void CollectNames(const QMenu* menu, QStringList& names) {
     for (const QAction* action : menu->actions()) {
@@ -50,39 +40,36 @@ bool MenuWindow::LoadFile(const QString& path) {
 }
 
 bool MenuWindow::Parse(const QByteArray& xml) {
+    const MenuSkin skin = ReadMenuSkin(xml, texts_);
+    if (!skin.readable) {
+        qCWarning(lcMs1) << "menu skin unreadable:" << skin.error;
+        return false;
+    }
     auto menu = std::make_unique<QMenu>();
     menu->setObjectName("menu");
-    std::vector<QMenu*> open;
-    QXmlStreamReader reader(xml);
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            const auto attributes = reader.attributes();
-            if (reader.name() == u"menu") {
-                if (open.empty()) {
-                    open.push_back(menu.get());
-                } else {
-                    QMenu* sub = open.back()->addMenu(Caption(attributes, texts_));
-                    sub->setObjectName(attributes.value(QStringLiteral("name")).toString());
-                    open.push_back(sub);
-                }
-            } else if (reader.name() == u"item" && !open.empty()) {
-                const QString name = attributes.value(QStringLiteral("name")).toString();
-                QAction* action = open.back()->addAction(Caption(attributes, texts_));
-                action->setObjectName(name);
-                connect(action, &QAction::triggered, this, [this, name] {
+    // The sub-menu made for each entry, so that later entries find the one that holds them.
+    std::vector<QMenu*> made(skin.entries.size(), nullptr);
+    for (std::size_t i = 0; i < skin.entries.size(); ++i) {
+        const MenuEntry& entry = skin.entries[i];
+        QMenu* holder =
+            entry.parent < 0 ? menu.get() : made[static_cast<std::size_t>(entry.parent)];
+        switch (entry.kind) {
+            case MenuEntry::Kind::SubMenu:
+                made[i] = holder->addMenu(entry.caption);
+                made[i]->setObjectName(entry.name);
+                break;
+            case MenuEntry::Kind::Item: {
+                QAction* action = holder->addAction(entry.caption);
+                action->setObjectName(entry.name);
+                connect(action, &QAction::triggered, this, [this, name = entry.name] {
                     owner_.Post(Message{MSG_MENU_CLICK, 1, 0, name});
                 });
-            } else if (reader.name() == u"separator" && !open.empty()) {
-                open.back()->addSeparator();
+                break;
             }
-        } else if (reader.isEndElement() && reader.name() == u"menu" && !open.empty()) {
-            open.pop_back();
+            case MenuEntry::Kind::Separator:
+                holder->addSeparator();
+                break;
         }
-    }
-    if (reader.hasError()) {
-        qCWarning(lcMs1) << "menu skin unreadable:" << reader.errorString();
-        return false;
     }
     delete menu_.data();
     menu_ = menu.release();

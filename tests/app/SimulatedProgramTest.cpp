@@ -149,7 +149,8 @@ TEST_F(SimulatedProgram, ButtonAssignmentsReachTheVirtualMouse) {
         [&] { return Mouse().buttons[2] == macroOnButton3 && Mouse().macroPages.count(11) == 1; },
         kPatienceMs));
     EXPECT_EQ(Mouse().macroPages.size(), 1u);
-    const sim::StoredMacroPage& page = Mouse().macroPages.at(11);
+    // A copy: Mouse() hands out a snapshot that is gone at the end of the statement.
+    const sim::StoredMacroPage page = Mouse().macroPages.at(11);
     // Header: mode 0, loop count 2, two units: press and release of A after 10 ms each.
     const std::uint8_t expected[] = {0x19, 0x83, 0x0B, 0x00, 0x00, 0x00, 0x00,
                                      0x02, 0x02, 0x0A, 0x04, 0x8A, 0x04};

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -91,6 +93,53 @@ TEST_F(StoreCommands, ProfilesListsInOrderWithTheSelection) {
     EXPECT_EQ(run.code, 0);
     EXPECT_EQ(run.out, "0\tOne\n1\tTwo\tselected\n2\tCaf\xc3\xa9\n");
     EXPECT_EQ(run.err, "");
+}
+
+// The built ms1ctl, beside its res/lan.xml, with the us layout and no desktop session.
+std::pair<int, std::string> RunBuiltMs1Ctl(const std::string& args) {
+    const std::string command = "env -u DISPLAY -u WAYLAND_DISPLAY XKB_DEFAULT_LAYOUT=us " +
+                                std::string(MS1CTL_PATH) + " " + args + " 2>/dev/null";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return {-1, ""};
+    std::string out;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe))
+        out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST_F(StoreCommands, MacroShowPrintsOneLinePerActionWithTheEditorsKeyNames) {
+    Bytes keys(kMacro, 0);
+    PutName(keys, 0, "Keys");
+    PutI32(keys, 52, 5);
+    const std::uint8_t actions[] = {
+        0x28, 0x01, 0x0A, 0x00,  // Enter pressed, 10 ms
+        0x82, 0x02, 0x2C, 0x01,  // Sleep released, 300 ms
+        0xF5, 0x01, 0xE8, 0x03,  // forward button pressed, 1000 ms
+        0x66, 0x02, 0x01, 0x00,  // a usage without a name, released, 1 ms
+        0x04, 0x01, 0x0A, 0x00,  // A pressed, 10 ms
+    };
+    std::copy(std::begin(actions), std::end(actions), keys.begin() + 56);
+    Bytes file = Macro("Combo");
+    file.insert(file.end(), keys.begin(), keys.end());
+    WriteBytes(data / "ms_1/macro.data", file);
+    const std::string folder = " --data '" + data.path().string() + "'";
+
+    auto [code, out] = RunBuiltMs1Ctl("macro show keys" + folder);
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out,
+              "0\tEnter\tpress\t10\n"
+              "1\tSleep\trelease\t300\n"
+              "2\tForward button\tpress\t1000\n"
+              "3\t0x66\trelease\t1\n"
+              "4\tA\tpress\t10\n");
+    EXPECT_EQ(RunBuiltMs1Ctl("macro show Combo" + folder).second,
+              "0\tLeft button\tpress\t129\n1\tLeft button\trelease\t10\n2\t1\tpress\t5000\n");
+    EXPECT_EQ(RunBuiltMs1Ctl("macro show Nothing" + folder).first, 2);
+    EXPECT_EQ(RunBuiltMs1Ctl("macro show" + folder).first, 2);
+    EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == file);  // only read
 }
 
 TEST_F(StoreCommands, MacrosListsCountsAndWeightedLengths) {

@@ -193,9 +193,8 @@ TEST_F(DeviceSessionTest, FullApplyWithMacroPagesReachesTheMouseInOrder) {
     EXPECT_EQ(test::Hex(page11, 129, 2), "00 a9");
 
     // Five reports at 500 ms, then per page three packets at 1000 ms and the page's 500 ms.
-    std::vector<int> pauses(5, 500);
-    for (int page = 0; page < 3; ++page)
-        pauses.insert(pauses.end(), {1000, 1000, 1000, 500});
+    const std::vector<int> pauses = {500,  500,  500,  500, 500,  1000, 1000, 1000, 500,
+                                     1000, 1000, 1000, 500, 1000, 1000, 1000, 500};
     EXPECT_EQ(pacer.Pauses(), pauses);
     auto lock = profiles.Lock();
     EXPECT_FALSE(profiles.fullApplyPending);

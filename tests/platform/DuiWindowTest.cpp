@@ -2,20 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 #include "QtTestApp.h"
 #include "platform/dui/ControlOps.h"
 #include "platform/dui/LanguageTexts.h"
+#include "platform/dui/MenuSkin.h"
 #include "platform/dui/MenuWindow.h"
 
 namespace ms1::dui {
@@ -29,6 +33,7 @@ const char* const kWindowSkin = R"(<ui version="4.0"><widget class="QWidget" nam
         <property name="resourcetext" stdset="0"><bool>true</bool></property></widget></item>
   <item><widget class="QLabel" name="plain"><property name="text"><string>warning_title_text</string></property></widget></item>
   <item><widget class="QPushButton" name="own_btn"/></item>
+  <item><widget class="QWidget" name="caption"/></item>
   <item><widget class="QWidget" name="page_host">
         <property name="virtualwnd" stdset="0"><string>MS_1_Page</string></property></widget></item>
  </layout></widget></ui>)";
@@ -106,6 +111,68 @@ TEST_F(DuiWindowTest, PageSkinLoadedIntoTheHostNotifiesItsVirtualWindow) {
     window_->FindControlAs<QPushButton>("ms_1_apply_btn")->click();
     EXPECT_EQ(forPage.size(), 1u);
     EXPECT_EQ(window_->own.size(), 1u);  // nor does it fall to the window
+}
+
+// What reaches the caption area: mouse events at a point on the screen, and others that are
+// no mouse events at all (a wheel turn, the pointer leaving).
+struct CaptionEvent {
+    QEvent::Type type;
+    QPoint global;
+    Qt::MouseButton button = Qt::LeftButton;
+};
+
+void SendToCaption(QWidget* caption, const CaptionEvent& e) {
+    const QPointF local = caption->mapFromGlobal(QPointF(e.global));
+    if (e.type == QEvent::Wheel) {
+        QWheelEvent wheel(local, QPointF(e.global), QPoint(), QPoint(0, 120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(caption, &wheel);
+    } else if (e.type == QEvent::Leave) {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(caption, &leave);
+    } else {
+        const Qt::MouseButton button = e.type == QEvent::MouseMove ? Qt::NoButton : e.button;
+        const Qt::MouseButtons held =
+            e.type == QEvent::MouseButtonRelease ? Qt::MouseButtons() : Qt::MouseButtons(e.button);
+        QMouseEvent mouse(e.type, local, QPointF(e.global), button, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(caption, &mouse);
+    }
+}
+
+TEST_F(DuiWindowTest, DraggingTheCaptionMovesTheWindowAndOtherEventsPassThrough) {
+    constexpr auto Press = QEvent::MouseButtonPress;
+    constexpr auto Move = QEvent::MouseMove;
+    constexpr auto Release = QEvent::MouseButtonRelease;
+    constexpr auto Wheel = QEvent::Wheel;
+    constexpr auto Leave = QEvent::Leave;
+    struct Row {
+        const char* what;
+        std::vector<CaptionEvent> events;
+        QPoint endsAt;  // the window starts at (200, 200)
+    };
+    const Row rows[] = {
+        {"left drag", {{Press, {100, 100}}, {Move, {130, 90}}}, {230, 190}},
+        {"two moves", {{Press, {100, 100}}, {Move, {110, 100}}, {Move, {90, 150}}}, {190, 250}},
+        {"right button", {{Press, {100, 100}, Qt::RightButton}, {Move, {130, 90}}}, {200, 200}},
+        {"move alone", {{Move, {130, 90}}}, {200, 200}},
+        {"after release",
+         {{Press, {100, 100}}, {Release, {100, 100}}, {Move, {130, 90}}},
+         {200, 200}},
+        {"wheel and leave mid-drag",
+         {{Press, {100, 100}}, {Wheel, {105, 105}}, {Leave, {}}, {Move, {130, 90}}},
+         {230, 190}},
+        {"no mouse events", {{Wheel, {100, 100}}, {Leave, {}}, {Wheel, {130, 90}}}, {200, 200}},
+    };
+    QWidget* caption = window_->FindControl("caption");
+    ASSERT_NE(caption, nullptr);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        window_->Widget()->move(200, 200);
+        for (const CaptionEvent& e : row.events)
+            SendToCaption(caption, e);
+        EXPECT_EQ(window_->Widget()->pos(), row.endsAt);
+        SendToCaption(caption, {Release, {}});
+    }
 }
 
 TEST_F(DuiWindowTest, ControlTimersRaiseTimerNotificationsUntilKilled) {
@@ -261,6 +328,42 @@ TEST(MenuWindowTest, ItemsOfNestedMenusPostTheirNamesToTheOwner) {
     // A broken menu file keeps the menu that was there.
     EXPECT_FALSE(menu.Parse("<menu><item name=\"x\">"));
     EXPECT_EQ(menu.ItemNames().size(), 3);
+}
+
+// Each entry with its kind, the entry that holds it and its caption, as "kind parent caption".
+TEST(MenuSkinTest, EntriesComeInFileOrderWithTheSubMenuThatHoldsThem) {
+    LanguageTexts texts;
+    texts.Parse(R"(<language><text key="exit_text">Quit</text></language>)");
+    struct Row {
+        const char* skin;
+        QStringList entries;  // empty for a skin that cannot be read
+    };
+    const Row rows[] = {
+        {R"(<menu><item name="a" text="A"/><separator/><item name="exit" textid="exit_text"/></menu>)",
+         {"item -1 A", "separator -1 ", "item -1 Quit"}},
+        {R"(<menu><menu name="m" text="M"><item name="b"/><menu name="n"><separator/></menu></menu>
+            <item name="c"/></menu>)",
+         {"menu -1 M", "item 0 b", "menu 0 n", "separator 2 ", "item -1 c"}},
+        // Items outside any menu are skipped; a second menu adds to the first.
+        {R"(<root><item name="x"/><menu><item name="a"/></menu><menu><item name="b"/></menu></root>)",
+         {"item -1 a", "item -1 b"}},
+        {R"(<menu><item name="unknown" textid="missing_text"/></menu>)", {"item -1 missing_text"}},
+        {R"(<menu><item name="x">)", {}},
+        {"", {}},
+    };
+    for (const Row& row : rows) {
+        const MenuSkin skin = ReadMenuSkin(row.skin, &texts);
+        QStringList entries;
+        for (const MenuEntry& entry : skin.entries) {
+            const char* kind = entry.kind == MenuEntry::Kind::Item      ? "item"
+                               : entry.kind == MenuEntry::Kind::SubMenu ? "menu"
+                                                                        : "separator";
+            entries << QString("%1 %2 %3").arg(kind).arg(entry.parent).arg(entry.caption);
+        }
+        EXPECT_EQ(skin.readable, !row.entries.isEmpty()) << row.skin;
+        EXPECT_EQ(skin.error.isEmpty(), skin.readable) << row.skin;
+        EXPECT_EQ(entries, row.entries) << row.skin;
+    }
 }
 
 }  // namespace

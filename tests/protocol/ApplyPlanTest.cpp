@@ -17,8 +17,11 @@ std::vector<std::string> Commands(const std::vector<PlannedReport>& reports) {
     std::vector<std::string> names;
     for (const auto& r : reports) {
         std::string name = test::Hex(r.bytes, 0, 1);
-        if (r.bytes[0] == 0x19)
-            name += "/" + std::to_string(r.bytes[2]);
+        if (r.bytes[0] == 0x19) {
+            // Appended in steps: "x" + a temporary string draws a false -Wrestrict from GCC 12.
+            name += '/';
+            name += std::to_string(r.bytes[2]);
+        }
         names.push_back(name);
     }
     return names;

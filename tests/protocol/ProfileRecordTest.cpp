@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include "protocol/ReportBytes.h"
 
@@ -117,6 +119,13 @@ TEST(ProfileRecord, DpiConversionsAtTheirBoundaries) {
         EXPECT_EQ(DisplayToDpiStep(row.typed), row.step) << "typed " << row.typed;
         EXPECT_EQ(DpiStepToDisplay(row.step), row.shown) << "step " << row.step;
     }
+
+    // Steps no control sets, as a damaged store holds them: an unused stage's 0 shows 0, and
+    // the rest the nearest end without overflowing.
+    const std::pair<int, int> stored[] = {{0, 0},       {-1, 0},           {INT32_MIN, 0},
+                                          {341, 24000}, {21474837, 24000}, {INT32_MAX, 24000}};
+    for (const auto& [step, shown] : stored)
+        EXPECT_EQ(DpiStepToDisplay(step), shown) << "step " << step;
 }
 
 TEST(ProfileRecord, ColoursConvertBothWays) {

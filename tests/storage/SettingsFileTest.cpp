@@ -142,5 +142,32 @@ TEST(IniText, FirstOfDuplicateKeysAndSectionsCounts) {
     EXPECT_EQ(ini.Text(), "[S]\nModel=5\nModel=2\n[S]\nModel=3\n");
 }
 
+// A file read and written back unchanged is the same file, whatever its line endings; a
+// change of Model leaves the rest of each line alone.
+TEST(IniText, TextComesBackAsItWasRead) {
+    struct Row {
+        const char* text;
+        const char* withModel;  // after Set("SETTING", "Model", "1")
+    };
+    const Row rows[] = {
+        {"[SETTING]\nModel=3\n", "[SETTING]\nModel=1\n"},
+        {"[SETTING]\r\nModel=3\r\n", "[SETTING]\r\nModel=1\r\n"},
+        {"[SETTING]\r\nModel=3", "[SETTING]\r\nModel=1"},
+        // A last line ending cut short keeps its "\r".
+        {"[SETTING]\r\nModel=3\r", "[SETTING]\r\nModel=1\r"},
+        {"[SETTING]\r\nOther=x\r", "[SETTING]\r\nOther=x\r\nModel=1\r"},
+        {"[A]\nk=v\r", "[A]\nk=v\n\n[SETTING]\nModel=1\n"},
+        {"\r", "\n[SETTING]\nModel=1\n"},
+        {"", "[SETTING]\nModel=1\n"},
+    };
+    for (const Row& row : rows) {
+        IniText ini(row.text);
+        EXPECT_EQ(ini.Text(), row.text) << row.text;
+        ini.Set("SETTING", "Model", "1");
+        EXPECT_EQ(ini.Text(), row.withModel) << row.text;
+        EXPECT_EQ(ini.Get("SETTING", "Model"), "1") << row.text;
+    }
+}
+
 }  // namespace
 }  // namespace ms1

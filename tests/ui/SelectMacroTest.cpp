@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -82,6 +83,17 @@ TEST_F(SelectMacro, PresetsFromADamagedProfileShowWhatTheDialogGivesBack) {
     EXPECT_EQ(dialog_->repeatMode, 0);
     EXPECT_EQ(edit_->text(), "1");
     EXPECT_EQ(dialog_->loopCount, 1);
+}
+
+TEST_F(SelectMacro, ClickingTheRowTheListMadeCurrentOnFocusChoosesIt) {
+    Open(-1, 0, 1);
+    // Getting the focus, the list makes its first row current without selecting it.
+    list_->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    EXPECT_EQ(dialog_->selectedMacro, -1);
+    // The click selects that row; the current row does not change, so no itemselect comes.
+    list_->item(0)->setSelected(true);
+    dialog_->FindControlAs<QAbstractButton>("btn_ok")->click();
+    EXPECT_EQ(dialog_->selectedMacro, 0);
 }
 
 TEST_F(SelectMacro, ChoosingARowAndAModeUpdatesTheFieldsAndHidesTheCountOutsideModeZero) {

@@ -99,7 +99,10 @@ class ShortcutWnd : public ::testing::Test {
     static XkbKeyboardLayout* us_;
     KeyTexts keyTexts_;
     std::shared_ptr<const dui::LanguageTexts> texts_;
+    // The dialog keeps a reference to its hook table, so both tables are members declared
+    // before it: they outlive the dialog of every test, also one left open at its end.
     HookTable table_ = FullTable();
+    const HookTable noLibrary_{};
     std::unique_ptr<CShortcutWnd> dialog_;
     QLineEdit* edit_ = nullptr;
 };
@@ -209,8 +212,7 @@ TEST_F(ShortcutWnd, DestroyingTheDialogRemovesTheHookEvenWithTheFieldFocused) {
 }
 
 TEST_F(ShortcutWnd, WithoutTheHookLibraryNothingIsCalledAndTheFieldSaysSo) {
-    const HookTable empty;
-    Open(empty, 0, 0);
+    Open(noLibrary_, 0, 0);
     const QString note = texts_->Text("hook_unavailable_text");
     EXPECT_FALSE(dialog_->KeyCaptureAvailable());
     EXPECT_FALSE(edit_->isEnabled());
@@ -221,7 +223,7 @@ TEST_F(ShortcutWnd, WithoutTheHookLibraryNothingIsCalledAndTheFieldSaysSo) {
     dialog_.reset();
 
     // A key the button already has stays visible, next to the note.
-    Open(empty, 0x04, 0);
+    Open(noLibrary_, 0x04, 0);
     EXPECT_TRUE(edit_->text().startsWith("A"));
     EXPECT_TRUE(edit_->text().contains(note));
     EXPECT_EQ(dialog_->shortcutKey, 0x04);

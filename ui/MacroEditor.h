@@ -1,0 +1,141 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "platform/KeyboardLayout.h"
+#include "platform/MessagePorts.h"
+#include "platform/TextLookup.h"
+#include "storage/MacroStore.h"
+#include "ui/MacroEditorPorts.h"
+#include "ui/PageControls.h"
+
+namespace ms1 {
+
+// The editor's collaborators, all owned elsewhere and living longer than the editor.
+struct MacroEditorDeps {
+    MacroEditorControls& controls;
+    MacroEditorDialogs& dialogs;
+    MacroHooks& hooks;
+    const MillisecondClock& clock;
+    WindowTimers& timers;
+    MacroStore& macros;
+    const TextLookup& texts;
+    const KeyboardLayout& layout;
+};
+
+// The macro editor: creates, renames and deletes macros, records keys and mouse buttons with
+// their timing, and edits the actions of one macro. It edits a working copy of the current
+// macro and writes it back into the store after every accepted edit.
+//
+// The store is locked only for the moment of each change, never across a dialog: the window
+// thread goes on handling the mouse and ms1ctl's imports while a dialog is open. An import
+// can only append macros, so the lines of the macro list keep the store's indices.
+class MacroEditor {
+  public:
+    explicit MacroEditor(MacroEditorDeps deps);
+
+    // Fills the macro list; no macro is selected.
+    void Init();
+    void Notify(const PageNotification& notification);
+    // Message 1034 of the hook library.
+    void OnHookEvent(std::uintptr_t code, std::intptr_t kind);
+    void OnTimer(int id);
+    // The window closes, however it was closed: a recording stops and no hook is left.
+    void OnClose();
+    // Lists the macros that were added to the store by someone else (an import by ms1ctl).
+    void ListNewMacros();
+    // Tells the user of a save that failed, once the action that caused it is complete.
+    void ShowPendingProblem();
+
+    void LoadMacro(int index);
+    void CommitEdits();
+    void RebuildActionList();
+
+    // What the tests and the window look at.
+    bool Recording() const { return recording_; }
+    int CurrentMacroIndex() const { return hasCurrent_ ? currentIndex_ : -1; }
+    int ActionCount() const { return editCount_; }
+    const MacroAction& Action(int index) const { return actions_.at(index); }
+    int SelectedAction() const { return selectedAction_; }
+    int DelayMode() const { return delayMode_; }
+    int WeightedLength() const;
+
+  private:
+    // MacroEditor.cpp: the list of macros and the working copy.
+    void OnClick(const std::string& sender);
+    void OnCheckClick(const PageNotification& n);
+    void OnKillFocus(const std::string& sender);
+    void SelectMacroLine(int index);
+    void OnMacroSelected(int index);
+    void AddMacro();
+    void DeleteMacro();
+    void RenameMacro();
+    void ImportMacro();
+    void ExportMacro();
+    void ShowNoMacro();
+    void FillRow(int row);
+    void SelectActionRow(int row);
+    void KeepSelectionInRange();
+    std::string KeyName(std::uint8_t key) const;
+    void NoteSave(const WriteResult& written);
+
+    // MacroEditorRecording.cpp: recording and key capture through the hook library.
+    void ToggleRecording(bool checked);
+    void StartRecording();
+    void StopRecording();
+    void RecordEvent(std::uint32_t code, std::uint32_t kind);
+    void CaptureKey(std::uint32_t code);
+    void StartKeyCapture();
+    void StopKeyCapture();
+    std::uint16_t ReadDefaultDelay();
+
+    // MacroEditorActions.cpp: editing the actions by hand.
+    void InsertAction(std::uint8_t key, std::uint8_t direction, std::uint16_t delay);
+    void InsertMouseEvent(int button);
+    void MoveAction(int step);
+    void DeleteAction();
+    void ClearActions();
+    void ToggleActionPanel(bool checked);
+    void ShowActionPanel();
+    void CloseActionPanel();
+    void SetDelayFrom(const char* edit);
+    void EnforceDefaultDelayMinimum();
+    void ChooseMouseButton(int item);
+    bool HasAction(int index) const { return index >= 0 && index < editCount_; }
+
+    MacroEditorDeps deps_;
+
+    bool hasCurrent_ = false;
+    int currentIndex_ = -1;
+    std::array<MacroAction, kMaxMacroActions> actions_{};
+    int editCount_ = 0;
+
+    bool recording_ = false;
+    bool timingStarted_ = false;
+    int insertStart_ = -1;
+    bool insertMode_ = false;
+    int insertPosition_ = -1;
+    std::uint16_t defaultDelay_ = 10;
+    int delayMode_ = 1;
+    int selectedAction_ = -1;
+    bool actionEditOpen_ = false;
+    bool reloading_ = false;
+    bool hookToRecorder_ = false;
+    bool hookToKeyEdit_ = false;
+    // The hook library holds our window from installhook until removehook.
+    bool hookInstalled_ = false;
+
+    // The last hook event seen while recording: a held key repeats its press.
+    std::uint32_t lastCode_ = 0;
+    std::uint32_t lastKind_ = 0;
+    std::uint32_t referenceTick_ = 0;
+
+    // A failed save, told once the action that caused it is complete.
+    std::optional<std::string> pendingProblem_;
+    bool problemShown_ = false;
+};
+
+}  // namespace ms1
