@@ -248,13 +248,18 @@ void DeviceSession::OnWorkerMessage(const ThreadMessage& message) {
             once = std::move(onceApplies_.front());
             onceApplies_.pop_front();
         }
-        MemoryProfileState state(*once.profile);
-        const ApplyResult result = engine_.ApplyOther(state, once.onReport);
+        // Taken once the program began to end: it never began, so nothing is sent.
+        const ApplyResult result = engine_.Stopping() ? ApplyResult{} : [&] {
+            MemoryProfileState state(*once.profile);
+            return engine_.ApplyOther(state, once.onReport);
+        }();
         if (once.done)
             once.done(result);
         return;
     }
-    if (message.message != MSG_APPLY_NOW)
+    // An apply the worker takes once the program began to end was queued, not under way: it
+    // is dropped like the rest of the queue.
+    if (message.message != MSG_APPLY_NOW || engine_.Stopping())
         return;
     const ApplyResult result = engine_.OnApplyRequest();
     if (applyListener_)

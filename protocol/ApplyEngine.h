@@ -61,6 +61,7 @@ class ApplyEngine {
     // The program ends: an apply under way stops after the report it is sending (its store is
     // still written), and later ones send nothing. Callable from any thread.
     void Stop() { stopping_.store(true); }
+    bool Stopping() const { return stopping_.load(); }
 
   private:
     bool LinkUp() const;
