@@ -40,8 +40,10 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
         add(tr("Plug / unplug cable"), 2, 2, &VirtualMousePanel::ToggleCable);
         add(tr("Battery full"), 3, 0, [this] { SetBattery(2, 100); });
     }
-    if (bus_.Gatt() != nullptr)
-        add(tr("Connect / disconnect Bluetooth"), 3, 1, &VirtualMousePanel::ToggleBluetooth);
+    if (bus_.Gatt() != nullptr) {
+        add(tr("Connect / disconnect Bluetooth"), 3, bus_.Cable() != nullptr ? 1 : 0,
+            &VirtualMousePanel::ToggleBluetooth);
+    }
     plugged_ = bus_.IsPlugged(kReceiver);
     state_ = new QLabel(this);
     grid->addWidget(state_, 4, 0, 1, 3);
