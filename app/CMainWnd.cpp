@@ -1,12 +1,18 @@
 #include "app/CMainWnd.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QEvent>
 #include <QIcon>
+#include <QLabel>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QWidget>
+
+#include "app/Autostart.h"
+#include "transport/DeviceAccessHint.h"
 
 #include "app/MainMessageRules.h"
 #include "app/MainWndPage.h"
@@ -189,6 +195,8 @@ bool CMainWnd::HandleMessage(const Message& message) {
         case MSG_CONNECTION_CHANGED: {
             const bool any = page_ != nullptr && page_->AnyConnected();
             deviceTabFlag_ = any;
+            if (!any)
+                ShowAccessProblem();
             dui::SelectTab(deviceTabSwitch_, DeviceTabFor(any));
             return true;
         }
@@ -231,6 +239,9 @@ void CMainWnd::OnMenuCommand(const Message& message) {
         case MenuCommand::Exit:
             Destroy();
             break;
+        case MenuCommand::Autostart:
+            ToggleAutostart();
+            break;
         case MenuCommand::ButtonMenu:
             if (page_ != nullptr) {
                 page_->OnButtonMenuCommand(message.text);
@@ -250,7 +261,58 @@ void CMainWnd::OpenTrayMenu() {
         trayMenu_.reset();
         return;
     }
+    // "Start with the desktop" shows whether the autostart entry is there.
+    if (QMenu* menu = trayMenu_->Menu()) {
+        for (QAction* action : menu->actions()) {
+            if (action->objectName() == QLatin1String("autostart")) {
+                action->setCheckable(true);
+                action->setChecked(Autostart::ForUser().IsEnabled());
+            }
+        }
+    }
     trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
+}
+
+void CMainWnd::ShowAccessProblem() {
+    auto* hint = Widget()->findChild<QLabel*>(QStringLiteral("empty_hint"));
+    if (hint == nullptr || page_ == nullptr)
+        return;
+    const std::string denied = page_->AccessProblem();
+    if (denied.empty()) {
+        hint->setText(Texts()->Text(QStringLiteral("no_device_hint_text")));
+        hint->setTextInteractionFlags(Qt::NoTextInteraction);
+        return;
+    }
+    const DeviceAccessHint advice = DeviceAccessHint::For(options_.programFolder.toStdString());
+    QString text = Texts()
+                       ->Text(QStringLiteral("no_access_text"))
+                       .replace(QStringLiteral("%s"), QString::fromStdString(denied));
+    switch (advice.kind) {
+        case DeviceAccessHint::Kind::Replug:
+            text += "\n" + Texts()->Text(QStringLiteral("no_access_replug_text"));
+            break;
+        case DeviceAccessHint::Kind::InstallRule:
+            text += "\n" + Texts()->Text(QStringLiteral("no_access_install_rule_text")) + "\n" +
+                    QString::fromStdString(advice.InstallCommand());
+            break;
+        case DeviceAccessHint::Kind::GetPackage:
+            text += "\n" + Texts()->Text(QStringLiteral("no_access_package_text"));
+            break;
+    }
+    hint->setText(text);
+    // The command can be copied from the page.
+    hint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+}
+
+void CMainWnd::ToggleAutostart() {
+    Autostart autostart = Autostart::ForUser();
+    std::string why;
+    const bool done =
+        autostart.IsEnabled()
+            ? autostart.Disable(&why)
+            : autostart.Enable(QCoreApplication::applicationFilePath().toStdString(), &why);
+    if (!done)
+        qCWarning(lcMs1) << "start with the desktop:" << why.c_str();
 }
 
 void CMainWnd::OnTimer(int id) {

@@ -78,6 +78,10 @@ class CMainWnd : public dui::DuiWindow {
   private:
     void OnClick(const dui::TNotify& notify);
     void OnMenuCommand(const Message& message);
+    // Writes or removes the autostart entry ("Start with the desktop").
+    void ToggleAutostart();
+    // The empty page says why there is no mouse when the receiver's node may not be opened.
+    void ShowAccessProblem();
     void OpenTrayMenu();
     void CreateTrayIcon();
 

@@ -141,6 +141,15 @@ void ForwardedCommands::AwaitMouse(const std::shared_ptr<Command>& command,
         std::move(then));
 }
 
+std::string ForwardedCommands::NoMouseText(const char* command) const {
+    using Connection = cli::HeadlessHost::Connection;
+    const std::string denied = ports_.device->AccessProblem();
+    const Connection connection = !denied.empty()                    ? Connection::kNoAccess
+                                  : ports_.device->ReceiverPresent() ? Connection::kSilentMouse
+                                                                     : Connection::kNoReceiver;
+    return cli::HeadlessHost::NoMouseText(command, connection, denied);
+}
+
 void ForwardedCommands::RunStatus(const std::shared_ptr<Command>& command) {
     // The virtual mice tell their stage and rate, as ms1ctl's own run has them do.
     if (sim::VirtualHidBus* bus = ports_.device->VirtualBus()) {
@@ -149,10 +158,7 @@ void ForwardedCommands::RunStatus(const std::shared_ptr<Command>& command) {
     }
     AwaitMouse(command, [this, command](bool connected) {
         if (!connected) {
-            command->err << cli::HeadlessHost::NoMouseText(
-                "status", ports_.device->ReceiverPresent()
-                              ? cli::HeadlessHost::Connection::kSilentMouse
-                              : cli::HeadlessHost::Connection::kNoReceiver);
+            command->err << NoMouseText("status");
             command->Finish(cli::kExitNoMouse);
             return;
         }
@@ -197,10 +203,7 @@ void ForwardedCommands::RunApply(const std::shared_ptr<Command>& command) {
     AwaitMouse(command, [this, command, profile](bool connected) {
         DeviceSession* session = ports_.device->Session();
         if (!connected || session == nullptr) {
-            command->err << cli::HeadlessHost::NoMouseText(
-                "apply", ports_.device->ReceiverPresent()
-                             ? cli::HeadlessHost::Connection::kSilentMouse
-                             : cli::HeadlessHost::Connection::kNoReceiver);
+            command->err << NoMouseText("apply");
             command->Finish(cli::kExitNoMouse);
             return;
         }

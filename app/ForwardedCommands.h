@@ -44,6 +44,8 @@ class ForwardedCommands {
     // Calls `then` once the mouse is connected (true) or it is clear it will not be (false).
     void AwaitMouse(const std::shared_ptr<Command>& command, std::function<void(bool)> then);
     void PrintStatus(const std::shared_ptr<Command>& command);
+    // ms1ctl's line for a mouse that is not there, and why.
+    std::string NoMouseText(const char* command) const;
 
     Ports ports_;
     // Owns the timers of waiting commands and is the target of what the worker posts: gone

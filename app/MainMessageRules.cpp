@@ -25,6 +25,9 @@ MenuCommand ClassifyMenuCommand(const QString& itemName) {
     if (itemName.compare(u"exit", Qt::CaseInsensitive) == 0) {
         return MenuCommand::Exit;
     }
+    if (itemName.compare(u"autostart", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::Autostart;
+    }
     // Only names that really start with "ms_1" belong to the button function menu; a shorter
     // name (an empty one, or "ms") is no item of it.
     if (itemName.startsWith(u"ms_1", Qt::CaseSensitive)) {

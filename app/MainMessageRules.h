@@ -15,6 +15,7 @@ enum class MenuCommand {
     None,
     ShowWindow,  // "configuration", any case
     Exit,        // "exit", any case
+    Autostart,   // "autostart", any case: start with the desktop, or no longer
     ButtonMenu,  // an item of the button function menu: the name starts with "ms_1"
 };
 MenuCommand ClassifyMenuCommand(const QString& itemName);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <QString>
 #include <cstdint>
 
@@ -27,6 +29,9 @@ class MainWndPage {
     virtual void Notify(const dui::TNotify& notify) = 0;
     // Whether any link to the mouse is up; decides the device tab on message 1128.
     virtual bool AnyConnected() const = 0;
+    // A receiver's node this user may not open (permission denied), for the empty page; empty
+    // when there is none.
+    virtual std::string AccessProblem() const { return {}; }
     // A status value of the wired mouse, built from messages 1539 and 1540.
     virtual void OnVendorStatus(std::uint32_t value) = 0;
     // A clicked item of the button function menu (its name starts with "ms_1").

@@ -105,6 +105,10 @@ bool MouseDeviceSession::AnyConnected() const {
     return session_ && session_->flags().anyConnected.load() != 0;
 }
 
+std::string MouseDeviceSession::AccessProblem() const {
+    return session_ ? session_->link().State().deniedPath : std::string();
+}
+
 bool MouseDeviceSession::ReceiverPresent() const {
     if (!session_)
         return false;

@@ -34,6 +34,7 @@ class MouseDeviceSession final : public PageDeviceSession {
     void Stop() override;
     void PostApplyNow() override;
     bool AnyConnected() const override;
+    std::string AccessProblem() const override;
     void OnVendorStatus(std::uint32_t value) override;
     void OnMainTimer(int id) override;
     void RefreshLinkSections() override;

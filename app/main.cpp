@@ -1,6 +1,6 @@
 // The ms1 program: one instance per user, a main window with its tray icon, and the event loop.
 //
-//     ms1 [--simulate[=SCENARIO]] [--data DIR]
+//     ms1 [--simulate[=SCENARIO]] [--data DIR] [--hidden]
 //
 // --simulate runs the whole program against the virtual mouse (scenario "receiver" unless
 // named) and opens a small window that plays the mouse's part; --data names the data folder.
@@ -28,8 +28,53 @@ namespace {
 struct Options {
     std::optional<std::string> simulate;
     std::optional<std::filesystem::path> dataFolder;
+    bool hidden = false;
     std::string error;
 };
+
+void PrintHelp() {
+    QTextStream out(stdout);
+    out << "Usage: ms1 [OPTION]...\n"
+           "The configuration utility of the ms_1 mouse: DPI stages and colours, polling rate,\n"
+           "lighting, power timers, sensor options, button functions, profiles and macros.\n"
+           "\n"
+           "Options:\n"
+           "  --simulate[=SCENARIO]  run against the virtual mouse instead of the real one, with\n"
+           "                         a small window that plays the mouse's part (default\n"
+           "                         scenario: receiver)\n"
+           "  --data DIR             keep the profiles and macros in DIR\n"
+           "  --hidden               start in the tray, without the window (for autostart)\n"
+           "  --help                 show this help and exit\n"
+           "  --version              show the version and exit\n"
+           "\n"
+           "Scenarios:";
+    for (const std::string& name : ms1::sim::SimulationScenarios())
+        out << " " << QString::fromStdString(name);
+    out << "\n\n"
+           "Only one ms1 runs per user; starting it again shows the running one. While it\n"
+           "runs, ms1ctl hands it the commands that change its profiles or macros or use the\n"
+           "mouse.\n"
+           "\n"
+           "Files:\n"
+           "  Data/ms_1/pro.data and Data/ms_1/macro.data beside the program, or under\n"
+           "  $XDG_DATA_HOME/ms1/Data when the program folder is not writable.\n";
+}
+
+// --help and --version work without a display, so they are looked at before Qt starts.
+std::optional<int> InformationOnly(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h") {
+            PrintHelp();
+            return 0;
+        }
+        if (argument == "--version") {
+            QTextStream(stdout) << "ms1 " << MS1_VERSION << "\n";
+            return 0;
+        }
+    }
+    return std::nullopt;
+}
 
 Options ParseOptions(const QStringList& arguments) {
     Options options;
@@ -41,6 +86,8 @@ Options ParseOptions(const QStringList& arguments) {
             options.simulate = argument.mid(11).toStdString();
         } else if (argument == "--data" && i + 1 < arguments.size()) {
             options.dataFolder = arguments[++i].toStdString();
+        } else if (argument == "--hidden") {
+            options.hidden = true;
         } else {
             options.error = "unknown option " + argument.toStdString();
         }
@@ -51,7 +98,7 @@ Options ParseOptions(const QStringList& arguments) {
 int UsageError(const std::string& why) {
     QTextStream err(stderr);
     err << "ms1: " << QString::fromStdString(why) << "\n"
-        << "usage: ms1 [--simulate[=SCENARIO]] [--data DIR]\n"
+        << "usage: ms1 [--simulate[=SCENARIO]] [--data DIR] [--hidden]\n"
         << "scenarios:";
     for (const std::string& name : ms1::sim::SimulationScenarios()) {
         err << " " << QString::fromStdString(name);
@@ -63,6 +110,8 @@ int UsageError(const std::string& why) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (auto code = InformationOnly(argc, argv))
+        return *code;
     QApplication app(argc, argv);
     QApplication::setApplicationName("ms1");
     // Hiding the window to the tray must not end the program; only "exit" does.
@@ -99,7 +148,8 @@ int main(int argc, char** argv) {
     const QString programFolder = QApplication::applicationDirPath();
     auto skins = std::make_shared<ms1::dui::SkinLoader>(QDir(programFolder).filePath("res"));
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
-    texts->Load(QDir(skins->ResourceFolder()).filePath("lan.xml"));
+    // English, with the translation of the user's language over it where there is one.
+    texts->LoadForLocale(skins->ResourceFolder(), ms1::dui::LanguageTexts::MessagesLocale());
 
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
     ms1::MousePageWindow page(dataFolder, std::move(session));
@@ -124,7 +174,10 @@ int main(int argc, char** argv) {
         });
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
-    window.ShowAndRaise();
+    // Started hidden (autostart) the program waits in the tray; without a tray there would
+    // be no way to reach it, so the window shows all the same.
+    if (!options.hidden || !window.HasTray())
+        window.ShowAndRaise();
 
     std::unique_ptr<ms1::VirtualMousePanel> panel;
     if (virtualBus != nullptr) {

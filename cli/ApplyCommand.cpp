@@ -76,7 +76,7 @@ int RunApply(CliContext& context, const std::vector<std::string>& args) {
     });
     const auto connection = host.ConnectMouse(kConnectPatience);
     if (connection != HeadlessHost::Connection::kConnected) {
-        context.err << HeadlessHost::NoMouseText("apply", connection);
+        context.err << HeadlessHost::NoMouseText("apply", connection, host.DeniedPath());
         return kExitNoMouse;
     }
     const ApplyResult result = host.Apply();

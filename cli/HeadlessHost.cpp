@@ -10,6 +10,7 @@
 #include "sim/VirtualCable.h"
 #include "sim/VirtualGattMouse.h"
 #include "storage/DataFolders.h"
+#include "transport/DeviceAccessHint.h"
 #include "transport/RealHidApi.h"
 
 namespace ms1::cli {
@@ -134,13 +135,22 @@ HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds pa
         patience);
     if (connected && MouseConnected(flags))
         return Connection::kConnected;
-    if (receivers() == 0)
-        return BleWithoutLink(session) ? Connection::kNoBleLink : Connection::kNoReceiver;
+    if (receivers() == 0) {
+        if (BleWithoutLink(session))
+            return Connection::kNoBleLink;
+        deniedPath_ = session.link().State().deniedPath;
+        return deniedPath_.empty() ? Connection::kNoReceiver : Connection::kNoAccess;
+    }
     return Connection::kSilentMouse;
 }
 
-std::string HeadlessHost::NoMouseText(const char* command, Connection connection) {
+std::string HeadlessHost::NoMouseText(const char* command, Connection connection,
+                                      const std::string& deniedPath) {
     std::string text = std::string("ms1ctl ") + command + ": no mouse connected (";
+    if (connection == Connection::kNoAccess) {
+        return text + "permission denied on " + deniedPath +
+               ")\nms1ctl: " + DeviceAccessHint::For(GetProgramFolder()).Text() + "\n";
+    }
     switch (connection) {
         case Connection::kNoReceiver:
             text += "no 2.4 GHz receiver found";

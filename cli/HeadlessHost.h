@@ -44,12 +44,15 @@ class HeadlessHost final : private ApplyView {
     // Not for an apply: what the mouse reports is written into the profile being sent.
     void AnnounceVirtualMouseSettings();
 
-    enum class Connection { kConnected, kNoReceiver, kSilentMouse, kNoBleLink };
+    // kNoAccess: a receiver is there but this user may not open it (see DeniedPath).
+    enum class Connection { kConnected, kNoReceiver, kSilentMouse, kNoBleLink, kNoAccess };
     // Starts the session and waits until a link reports the mouse, at most `patience`; at
     // once when there is neither a receiver nor a Bluetooth LE mouse to wait for.
     Connection ConnectMouse(std::chrono::milliseconds patience);
     // The line for stderr when the mouse is not there.
-    static std::string NoMouseText(const char* command, Connection connection);
+    static std::string NoMouseText(const char* command, Connection connection,
+                                   const std::string& deniedPath = {});
+    const std::string& DeniedPath() const { return deniedPath_; }
     // Waits until `done` holds, looking again after every status change, at most `patience`.
     bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience);
     // One apply on the worker; returns when it ended.
@@ -82,6 +85,7 @@ class HeadlessHost final : private ApplyView {
     MessageHub window_;
     std::unique_ptr<DeviceSession> session_;
     QEventLoop* waiting_ = nullptr;
+    std::string deniedPath_;
     std::function<bool()> done_;
     std::mutex resultMutex_;
     std::optional<ApplyResult> result_;

@@ -19,7 +19,8 @@ const CliCommand* const kCommands[] = {
 void PrintHelp(std::ostream& out) {
     out << "ms1ctl - command-line companion of the ms_1 mouse configuration utility\n\n"
            "usage: ms1ctl [--simulate[=SCENARIO]] COMMAND [ARGS...]\n"
-           "       ms1ctl COMMAND --help\n\n"
+           "       ms1ctl COMMAND --help\n"
+           "       ms1ctl --version\n\n"
            "commands:\n";
     for (const CliCommand* command : kCommands) {
         out << "  " << command->usage << "\n      " << command->summary << "\n";
@@ -60,6 +61,9 @@ int RunMs1Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
         const std::string& option = args[i];
         if (option == "--help" || option == "-h") {
             PrintHelp(context.out);
+            return kExitOk;
+        } else if (option == "--version") {
+            context.out << "ms1ctl " << MS1_VERSION << "\n";
             return kExitOk;
         } else if (option == "--simulate") {
             context.simulate = "receiver";

@@ -67,7 +67,7 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args) {
     host.AnnounceVirtualMouseSettings();
     const auto connection = host.ConnectMouse(kConnectPatience);
     if (connection != HeadlessHost::Connection::kConnected) {
-        context.err << HeadlessHost::NoMouseText("status", connection);
+        context.err << HeadlessHost::NoMouseText("status", connection, host.DeniedPath());
         return kExitNoMouse;
     }
     StatusRecorder& view = host.view();

@@ -18,6 +18,8 @@ struct ReceiverOptions {
     bool firstReportNotStatus = false;
     AckMode ackMode = AckMode::kNormal;
     bool asleep = false;
+    // Its nodes belong to someone else: every open fails with EACCES.
+    bool openDenied = false;
 };
 
 }  // namespace ms1::sim

@@ -12,7 +12,8 @@ const std::vector<std::string>& SimulationScenarios() {
     static const std::vector<std::string> kScenarios = {
         "receiver",  "noack", "slowack",        "refuse",
         "asleep",    "not11", "two-receivers",  "many-collections",
-        "unplugged", "wired", "wired+receiver", "ble"};
+        "unplugged", "wired", "wired+receiver", "no-access",
+        "ble"};
     return kScenarios;
 }
 
@@ -34,6 +35,8 @@ std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
         options.asleep = true;
     } else if (scenario == "not11") {
         options.firstReportNotStatus = true;
+    } else if (scenario == "no-access") {
+        options.openDenied = true;
     } else if (scenario == "many-collections") {
         options.extraInputCollections = 21;
         options.extraFeatureCollections = 21;

@@ -22,6 +22,7 @@ namespace ms1::sim {
 //   unplugged        a receiver that is not plugged in yet (receiver 0)
 //   wired            the mouse on its cable only (its receiver not plugged in)
 //   wired+receiver   the mouse on its cable and its receiver both
+//   no-access        a receiver whose nodes this user may not open (no udev rule yet)
 //   ble              the mouse connected over Bluetooth LE only (its receiver not plugged in)
 // The receivers are plugged in before the bus is returned (except "unplugged").
 // Null for an unknown name.

@@ -1,6 +1,7 @@
 #include "sim/VirtualHidBus.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
 #include "sim/VirtualCable.h"
@@ -283,6 +284,7 @@ std::vector<HidDeviceInfo> VirtualHidBus::Enumerate(std::uint16_t vendorId,
 
 HidHandle* VirtualHidBus::OpenPath(const std::string& path) {
     std::lock_guard lock(mutex_);
+    lastOpenError_ = ENOENT;
     for (std::size_t r = 0; r < receivers_.size(); ++r) {
         const Receiver& receiver = *receivers_[r];
         if (!receiver.plugged) {
@@ -290,6 +292,11 @@ HidHandle* VirtualHidBus::OpenPath(const std::string& path) {
         }
         for (std::size_t c = 0; c < receiver.collections.size(); ++c) {
             if (receiver.collections[c].path == path) {
+                if (receiver.options.openDenied) {
+                    lastOpenError_ = EACCES;
+                    return nullptr;
+                }
+                lastOpenError_ = 0;
                 auto handle = std::make_unique<Handle>();
                 handle->receiver = static_cast<int>(r);
                 handle->collection = c;

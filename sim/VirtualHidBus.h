@@ -82,6 +82,10 @@ class VirtualHidBus final : public HidApi {
     int Init() override;
     std::vector<HidDeviceInfo> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     HidHandle* OpenPath(const std::string& path) override;
+    int LastOpenError() const override {
+        std::lock_guard lock(mutex_);
+        return lastOpenError_;
+    }
     int SetNonblocking(HidHandle* handle, int nonblock) override;
     int Read(HidHandle* handle, std::uint8_t* data, std::size_t length) override;
     int SendFeatureReport(HidHandle* handle, const std::uint8_t* data, std::size_t length) override;
@@ -110,6 +114,7 @@ class VirtualHidBus final : public HidApi {
     std::unique_ptr<VirtualCable> cable_;
     std::unique_ptr<VirtualGattMouse> gatt_;
     int enumerations_ = 0;
+    int lastOpenError_ = 0;
     int misused_ = 0;
     int blockingReads_ = 0;
 };

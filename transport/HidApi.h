@@ -32,6 +32,9 @@ class HidApi {
                                                  std::uint16_t productId) = 0;
     // Null when the path cannot be opened.
     virtual HidHandle* OpenPath(const std::string& path) = 0;
+    // Why the last OpenPath that failed failed, as an errno value (EACCES: the node belongs to
+    // someone else); 0 when nothing is known.
+    virtual int LastOpenError() const { return 0; }
     virtual int SetNonblocking(HidHandle* handle, int nonblock) = 0;
     // Bytes read (0 when nothing is waiting in non-blocking mode), or -1.
     virtual int Read(HidHandle* handle, std::uint8_t* data, std::size_t length) = 0;

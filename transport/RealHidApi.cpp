@@ -1,5 +1,9 @@
 #include "transport/RealHidApi.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <hidapi.h>
 
 namespace ms1 {
@@ -43,7 +47,13 @@ std::vector<HidDeviceInfo> RealHidApi::Enumerate(std::uint16_t vendorId, std::ui
 }
 
 HidHandle* RealHidApi::OpenPath(const std::string& path) {
-    return reinterpret_cast<HidHandle*>(hid_open_path(path.c_str()));
+    hid_device* device = hid_open_path(path.c_str());
+    lastOpenError_ = 0;
+    // hidapi keeps no errno of its own; asking the node itself says whether it was the
+    // permission.
+    if (device == nullptr && ::access(path.c_str(), R_OK | W_OK) != 0)
+        lastOpenError_ = errno;
+    return reinterpret_cast<HidHandle*>(device);
 }
 
 int RealHidApi::SetNonblocking(HidHandle* handle, int nonblock) {

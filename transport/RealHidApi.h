@@ -15,6 +15,7 @@ class RealHidApi final : public HidApi {
     int Init() override;
     std::vector<HidDeviceInfo> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override;
     HidHandle* OpenPath(const std::string& path) override;
+    int LastOpenError() const override { return lastOpenError_; }
     int SetNonblocking(HidHandle* handle, int nonblock) override;
     int Read(HidHandle* handle, std::uint8_t* data, std::size_t length) override;
     int SendFeatureReport(HidHandle* handle, const std::uint8_t* data, std::size_t length) override;
@@ -22,6 +23,7 @@ class RealHidApi final : public HidApi {
 
   private:
     bool initialised_ = false;
+    int lastOpenError_ = 0;
 };
 
 }  // namespace ms1

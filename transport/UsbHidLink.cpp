@@ -1,5 +1,7 @@
 #include "transport/UsbHidLink.h"
 
+#include <cerrno>
+
 #include <chrono>
 #include <string_view>
 #include <system_error>
@@ -60,6 +62,8 @@ void UsbHidLink::EnumerateReceivers() {
         // The previous tables' handles are closed here rather than leaked; the sender has no
         // current receiver until the next election.
         CloseAllHandlesLocked();
+        deniedPath_.clear();
+        std::string denied;
 
         for (const HidDeviceInfo& info :
              ports_.hid.Enumerate(kReceiverVendorId, kReceiverProductId)) {
@@ -68,6 +72,8 @@ void UsbHidLink::EnumerateReceivers() {
             }
             HidHandle* handle = ports_.hid.OpenPath(info.path);
             if (handle == nullptr) {
+                if (ports_.hid.LastOpenError() == EACCES && denied.empty())
+                    denied = info.path;
                 continue;
             }
             const bool feature = info.usagePage == kFeatureUsagePage && info.usage == kFeatureUsage;
@@ -90,6 +96,9 @@ void UsbHidLink::EnumerateReceivers() {
                 ports_.hid.Close(handle);
             }
         }
+        // Only a receiver of which nothing could be opened is a permission problem to report.
+        if (featureSlotCount_ == 0 && inputSlotCount_ == 0)
+            deniedPath_ = denied;
         Trace("m_iDeviceNo_Wireless_OSD = " + std::to_string(inputSlotCount_));
     }
     StartReaders();
@@ -327,6 +336,7 @@ UsbHidLinkState UsbHidLink::State() const {
     state.currentInputHandle = currentInputHandle_;
     state.notCurrent = notCurrent_;
     state.firstReportSeen = firstReportSeen_;
+    state.deniedPath = deniedPath_;
     for (int i = 0; i < kReceiverSlots; ++i) {
         state.readerRunning[i] = readers_[i] != nullptr;
     }

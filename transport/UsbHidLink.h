@@ -45,6 +45,9 @@ struct UsbHidLinkState {
     std::array<int, kReceiverSlots> notCurrent{};
     std::array<int, kReceiverSlots> firstReportSeen{};
     std::array<bool, kReceiverSlots> readerRunning{};
+    // A collection of a receiver that is there but may not be opened by this user (EACCES),
+    // from the last enumeration that opened none; empty otherwise.
+    std::string deniedPath;
 };
 
 // The link to the mouse through its 2.4 GHz USB receiver: finds and opens the receiver's
@@ -126,6 +129,7 @@ class UsbHidLink final : public DeviceEventSink {
     std::array<HidCollectionSlot, kReceiverSlots> inputSlots_{};
     int featureSlotCount_ = 0;
     int inputSlotCount_ = 0;  // m_iDeviceNo_Wireless_OSD
+    std::string deniedPath_;
     HidCollectionSlot currentReceiver_;
     HidHandle* currentFeatureHandle_ = nullptr;
     HidHandle* currentInputHandle_ = nullptr;

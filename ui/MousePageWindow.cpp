@@ -119,6 +119,10 @@ bool MousePageWindow::AnyConnected() const {
     return session_ != nullptr && session_->AnyConnected();
 }
 
+std::string MousePageWindow::AccessProblem() const {
+    return session_ != nullptr ? session_->AccessProblem() : std::string();
+}
+
 void MousePageWindow::OnVendorStatus(std::uint32_t value) {
     if (session_ != nullptr) {
         session_->OnVendorStatus(value);

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "platform/MessagePorts.h"
 #include "protocol/ApplyEngine.h"
@@ -31,6 +32,8 @@ class PageDeviceSession {
     // Message 1541: one apply on the worker.
     virtual void PostApplyNow() = 0;
     virtual bool AnyConnected() const = 0;
+    // A receiver's node that may not be opened (permission denied); empty when none.
+    virtual std::string AccessProblem() const { return {}; }
     // A status value of the wired mouse (messages 1539 and 1540).
     virtual void OnVendorStatus(std::uint32_t value) = 0;
     // Timers 512, 515 and 516 of the main window.

@@ -1,5 +1,6 @@
 #include "platform/dui/LanguageTexts.h"
 
+#include <QDir>
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -15,6 +16,49 @@ bool LanguageTexts::Load(const QString& path) {
         return false;
     }
     return Parse(file.readAll());
+}
+
+bool LanguageTexts::Overlay(const QString& path) {
+    LanguageTexts translation;
+    if (!translation.Load(path))
+        return false;
+    for (auto it = translation.texts_.cbegin(); it != translation.texts_.cend(); ++it)
+        texts_.insert(it.key(), it.value());
+    return true;
+}
+
+bool LanguageTexts::LoadForLocale(const QString& folder, const QString& locale) {
+    if (!Load(QDir(folder).filePath(QStringLiteral("lan.xml"))))
+        return false;
+    for (const QString& name : TranslationFiles(locale)) {
+        const QString path = QDir(folder).filePath(name);
+        if (QFile::exists(path)) {
+            Overlay(path);  // an unreadable translation leaves English
+            return true;
+        }
+    }
+    return true;
+}
+
+QStringList LanguageTexts::TranslationFiles(const QString& locale) {
+    QString name = locale.section(QLatin1Char('.'), 0, 0).section(QLatin1Char('@'), 0, 0);
+    const QString language = name.section(QLatin1Char('_'), 0, 0);
+    if (language.isEmpty() || language == u"C" || language == u"POSIX" || language == u"en")
+        return {};
+    QStringList files;
+    if (name != language)
+        files << QStringLiteral("lan_%1.xml").arg(name);
+    files << QStringLiteral("lan_%1.xml").arg(language);
+    return files;
+}
+
+QString LanguageTexts::MessagesLocale() {
+    for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+        const QString value = qEnvironmentVariable(variable);
+        if (!value.isEmpty())
+            return value;
+    }
+    return {};
 }
 
 bool LanguageTexts::Parse(const QByteArray& xml) {

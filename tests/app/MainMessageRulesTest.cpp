@@ -33,6 +33,7 @@ TEST(MainMessageRulesTest, MenuNamesAndTheirCaseRules) {
         {"exit", MenuCommand::Exit},
         {"eXiT", MenuCommand::Exit},
         {"exit2", MenuCommand::None},
+        {"AutoStart", MenuCommand::Autostart},
         {"configuration ", MenuCommand::None},
         {"ms_1_left_click", MenuCommand::ButtonMenu},
         {"ms_1", MenuCommand::ButtonMenu},

@@ -1,3 +1,4 @@
+#include "app/Autostart.h"
 #include "app/CMainWnd.h"
 
 #include <gtest/gtest.h>
@@ -194,7 +195,15 @@ TEST_F(MainWindowTest, ActivationAndTrayClickShowAHiddenOrMinimisedWindow) {
 TEST_F(MainWindowTest, TrayMenuIsReplacedOnEveryRightClickAndItsItemsPostToTheWindow) {
     PostAndHandle(MSG_TRAY_ICON, 0, 517);
     ASSERT_NE(window_->TrayMenu(), nullptr);
-    EXPECT_EQ(window_->TrayMenu()->ItemNames(), (QStringList{"configuration", "exit"}));
+    EXPECT_EQ(window_->TrayMenu()->ItemNames(),
+              (QStringList{"configuration", "autostart", "exit"}));
+    // "Start with the desktop" is ticked when the autostart entry is there.
+    for (QAction* action : window_->TrayMenu()->Menu()->actions()) {
+        if (action->objectName() == "autostart") {
+            EXPECT_TRUE(action->isCheckable());
+            EXPECT_EQ(action->isChecked(), Autostart::ForUser().IsEnabled());
+        }
+    }
     QPointer<QMenu> first = window_->TrayMenu()->Menu();
 
     PostAndHandle(MSG_TRAY_ICON, 0, 517);

@@ -217,6 +217,22 @@ TEST_F(SimulatedBleProgram, TheBluetoothMouseShowsTakesChangesAndGoes) {
     EXPECT_TRUE(dui::IsVisible(Control("ms_1_BLE")));
 }
 
+// A receiver whose nodes belong to someone else: the empty page says which and what to do.
+class SimulatedDeniedProgram : public SimulatedProgram {
+    const char* Scenario() const override { return "no-access"; }
+};
+
+TEST_F(SimulatedDeniedProgram, TheEmptyPageSaysThePermissionIsMissing) {
+    auto* hint = window_->Widget()->findChild<QLabel*>("empty_hint");
+    ASSERT_NE(hint, nullptr);
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return hint->text().contains("permission denied"); }, kPatienceMs))
+        << hint->text().toStdString() << " / " << page_->AccessProblem();
+    EXPECT_FALSE(window_->DeviceTabFlag());
+    EXPECT_TRUE(hint->text().contains("hid#vid_1d57&pid_a001")) << hint->text().toStdString();
+    EXPECT_TRUE(hint->text().contains("70-ms1.rules")) << hint->text().toStdString();
+}
+
 TEST(SimulatedProgramProcess, EndsCleanlyOnTerminationAndKeepsTheStores) {
     TestApp();
     QTemporaryDir runtime;

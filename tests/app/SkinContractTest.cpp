@@ -113,12 +113,12 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
     }
 }
 
-TEST(SkinContractTest, TrayMenuHasConfigurationAndExit) {
+TEST(SkinContractTest, TrayMenuHasConfigurationAutostartAndExit) {
     TestApp();
     MessageHub owner;
     dui::MenuWindow menu(owner, nullptr);
     ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/traymenu.xml")));
-    EXPECT_EQ(menu.ItemNames(), (QStringList{"configuration", "exit"}));
+    EXPECT_EQ(menu.ItemNames(), (QStringList{"configuration", "autostart", "exit"}));
 }
 
 }  // namespace

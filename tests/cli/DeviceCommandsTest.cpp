@@ -103,6 +103,15 @@ TEST_F(DeviceCommands, StatusPrintsWhatTheVirtualMouseReports) {
             << scenario;
     }
 
+    // A receiver this user may not open: said with the node and what to do, exit 4.
+    const Outcome denied = RunProgram("--simulate=no-access status");
+    EXPECT_EQ(denied.exitCode, 4);
+    EXPECT_NE(
+        denied.err.find("no mouse connected (permission denied on \\\\?\\hid#vid_1d57&pid_a001"),
+        std::string::npos)
+        << denied.err;
+    EXPECT_NE(denied.err.find("70-ms1.rules"), std::string::npos) << denied.err;
+
     // Without a receiver there is nothing to wait for.
     const Outcome unplugged = RunProgram("--simulate=unplugged status");
     EXPECT_EQ(unplugged.exitCode, 4);

@@ -1,0 +1,81 @@
+#include "app/Autostart.h"
+
+#include <cstdlib>
+#include <system_error>
+
+#include "storage/AtomicFileWriter.h"
+
+namespace ms1 {
+namespace {
+
+// Exec takes its arguments quoted as the desktop entry format says: inside double quotes,
+// backslash goes before `"`, `` ` ``, `$` and `\`.
+std::string QuotedArgument(const std::string& text) {
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '`' || c == '$' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+Autostart Autostart::ForUser() {
+    const char* config = std::getenv("XDG_CONFIG_HOME");
+    if (config != nullptr && *config == '/')
+        return Autostart(config);
+    const char* home = std::getenv("HOME");
+    return Autostart(std::filesystem::path(home != nullptr ? home : "") / ".config");
+}
+
+std::filesystem::path Autostart::EntryPath() const {
+    return configHome_ / "autostart" / kEntryName;
+}
+
+bool Autostart::IsEnabled() const {
+    std::error_code error;
+    return std::filesystem::is_regular_file(EntryPath(), error);
+}
+
+std::string Autostart::EntryText(const std::filesystem::path& program) {
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=MS-1 configuration utility\n"
+           "Comment=Starts the ms_1 mouse utility in the tray\n"
+           "Exec=" +
+           QuotedArgument(program.string()) +
+           " --hidden\n"
+           "Icon=ms1\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+bool Autostart::Enable(const std::filesystem::path& program, std::string* why) {
+    std::error_code error;
+    std::filesystem::create_directories(EntryPath().parent_path(), error);
+    if (error) {
+        if (why != nullptr)
+            *why = EntryPath().parent_path().string() + ": " + error.message();
+        return false;
+    }
+    const std::string text = EntryText(program);
+    const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                              text.size());
+    AtomicFileWriter writer;
+    WriteResult written = writer.Write(EntryPath(), bytes);
+    if (!written && why != nullptr)
+        *why = written.reason;
+    return static_cast<bool>(written);
+}
+
+bool Autostart::Disable(std::string* why) {
+    std::error_code error;
+    std::filesystem::remove(EntryPath(), error);
+    if (error && why != nullptr)
+        *why = EntryPath().string() + ": " + error.message();
+    return !error;
+}
+
+}  // namespace ms1
