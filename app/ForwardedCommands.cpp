@@ -170,7 +170,8 @@ void ForwardedCommands::RunStatus(const std::shared_ptr<Command>& command) {
                 return view != nullptr && view->Battery() && view->StageReported() &&
                        view->RateReported();
             },
-            cli::kReportPatience, [this, command](bool) { PrintStatus(command); });
+            cli::ReportPatience(device->Session()->flags()),
+            [this, command](bool) { PrintStatus(command); });
     });
 }
 

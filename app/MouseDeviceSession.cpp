@@ -5,21 +5,16 @@
 #include "engine/DeviceSession.h"
 #include "engine/StatusRecorder.h"
 #include "platform/DebugLog.h"
+#include "platform/bluez/BluezGattPlatform.h"
 #include "sim/Simulation.h"
 #include "sim/VirtualCable.h"
+#include "sim/VirtualGattMouse.h"
 #include "storage/DataFolders.h"
 #include "transport/RealHidApi.h"
 #include "transport/UdevMonitor.h"
 #include "transport/VendorHidBinding.h"
 
 namespace ms1 {
-namespace {
-
-// The Bluetooth LE mouse shows up in the HID enumeration under these ids.
-constexpr std::uint16_t kBleVendorId = 0x045E;
-constexpr std::uint16_t kBleProductId = 0xA011;
-
-}  // namespace
 
 std::unique_ptr<MouseDeviceSession> MouseDeviceSession::Create(
     const std::optional<std::string>& scenario) {
@@ -40,10 +35,9 @@ MouseDeviceSession::~MouseDeviceSession() {
 
 void MouseDeviceSession::Start(const PageDeviceContext& context) {
     HidApi& hid = bus_ ? static_cast<HidApi&>(*bus_) : static_cast<HidApi&>(*realHid_);
-    // The presence test of the Bluetooth LE mouse: hidapi sees it under its own ids.
-    bool bleMousePresent = false;
-    if (hid.Init() == 0)
-        bleMousePresent = !hid.Enumerate(kBleVendorId, kBleProductId).empty();
+    // The presence test of the Bluetooth LE mouse: hidapi sees it under its own ids. BlueZ
+    // then has to confirm a writable link before the page says "connected".
+    const bool bleMousePresent = HidSeesBleMouse(hid);
 
     // The wired mouse: the virtual mouse's cable when simulating one, else the vendor library
     // beside the program. Without either the wired link is simply never up.
@@ -68,6 +62,12 @@ void MouseDeviceSession::Start(const PageDeviceContext& context) {
                                context.window};
     ports.wiredDevice = wired_.get();
     ports.wiredReports = wired_.get();
+    if (bus_ != nullptr) {
+        ports.gatt = bus_->Gatt();
+    } else {
+        bluez_ = std::make_unique<BluezGattPlatform>();
+        ports.gatt = bluez_.get();
+    }
     session_ = std::make_unique<DeviceSession>(ports);
     if (bus_) {
         bus_->SetEventSink(&session_->link());
@@ -110,7 +110,11 @@ std::string MouseDeviceSession::AccessProblem() const {
 }
 
 bool MouseDeviceSession::ReceiverPresent() const {
-    return session_ && session_->link().State().inputSlotCount > 0;
+    if (!session_)
+        return false;
+    const BleGattLink* ble = session_->ble();
+    return session_->link().State().inputSlotCount > 0 ||
+           (ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kPending);
 }
 
 void MouseDeviceSession::OnVendorStatus(std::uint32_t value) {

@@ -10,6 +10,7 @@ class QSocketNotifier;
 
 namespace ms1 {
 
+class BluezGattPlatform;
 class DeviceSession;
 class HidApi;
 class StatusRecorder;
@@ -44,7 +45,8 @@ class MouseDeviceSession final : public PageDeviceSession {
     // apply carried out by the program).
     DeviceSession* Session() const { return session_.get(); }
     const StatusRecorder* Recorder() const { return recorder_.get(); }
-    // Whether a receiver is plugged in, even when its mouse is silent.
+    // Whether a receiver is plugged in, even when its mouse is silent, or the Bluetooth LE
+    // mouse is still being looked at.
     bool ReceiverPresent() const;
 
   private:
@@ -55,6 +57,8 @@ class MouseDeviceSession final : public PageDeviceSession {
     // The wired link: the vendor library (or the virtual mouse's cable) and its binding.
     std::unique_ptr<VendorHidLibrary> vendorLibrary_;
     std::unique_ptr<VendorHidBinding> wired_;
+    // The Bluetooth LE link's GATT services: BlueZ, or the virtual mouse's own.
+    std::unique_ptr<BluezGattPlatform> bluez_;
     std::unique_ptr<StatusRecorder> recorder_;
     std::unique_ptr<DeviceSession> session_;
     std::unique_ptr<UdevMonitor> udev_;

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "sim/VirtualCable.h"
+#include "sim/VirtualGattMouse.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
 
@@ -38,6 +39,10 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
     if (bus_.Cable() != nullptr) {
         add(tr("Plug / unplug cable"), 2, 2, &VirtualMousePanel::ToggleCable);
         add(tr("Battery full"), 3, 0, [this] { SetBattery(2, 100); });
+    }
+    if (bus_.Gatt() != nullptr) {
+        add(tr("Connect / disconnect Bluetooth"), 3, bus_.Cable() != nullptr ? 1 : 0,
+            &VirtualMousePanel::ToggleBluetooth);
     }
     plugged_ = bus_.IsPlugged(kReceiver);
     state_ = new QLabel(this);
@@ -87,6 +92,12 @@ void VirtualMousePanel::ToggleCable() {
     ShowState();
 }
 
+void VirtualMousePanel::ToggleBluetooth() {
+    sim::VirtualGattMouse* gatt = bus_.Gatt();
+    gatt->Connected() ? gatt->Disconnect() : gatt->Connect();
+    ShowState();
+}
+
 void VirtualMousePanel::ToggleAsleep() {
     asleep_ = !asleep_;
     bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) { mouse.SetAsleep(asleep_); });
@@ -102,6 +113,8 @@ void VirtualMousePanel::ShowState() {
                        .arg(asleep_ ? tr("asleep") : tr("awake"));
     if (const sim::VirtualCable* cable = bus_.Cable())
         text += tr(" · cable %1").arg(cable->Plugged() ? tr("plugged in") : tr("unplugged"));
+    if (const sim::VirtualGattMouse* gatt = bus_.Gatt())
+        text += tr(" · Bluetooth %1").arg(gatt->Connected() ? tr("connected") : tr("off"));
     state_->setText(text);
 }
 

@@ -25,6 +25,7 @@ class VirtualMousePanel : public QWidget {
     void TogglePlugged();
     void ToggleAsleep();
     void ToggleCable();
+    void ToggleBluetooth();
     void ShowState();
 
     sim::VirtualHidBus& bus_;

@@ -20,6 +20,16 @@ namespace ms1::cli {
 // heartbeat comes every two seconds).
 inline constexpr std::chrono::milliseconds kConnectPatience{3000};
 inline constexpr std::chrono::milliseconds kReportPatience{2500};
+// Over Bluetooth LE the mouse's reports come only once the link has subscribed to them, two
+// seconds after the connection.
+inline constexpr std::chrono::milliseconds kBleReportPatience{kReportPatience.count() + 2000};
+
+// How long status waits for the mouse's reports on the links that are up.
+inline std::chrono::milliseconds ReportPatience(const LinkFlags& flags) {
+    const bool onlyBle = flags.bleConnected.load() != 0 && flags.wiredConnected.load() != 1 &&
+                         flags.wirelessConnected.load() == 0;
+    return onlyBle ? kBleReportPatience : kReportPatience;
+}
 
 // The line ms1ctl apply prints for one report handed to the link, e.g.
 // "0x15 confirmed after 1 attempt(s)".

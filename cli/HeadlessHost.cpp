@@ -4,9 +4,11 @@
 #include <algorithm>
 
 #include "platform/WindowMessages.h"
+#include "platform/bluez/BluezGattPlatform.h"
 #include "sim/Simulation.h"
 #include "sim/SteadySimClock.h"
 #include "sim/VirtualCable.h"
+#include "sim/VirtualGattMouse.h"
 #include "storage/DataFolders.h"
 #include "transport/DeviceAccessHint.h"
 #include "transport/RealHidApi.h"
@@ -16,6 +18,17 @@ namespace {
 
 // Message of the host's own hub: the worker finished an apply.
 constexpr std::uint32_t kMsgApplyDone = 0x0701;
+
+// The HID enumeration saw the Bluetooth LE mouse and its link is still being looked at.
+bool BleStillLooking(DeviceSession& session) {
+    const BleGattLink* ble = session.ble();
+    return ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kPending;
+}
+
+bool BleWithoutLink(DeviceSession& session) {
+    const BleGattLink* ble = session.ble();
+    return ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kNoWritableLink;
+}
 
 }  // namespace
 
@@ -67,6 +80,12 @@ HeadlessHost::HeadlessHost(const std::optional<std::string>& scenario, const Pro
     DeviceSession::Ports ports{*hid, profiles_, view_, *this, window_};
     ports.wiredDevice = wired_.get();
     ports.wiredReports = wired_.get();
+    if (bus_ != nullptr) {
+        ports.gatt = bus_->Gatt();
+    } else {
+        bluez_ = std::make_unique<BluezGattPlatform>();
+        ports.gatt = bluez_.get();
+    }
     session_ = std::make_unique<DeviceSession>(ports);
     window_.SetHandler([this](const Message& message) {
         if (message.number == MSG_WIRED_DATA || message.number == MSG_WIRED_STATE)
@@ -96,21 +115,33 @@ void HeadlessHost::AnnounceVirtualMouseSettings() {
     const sim::VirtualCable* cable = bus_->Cable();
     for (int receiver = 0; receiver < bus_->ReceiverCount(); ++receiver) {
         const bool onCable = cable != nullptr && cable->Receiver() == receiver && cable->Plugged();
-        if (bus_->IsPlugged(receiver) || onCable)
+        const sim::VirtualGattMouse* gatt = bus_->Gatt();
+        const bool onBle = gatt != nullptr && gatt->Receiver() == receiver && gatt->Connected();
+        if (bus_->IsPlugged(receiver) || onCable || onBle)
             bus_->WithMouse(receiver, [](sim::VirtualMouse& mouse) { mouse.AnnounceSettings(); });
     }
 }
 
 HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds patience) {
-    session_->Start();
+    HidApi& hid = bus_ ? static_cast<HidApi&>(*bus_) : *realHid_;
+    session_->Start(HidSeesBleMouse(hid));
     LinkFlags& flags = session_->flags();
-    // ms1ctl does not follow arrivals, so without a receiver now there is nothing to wait for.
-    if (!MouseConnected(flags) && session_->link().State().inputSlotCount == 0) {
-        deniedPath_ = session_->link().State().deniedPath;
+    DeviceSession& session = *session_;
+    auto receivers = [&session] { return session.link().State().inputSlotCount; };
+    // ms1ctl does not follow arrivals, so without a receiver now, and with no Bluetooth LE
+    // mouse being looked at, there is nothing to wait for.
+    const bool connected = WaitFor(
+        [&] { return MouseConnected(flags) || (receivers() == 0 && !BleStillLooking(session)); },
+        patience);
+    if (connected && MouseConnected(flags))
+        return Connection::kConnected;
+    if (receivers() == 0) {
+        if (BleWithoutLink(session))
+            return Connection::kNoBleLink;
+        deniedPath_ = session.link().State().deniedPath;
         return deniedPath_.empty() ? Connection::kNoReceiver : Connection::kNoAccess;
     }
-    return WaitFor([&flags] { return MouseConnected(flags); }, patience) ? Connection::kConnected
-                                                                         : Connection::kSilentMouse;
+    return Connection::kSilentMouse;
 }
 
 std::string HeadlessHost::NoMouseText(const char* command, Connection connection,
@@ -120,9 +151,17 @@ std::string HeadlessHost::NoMouseText(const char* command, Connection connection
         return text + "permission denied on " + deniedPath +
                ")\nms1ctl: " + DeviceAccessHint::For(GetProgramFolder()).Text() + "\n";
     }
-    text += connection == Connection::kNoReceiver
-                ? "no 2.4 GHz receiver found"
-                : "the receiver did not hear from the mouse within 3 s";
+    switch (connection) {
+        case Connection::kNoReceiver:
+            text += "no 2.4 GHz receiver found";
+            break;
+        case Connection::kNoBleLink:
+            text += "the Bluetooth LE mouse has no writable GATT link; is bluetoothd running?";
+            break;
+        default:
+            text += "the receiver did not hear from the mouse within 3 s";
+            break;
+    }
     return text + ")\n";
 }
 

@@ -17,6 +17,10 @@
 #include "sim/VirtualHidBus.h"
 #include "transport/VendorHidBinding.h"
 
+namespace ms1 {
+class BluezGattPlatform;
+}
+
 namespace ms1::cli {
 
 // Runs the device session for one command without a window: the calling thread is the
@@ -41,9 +45,9 @@ class HeadlessHost final : private ApplyView {
     void AnnounceVirtualMouseSettings();
 
     // kNoAccess: a receiver is there but this user may not open it (see DeniedPath).
-    enum class Connection { kConnected, kNoReceiver, kSilentMouse, kNoAccess };
+    enum class Connection { kConnected, kNoReceiver, kSilentMouse, kNoBleLink, kNoAccess };
     // Starts the session and waits until a link reports the mouse, at most `patience`; at
-    // once when there is no receiver to wait for.
+    // once when there is neither a receiver nor a Bluetooth LE mouse to wait for.
     Connection ConnectMouse(std::chrono::milliseconds patience);
     // The line for stderr when the mouse is not there.
     static std::string NoMouseText(const char* command, Connection connection,
@@ -75,6 +79,7 @@ class HeadlessHost final : private ApplyView {
     std::unique_ptr<HidApi> realHid_;
     std::unique_ptr<VendorHidLibrary> vendorLibrary_;
     std::unique_ptr<VendorHidBinding> wired_;
+    std::unique_ptr<BluezGattPlatform> bluez_;
     MemoryProfileState profiles_;
     StatusRecorder view_;
     MessageHub window_;

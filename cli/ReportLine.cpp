@@ -6,11 +6,15 @@ namespace ms1::cli {
 
 std::string ReportLine(const SentReport& sent) {
     char line[80];
-    if (sent.outcome.skipped) {
+    if (sent.outcome.skipped && sent.outcome.link == SentOver::Ble) {
+        std::snprintf(line, sizeof line, "0x%02x skipped (not sent over Bluetooth LE)",
+                      sent.command);
+    } else if (sent.outcome.skipped) {
         std::snprintf(line, sizeof line, "0x%02x skipped: the link has no use for it",
                       sent.command);
-    } else if (sent.outcome.link == SentOver::Wired) {
-        // The cable has no acknowledgement: the call's result is all there is.
+    } else if (sent.outcome.link == SentOver::Wired || sent.outcome.link == SentOver::Ble) {
+        // The cable and GATT have no acknowledgement message: the write's result is all
+        // there is.
         std::snprintf(line, sizeof line, "0x%02x %s", sent.command,
                       sent.outcome.confirmed ? "sent" : "not sent");
     } else {

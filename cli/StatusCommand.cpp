@@ -72,7 +72,7 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args) {
     }
     StatusRecorder& view = host.view();
     host.WaitFor([&] { return view.Battery() && view.StageReported() && view.RateReported(); },
-                 kReportPatience);
+                 ReportPatience(host.session().flags()));
     host.Stop();
 
     int stage = 0;

@@ -4,17 +4,30 @@
 
 #include "engine/MemoryProfileState.h"
 #include "engine/SessionMessages.h"
+#include "platform/DebugLog.h"
 #include "platform/WindowMessages.h"
 
 namespace ms1 {
+namespace {
+
+void TraceBle(const std::string& line) {
+    qCDebug(lcMs1) << "ble:" << line.c_str();
+}
+
+}  // namespace
 
 DeviceSession::DeviceSession(Ports ports)
     : ports_(ports),
       link_(std::make_unique<UsbHidLink>(
           UsbHidLink::Ports{ports.hid, statusSink_, flags_, *this, ports.window, timers_})),
       receiverPort_(*link_),
+      ble_(ports.gatt
+               ? std::make_unique<BleGattLink>(BleGattLink::Ports{*ports.gatt, *this, flags_, *this,
+                                                                  timers_, bleSinks_, bleSinks_},
+                                               TraceBle)
+               : nullptr),
       sender_(flags_, ports.pacer ? *ports.pacer : sleepingPacer_, ports.wiredReports,
-              &receiverPort_, ports.bleReports),
+              &receiverPort_, ble_.get()),
       status_(ports.profiles, flags_, sender_.ackReceived(), ports.statusView, ports.window,
               timers_, delayed_, ports.wiredDevice),
       engine_(ports.profiles, sender_, flags_, ports.pacer ? *ports.pacer : sleepingPacer_, timers_,
@@ -36,7 +49,9 @@ void DeviceSession::Start(bool bleMousePresent) {
         return;
     started_ = true;
     worker_.Start([this](const ThreadMessage& message) { OnWorkerMessage(message); });
-    status_.InitLinks(bleMousePresent);
+    status_.InitLinks();
+    if (ble_)
+        ble_->StartUp(bleMousePresent);
     link_->EnumerateReceivers();
 }
 
@@ -54,9 +69,16 @@ void DeviceSession::Stop() {
     engine_.Stop();
     sleepingPacer_.Interrupt();
     worker_.Stop(WorkerThread::Queued::Drop);
+    {
+        std::lock_guard lock(gattMutex_);
+        gattWork_.clear();
+    }
     FinishOnceApplies();
-    for (int id :
-         {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY, TIMER_CHARGE_ANIMATION}) {
+    // With the worker gone nothing uses the GATT platform any more.
+    if (ble_)
+        ble_->Shutdown();
+    for (int id : {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY,
+                   TIMER_CHARGE_ANIMATION, TIMER_BLE_DISCOVERY}) {
         timers_.KillTimer(id);
     }
 }
@@ -107,6 +129,23 @@ bool DeviceSession::HandleMessage(const Message& message) {
         case MSG_APPLY_TRIGGER:
             worker_.PostThreadMessage(MSG_APPLY_NOW, 0, 0);
             return true;
+        case kMsgBleStatus:
+            // A notification that was on its way when the mouse left shows nothing.
+            if (flags_.bleConnected.load() != 0) {
+                status_.DecodeBleStatus(static_cast<std::uint16_t>(message.wParam),
+                                        static_cast<std::uint16_t>(message.lParam));
+            }
+            return true;
+        case kMsgBleDeviceChange:
+            if (ble_) {
+                const DeviceEvent event{message.text.toStdString()};
+                if (message.wParam != 0) {
+                    ble_->OnDeviceArrival(event);
+                } else {
+                    ble_->OnDeviceRemoval(event);
+                }
+            }
+            return true;
         case MSG_WIRED_DATA: {
             const std::uint32_t a = static_cast<std::uint16_t>(message.wParam);
             const std::uint32_t v = static_cast<std::uint16_t>(message.lParam);
@@ -138,6 +177,13 @@ void DeviceSession::OnTimer(int id) {
         case TIMER_CHARGE_ANIMATION:
             status_.OnChargeAnimationTimer();
             break;
+        case TIMER_BLE_DISCOVERY:
+            if (ble_) {
+                ble_->OnDiscoveryTimer();
+            } else {
+                timers_.KillTimer(TIMER_BLE_DISCOVERY);
+            }
+            break;
         default:
             break;
     }
@@ -151,7 +197,48 @@ void DeviceSession::RefreshLinkSections() {
     status_.RefreshLinkSections();
 }
 
+void DeviceSession::ShowBleConnected() {
+    status_.ShowBleConnected();
+}
+
+void DeviceSession::ShowBleDisconnected() {
+    status_.ShowBleDisconnected();
+}
+
+bool DeviceSession::OffWindow(std::function<void()> work) {
+    {
+        std::lock_guard lock(gattMutex_);
+        gattWork_.push_back(std::move(work));
+    }
+    if (worker_.PostThreadMessage(kMsgGattWork, 0, 0))
+        return true;
+    // The worker is stopping: nothing queued here would run.
+    std::lock_guard lock(gattMutex_);
+    gattWork_.clear();
+    return false;
+}
+
+void DeviceSession::OnWindow(std::function<void()> call) {
+    QMetaObject::invokeMethod(&hub_, std::move(call), Qt::QueuedConnection);
+}
+
+void DeviceSession::RunGattWork() {
+    std::function<void()> work;
+    {
+        std::lock_guard lock(gattMutex_);
+        if (gattWork_.empty())
+            return;
+        work = std::move(gattWork_.front());
+        gattWork_.pop_front();
+    }
+    work();
+}
+
 void DeviceSession::OnWorkerMessage(const ThreadMessage& message) {
+    if (message.message == kMsgGattWork) {
+        RunGattWork();
+        return;
+    }
     if (message.message == kMsgApplyProfileOnce) {
         OnceApply once;
         {

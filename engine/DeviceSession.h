@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "engine/HubBleSinks.h"
 #include "engine/HubStatusSink.h"
 #include "engine/ReceiverReportPort.h"
 #include "engine/SleepingPacer.h"
@@ -16,6 +17,8 @@
 #include "protocol/ApplyEngine.h"
 #include "protocol/DeviceStatus.h"
 #include "protocol/ReportSender.h"
+#include "transport/BleGattLink.h"
+#include "transport/GattPlatform.h"
 #include "transport/LinkFlags.h"
 #include "transport/LinkView.h"
 #include "transport/UsbHidLink.h"
@@ -29,7 +32,7 @@ namespace ms1 {
 // Create, start, stop and destroy it on the window thread, which must run a Qt event loop
 // (QCoreApplication is enough): the session's message hub and timers live there, and every
 // status message is decoded there. Applies run on the session's worker.
-class DeviceSession final : private LinkView {
+class DeviceSession final : private LinkView, private BleLinkView, private GattWork {
   public:
     struct Ports {
         HidApi& hid;
@@ -40,7 +43,8 @@ class DeviceSession final : private LinkView {
         Pacer* pacer = nullptr;  // null: real pauses on the worker
         WiredDevicePort* wiredDevice = nullptr;
         WiredReportPort* wiredReports = nullptr;
-        BleReportPort* bleReports = nullptr;
+        // The Bluetooth LE GATT services; null: no Bluetooth link, bleConnected stays 0.
+        GattPlatform* gatt = nullptr;
     };
     using ApplyListener = std::function<void(const ApplyResult&)>;
     using ReportListener = std::function<void(const SentReport&)>;
@@ -55,7 +59,8 @@ class DeviceSession final : private LinkView {
     void SetReportListener(ReportListener listener);
 
     // Starts the worker, looks at the wired and Bluetooth links, then enumerates the receivers
-    // and starts their readers.
+    // and starts their readers. `bleMousePresent`: the HID enumeration saw the Bluetooth LE
+    // mouse; it counts as connected once its GATT link is confirmed, a moment later.
     void Start(bool bleMousePresent = false);
     // Ends the readers, then the worker: an apply under way stops after its current report and
     // writes the store; applies not yet begun are dropped. A session starts only once.
@@ -80,6 +85,8 @@ class DeviceSession final : private LinkView {
     UsbHidLink& link() { return *link_; }
     DeviceStatus& status() { return status_; }
     ReportSender& sender() { return sender_; }
+    // Null without a GATT platform.
+    BleGattLink* ble() { return ble_.get(); }
     WindowTimers& timers() { return timers_; }
     MessageHub& hub() { return hub_; }
 
@@ -87,6 +94,13 @@ class DeviceSession final : private LinkView {
     // LinkView, for the link's removal handling.
     void HideWirelessIndicator() override;
     void RefreshLinkSections() override;
+    // BleLinkView, for the Bluetooth link's connection changes.
+    void ShowBleConnected() override;
+    void ShowBleDisconnected() override;
+    // GattWork: the link's GATT work runs on the apply worker, between applies.
+    bool OffWindow(std::function<void()> work) override;
+    void OnWindow(std::function<void()> call) override;
+    void RunGattWork();
 
     void OnWorkerMessage(const ThreadMessage& message);
     // Tells the senders of once-applies that never ran that nothing was sent.
@@ -101,6 +115,8 @@ class DeviceSession final : private LinkView {
     HubStatusSink statusSink_{hub_};
     std::unique_ptr<UsbHidLink> link_;
     ReceiverReportPort receiverPort_;
+    HubBleSinks bleSinks_{hub_};
+    std::unique_ptr<BleGattLink> ble_;
     ReportSender sender_;
     DeviceStatus status_;
     ApplyEngine engine_;
@@ -112,6 +128,8 @@ class DeviceSession final : private LinkView {
     };
     std::mutex onceMutex_;
     std::deque<OnceApply> onceApplies_;
+    std::mutex gattMutex_;
+    std::deque<std::function<void()>> gattWork_;
     WorkerThread worker_;
     bool started_ = false;
 };

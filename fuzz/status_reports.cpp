@@ -152,7 +152,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     wired.opened = (setup >> 1) & 1;
     DeviceStatus status(profiles, flags, ack, view, window, window, window,
                         setup & 4 ? nullptr : &wired);
-    status.InitLinks((setup >> 3) & 1);
+    status.InitLinks();
+    if ((setup >> 3) & 1) {  // the Bluetooth LE link connects, as its link does it
+        flags.bleConnected = 1;
+        status.ShowBleConnected();
+    }
     CheckState(status, flags, ack, profiles);
 
     while (!input.Empty()) {

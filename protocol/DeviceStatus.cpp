@@ -22,6 +22,7 @@ constexpr int kChargeFrameMs = 30;
 
 constexpr const char* kWired = "ms_1_wired";
 constexpr const char* kWireless = "ms_1_wireless";
+constexpr const char* kBle = "ms_1_BLE";
 constexpr const char* kPowerBar = "ms_1_progress_power";
 constexpr const char* kPowerLabel = "ms_1_label_power";
 
@@ -44,7 +45,7 @@ DeviceStatus::DeviceStatus(ProfileState& profiles, LinkFlags& flags,
       delayed_(delayed),
       wired_(wired) {}
 
-void DeviceStatus::InitLinks(bool bleMousePresent) {
+void DeviceStatus::InitLinks() {
     flags_.wiredConnected = 0;
     if (wired_ && wired_->IsBound()) {
         wired_->StartMonitor();
@@ -54,7 +55,7 @@ void DeviceStatus::InitLinks(bool bleMousePresent) {
         }
     }
     view_.SetVisible(kWired, flags_.wiredConnected == 1);
-    flags_.bleConnected = bleMousePresent ? 1 : 0;
+    flags_.bleConnected = 0;
     flags_.anyConnected =
         (flags_.wiredConnected == 1 || flags_.wirelessConnected == 1 || flags_.bleConnected != 0)
             ? 1
@@ -117,6 +118,33 @@ void DeviceStatus::OnVendorConnection(std::uint16_t code) {
             flags_.RecomputeAnyConnected();
             PostConnectionChanged();
         }
+    }
+}
+
+void DeviceStatus::ShowBleConnected() {
+    view_.SetVisible(kBle, true);
+    RefreshLinkSections();
+    timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
+    ShowFull();
+    // The mouse talks over one link at a time: the receiver's state is stale now.
+    if (flags_.wirelessConnected != 0)
+        SetWireless(false);
+    view_.SetVisible(kWireless, false);
+    if (flags_.wirelessConnected == 0 && flags_.wiredConnected != 1) {
+        flags_.anyConnected = 1;
+        PostConnectionChanged();
+    }
+}
+
+void DeviceStatus::ShowBleDisconnected() {
+    timers_.KillTimer(TIMER_CHARGE_ANIMATION);
+    view_.SetVisible(kBle, false);
+    // Bluetooth hid the polling rate and debounce headers; the other links have both.
+    view_.SetVisible("ms_1_check_prate", true);
+    view_.SetVisible("ms_1_check_key_debounce", true);
+    if (flags_.wirelessConnected == 0 && flags_.wiredConnected != 1) {
+        flags_.anyConnected = 0;
+        PostConnectionChanged();
     }
 }
 

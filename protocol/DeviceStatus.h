@@ -38,8 +38,9 @@ class DeviceStatus {
                  StatusView& view, MessageTarget& window, WindowTimers& timers,
                  DelayedCalls& delayed, WiredDevicePort* wired);
 
-    // Start-up: opens the wired mouse, records whether the BLE mouse is present, posts 1128.
-    void InitLinks(bool bleMousePresent);
+    // Start-up: opens the wired mouse and posts 1128. The Bluetooth LE mouse counts as
+    // connected only once its link says so (ShowBleConnected).
+    void InitLinks();
 
     // A report of the elected receiver (byte 0 was 0x11): A = bytes 1..2, V = bytes 3..4.
     void OnReceiverReport(std::uint16_t a, std::uint16_t v);
@@ -48,6 +49,12 @@ class DeviceStatus {
     void OnVendorConnection(std::uint16_t code);
     // A Bluetooth LE notification value (after its size): A and V little-endian.
     void OnBleNotification(const std::uint8_t* value, std::size_t size);
+
+    // What a Bluetooth LE connection shows: the indicator, a full battery until the mouse
+    // reports, the 2.4 GHz link given up, 1128. Its disconnection hides the indicator and
+    // gives back the sections the other links have.
+    void ShowBleConnected();
+    void ShowBleDisconnected();
 
     void DecodeStatus(std::uint16_t a, std::uint16_t v);
     void DecodeBleStatus(std::uint16_t a, std::uint16_t v);

@@ -4,6 +4,7 @@
 
 #include "sim/SteadySimClock.h"
 #include "sim/VirtualCable.h"
+#include "sim/VirtualGattMouse.h"
 
 namespace ms1::sim {
 
@@ -11,7 +12,8 @@ const std::vector<std::string>& SimulationScenarios() {
     static const std::vector<std::string> kScenarios = {
         "receiver",  "noack", "slowack",        "refuse",
         "asleep",    "not11", "two-receivers",  "many-collections",
-        "unplugged", "wired", "wired+receiver", "no-access"};
+        "unplugged", "wired", "wired+receiver", "no-access",
+        "ble"};
     return kScenarios;
 }
 
@@ -45,12 +47,15 @@ std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
         second.instanceKey = "1f40b2d6";
         bus->Plug(first);
         bus->Plug(bus->AddReceiver(second));
-    } else if (scenario != "unplugged" && scenario != "wired") {
+    } else if (scenario != "unplugged" && scenario != "wired" && scenario != "ble") {
         bus->Plug(first);
     }
     // The mouse of the first receiver also has its cable plugged in.
     if (scenario == "wired" || scenario == "wired+receiver")
         bus->AttachCable(first).Plug();
+    // Or it is connected over Bluetooth LE, its receiver left in the drawer.
+    if (scenario == "ble")
+        bus->AttachGatt(first).Connect();
     return bus;
 }
 

@@ -23,6 +23,7 @@ namespace ms1::sim {
 //   wired            the mouse on its cable only (its receiver not plugged in)
 //   wired+receiver   the mouse on its cable and its receiver both
 //   no-access        a receiver whose nodes this user may not open (no udev rule yet)
+//   ble              the mouse connected over Bluetooth LE only (its receiver not plugged in)
 // The receivers are plugged in before the bus is returned (except "unplugged").
 // Null for an unknown name.
 std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,

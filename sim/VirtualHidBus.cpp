@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "sim/VirtualCable.h"
+#include "sim/VirtualGattMouse.h"
 
 namespace ms1::sim {
 namespace {
@@ -13,6 +14,9 @@ constexpr std::uint16_t kVendorId = 0x1D57;
 constexpr std::uint16_t kProductId = 0xA001;
 constexpr std::uint16_t kInputPage = 0xFF01;
 constexpr std::uint16_t kFeaturePage = 0xFF02;
+// The mouse over Bluetooth, as its HID-over-GATT collection shows.
+constexpr std::uint16_t kBleVendorId = 0x045E;
+constexpr std::uint16_t kBleProductId = 0xA011;
 
 // A HID collection path as Windows names it; the fifth '&' field is the instance key.
 std::string CollectionPath(int interfaceNumber, int collection, const std::string& key) {
@@ -41,12 +45,30 @@ struct VirtualHidBus::Receiver {
 
 VirtualHidBus::VirtualHidBus(std::shared_ptr<const SimClock> clock) : clock_(std::move(clock)) {}
 
-VirtualHidBus::~VirtualHidBus() = default;
+VirtualHidBus::~VirtualHidBus() {
+    // The Bluetooth personality's thread uses the bus until it ends.
+    gatt_.reset();
+}
 
 VirtualCable& VirtualHidBus::AttachCable(int receiver) {
     if (!cable_)
         cable_ = std::make_unique<VirtualCable>(*this, receiver);
     return *cable_;
+}
+
+VirtualGattMouse& VirtualHidBus::AttachGatt(int receiver) {
+    if (!gatt_)
+        gatt_ = std::make_unique<VirtualGattMouse>(*this, receiver);
+    return *gatt_;
+}
+
+std::uint8_t VirtualHidBus::WriteOverGatt(int receiver, const std::uint8_t* data,
+                                          std::size_t length) {
+    std::lock_guard lock(mutex_);
+    if (receiver < 0 || static_cast<std::size_t>(receiver) >= receivers_.size())
+        return kAckBadValue;
+    packets_.push_back({receiver, std::vector<std::uint8_t>(data, data + length)});
+    return receivers_[static_cast<std::size_t>(receiver)]->mouse.ReceiveGattWrite(data, length);
 }
 
 bool VirtualHidBus::SendOverCable(int receiver, const std::uint8_t* data, std::size_t length) {
@@ -236,6 +258,16 @@ std::vector<HidDeviceInfo> VirtualHidBus::Enumerate(std::uint16_t vendorId,
     std::lock_guard lock(mutex_);
     ++enumerations_;
     std::vector<HidDeviceInfo> found;
+    if (gatt_ && gatt_->Connected() && (vendorId == 0 || vendorId == kBleVendorId) &&
+        (productId == 0 || productId == kBleProductId)) {
+        HidDeviceInfo info;
+        info.path = "/dev/hidraw-ble0";
+        info.vendorId = kBleVendorId;
+        info.productId = kBleProductId;
+        info.usagePage = 0x0001;
+        info.usage = 0x0002;
+        found.push_back(info);
+    }
     for (const auto& receiver : receivers_) {
         if (!receiver->plugged) {
             continue;

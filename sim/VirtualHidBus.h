@@ -18,6 +18,7 @@
 namespace ms1::sim {
 
 class VirtualCable;
+class VirtualGattMouse;
 
 // One feature report as a receiver got it, in the order of arrival on the bus.
 struct ReceivedPacket {
@@ -48,6 +49,14 @@ class VirtualHidBus final : public HidApi {
     // A feature report that came over the cable: recorded like the receiver's, then handed
     // to the mouse. False for an unknown receiver.
     bool SendOverCable(int receiver, const std::uint8_t* data, std::size_t length);
+    // Gives `receiver`'s mouse its Bluetooth LE personality, not connected yet. One per bus.
+    // While it is connected the HID enumeration lists the mouse's HID-over-GATT collection.
+    VirtualGattMouse& AttachGatt(int receiver);
+    VirtualGattMouse* Gatt() const { return gatt_.get(); }
+    // A write to the mouse's GATT characteristic: recorded like the receiver's reports, then
+    // checked by the mouse. The mouse's status (0 accepted); kAckBadValue for an unknown
+    // receiver.
+    std::uint8_t WriteOverGatt(int receiver, const std::uint8_t* data, std::size_t length);
     void Plug(int receiver);
     void Unplug(int receiver);
     bool IsPlugged(int receiver) const;
@@ -101,8 +110,9 @@ class VirtualHidBus final : public HidApi {
     std::map<HidHandle*, std::unique_ptr<Handle>> handles_;
     std::vector<ReceivedPacket> packets_;
     DeviceEventSink* sink_ = nullptr;
-    // Last, so that its monitor thread ends before the rest of the bus goes.
+    // Last, so that their threads end before the rest of the bus goes.
     std::unique_ptr<VirtualCable> cable_;
+    std::unique_ptr<VirtualGattMouse> gatt_;
     int enumerations_ = 0;
     int lastOpenError_ = 0;
     int misused_ = 0;

@@ -174,6 +174,34 @@ void VirtualMouse::ReceiveFeatureReport(const std::uint8_t* data, std::size_t le
     Acknowledge(status);
 }
 
+std::uint8_t VirtualMouse::ReceiveGattWrite(const std::uint8_t* data, std::size_t length) {
+    Pump();
+    std::uint8_t status = kAckOk;
+    if (asleep_ || ackMode_ == AckMode::kRefuse) {
+        status = kAckBusy;
+    } else if (data == nullptr || length < 4) {
+        status = kAckBadLength;
+    } else if (data[0] == 0x16) {
+        status = kAckBadValue;
+    } else if (data[0] == 0x19) {
+        if (length != kMacroPageBytes || data[1] != kMacroPageBytes) {
+            status = kAckBadLength;
+        } else {
+            StoredMacroPage whole{};
+            std::copy(data, data + kMacroPageBytes, whole.begin());
+            status = StoreMacroPage(whole);
+        }
+    } else {
+        status = CheckAndApply(data, length);
+    }
+    if (status == kAckOk) {
+        ++accepted_;
+    } else {
+        ++refused_;
+    }
+    return status;
+}
+
 std::uint8_t VirtualMouse::CheckAndApply(const std::uint8_t* data, std::size_t length) {
     if (ackMode_ == AckMode::kRefuse) {
         return kAckBusy;
@@ -295,13 +323,17 @@ std::uint8_t VirtualMouse::TakeMacroPacket(const std::uint8_t* p) {
     whole[1] = 0x83;
     whole[2] = page;
     std::copy(assembly_.begin(), assembly_.end(), whole.begin() + 3);
+    return StoreMacroPage(whole);
+}
+
+std::uint8_t VirtualMouse::StoreMacroPage(const StoredMacroPage& whole) {
     if (!ChecksumMatches(whole.data(), 3, 128, 129)) {
         return kAckBadChecksum;
     }
     if (whole[8] > 60) {
         return kAckBadValue;  // more 2-byte units than the page holds
     }
-    settings_.macroPages[page] = whole;
+    settings_.macroPages[whole[2]] = whole;
     return kAckOk;
 }
 

@@ -44,6 +44,11 @@ class VirtualMouse {
 
     // A feature report from the host, byte 0 being the report id (the command).
     void ReceiveFeatureReport(const std::uint8_t* data, std::size_t length);
+    // A write to the mouse's GATT characteristic: one whole report (a macro page whole, in
+    // 131 bytes; the mouse has no polling rate over Bluetooth). Checked and kept as a
+    // feature report is, but answered by the write's own result: the status, with no
+    // acknowledgement message.
+    std::uint8_t ReceiveGattWrite(const std::uint8_t* data, std::size_t length);
     // The next input report that is due, if any.
     bool TakeInputReport(InputReport& report);
     // Queues a report exactly as given (for a receiver that says something else first).
@@ -87,6 +92,7 @@ class VirtualMouse {
     std::uint8_t CheckAndApply(const std::uint8_t* data, std::size_t length);
     std::uint8_t ApplyConfigReport(const std::uint8_t* report);
     std::uint8_t TakeMacroPacket(const std::uint8_t* packet);
+    std::uint8_t StoreMacroPage(const StoredMacroPage& page);
 
     const SimClock& clock_;
     AckMode ackMode_ = AckMode::kNormal;

@@ -17,6 +17,7 @@
 #include "app/MouseDeviceSession.h"
 #include "platform/dui/ControlOps.h"
 #include "sim/VirtualCable.h"
+#include "sim/VirtualGattMouse.h"
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
 #include "storage/MacroStore.h"
@@ -181,6 +182,39 @@ TEST_F(SimulatedWiredProgram, TheCableShowsChargesAndGoes) {
     bus_->Cable()->Plug();
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return dui::IsVisible(Control("ms_1_wired")); }, kPatienceMs));
+}
+
+// The mouse over Bluetooth LE: connected once its link can write, battery full until the
+// mouse reports, no polling rate or debounce, and gone with its connection.
+class SimulatedBleProgram : public SimulatedProgram {
+    const char* Scenario() const override { return "ble"; }
+};
+
+TEST_F(SimulatedBleProgram, TheBluetoothMouseShowsTakesChangesAndGoes) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_TRUE(dui::IsVisible(Control("ms_1_BLE")));
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_wireless")));
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_check_prate")));
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_check_key_debounce")));
+    auto* power = Control<QLabel>("ms_1_label_power");
+    EXPECT_EQ(power->text(), "100%");
+    // Subscribed two seconds after the connection: the level the mouse reports.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return power->text() == "80%"; }, kPatienceMs));
+
+    Control<QAbstractButton>("ms_1_btn_reset_dpi")->click();  // the full first apply
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Page()->FullApplyPending(); }, kPatienceMs));
+    EXPECT_EQ(Mouse().preambles, 1);
+    EXPECT_EQ(Mouse().stageCode[5], 0xD2);
+    EXPECT_EQ(Mouse().rateCode, 0) << "no polling rate over Bluetooth";
+    for (const auto& packet : bus_->ReceivedPackets())
+        EXPECT_NE(packet.bytes[0], 0x16);
+
+    bus_->Gatt()->Disconnect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_FALSE(dui::IsVisible(Control("ms_1_BLE")));
+    bus_->Gatt()->Connect();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_TRUE(dui::IsVisible(Control("ms_1_BLE")));
 }
 
 // A receiver whose nodes belong to someone else: the empty page says which and what to do.

@@ -151,6 +151,27 @@ TEST_F(DeviceCommands, ApplyOverTheCableSaysSentPerReport) {
     EXPECT_EQ(run.lines[7], "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47));
 }
 
+// Over Bluetooth LE: the reports once subscribed, and every report written whole but the
+// polling rate, which the mouse has no use for there.
+TEST_F(DeviceCommands, OverBluetoothTheMouseReportsAndTakesAllButThePollingRate) {
+    const Outcome status = RunProgram("--simulate=ble status");
+    EXPECT_EQ(status.exitCode, 0) << status.err;
+    EXPECT_EQ(status.lines, (std::vector<std::string>{"link: Bluetooth LE", "battery: 80%",
+                                                      "stage: 1", "polling rate: 1000 Hz"}));
+
+    const std::string path = Write("default.pro", *test::DefaultProfile());
+    const Outcome run = RunProgram("--simulate=ble apply " + path + " --dump-device");
+    EXPECT_EQ(run.exitCode, 0) << run.err;
+    ASSERT_EQ(run.lines.size(), 9u) << run.err;
+    const std::vector<std::string> head(run.lines.begin(), run.lines.begin() + 5);
+    EXPECT_EQ(head,
+              (std::vector<std::string>{"0x1c sent", "0x14 sent", "0x15 sent",
+                                        "0x16 skipped (not sent over Bluetooth LE)", "0x18 sent"}));
+    EXPECT_EQ(run.lines[5], "rx 1c 3c 01 fe 01 fe" + Zeros(54));
+    EXPECT_EQ(run.lines[7], "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47));
+    EXPECT_EQ(run.lines[8].substr(0, 12), "rx 18 3c 01 ");
+}
+
 TEST_F(DeviceCommands, RefusalsComeBeforeAnyMouseIsLookedFor) {
     const std::string path = Write("default.pro", *test::DefaultProfile());
     EXPECT_EQ(Run({"--simulate=nosuch", "status"}), 2);

@@ -167,7 +167,7 @@ TEST_F(StatusFixture, BatteryOverTheReceiver) {
 }
 
 TEST_F(StatusFixture, BatteryWhileWiredTakesTheReceiverOffline) {
-    status.InitLinks(false);
+    status.InitLinks();
     EXPECT_EQ(flags.wiredConnected, 1);
     EXPECT_EQ(wired.monitors, 1);
     EXPECT_TRUE(view.IsVisible("ms_1_wired"));
@@ -186,7 +186,7 @@ TEST_F(StatusFixture, BatteryWhileWiredTakesTheReceiverOffline) {
 
 TEST_F(StatusFixture, WiredArrivalWaitsWithoutBlockingAndRemovalCancelsIt) {
     wired.bound = false;
-    status.InitLinks(false);
+    status.InitLinks();
     EXPECT_EQ(flags.wiredConnected, 0);
     EXPECT_EQ(flags.anyConnected, 0);
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
@@ -245,6 +245,16 @@ TEST_F(StatusFixture, LinkSectionsFollowTheLink) {
     status.RefreshLinkSections();
     EXPECT_TRUE(view.visible.empty());
     EXPECT_TRUE(view.checked.empty());
+
+    // Once Bluetooth is gone the headers come back for the other links; the panels stay shut.
+    flags.bleConnected = 0;
+    status.ShowBleDisconnected();
+    EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
+    EXPECT_TRUE(view.IsVisible("ms_1_check_key_debounce"));
+    EXPECT_FALSE(view.IsVisible("ms_1_ver_prate"));
+    EXPECT_FALSE(view.IsChecked("ms_1_check_prate"));
+    flags.bleConnected = 1;
+    status.RefreshLinkSections();
 
     flags.wiredConnected = 1;
     status.RefreshLinkSections();

@@ -1,0 +1,288 @@
+#include "platform/bluez/BluezGattPlatform.h"
+
+#include <QDBusArgument>
+#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
+#include <QVariantMap>
+#include <atomic>
+
+#include "platform/bluez/BluezServiceHandle.h"
+
+namespace ms1 {
+namespace {
+
+constexpr const char* kProperties = "org.freedesktop.DBus.Properties";
+constexpr const char* kObjectManager = "org.freedesktop.DBus.ObjectManager";
+
+QString UniqueConnectionName() {
+    static std::atomic<int> counter{0};
+    return QStringLiteral("ms1-bluez-%1").arg(counter.fetch_add(1));
+}
+
+QDBusMessage ManagedObjectsCall() {
+    return QDBusMessage::createMethodCall(bluez::kService, "/", kObjectManager,
+                                          "GetManagedObjects");
+}
+
+}  // namespace
+
+BluezGattPlatform::BluezGattPlatform() : name_(UniqueConnectionName()) {}
+
+BluezGattPlatform::~BluezGattPlatform() {
+    StopDeviceEvents();
+    std::lock_guard lock(mutex_);
+    if (connection_)
+        QDBusConnection::disconnectFromBus(name_);
+}
+
+bool BluezGattPlatform::Connection(QDBusConnection& connection) {
+    {
+        // Connecting waits on the bus; the window thread's users of mutex_ must not.
+        std::lock_guard connecting(connectMutex_);
+        if (!connectTried_) {
+            connectTried_ = true;
+            const QString address = qEnvironmentVariable("DBUS_SYSTEM_BUS_ADDRESS");
+            QDBusConnection bus =
+                address.isEmpty() ? QDBusConnection::connectToBus(QDBusConnection::SystemBus, name_)
+                                  : QDBusConnection::connectToBus(address, name_);
+            std::lock_guard lock(mutex_);
+            if (bus.isConnected()) {
+                connection_ = bus;
+            } else {
+                QDBusConnection::disconnectFromBus(name_);
+            }
+        }
+    }
+    std::lock_guard lock(mutex_);
+    if (!connection_)
+        return false;
+    connection = *connection_;
+    return true;
+}
+
+QDBusMessage BluezGattPlatform::Call(const QString& path, const QString& interface,
+                                     const QString& method, const QVariantList& arguments) {
+    QDBusConnection bus(name_);
+    if (!Connection(bus))
+        return QDBusMessage::createError(QDBusError::Disconnected, "no system bus");
+    QDBusMessage call = QDBusMessage::createMethodCall(bluez::kService, path, interface, method);
+    call.setArguments(arguments);
+    return bus.call(call, QDBus::Block, kCallTimeoutMs);
+}
+
+int BluezGattPlatform::ErrorOf(const QDBusMessage& reply) {
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        return kGattOk;
+    const QString name = reply.errorName();
+    if (name.contains("NotPermitted") || name.contains("NotAuthorized"))
+        return kGattRefused;
+    if (name.contains("NotConnected"))
+        return kGattNotConnected;
+    if (name.contains("NoReply") || name.contains("Timeout"))
+        return kGattTimedOut;
+    return kGattFailed;
+}
+
+std::optional<bluez::ObjectTree> BluezGattPlatform::Objects() {
+    QDBusConnection bus(name_);
+    if (!Connection(bus))
+        return std::nullopt;
+    const QDBusMessage reply = bus.call(ManagedObjectsCall(), QDBus::Block, kCallTimeoutMs);
+    if (reply.type() != QDBusMessage::ReplyMessage)
+        return std::nullopt;
+    return bluez::ParseManagedObjects(reply);
+}
+
+void BluezGattPlatform::StartDeviceEvents(DeviceEventSink& sink) {
+    QDBusConnection bus(name_);
+    if (!Connection(bus))
+        return;
+    // Any object: Device1 changes its Connected, characteristics their Value.
+    bus.connect(bluez::kService, QString(), kProperties, "PropertiesChanged", this,
+                SLOT(OnPropertiesChanged(QDBusMessage)));
+    bus.connect(bluez::kService, "/", kObjectManager, "InterfacesAdded", this,
+                SLOT(OnInterfacesChanged(QDBusMessage)));
+    bus.connect(bluez::kService, "/", kObjectManager, "InterfacesRemoved", this,
+                SLOT(OnInterfacesChanged(QDBusMessage)));
+    bus.connect("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                "NameOwnerChanged", this, SLOT(OnNameOwnerChanged(QDBusMessage)));
+    // What is connected now is where the events start from; a device that was there before
+    // is not announced again.
+    std::set<std::string> known;
+    if (auto tree = Objects()) {
+        for (const std::string& path : bluez::ConnectedInterfacePaths(*tree))
+            known.insert(path);
+    }
+    std::lock_guard lock(mutex_);
+    known_ = std::move(known);
+    sink_ = &sink;
+}
+
+void BluezGattPlatform::StopDeviceEvents() {
+    std::lock_guard lock(mutex_);
+    sink_ = nullptr;
+}
+
+std::optional<std::vector<std::string>> BluezGattPlatform::PresentServiceInterfaces() {
+    auto tree = Objects();
+    if (!tree)
+        return std::nullopt;
+    // Paired devices keep their services listed while away; the address scan leaves them out.
+    std::vector<std::string> paths;
+    for (const bluez::Service& service : tree->services)
+        paths.push_back(bluez::InterfacePathOf(service, tree->FindDevice(service.device)));
+    return paths;
+}
+
+std::optional<std::vector<GattDeviceRecord>> BluezGattPlatform::PresentBluetoothDevices() {
+    auto tree = Objects();
+    if (!tree)
+        return std::nullopt;
+    std::vector<GattDeviceRecord> devices;
+    for (const bluez::Device& device : tree->devices) {
+        GattDeviceRecord record;
+        record.disconnected = !device.connected;
+        if (!device.alias.isEmpty())
+            record.friendlyName = device.alias.toStdString();
+        if (!device.address.isEmpty())
+            record.hardwareId = bluez::HardwareIdOf(device);
+        devices.push_back(record);
+    }
+    return devices;
+}
+
+std::unique_ptr<GattServiceHandle> BluezGattPlatform::Open(const std::string& interfacePath) {
+    auto tree = Objects();
+    if (!tree)
+        return nullptr;
+    const bluez::Service* service = tree->FindService(bluez::ObjectPathOfInterface(interfacePath));
+    if (service == nullptr)
+        return nullptr;
+    const bluez::Service copy = *service;
+    return std::make_unique<BluezServiceHandle>(*this, std::move(*tree), copy);
+}
+
+GattEventHandle BluezGattPlatform::AddRegistration(const QString& characteristicPath,
+                                                   GattValueCallback callback) {
+    std::lock_guard lock(mutex_);
+    const GattEventHandle handle = nextHandle_++;
+    registrations_[handle] = Registration{characteristicPath, std::move(callback)};
+    return handle;
+}
+
+int BluezGattPlatform::UnregisterEvent(GattEventHandle handle) {
+    QString characteristic;
+    bool stillWatched = false;
+    QDBusConnection bus(name_);
+    {
+        std::lock_guard lock(mutex_);
+        auto it = registrations_.find(handle);
+        if (it == registrations_.end())
+            return kGattFailed;
+        characteristic = it->second.characteristic;
+        registrations_.erase(it);
+        for (const auto& [other, registration] : registrations_)
+            stillWatched = stillWatched || registration.characteristic == characteristic;
+        if (!connection_)
+            return kGattOk;
+        bus = *connection_;
+    }
+    if (!stillWatched) {
+        // Not waited for: the window thread may be the caller.
+        bus.asyncCall(QDBusMessage::createMethodCall(bluez::kService, characteristic,
+                                                     bluez::kCharacteristicInterface, "StopNotify"),
+                      kCallTimeoutMs);
+    }
+    return kGattOk;
+}
+
+void BluezGattPlatform::OnPropertiesChanged(const QDBusMessage& message) {
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() < 2)
+        return;
+    const QString interface = arguments.at(0).toString();
+    const QVariantMap changed = qdbus_cast<QVariantMap>(arguments.at(1));
+    if (interface == QLatin1String(bluez::kDeviceInterface)) {
+        if (changed.contains("Connected") || changed.contains("ServicesResolved"))
+            Refresh();
+        return;
+    }
+    if (interface != QLatin1String(bluez::kCharacteristicInterface) || !changed.contains("Value"))
+        return;
+    const QByteArray value = changed.value("Value").toByteArray();
+    const auto* data = reinterpret_cast<const std::uint8_t*>(value.constData());
+    // Delivered under the lock, so that an unregistration waits for a delivery under way.
+    std::lock_guard lock(mutex_);
+    for (const auto& [handle, registration] : registrations_) {
+        if (registration.characteristic == message.path())
+            registration.callback(data, static_cast<std::size_t>(value.size()));
+    }
+}
+
+void BluezGattPlatform::OnInterfacesChanged(const QDBusMessage&) {
+    Refresh();
+}
+
+void BluezGattPlatform::OnNameOwnerChanged(const QDBusMessage& message) {
+    // bluetoothd came or went: what it had is gone, what it has now arrives.
+    if (!message.arguments().isEmpty() &&
+        message.arguments().constFirst().toString() == QLatin1String(bluez::kService)) {
+        Refresh();
+    }
+}
+
+void BluezGattPlatform::Refresh() {
+    if (refreshing_) {
+        refreshAgain_ = true;
+        return;
+    }
+    QDBusConnection bus(name_);
+    {
+        std::lock_guard lock(mutex_);
+        if (sink_ == nullptr || !connection_)
+            return;
+        bus = *connection_;
+    }
+    refreshing_ = true;
+    auto* watcher =
+        new QDBusPendingCallWatcher(bus.asyncCall(ManagedObjectsCall(), kCallTimeoutMs), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* done) { OnRefreshed(done); });
+}
+
+void BluezGattPlatform::OnRefreshed(QDBusPendingCallWatcher* watcher) {
+    watcher->deleteLater();
+    refreshing_ = false;
+    // Without an answer nothing is connected: bluetoothd has gone, or does not answer.
+    std::set<std::string> now;
+    for (const std::string& path :
+         bluez::ConnectedInterfacePaths(bluez::ParseManagedObjects(watcher->reply())))
+        now.insert(path);
+    std::vector<std::string> arrived;
+    std::vector<std::string> removed;
+    DeviceEventSink* sink = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        for (const std::string& path : known_) {
+            if (now.count(path) == 0)
+                removed.push_back(path);
+        }
+        for (const std::string& path : now) {
+            if (known_.count(path) == 0)
+                arrived.push_back(path);
+        }
+        known_ = std::move(now);
+        sink = sink_;
+    }
+    // StopDeviceEvents clears the sink on this thread, so it is still there.
+    if (sink != nullptr) {
+        for (const std::string& path : removed)
+            sink->OnDeviceRemoval(DeviceEvent{path});
+        for (const std::string& path : arrived)
+            sink->OnDeviceArrival(DeviceEvent{path});
+    }
+    if (std::exchange(refreshAgain_, false))
+        Refresh();
+}
+
+}  // namespace ms1

@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QObject>
+#include <QString>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+#include "platform/bluez/BluezObjects.h"
+#include "transport/GattPlatform.h"
+
+class QDBusPendingCallWatcher;
+
+namespace ms1 {
+
+// The GATT port over BlueZ on the system D-Bus (DBUS_SYSTEM_BUS_ADDRESS when set).
+//
+// Devices come from org.bluez.Device1, the service interfaces from org.bluez.GattService1
+// (their paths carry the device's ids from its Modalias and its address), characteristics
+// and descriptors from the objects below them. BlueZ keeps the client characteristic
+// configuration to itself: each notifiable characteristic shows a stand-in descriptor whose
+// write is StartNotify, and its value changes arrive as PropertiesChanged of "Value". Writes
+// are WriteValue with the type "request", so the mouse answers each one.
+//
+// Every call waits at most 2 s. The calls of the port block and belong off the window
+// thread; the object itself lives on the window thread, which receives the signals (device
+// events and notifications) without waiting on the bus. Without the bus or bluetoothd every
+// list is empty.
+class BluezGattPlatform final : public QObject, public GattPlatform {
+    Q_OBJECT
+  public:
+    static constexpr int kCallTimeoutMs = 2000;
+
+    // Create it on the window thread, whose event loop then carries its signals.
+    BluezGattPlatform();
+    ~BluezGattPlatform() override;
+
+    void StartDeviceEvents(DeviceEventSink& sink) override;
+    void StopDeviceEvents() override;
+    std::optional<std::vector<std::string>> PresentServiceInterfaces() override;
+    std::optional<std::vector<GattDeviceRecord>> PresentBluetoothDevices() override;
+    std::unique_ptr<GattServiceHandle> Open(const std::string& interfacePath) override;
+    int UnregisterEvent(GattEventHandle handle) override;
+
+    // For the open service handles.
+    QDBusMessage Call(const QString& path, const QString& interface, const QString& method,
+                      const QVariantList& arguments = {});
+    GattEventHandle AddRegistration(const QString& characteristicPath, GattValueCallback callback);
+    static int ErrorOf(const QDBusMessage& reply);
+
+  private slots:
+    void OnPropertiesChanged(const QDBusMessage& message);
+    void OnInterfacesChanged(const QDBusMessage& message);
+    void OnNameOwnerChanged(const QDBusMessage& message);
+
+  private:
+    struct Registration {
+        QString characteristic;
+        GattValueCallback callback;
+    };
+
+    // Connects once; false without a bus.
+    bool Connection(QDBusConnection& connection);
+    // GetManagedObjects, waiting; nothing when it failed.
+    std::optional<bluez::ObjectTree> Objects();
+    // Looks at the tree again without waiting; the answer turns into arrivals and removals.
+    void Refresh();
+    void OnRefreshed(QDBusPendingCallWatcher* watcher);
+
+    const QString name_;
+    std::mutex connectMutex_;  // the one attempt to connect
+    bool connectTried_ = false;
+    std::mutex mutex_;  // the connection, the sink, the known interfaces, the registrations
+    std::optional<QDBusConnection> connection_;
+    DeviceEventSink* sink_ = nullptr;
+    std::set<std::string> known_;  // connected service interfaces, as the events last told
+    std::map<GattEventHandle, Registration> registrations_;
+    GattEventHandle nextHandle_ = 1;
+    // Window thread only.
+    bool refreshing_ = false;
+    bool refreshAgain_ = false;
+};
+
+}  // namespace ms1

@@ -1,0 +1,175 @@
+#include "platform/bluez/BluezServiceHandle.h"
+
+#include <QByteArray>
+#include <QVariantMap>
+
+#include "platform/bluez/BluezGattPlatform.h"
+
+namespace ms1 {
+namespace {
+
+constexpr std::uint16_t kConfigurationUuid = 0x2902;
+
+// The descriptor types by their UUIDs 0x2900..0x2905; anything else is the vendor's own.
+int DescriptorTypeOf(const QString& uuid) {
+    const auto shortUuid = ShortUuidOf(uuid.toStdString());
+    if (shortUuid && *shortUuid >= 0x2900 && *shortUuid <= 0x2905)
+        return *shortUuid - 0x2900;
+    return 6;
+}
+
+GattCharacteristic ToCharacteristic(const bluez::Characteristic& c, std::uint16_t service) {
+    GattCharacteristic out;
+    out.serviceHandle = service;
+    out.attributeHandle = bluez::HandleOfObjectPath(c.path);
+    out.valueHandle = static_cast<std::uint16_t>(out.attributeHandle + 1);
+    out.uuid = c.uuid.toStdString();
+    out.broadcastable = c.flags.contains("broadcast");
+    out.readable = c.flags.contains("read");
+    out.writable = c.flags.contains("write");
+    out.writableWithoutResponse = c.flags.contains("write-without-response");
+    out.signedWritable = c.flags.contains("authenticated-signed-writes");
+    out.notifiable = c.flags.contains("notify");
+    out.indicatable = c.flags.contains("indicate");
+    out.extendedProperties = c.flags.contains("extended-properties");
+    return out;
+}
+
+// Where the stand-in configuration descriptor sits: right after the characteristic's value,
+// where the mouse keeps the real one.
+std::uint16_t StandInHandle(std::uint16_t characteristicHandle) {
+    return static_cast<std::uint16_t>(characteristicHandle + 2);
+}
+
+}  // namespace
+
+BluezServiceHandle::BluezServiceHandle(BluezGattPlatform& platform, bluez::ObjectTree tree,
+                                       const bluez::Service& service)
+    : platform_(platform),
+      tree_(std::move(tree)),
+      service_(service),
+      serviceHandle_(bluez::HandleOfObjectPath(service.path)) {}
+
+GattResult<std::vector<GattService>> BluezServiceHandle::Services() {
+    return {kGattOk, {GattService{serviceHandle_, service_.uuid.toStdString()}}};
+}
+
+GattResult<std::vector<GattCharacteristic>> BluezServiceHandle::Characteristics(
+    const GattService& service) {
+    if (service.attributeHandle != serviceHandle_)
+        return {kGattFailed, {}};
+    std::vector<GattCharacteristic> characteristics;
+    for (const bluez::Characteristic& c : tree_.characteristics) {
+        if (c.service == service_.path)
+            characteristics.push_back(ToCharacteristic(c, serviceHandle_));
+    }
+    return {kGattOk, characteristics};
+}
+
+const bluez::Characteristic* BluezServiceHandle::FindCharacteristic(
+    std::uint16_t attributeHandle) const {
+    for (const bluez::Characteristic& c : tree_.characteristics) {
+        if (c.service == service_.path && bluez::HandleOfObjectPath(c.path) == attributeHandle)
+            return &c;
+    }
+    return nullptr;
+}
+
+const bluez::Characteristic* BluezServiceHandle::StandInOwner(
+    const GattDescriptor& descriptor) const {
+    if (descriptor.type != kGattClientConfiguration)
+        return nullptr;
+    const bluez::Characteristic* c = FindCharacteristic(descriptor.characteristicHandle);
+    if (c == nullptr ||
+        descriptor.attributeHandle != StandInHandle(descriptor.characteristicHandle))
+        return nullptr;
+    return c;
+}
+
+GattResult<std::vector<GattDescriptor>> BluezServiceHandle::Descriptors(
+    const GattCharacteristic& characteristic) {
+    const bluez::Characteristic* c = FindCharacteristic(characteristic.attributeHandle);
+    if (c == nullptr)
+        return {kGattFailed, {}};
+    std::vector<GattDescriptor> descriptors;
+    for (const bluez::Descriptor& d : tree_.descriptors) {
+        const auto shortUuid = ShortUuidOf(d.uuid.toStdString());
+        if (d.characteristic != c->path || (shortUuid && *shortUuid == kConfigurationUuid))
+            continue;
+        GattDescriptor out;
+        out.serviceHandle = serviceHandle_;
+        out.characteristicHandle = characteristic.attributeHandle;
+        out.attributeHandle = bluez::HandleOfObjectPath(d.path);
+        out.type = DescriptorTypeOf(d.uuid);
+        out.uuid = d.uuid.toStdString();
+        descriptorPaths_[out.attributeHandle] = d.path;
+        descriptors.push_back(out);
+    }
+    if (c->flags.contains("notify") || c->flags.contains("indicate")) {
+        GattDescriptor standIn;
+        standIn.serviceHandle = serviceHandle_;
+        standIn.characteristicHandle = characteristic.attributeHandle;
+        standIn.attributeHandle = StandInHandle(characteristic.attributeHandle);
+        standIn.type = kGattClientConfiguration;
+        standIn.uuid = "00002902-0000-1000-8000-00805f9b34fb";
+        descriptors.push_back(standIn);
+    }
+    return {kGattOk, descriptors};
+}
+
+GattResult<std::vector<std::uint8_t>> BluezServiceHandle::DescriptorValue(
+    const GattDescriptor& descriptor) {
+    if (const bluez::Characteristic* c = StandInOwner(descriptor)) {
+        // What BlueZ tells of the configuration: notifications on or off.
+        return {kGattOk, {static_cast<std::uint8_t>(c->notifying ? 1 : 0), 0}};
+    }
+    auto path = descriptorPaths_.find(descriptor.attributeHandle);
+    if (path == descriptorPaths_.end())
+        return {kGattFailed, {}};
+    const QDBusMessage reply =
+        platform_.Call(path->second, bluez::kDescriptorInterface, "ReadValue", {QVariantMap{}});
+    const int error = BluezGattPlatform::ErrorOf(reply);
+    if (error != kGattOk || reply.arguments().isEmpty())
+        return {error == kGattOk ? kGattFailed : error, {}};
+    const QByteArray value = reply.arguments().constFirst().toByteArray();
+    return {kGattOk, std::vector<std::uint8_t>(value.begin(), value.end())};
+}
+
+int BluezServiceHandle::SubscribeToNotifications(const GattDescriptor& descriptor) {
+    // Only the stand-in takes a configuration value; writing one into another descriptor
+    // would overwrite whatever the mouse keeps there.
+    const bluez::Characteristic* c = StandInOwner(descriptor);
+    if (c == nullptr)
+        return kGattFailed;
+    return BluezGattPlatform::ErrorOf(
+        platform_.Call(c->path, bluez::kCharacteristicInterface, "StartNotify"));
+}
+
+GattResult<GattEventHandle> BluezServiceHandle::RegisterValueChanged(
+    const GattCharacteristic& characteristic, GattValueCallback callback) {
+    const bluez::Characteristic* c = FindCharacteristic(characteristic.attributeHandle);
+    if (c == nullptr || !callback)
+        return {kGattFailed, 0};
+    return {kGattOk, platform_.AddRegistration(c->path, std::move(callback))};
+}
+
+GattResult<std::uint64_t> BluezServiceHandle::BeginReliableWrite() {
+    // Each write is acknowledged by the mouse on its own; there is no context to keep.
+    return {kGattOk, 0};
+}
+
+int BluezServiceHandle::SetCharacteristicValue(const GattCharacteristic& characteristic,
+                                               const std::uint8_t* data, std::size_t length,
+                                               std::uint64_t) {
+    const bluez::Characteristic* c = FindCharacteristic(characteristic.attributeHandle);
+    if (c == nullptr || data == nullptr)
+        return kGattFailed;
+    const QByteArray value(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
+    const QVariantMap options{{"type", QStringLiteral("request")}};
+    return BluezGattPlatform::ErrorOf(
+        platform_.Call(c->path, bluez::kCharacteristicInterface, "WriteValue", {value, options}));
+}
+
+void BluezServiceHandle::EndReliableWrite(std::uint64_t) {}
+
+}  // namespace ms1

@@ -1,0 +1,355 @@
+#include "transport/BleGattLink.h"
+
+#include <utility>
+
+#include "platform/WindowMessages.h"
+#include "transport/AsciiText.h"
+
+namespace ms1 {
+namespace {
+
+// Client characteristic configurations sit below this handle on the mouse; a descriptor at
+// or above it is read but never written.
+constexpr std::uint16_t kHighestWrittenDescriptor = 255;
+
+bool IsMouseInterfaceName(const std::string& name) {
+    const std::string upper = ToUpperAscii(name);
+    return !upper.empty() && upper.find(kBleVidPattern) != std::string::npos &&
+           upper.find(kBlePidPattern) != std::string::npos;
+}
+
+bool HasShortUuid(const GattCharacteristic& characteristic, std::uint16_t uuid) {
+    const auto shortUuid = ShortUuidOf(characteristic.uuid);
+    return shortUuid && *shortUuid == uuid;
+}
+
+}  // namespace
+
+bool HidSeesBleMouse(HidApi& hid) {
+    return hid.Init() == 0 && !hid.Enumerate(kBleVendorId, kBleProductId).empty();
+}
+
+BleGattLink::BleGattLink(Ports ports, TraceFunction trace)
+    : ports_(ports), trace_(std::move(trace)) {}
+
+BleGattLink::~BleGattLink() {
+    Shutdown();
+}
+
+void BleGattLink::Trace(const std::string& line) const {
+    if (trace_)
+        trace_(line);
+}
+
+void BleGattLink::StartUp(bool hidPresent) {
+    if (startUp_ != StartUpStage::kNotStarted || stopped_)
+        return;
+    startUp_ = hidPresent ? StartUpStage::kPending : StartUpStage::kNoMouse;
+    // Following the devices may wait on the platform: off the window thread, before the
+    // first look at the mouse so that nothing is missed in between.
+    ports_.work.OffWindow([this] { ports_.gatt.StartDeviceEvents(ports_.deviceEvents); });
+    if (!hidPresent) {
+        SetBleConnected(false);
+        return;
+    }
+    RequestConfirmation();
+}
+
+void BleGattLink::RequestConfirmation() {
+    if (confirming_) {
+        confirmAgain_ = true;
+        return;
+    }
+    confirming_ = true;
+    const std::uint64_t generation = generation_;
+    const bool queued = ports_.work.OffWindow([this, generation] {
+        const bool writable = HasWritableLink();
+        ports_.work.OnWindow(
+            [this, generation, writable] { OnConfirmation(generation, writable); });
+    });
+    if (!queued) {
+        confirming_ = false;
+        if (startUp_ == StartUpStage::kPending)
+            startUp_ = StartUpStage::kNoWritableLink;
+    }
+}
+
+void BleGattLink::OnConfirmation(std::uint64_t generation, bool writable) {
+    confirming_ = false;
+    const bool again = std::exchange(confirmAgain_, false);
+    if (stopped_)
+        return;
+    const bool stale = generation != generation_;  // the mouse left while it was asked
+    if (startUp_ == StartUpStage::kPending) {
+        startUp_ = writable && !stale ? StartUpStage::kConnected : StartUpStage::kNoWritableLink;
+        if (!stale)
+            SetBleConnected(writable);
+    } else if (writable && !stale && ports_.flags.bleConnected.load() == 0) {
+        SetBleConnected(true);
+    }
+    // An interface that arrived during the look may have brought the characteristic.
+    if (again && ports_.flags.bleConnected.load() == 0)
+        RequestConfirmation();
+}
+
+void BleGattLink::SetBleConnected(bool connected) {
+    if (stopped_)
+        return;
+    ports_.flags.bleConnected = connected ? 1 : 0;
+    if (connected) {
+        {
+            std::lock_guard lock(mutex_);
+            vidPattern_ = kBleVidPattern;
+            pidPattern_ = kBlePidPattern;
+        }
+        ports_.timers.StartTimer(TIMER_BLE_DISCOVERY, kBleDiscoveryDelayMs);
+        ports_.view.ShowBleConnected();
+        return;
+    }
+    ports_.timers.KillTimer(TIMER_BLE_DISCOVERY);
+    std::vector<GattEventHandle> registrations;
+    {
+        std::lock_guard lock(mutex_);
+        vidPattern_.clear();
+        pidPattern_.clear();
+        registrations.swap(registrations_);
+    }
+    // Every registration of the connection, not only the last: the others would go on
+    // delivering after the mouse left.
+    for (GattEventHandle handle : registrations) {
+        if (ports_.gatt.UnregisterEvent(handle) == kGattOk)
+            Trace("notifications unregistered");
+    }
+    ports_.view.ShowBleDisconnected();
+}
+
+void BleGattLink::OnDeviceArrival(const DeviceEvent& event) {
+    if (stopped_ || !IsMouseInterfaceName(event.interfaceName))
+        return;
+    if (ports_.flags.bleConnected.load() != 0)
+        return;
+    // The page says "connected" only once the mouse can be written to.
+    RequestConfirmation();
+}
+
+void BleGattLink::OnDeviceRemoval(const DeviceEvent& event) {
+    if (stopped_ || !IsMouseInterfaceName(event.interfaceName))
+        return;
+    ++generation_;
+    SetBleConnected(false);
+}
+
+void BleGattLink::OnDiscoveryTimer() {
+    ports_.timers.KillTimer(TIMER_BLE_DISCOVERY);
+    if (stopped_)
+        return;
+    ports_.work.OffWindow([this] { SubscribeNotifications(); });
+}
+
+void BleGattLink::Shutdown() {
+    if (stopped_)
+        return;
+    stopped_ = true;
+    ports_.timers.KillTimer(TIMER_BLE_DISCOVERY);
+    ports_.gatt.StopDeviceEvents();
+    std::vector<GattEventHandle> registrations;
+    {
+        std::lock_guard lock(mutex_);
+        registrations.swap(registrations_);
+    }
+    for (GattEventHandle handle : registrations)
+        ports_.gatt.UnregisterEvent(handle);
+}
+
+void BleGattLink::ScanBluetoothAddresses() {
+    BleAddressTable table;
+    if (auto devices = ports_.gatt.PresentBluetoothDevices()) {
+        table = ScanAddresses(*devices);
+    } else {
+        Trace("the Bluetooth devices could not be listed");
+    }
+    std::lock_guard lock(mutex_);
+    table_ = table;
+}
+
+BleGattLink::Snapshot BleGattLink::Copy() const {
+    std::lock_guard lock(mutex_);
+    return Snapshot{vidPattern_, pidPattern_, table_};
+}
+
+std::optional<BleGattLink::OpenInterface> BleGattLink::OpenMatching(const std::string& path,
+                                                                    const Snapshot& snapshot) {
+    if (!MatchesMouseInterface(path, snapshot.vid, snapshot.pid, snapshot.table))
+        return std::nullopt;
+    OpenInterface open;
+    open.handle = ports_.gatt.Open(path);
+    if (!open.handle)
+        return std::nullopt;
+    auto services = open.handle->Services();
+    if (!services.ok() || services.value.empty()) {
+        Trace("the services could not be read: " + std::to_string(services.error));
+        return std::nullopt;
+    }
+    // The mouse puts everything the program uses into the interface's first service.
+    auto characteristics = open.handle->Characteristics(services.value.front());
+    if (!characteristics.ok()) {
+        Trace("the characteristics could not be read: " + std::to_string(characteristics.error));
+        return std::nullopt;
+    }
+    open.characteristics = std::move(characteristics.value);
+    return open;
+}
+
+int BleGattLink::SubscribeNotifications() {
+    {
+        const Snapshot before = Copy();
+        if (before.vid.empty() || before.pid.empty())
+            return 0;
+    }
+    ScanBluetoothAddresses();
+    const Snapshot snapshot = Copy();
+    auto interfaces = ports_.gatt.PresentServiceInterfaces();
+    if (!interfaces) {
+        Trace("the service interfaces could not be listed");
+        return 0;
+    }
+    for (const std::string& path : *interfaces) {
+        auto open = OpenMatching(path, snapshot);
+        if (!open)
+            continue;
+        for (const GattCharacteristic& characteristic : open->characteristics) {
+            if (HasShortUuid(characteristic, kBleNotifyUuid) && characteristic.notifiable) {
+                Trace(path);
+                Subscribe(*open->handle, characteristic);
+            }
+        }
+    }
+    Trace("service interfaces looked at: " + std::to_string(interfaces->size()));
+    return 0;
+}
+
+void BleGattLink::Subscribe(GattServiceHandle& handle, const GattCharacteristic& characteristic) {
+    auto descriptors = handle.Descriptors(characteristic);
+    if (!descriptors.ok())
+        Trace("the descriptors could not be read: " + std::to_string(descriptors.error));
+    for (const GattDescriptor& descriptor : descriptors.value) {
+        const auto value = handle.DescriptorValue(descriptor);
+        if (!value.ok())
+            Trace("a descriptor value could not be read: " + std::to_string(value.error));
+        if (descriptor.attributeHandle >= kHighestWrittenDescriptor)
+            continue;
+        const int result = handle.SubscribeToNotifications(descriptor);
+        Trace(result == kGattOk ? "notifications set for service handle " +
+                                      std::to_string(descriptor.serviceHandle)
+                                : "the notifications could not be set: " + std::to_string(result));
+    }
+    auto registration = handle.RegisterValueChanged(
+        characteristic,
+        [this](const std::uint8_t* data, std::size_t size) { OnValueChanged(data, size); });
+    if (!registration.ok() || registration.value == 0) {
+        Trace("no registration for value changes: " + std::to_string(registration.error));
+        return;
+    }
+    bool keep = true;
+    {
+        std::lock_guard lock(mutex_);
+        // The mouse left while this ran: its disconnection has already unregistered the rest.
+        keep = !vidPattern_.empty();
+        if (keep)
+            registrations_.push_back(registration.value);
+    }
+    if (!keep)
+        ports_.gatt.UnregisterEvent(registration.value);
+}
+
+void BleGattLink::OnValueChanged(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        Trace("notification without data");
+        return;
+    }
+    // A status message is two 16-bit words; anything shorter has nothing to decode.
+    if (size < 4 || data == nullptr)
+        return;
+    const auto a = static_cast<std::uint16_t>(data[0] | (data[1] << 8));
+    const auto v = static_cast<std::uint16_t>(data[2] | (data[3] << 8));
+    ports_.notifications.OnBleNotification(a, v);
+}
+
+bool BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t length) {
+    const Snapshot snapshot = Copy();
+    if (snapshot.vid.empty() || snapshot.pid.empty())
+        return false;
+    if (data == nullptr || length > kBleMaxWriteLength)
+        return false;
+    auto interfaces = ports_.gatt.PresentServiceInterfaces();
+    if (!interfaces)
+        return false;
+    for (const std::string& path : *interfaces) {
+        auto open = OpenMatching(path, snapshot);
+        if (!open)
+            continue;
+        for (const GattCharacteristic& characteristic : open->characteristics) {
+            if (!HasShortUuid(characteristic, kBleWriteUuid) || !characteristic.writable)
+                continue;
+            Trace(path);
+            const auto context = open->handle->BeginReliableWrite();
+            if (!context.ok())
+                continue;
+            const bool written = open->handle->SetCharacteristicValue(characteristic, data, length,
+                                                                      context.value) == kGattOk;
+            Trace(written ? "written" : "not written");
+            if (context.value != 0)
+                open->handle->EndReliableWrite(context.value);
+            if (written)
+                return true;
+        }
+    }
+    return false;
+}
+
+bool BleGattLink::HasWritableLink() {
+    ScanBluetoothAddresses();
+    Snapshot snapshot = Copy();
+    snapshot.vid = kBleVidPattern;
+    snapshot.pid = kBlePidPattern;
+    auto interfaces = ports_.gatt.PresentServiceInterfaces();
+    if (!interfaces)
+        return false;
+    for (const std::string& path : *interfaces) {
+        auto open = OpenMatching(path, snapshot);
+        if (!open)
+            continue;
+        for (const GattCharacteristic& characteristic : open->characteristics) {
+            if (HasShortUuid(characteristic, kBleWriteUuid) && characteristic.writable)
+                return true;
+        }
+    }
+    return false;
+}
+
+BleAddressTable BleGattLink::AddressTable() const {
+    std::lock_guard lock(mutex_);
+    return table_;
+}
+
+std::string BleGattLink::VidPattern() const {
+    std::lock_guard lock(mutex_);
+    return vidPattern_;
+}
+
+std::string BleGattLink::PidPattern() const {
+    std::lock_guard lock(mutex_);
+    return pidPattern_;
+}
+
+GattEventHandle BleGattLink::EventHandle() const {
+    std::lock_guard lock(mutex_);
+    return registrations_.empty() ? 0 : registrations_.back();
+}
+
+std::vector<GattEventHandle> BleGattLink::Registrations() const {
+    std::lock_guard lock(mutex_);
+    return registrations_;
+}
+
+}  // namespace ms1
