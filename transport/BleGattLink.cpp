@@ -275,12 +275,7 @@ void BleGattLink::OnValueChanged(const std::uint8_t* data, std::size_t size) {
     ports_.notifications.OnBleNotification(a, v);
 }
 
-bool BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t length) {
-    const Snapshot snapshot = Copy();
-    if (snapshot.vid.empty() || snapshot.pid.empty())
-        return false;
-    if (data == nullptr || length > kBleMaxWriteLength)
-        return false;
+bool BleGattLink::VisitWriteCharacteristics(const Snapshot& snapshot, const WriteVisitor& visit) {
     auto interfaces = ports_.gatt.PresentServiceInterfaces();
     if (!interfaces)
         return false;
@@ -289,22 +284,33 @@ bool BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t leng
         if (!open)
             continue;
         for (const GattCharacteristic& characteristic : open->characteristics) {
-            if (!HasShortUuid(characteristic, kBleWriteUuid) || !characteristic.writable)
-                continue;
-            Trace(path);
-            const auto context = open->handle->BeginReliableWrite();
-            if (!context.ok())
-                continue;
-            const bool written = open->handle->SetCharacteristicValue(characteristic, data, length,
-                                                                      context.value) == kGattOk;
-            Trace(written ? "written" : "not written");
-            if (context.value != 0)
-                open->handle->EndReliableWrite(context.value);
-            if (written)
+            if (HasShortUuid(characteristic, kBleWriteUuid) && characteristic.writable &&
+                visit(path, *open, characteristic))
                 return true;
         }
     }
     return false;
+}
+
+bool BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t length) {
+    const Snapshot snapshot = Copy();
+    if (snapshot.vid.empty() || snapshot.pid.empty())
+        return false;
+    if (data == nullptr || length > kBleMaxWriteLength)
+        return false;
+    return VisitWriteCharacteristics(snapshot, [&](const std::string& path, OpenInterface& open,
+                                                   const GattCharacteristic& characteristic) {
+        Trace(path);
+        const auto context = open.handle->BeginReliableWrite();
+        if (!context.ok())
+            return false;
+        const bool written = open.handle->SetCharacteristicValue(characteristic, data, length,
+                                                                 context.value) == kGattOk;
+        Trace(written ? "written" : "not written");
+        if (context.value != 0)
+            open.handle->EndReliableWrite(context.value);
+        return written;
+    });
 }
 
 bool BleGattLink::HasWritableLink() {
@@ -312,19 +318,8 @@ bool BleGattLink::HasWritableLink() {
     Snapshot snapshot = Copy();
     snapshot.vid = kBleVidPattern;
     snapshot.pid = kBlePidPattern;
-    auto interfaces = ports_.gatt.PresentServiceInterfaces();
-    if (!interfaces)
-        return false;
-    for (const std::string& path : *interfaces) {
-        auto open = OpenMatching(path, snapshot);
-        if (!open)
-            continue;
-        for (const GattCharacteristic& characteristic : open->characteristics) {
-            if (HasShortUuid(characteristic, kBleWriteUuid) && characteristic.writable)
-                return true;
-        }
-    }
-    return false;
+    return VisitWriteCharacteristics(snapshot, [](const std::string&, OpenInterface&,
+                                                  const GattCharacteristic&) { return true; });
 }
 
 BleAddressTable BleGattLink::AddressTable() const {

@@ -137,6 +137,11 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     // Opens a matching interface and reads its first service's characteristics; nothing
     // when the work on this interface ends early.
     std::optional<OpenInterface> OpenMatching(const std::string& path, const Snapshot& snapshot);
+    // Calls visit for each writable 0xFEE3 characteristic of every matching interface until
+    // it returns true; says whether one did.
+    using WriteVisitor = std::function<bool(const std::string& path, OpenInterface& open,
+                                            const GattCharacteristic& characteristic)>;
+    bool VisitWriteCharacteristics(const Snapshot& snapshot, const WriteVisitor& visit);
     void Subscribe(GattServiceHandle& handle, const GattCharacteristic& characteristic);
     void OnValueChanged(const std::uint8_t* data, std::size_t size);
     void RequestConfirmation();
