@@ -36,6 +36,8 @@ bool HookBinding::Load(const QString& programFolder) {
     Resolve(library_, kHookNames[4], table_.removehook);
     Resolve(library_, kHookNames[5], table_.enablehook);
     Resolve(library_, kHookNames[6], table_.mousewheelenable);
+    // Optional: other hook libraries do not have it.
+    table_.capturestatus = reinterpret_cast<HookStatusFn>(library_.resolve(kHookStatusName));
     return true;
 }
 
