@@ -19,7 +19,8 @@ class HookBinding {
     HookBinding& operator=(const HookBinding&) = delete;
 
     // Loads programFolder/libHook.so. False when it cannot be loaded: the table stays all
-    // null and the reason goes to the diagnostic log only. Names the library lacks stay null.
+    // null and the reason goes to the diagnostic log only. Names the library lacks stay null;
+    // capturestatus, ours and not one of the seven, is looked up when the library has it.
     bool Load(const QString& programFolder);
     // Calls removemousehook and removehook when present, then unloads; harmless when nothing
     // is loaded.
