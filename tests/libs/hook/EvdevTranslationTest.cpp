@@ -1,5 +1,5 @@
 // The evdev capture and the translation table: struct input_event records written into a pipe
-// that the capture reads, as a keyboard or mouse under /dev/input would give them.
+// that the capture reads, as it reads a keyboard or mouse under /dev/input.
 #include <fcntl.h>
 #include <linux/input.h>
 #include <unistd.h>
@@ -7,11 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
-#include "libs/hook/CaptureChoice.h"
 #include "libs/hook/EvdevCapture.h"
 #include "libs/hook/HookEvent.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
@@ -24,83 +21,66 @@ struct Record {
     std::uint16_t code;
     std::int32_t value;
 };
+HookEvent Key(std::uintptr_t virtualKey, std::intptr_t release) {
+    return {virtualKey, release, false};
+}
+HookEvent Mouse(std::uintptr_t message, std::intptr_t xButton = 0) {
+    return {message, xButton, true};
+}
 
 // What the capture hands on, translated as the library does it.
 struct Translated final : RawInputSink {
-    const KeyboardLayout* layout = nullptr;
     std::vector<HookEvent> events;
     void OnRawInput(std::uint16_t code, std::int32_t value) override {
-        if (auto event = TranslateInput(code, value, layout))
+        if (auto event = TranslateInput(code, value, nullptr))
             events.push_back(*event);
     }
 };
 
-class Pipe {
-  public:
-    Pipe() { EXPECT_EQ(pipe2(fds_, O_NONBLOCK | O_CLOEXEC), 0); }
-    ~Pipe() {
-        if (fds_[1] >= 0)
-            close(fds_[1]);
+// A device: the capture reads one end of a pipe, the test writes records into the other.
+struct FakeDevice {
+    FakeDevice() {
+        EXPECT_EQ(pipe2(fds, O_NONBLOCK | O_CLOEXEC), 0);
+        std::vector<UniqueFd> reader;
+        reader.emplace_back(fds[0]);
+        capture = std::make_unique<EvdevCapture>(std::move(reader));
     }
-    // The reading end, for the capture to own.
-    UniqueFd TakeReader() { return UniqueFd(std::exchange(fds_[0], -1)); }
-    void Write(const std::vector<Record>& records, std::size_t cut = 0) {
-        std::vector<unsigned char> bytes;
-        for (const Record& r : records) {
+    ~FakeDevice() { close(fds[1]); }
+    std::vector<unsigned char> Bytes(const std::vector<Record>& records) {
+        std::vector<unsigned char> bytes(records.size() * sizeof(input_event));
+        for (std::size_t i = 0; i < records.size(); ++i) {
             input_event event{};
-            event.type = r.type;
-            event.code = r.code;
-            event.value = r.value;
-            const auto* raw = reinterpret_cast<const unsigned char*>(&event);
-            bytes.insert(bytes.end(), raw, raw + sizeof event);
+            event.type = records[i].type;
+            event.code = records[i].code;
+            event.value = records[i].value;
+            std::memcpy(bytes.data() + i * sizeof event, &event, sizeof event);
         }
-        WriteBytes(bytes.data(), cut != 0 ? cut : bytes.size());
-        if (cut != 0)
-            pending_.assign(bytes.begin() + static_cast<std::ptrdiff_t>(cut), bytes.end());
+        return bytes;
     }
-    // The rest of a write that was cut.
-    void WriteRest() { WriteBytes(pending_.data(), pending_.size()); }
-    void CloseWriter() {
-        close(fds_[1]);
-        fds_[1] = -1;
+    void Write(const unsigned char* data, std::size_t size) {
+        ASSERT_EQ(write(fds[1], data, size), static_cast<ssize_t>(size));
     }
-
-  private:
-    void WriteBytes(const unsigned char* data, std::size_t size) {
-        ASSERT_EQ(write(fds_[1], data, size), static_cast<ssize_t>(size));
-    }
-    int fds_[2] = {-1, -1};
-    std::vector<unsigned char> pending_;
-};
-
-std::unique_ptr<EvdevCapture> CaptureOf(Pipe& pipe) {
-    std::vector<UniqueFd> fds;
-    fds.push_back(pipe.TakeReader());
-    return std::make_unique<EvdevCapture>(std::move(fds));
-}
-
-struct TranslationRow {
-    const char* name;
-    std::vector<Record> records;
-    std::vector<HookEvent> expected;
+    int fds[2] = {-1, -1};
+    std::unique_ptr<EvdevCapture> capture;
 };
 
 TEST(EvdevTranslation, RecordsFromTheDeviceBecomeTheEventsThatArePosted) {
-    constexpr std::uint16_t kSyn = EV_SYN, kKey = EV_KEY, kRel = EV_REL, kMsc = EV_MSC;
-    const TranslationRow rows[] = {
-        {"A pressed and released, with the scan and report records a keyboard sends",
-         {{kMsc, 4, 0x70004}, {kKey, 30, 1}, {kSyn, 0, 0}, {kKey, 30, 0}, {kSyn, 0, 0}},
-         {{0x41, 0, false}, {0x41, 1, false}}},
-        {"a held key repeats its press",
+    constexpr std::uint16_t kKey = EV_KEY;
+    struct Row {
+        const char* name;
+        std::vector<Record> records;
+        std::vector<HookEvent> expected;
+    };
+    const Row rows[] = {
+        {"A with the scan and report records a keyboard sends",
+         {{EV_MSC, MSC_SCAN, 0x70004}, {kKey, 30, 1}, {EV_SYN, 0, 0}, {kKey, 30, 0}},
+         {Key(0x41, 0), Key(0x41, 1)}},
+        {"a held key repeats its press (value 2)",
          {{kKey, 30, 1}, {kKey, 30, 2}, {kKey, 30, 2}, {kKey, 30, 0}},
-         {{0x41, 0, false}, {0x41, 0, false}, {0x41, 0, false}, {0x41, 1, false}}},
-        {"digits, F-keys, modifiers",
+         {Key(0x41, 0), Key(0x41, 0), Key(0x41, 0), Key(0x41, 1)}},
+        {"digits 1 and 0, F1, F5, F12",
          {{kKey, 2, 1}, {kKey, 11, 1}, {kKey, 59, 1}, {kKey, 63, 1}, {kKey, 88, 1}},
-         {{0x31, 0, false},
-          {0x30, 0, false},
-          {0x70, 0, false},
-          {0x74, 0, false},
-          {0x7B, 0, false}}},
+         {Key(0x31, 0), Key(0x30, 0), Key(0x70, 0), Key(0x74, 0), Key(0x7B, 0)}},
         {"left and right Ctrl, Shift, Alt, Win",
          {{kKey, 29, 1},
           {kKey, 97, 1},
@@ -110,14 +90,8 @@ TEST(EvdevTranslation, RecordsFromTheDeviceBecomeTheEventsThatArePosted) {
           {kKey, 100, 1},
           {kKey, 125, 1},
           {kKey, 126, 1}},
-         {{0xA2, 0, false},
-          {0xA3, 0, false},
-          {0xA0, 0, false},
-          {0xA1, 0, false},
-          {0xA4, 0, false},
-          {0xA5, 0, false},
-          {0x5B, 0, false},
-          {0x5C, 0, false}}},
+         {Key(0xA2, 0), Key(0xA3, 0), Key(0xA0, 0), Key(0xA1, 0), Key(0xA4, 0), Key(0xA5, 0),
+          Key(0x5B, 0), Key(0x5C, 0)}},
         {"keypad 0, 9, /, *, -, +, .",
          {{kKey, 82, 1},
           {kKey, 73, 1},
@@ -126,13 +100,8 @@ TEST(EvdevTranslation, RecordsFromTheDeviceBecomeTheEventsThatArePosted) {
           {kKey, 74, 1},
           {kKey, 78, 1},
           {kKey, 83, 1}},
-         {{0x60, 0, false},
-          {0x69, 0, false},
-          {0x6F, 0, false},
-          {0x6A, 0, false},
-          {0x6D, 0, false},
-          {0x6B, 0, false},
-          {0x6E, 0, false}}},
+         {Key(0x60, 0), Key(0x69, 0), Key(0x6F, 0), Key(0x6A, 0), Key(0x6D, 0), Key(0x6B, 0),
+          Key(0x6E, 0)}},
         {"punctuation where a US keyboard has it: ; = , - . / ` [ \\ ] '",
          {{kKey, 39, 1},
           {kKey, 13, 1},
@@ -145,63 +114,51 @@ TEST(EvdevTranslation, RecordsFromTheDeviceBecomeTheEventsThatArePosted) {
           {kKey, 43, 1},
           {kKey, 27, 1},
           {kKey, 40, 1}},
-         {{0xBA, 0, false},
-          {0xBB, 0, false},
-          {0xBC, 0, false},
-          {0xBD, 0, false},
-          {0xBE, 0, false},
-          {0xBF, 0, false},
-          {0xC0, 0, false},
-          {0xDB, 0, false},
-          {0xDC, 0, false},
-          {0xDD, 0, false},
-          {0xDE, 0, false}}},
-        {"left, right and middle buttons",
-         {{kKey, 0x110, 1},
-          {kKey, 0x110, 0},
-          {kKey, 0x111, 1},
-          {kKey, 0x111, 0},
-          {kKey, 0x112, 1},
-          {kKey, 0x112, 0}},
-         {{0x201, 0, true},
-          {0x202, 0, true},
-          {0x204, 0, true},
-          {0x205, 0, true},
-          {0x207, 0, true},
-          {0x208, 0, true}}},
-        {"BTN_SIDE is X button 1 (back), BTN_EXTRA X button 2 (forward)",
-         {{kKey, 0x113, 1}, {kKey, 0x113, 0}, {kKey, 0x114, 1}, {kKey, 0x114, 0}},
-         {{0x20B, 1, true}, {0x20C, 1, true}, {0x20B, 2, true}, {0x20C, 2, true}}},
+         {Key(0xBA, 0), Key(0xBB, 0), Key(0xBC, 0), Key(0xBD, 0), Key(0xBE, 0), Key(0xBF, 0),
+          Key(0xC0, 0), Key(0xDB, 0), Key(0xDC, 0), Key(0xDD, 0), Key(0xDE, 0)}},
+        {"left, right, middle; BTN_SIDE is X button 1 (back), BTN_EXTRA X button 2 (forward)",
+         {{kKey, BTN_LEFT, 1},
+          {kKey, BTN_LEFT, 0},
+          {kKey, BTN_RIGHT, 1},
+          {kKey, BTN_RIGHT, 0},
+          {kKey, BTN_MIDDLE, 1},
+          {kKey, BTN_MIDDLE, 0},
+          {kKey, BTN_SIDE, 1},
+          {kKey, BTN_SIDE, 0},
+          {kKey, BTN_EXTRA, 1},
+          {kKey, BTN_EXTRA, 0}},
+         {Mouse(0x201), Mouse(0x202), Mouse(0x204), Mouse(0x205), Mouse(0x207), Mouse(0x208),
+          Mouse(0x20B, 1), Mouse(0x20C, 1), Mouse(0x20B, 2), Mouse(0x20C, 2)}},
         {"motion, the wheel and keys without a virtual key are not posted",
-         {{kRel, REL_X, 5}, {kRel, REL_WHEEL, -1}, {kKey, 0x120, 1}, {kKey, 85, 1}},
+         {{EV_REL, REL_X, 5}, {EV_REL, REL_WHEEL, -1}, {kKey, BTN_JOYSTICK, 1}, {kKey, 85, 1}},
          {}},
     };
-    for (const TranslationRow& row : rows) {
+    for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        Pipe pipe;
-        auto capture = CaptureOf(pipe);
-        pipe.Write(row.records);
+        FakeDevice device;
+        const std::vector<unsigned char> bytes = device.Bytes(row.records);
+        device.Write(bytes.data(), bytes.size());
         Translated seen;
-        EXPECT_TRUE(capture->Process(seen));
+        EXPECT_TRUE(device.capture->Process(seen));
         EXPECT_EQ(seen.events, row.expected);
-        EXPECT_EQ(capture->DeviceCount(), 1u);
     }
 }
 
 TEST(EvdevTranslation, ARecordSplitAcrossReadsIsPostedOnceWholeAndAClosedDeviceIsDropped) {
-    Pipe pipe;
-    auto capture = CaptureOf(pipe);
+    FakeDevice device;
     Translated seen;
-    pipe.Write({{EV_KEY, 30, 1}, {EV_KEY, 30, 0}}, sizeof(input_event) + 5);
-    capture->Process(seen);
-    EXPECT_EQ(seen.events, (std::vector<HookEvent>{{0x41, 0, false}}));
-    pipe.WriteRest();
-    capture->Process(seen);
-    EXPECT_EQ(seen.events, (std::vector<HookEvent>{{0x41, 0, false}, {0x41, 1, false}}));
-    pipe.CloseWriter();
-    capture->Process(seen);
-    EXPECT_EQ(capture->DeviceCount(), 0u);
-    EXPECT_TRUE(capture->Fds().empty());
+    const std::vector<unsigned char> bytes = device.Bytes({{EV_KEY, 30, 1}, {EV_KEY, 30, 0}});
+    const std::size_t cut = sizeof(input_event) + 5;
+    device.Write(bytes.data(), cut);
+    device.capture->Process(seen);
+    EXPECT_EQ(seen.events, (std::vector<HookEvent>{Key(0x41, 0)}));
+    device.Write(bytes.data() + cut, bytes.size() - cut);
+    device.capture->Process(seen);
+    EXPECT_EQ(seen.events, (std::vector<HookEvent>{Key(0x41, 0), Key(0x41, 1)}));
+    close(device.fds[1]);
+    device.fds[1] = -1;
+    device.capture->Process(seen);
+    EXPECT_EQ(device.capture->DeviceCount(), 0u);
 }
 
 TEST(EvdevTranslation, LettersAndPunctuationFollowTheLayoutTheOtherKeysTheirPlace) {
@@ -209,46 +166,20 @@ TEST(EvdevTranslation, LettersAndPunctuationFollowTheLayoutTheOtherKeysTheirPlac
     const auto fr = XkbKeyboardLayout::FromNames("fr");
     ASSERT_NE(us, nullptr) << "xkb data (xkb-data) is missing";
     ASSERT_NE(fr, nullptr);
-    struct Row {
-        std::uint16_t code;
-        std::uintptr_t us;
-        std::uintptr_t fr;
-    };
-    // On AZERTY the key at Q types a, the key at A types q, the key at M's place types ','
-    // and the key at ';' types m; digits and F-keys stay.
-    const Row rows[] = {
+    // On AZERTY the key at Q types a, the key at A types q, W's key types z, M's key types ','
+    // and the key at ';' types m; digits, F-keys and modifiers stay.
+    const std::uintptr_t rows[][3] = {
         {KEY_Q, 0x51, 0x41},  {KEY_A, 0x41, 0x51},         {KEY_W, 0x57, 0x5A},
         {KEY_M, 0x4D, 0xBC},  {KEY_SEMICOLON, 0xBA, 0x4D}, {KEY_1, 0x31, 0x31},
         {KEY_F5, 0x74, 0x74}, {KEY_LEFTSHIFT, 0xA0, 0xA0},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.code);
-        EXPECT_EQ(TranslateInput(row.code, 1, us.get())->wParam, row.us);
-        EXPECT_EQ(TranslateInput(row.code, 1, nullptr)->wParam, row.us);
-        EXPECT_EQ(TranslateInput(row.code, 1, fr.get())->wParam, row.fr);
+    for (const auto& [code, onUs, onFr] : rows) {
+        SCOPED_TRACE(code);
+        const auto evdev = static_cast<std::uint16_t>(code);
+        EXPECT_EQ(TranslateInput(evdev, 1, us.get())->wParam, onUs);
+        EXPECT_EQ(TranslateInput(evdev, 1, nullptr)->wParam, onUs);
+        EXPECT_EQ(TranslateInput(evdev, 1, fr.get())->wParam, onFr);
     }
-}
-
-TEST(EvdevTranslation, XButtonsAreTheEvdevButtonsAndTheWheelIsNone) {
-    EXPECT_EQ(X11ButtonToEvdev(1), BTN_LEFT);
-    EXPECT_EQ(X11ButtonToEvdev(2), BTN_MIDDLE);
-    EXPECT_EQ(X11ButtonToEvdev(3), BTN_RIGHT);
-    EXPECT_EQ(X11ButtonToEvdev(8), BTN_SIDE);
-    EXPECT_EQ(X11ButtonToEvdev(9), BTN_EXTRA);
-    for (unsigned wheel = 4; wheel <= 7; ++wheel)
-        EXPECT_EQ(X11ButtonToEvdev(wheel), std::nullopt) << wheel;
-}
-
-TEST(EvdevTranslation, AFolderWithoutReadableKeyboardsOrMiceGivesNoCapture) {
-    // Not devices: the capture opens them and finds no keys on them.
-    const std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / ("ms1-hook-input-" + std::to_string(getpid()));
-    std::filesystem::create_directories(folder);
-    for (const char* name : {"event0", "event1", "mouse0"})
-        std::ofstream(folder / name) << "not a device";
-    EXPECT_EQ(EvdevCapture::OpenDevices(folder), nullptr);
-    EXPECT_EQ(EvdevCapture::OpenDevices(folder / "missing"), nullptr);
-    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
