@@ -28,6 +28,7 @@ bool HookBinding::Load(const QString& programFolder) {
         qCDebug(lcMs1).noquote() << "GetError:" << library_.errorString();
         return false;
     }
+    loaded_ = true;
     // The order of the table, one name after the other.
     Resolve(library_, kHookNames[0], table_.installmousehook);
     Resolve(library_, kHookNames[1], table_.removemousehook);
@@ -36,6 +37,8 @@ bool HookBinding::Load(const QString& programFolder) {
     Resolve(library_, kHookNames[4], table_.removehook);
     Resolve(library_, kHookNames[5], table_.enablehook);
     Resolve(library_, kHookNames[6], table_.mousewheelenable);
+    // Optional: other hook libraries do not have it.
+    table_.capturestatus = reinterpret_cast<HookStatusFn>(library_.resolve(kHookStatusName));
     return true;
 }
 
@@ -47,9 +50,10 @@ void HookBinding::Release() {
         table_.removehook();
     }
     table_ = HookTable{};
-    if (library_.isLoaded()) {
-        library_.unload();
-    }
+    // The library itself stays loaded. QLibrary objects of one file share its handle, and
+    // unloading through one of them unmaps it under every other binding of the process (two
+    // main windows in a test), whose next call would jump into nothing.
+    loaded_ = false;
 }
 
 }  // namespace ms1

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "platform/WindowHandle.h"
 
 // The functions of the key and mouse hook library "libHook.so", resolved by name. The library
@@ -10,6 +12,7 @@ typedef int (*HookInstallMouseFn)(void);
 typedef int (*HookRemoveFn)(void);
 typedef int (*HookEnableFn)(int flag);
 typedef int (*HookInstallFn)(const Ms1WindowHandle* window);
+typedef const char* (*HookStatusFn)(void);
 }
 
 namespace ms1 {
@@ -24,6 +27,9 @@ struct HookTable {
     HookRemoveFn removehook = nullptr;
     HookEnableFn enablehook = nullptr;
     HookEnableFn mousewheelenable = nullptr;
+    // Not one of the seven: our own library's answer to why keys cannot be captured (null
+    // when they can), looked up when the library has it.
+    HookStatusFn capturestatus = nullptr;
 };
 
 // The names, in lookup order.
@@ -31,5 +37,14 @@ inline constexpr const char* kHookNames[7] = {
     "installmousehook", "removemousehook", "enablemousehook",  "installhook",
     "removehook",       "enablehook",      "mousewheelenable",
 };
+
+inline constexpr const char* kHookStatusName = "capturestatus";
+
+// Why the library cannot capture keys, in its own words; empty when it can, or when it does
+// not say.
+inline std::string CaptureProblem(const HookTable& table) {
+    const char* reason = table.capturestatus != nullptr ? table.capturestatus() : nullptr;
+    return reason != nullptr ? reason : "";
+}
 
 }  // namespace ms1

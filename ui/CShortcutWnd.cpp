@@ -27,7 +27,8 @@ CShortcutWnd::CShortcutWnd(std::shared_ptr<const dui::SkinLoader> skins,
       hookFunctions_(hookFunctions),
       layout_(layout),
       keyTexts_(keyTexts),
-      handle_(MakeWindowHandle(Messages())) {}
+      handle_(MakeWindowHandle(Messages())),
+      captureProblem_(CaptureProblem(hookFunctions)) {}
 
 CShortcutWnd::~CShortcutWnd() {
     // The library must let go of our handle before it goes away, focus or not.
@@ -41,7 +42,13 @@ CShortcutWnd::~CShortcutWnd() {
 }
 
 bool CShortcutWnd::KeyCaptureAvailable() const {
-    return hookFunctions_.installhook != nullptr;
+    return hookFunctions_.installhook != nullptr && captureProblem_.empty();
+}
+
+QString CShortcutWnd::UnavailableNote() const {
+    // The library's own reason when it gives one (no display, no readable input device).
+    return captureProblem_.empty() ? LanguageText(QStringLiteral("hook_unavailable_text"))
+                                   : QString::fromStdString(captureProblem_);
 }
 
 void CShortcutWnd::InitWindow() {
@@ -57,7 +64,7 @@ void CShortcutWnd::InitWindow() {
         editKey_->installEventFilter(this);
         if (!KeyCaptureAvailable()) {
             editKey_->setEnabled(false);
-            editKey_->setToolTip(LanguageText(QStringLiteral("hook_unavailable_text")));
+            editKey_->setToolTip(UnavailableNote());
         }
     }
     ShowKey();
@@ -116,6 +123,9 @@ void CShortcutWnd::OnHookEvent(const Message& message) {
 }
 
 void CShortcutWnd::StartCapture() {
+    if (!KeyCaptureAvailable()) {
+        return;
+    }
     if (hookFunctions_.installhook != nullptr) {
         hookFunctions_.installhook(&handle_);
     }
@@ -136,7 +146,7 @@ void CShortcutWnd::StopCapture() {
 void CShortcutWnd::ShowKey() {
     QString shown = QString::fromStdU16String(UsageToKeyName(shortcutKey, layout_, keyTexts_));
     if (!KeyCaptureAvailable()) {
-        const QString note = LanguageText(QStringLiteral("hook_unavailable_text"));
+        const QString note = UnavailableNote();
         shown = shown.isEmpty() ? note : shown + QStringLiteral(" - ") + note;
     }
     SetText(editKey_, shown);

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "app/HookTable.h"
 #include "platform/KeyboardLayout.h"
@@ -29,7 +30,8 @@ class CShortcutWnd : public dui::DuiWindow {
     ~CShortcutWnd() override;
 
     QString GetWindowClassName() const { return QString::fromLatin1(kClassName); }
-    // False when the hook library is missing: the key field then says so and stays disabled.
+    // False when the hook library is missing or says it cannot capture keys: the key field
+    // then says why and stays disabled.
     bool KeyCaptureAvailable() const;
 
     // 0 or 1 each: Ctrl, Shift, Alt, Win.
@@ -53,6 +55,7 @@ class CShortcutWnd : public dui::DuiWindow {
     void StartCapture();
     void StopCapture();
     void ShowKey();
+    QString UnavailableNote() const;
     std::uint8_t* FlagOf(const QWidget* control);
 
     const HookTable& hookFunctions_;
@@ -60,6 +63,8 @@ class CShortcutWnd : public dui::DuiWindow {
     const TextLookup& keyTexts_;
     // The library keeps this pointer from installhook until removehook.
     Ms1WindowHandle handle_;
+    // Asked of the library once: why it cannot capture keys; empty when it can.
+    const std::string captureProblem_;
     QWidget* checkFlags_[4] = {};
     QLineEdit* editKey_ = nullptr;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <string>
 
 #include "app/HookTable.h"
 #include "platform/WindowHandle.h"
@@ -14,11 +15,12 @@ class HookTableHooks final : public MacroHooks {
   public:
     // The table and the window handle must outlive this object.
     HookTableHooks(const HookTable& table, const Ms1WindowHandle* window)
-        : table_(table), window_(window) {}
+        : table_(table), window_(window), problem_(CaptureProblem(table)) {}
 
     bool Available() const override {
-        return table_.installhook != nullptr && table_.removehook != nullptr;
+        return table_.installhook != nullptr && table_.removehook != nullptr && problem_.empty();
     }
+    std::string Problem() const override { return problem_; }
     void InstallHook() override {
         if (table_.installhook != nullptr)
             table_.installhook(window_);
@@ -43,6 +45,8 @@ class HookTableHooks final : public MacroHooks {
 
     const HookTable& table_;
     const Ms1WindowHandle* window_;
+    // Asked of the library once, when the editor opens.
+    const std::string problem_;
 };
 
 // The monotonic clock in milliseconds, its low 32 bits.

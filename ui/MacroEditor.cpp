@@ -60,6 +60,9 @@ void MacroEditor::Init() {
     c.SetEnabled(kRecordButton, capture);
     c.SetEnabled(kActionKeyEdit, capture);
     c.SetVisible(kHookNote, !capture);
+    // The library's own reason (no display, no readable input device) over the general note.
+    if (const std::string problem = deps_.hooks.Problem(); !capture && !problem.empty())
+        c.SetText(kHookNote, problem);
 }
 
 void MacroEditor::Notify(const PageNotification& n) {

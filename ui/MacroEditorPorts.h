@@ -70,6 +70,8 @@ class MacroHooks {
     virtual ~MacroHooks() = default;
     // False when keys and buttons cannot be captured (no library, or no way to capture).
     virtual bool Available() const = 0;
+    // Why not, in the library's words ("" when it gives none, or capture works).
+    virtual std::string Problem() const = 0;
     // installhook with the editor's window: events arrive as message 1034 from now on.
     virtual void InstallHook() = 0;
     virtual void RemoveHook() = 0;

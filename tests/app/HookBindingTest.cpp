@@ -95,6 +95,22 @@ TEST_F(HookBindingTest, MissingLibraryLeavesTheWholeTableNull) {
     binding.Release();  // harmless
 }
 
+// Two bindings of one library in a process (two main windows): releasing one leaves the
+// other's table callable.
+TEST_F(HookBindingTest, ReleasingOneOfTwoBindingsLeavesTheOtherWorking) {
+    HookCallLog log(TestLibraryFolder("full"));
+    HookBinding first;
+    ASSERT_TRUE(first.Load(TestLibraryFolder("full")));
+    {
+        HookBinding second;
+        ASSERT_TRUE(second.Load(TestLibraryFolder("full")));
+    }
+    log.Reset();
+    first.Table().enablehook(1);
+    EXPECT_EQ(log.Calls(), "enablehook(1);");
+    EXPECT_TRUE(first.IsLoaded());
+}
+
 // A full load after a failed one, and a second load, leave a consistent table.
 TEST_F(HookBindingTest, LoadingAgainReplacesTheTable) {
     HookBinding binding;

@@ -151,9 +151,11 @@ struct ScriptedEditorDialogs : MacroEditorDialogs {
 // The hook library's switches, written down in the order they were called.
 struct RecordingHooks : MacroHooks {
     bool available = true;
+    std::string problem;
     std::vector<std::string> calls;
 
     bool Available() const override { return available; }
+    std::string Problem() const override { return problem; }
     void InstallHook() override { calls.push_back("installhook(window)"); }
     void RemoveHook() override { calls.push_back("removehook"); }
     void EnableHook(bool on) override { calls.push_back(Flag("enablehook", on)); }

@@ -351,5 +351,23 @@ TEST_F(MacroRecording, HookCallsInTheirOrder) {
     }
 }
 
+TEST_F(MacroRecording, TheLibrarysReasonReplacesTheGeneralNote) {
+    hooks_.available = false;
+    hooks_.problem = "on Wayland, key capture needs read access to /dev/input";
+    Open();
+    EXPECT_EQ(controls_.hidden.count(kHookNote), 0u);
+    EXPECT_EQ(controls_.texts[kHookNote],
+              "on Wayland, key capture needs read access to /dev/input");
+    EXPECT_EQ(controls_.disabled.count(kRecordButton), 1u);
+
+    // Without a reason the skin's general note stays.
+    hooks_ = {};
+    hooks_.available = false;
+    controls_ = {};
+    Open();
+    EXPECT_EQ(controls_.hidden.count(kHookNote), 0u);
+    EXPECT_EQ(controls_.texts.count(kHookNote), 0u);
+}
+
 }  // namespace
 }  // namespace ms1::test

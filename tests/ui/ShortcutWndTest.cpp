@@ -229,6 +229,37 @@ TEST_F(ShortcutWnd, WithoutTheHookLibraryNothingIsCalledAndTheFieldSaysSo) {
     EXPECT_EQ(dialog_->shortcutKey, 0x04);
 }
 
+extern "C" const char* FakeCaptureStatus() {
+    return "on Wayland, key capture needs read access to /dev/input";
+}
+extern "C" const char* FakeCaptureWorks() {
+    return nullptr;
+}
+
+TEST_F(ShortcutWnd, TheLibrarysReasonReplacesTheGeneralNoteAndNothingIsHooked) {
+    HookTable says = FullTable();
+    says.capturestatus = FakeCaptureStatus;
+    Open(says, 0x04, 0);
+    EXPECT_FALSE(dialog_->KeyCaptureAvailable());
+    EXPECT_FALSE(edit_->isEnabled());
+    EXPECT_EQ(edit_->text(), "A - on Wayland, key capture needs read access to /dev/input");
+    EXPECT_EQ(edit_->toolTip(), "on Wayland, key capture needs read access to /dev/input");
+    FocusKeyField();
+    EXPECT_EQ(gHook.calls, (std::vector<std::string>{}));
+    dialog_.reset();
+    gHook = {};
+
+    // A library that can capture says nothing, and the field works.
+    HookTable works = FullTable();
+    works.capturestatus = FakeCaptureWorks;
+    Open(works, 0x04, 0);
+    EXPECT_TRUE(dialog_->KeyCaptureAvailable());
+    EXPECT_EQ(edit_->text(), "A");
+    FocusKeyField();
+    EXPECT_EQ(gHook.calls, (std::vector<std::string>{"installhook", "enablehook(1)"}));
+    dialog_.reset();
+}
+
 // The page's side: a FunctionChoiceUi whose shortcut dialog is the real one.
 struct DialogUi : FunctionChoiceUi {
     dialogtest::OwnerWindow& owner;
