@@ -53,6 +53,7 @@ bool DuiWindow::Create(QWidget* owner) {
         caption_->installEventFilter(this);
     }
     bridge_.Attach(root_);
+    wheelGuard_.Attach(root_);
     InitWindow();
     return true;
 }
@@ -86,6 +87,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
         }
     }
     bridge_.Attach(content);
+    wheelGuard_.Attach(content);
     return content;
 }
 

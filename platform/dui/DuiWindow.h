@@ -13,6 +13,7 @@
 #include "platform/dui/NotifyBridge.h"
 #include "platform/dui/SkinLoader.h"
 #include "platform/dui/TNotify.h"
+#include "platform/dui/WheelGuard.h"
 
 class QWidget;
 class QTimer;
@@ -96,6 +97,7 @@ class DuiWindow : public QObject {
     QPointer<QWidget> root_;
     QPointer<QWidget> caption_;
     NotifyBridge bridge_;
+    WheelGuard wheelGuard_;
     MessageHub hub_;
     TimerSet timers_;
     std::map<QString, NotifyHandler> virtualWindows_;
