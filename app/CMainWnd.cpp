@@ -196,7 +196,7 @@ bool CMainWnd::HandleMessage(const Message& message) {
             const bool any = page_ != nullptr && page_->AnyConnected();
             deviceTabFlag_ = any;
             if (!any)
-                ShowAccessProblem();
+                ShowEmptyPage();
             dui::SelectTab(deviceTabSwitch_, DeviceTabFor(any));
             return true;
         }
@@ -273,19 +273,24 @@ void CMainWnd::OpenTrayMenu() {
     trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
 }
 
-void CMainWnd::ShowAccessProblem() {
+void CMainWnd::ShowEmptyPage() {
+    auto* title = Widget()->findChild<QLabel*>(QStringLiteral("empty_title"));
     auto* hint = Widget()->findChild<QLabel*>(QStringLiteral("empty_hint"));
     if (hint == nullptr || page_ == nullptr)
         return;
     const std::string denied = page_->AccessProblem();
+    const EmptyPageKeys keys =
+        EmptyPageKeysFor(NoMouseReasonFor(page_->ReceiverPluggedIn(), !denied.empty()));
+    if (title != nullptr)
+        title->setText(Texts()->Text(QString::fromLatin1(keys.title)));
     if (denied.empty()) {
-        hint->setText(Texts()->Text(QStringLiteral("no_device_hint_text")));
+        hint->setText(Texts()->Text(QString::fromLatin1(keys.hint)));
         hint->setTextInteractionFlags(Qt::NoTextInteraction);
         return;
     }
     const DeviceAccessHint advice = DeviceAccessHint::For(options_.programFolder.toStdString());
     QString text = Texts()
-                       ->Text(QStringLiteral("no_access_text"))
+                       ->Text(QString::fromLatin1(keys.hint))
                        .replace(QStringLiteral("%s"), QString::fromStdString(denied));
     switch (advice.kind) {
         case DeviceAccessHint::Kind::Replug:

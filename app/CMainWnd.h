@@ -80,8 +80,9 @@ class CMainWnd : public dui::DuiWindow {
     void OnMenuCommand(const Message& message);
     // Writes or removes the autostart entry ("Start with the desktop").
     void ToggleAutostart();
-    // The empty page says why there is no mouse when the receiver's node may not be opened.
-    void ShowAccessProblem();
+    // The empty page says why there is no mouse: nothing plugged in, a receiver this user may
+    // not open, or a receiver whose mouse does not answer.
+    void ShowEmptyPage();
     void OpenTrayMenu();
     void CreateTrayIcon();
 

@@ -36,4 +36,22 @@ MenuCommand ClassifyMenuCommand(const QString& itemName) {
     return MenuCommand::None;
 }
 
+NoMouseReason NoMouseReasonFor(bool receiverPluggedIn, bool accessDenied) {
+    if (accessDenied)
+        return NoMouseReason::AccessDenied;
+    return receiverPluggedIn ? NoMouseReason::MouseSilent : NoMouseReason::NoReceiver;
+}
+
+EmptyPageKeys EmptyPageKeysFor(NoMouseReason reason) {
+    switch (reason) {
+        case NoMouseReason::AccessDenied:
+            return {"no_device_text", "no_access_text"};
+        case NoMouseReason::MouseSilent:
+            return {"mouse_silent_text", "mouse_silent_hint_text"};
+        case NoMouseReason::NoReceiver:
+            break;
+    }
+    return {"no_device_text", "no_device_hint_text"};
+}
+
 }  // namespace ms1

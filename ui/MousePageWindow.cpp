@@ -123,6 +123,10 @@ std::string MousePageWindow::AccessProblem() const {
     return session_ != nullptr ? session_->AccessProblem() : std::string();
 }
 
+bool MousePageWindow::ReceiverPluggedIn() const {
+    return session_ != nullptr && session_->ReceiverPluggedIn();
+}
+
 void MousePageWindow::OnVendorStatus(std::uint32_t value) {
     if (session_ != nullptr) {
         session_->OnVendorStatus(value);

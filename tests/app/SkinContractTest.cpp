@@ -106,6 +106,8 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         "no_device_text",
         "no_device_hint_text",
         "applying_text",
+        "mouse_silent_text",
+        "mouse_silent_hint_text",
     };
     for (const char* key : keys) {
         EXPECT_TRUE(texts.Contains(key)) << key;
