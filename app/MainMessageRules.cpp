@@ -28,6 +28,9 @@ MenuCommand ClassifyMenuCommand(const QString& itemName) {
     if (itemName.compare(u"autostart", Qt::CaseInsensitive) == 0) {
         return MenuCommand::Autostart;
     }
+    if (itemName.compare(u"about", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::About;
+    }
     // Only names that really start with "ms_1" belong to the button function menu; a shorter
     // name (an empty one, or "ms") is no item of it.
     if (itemName.startsWith(u"ms_1", Qt::CaseSensitive)) {

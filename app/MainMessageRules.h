@@ -16,6 +16,7 @@ enum class MenuCommand {
     ShowWindow,  // "configuration", any case
     Exit,        // "exit", any case
     Autostart,   // "autostart", any case: start with the desktop, or no longer
+    About,       // "about", any case: the About box of the main menu
     ButtonMenu,  // an item of the button function menu: the name starts with "ms_1"
 };
 MenuCommand ClassifyMenuCommand(const QString& itemName);

@@ -48,6 +48,7 @@ bool DuiWindow::Create(QWidget* owner) {
             SetText(control, Text(control));
         }
     }
+    root_->setProperty(kSkinRootProperty, true);
     caption_ = FindControl(kCaptionName);
     if (caption_ != nullptr) {
         caption_->installEventFilter(this);
@@ -80,6 +81,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
         auto* layout = new QVBoxLayout(container);
         layout->setContentsMargins(0, 0, 0, 0);
     }
+    content->setProperty(kSkinRootProperty, true);
     container->layout()->addWidget(content);
     for (QWidget* control : content->findChildren<QWidget*>()) {
         if (control->property("resourcetext").toBool()) {

@@ -28,6 +28,8 @@ class DuiWindow : public QObject {
     Q_OBJECT
   public:
     using NotifyHandler = std::function<void(const dui::TNotify&)>;
+    // Set on the top widget of every skin built, the window's own and those loaded into it.
+    static constexpr const char* kSkinRootProperty = "skinroot";
 
     DuiWindow(std::shared_ptr<const SkinLoader> skins, std::shared_ptr<const LanguageTexts> texts);
     ~DuiWindow() override;

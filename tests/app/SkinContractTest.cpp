@@ -108,6 +108,11 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         "applying_text",
         "mouse_silent_text",
         "mouse_silent_hint_text",
+        "about_text",
+        "about_version_text",
+        "about_licence_text",
+        "about_data_folder_text",
+        "about_open_folder_text",
     };
     for (const char* key : keys) {
         EXPECT_TRUE(texts.Contains(key)) << key;
@@ -121,6 +126,14 @@ TEST(SkinContractTest, TrayMenuHasConfigurationAutostartAndExit) {
     dui::MenuWindow menu(owner, nullptr);
     ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/traymenu.xml")));
     EXPECT_EQ(menu.ItemNames(), (QStringList{"configuration", "autostart", "exit"}));
+}
+
+TEST(SkinContractTest, MainMenuHasAboutAutostartAndExit) {
+    TestApp();
+    MessageHub owner;
+    dui::MenuWindow menu(owner, nullptr);
+    ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/mainmenu.xml")));
+    EXPECT_EQ(menu.ItemNames(), (QStringList{"about", "autostart", "exit"}));
 }
 
 }  // namespace
