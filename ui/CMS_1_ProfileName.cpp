@@ -16,7 +16,7 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
       warn_(std::move(warn)) {
     if (!warn_) {
         warn_ = [this](const QString& key) {
-            ShowMessageBox(*this, QStringLiteral("warning_title_text"), key);
+            ShowMessageBox(*this, QStringLiteral("warning_title_text"), key, MessageKind::Notice);
         };
     }
 }

@@ -40,12 +40,12 @@ DuiPageDialogs::DuiPageDialogs(dui::DuiWindow& owner, const DuiPageControls& con
 DuiPageDialogs::~DuiPageDialogs() = default;
 
 bool DuiPageDialogs::MessageBox(std::string_view titleKey, std::string_view messageKey) {
-    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey)) == 1;
+    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey), KindOfMessage(Q(messageKey))) == 1;
 }
 
 void DuiPageDialogs::ShowProblem(std::string_view titleKey, const std::string& text) {
     // A text that is no language key is shown as it is.
-    ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text));
+    ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text), MessageKind::Notice);
 }
 
 std::optional<std::u16string> DuiPageDialogs::AskProfileName(
