@@ -24,6 +24,7 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
 CMS_1_ProfileName::~CMS_1_ProfileName() = default;
 
 void CMS_1_ProfileName::InitWindow() {
+    Widget()->setWindowTitle(LanguageText(titleKey_));
     if (QWidget* title = FindControl("title_string")) {
         title->setProperty("resourcetext", true);
         SetText(title, titleKey_);

@@ -113,6 +113,10 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         "about_licence_text",
         "about_data_folder_text",
         "about_open_folder_text",
+        "macro_editor_title_text",
+        "dpi_color_title_text",
+        "shortcut_title_text",
+        "select_macro_title_text",
     };
     for (const char* key : keys) {
         EXPECT_TRUE(texts.Contains(key)) << key;

@@ -67,6 +67,7 @@ TEST_F(ProfileNameTest, TitleIsTheLanguageTextAndEnterConfirms) {
     auto dialog = Open("profile_name_1_text");
     dialog->Widget()->show();  // the default button answers Enter on a shown dialog
     EXPECT_EQ(dialog->FindControl("title_string")->property("text").toString(), "New profile");
+    EXPECT_EQ(dialog->Widget()->windowTitle(), "New profile");
     QTest::keyClicks(Edit(*dialog), "Racing");
     QTest::keyClick(Edit(*dialog), Qt::Key_Return);
     ASSERT_TRUE(dialog->ResultName().has_value());
@@ -130,6 +131,7 @@ TEST_F(ColorDialogTest, StartsWithTheCallersColourAtItsPlace) {
     EXPECT_EQ(dialog_->Palette()->GetSelectColor(), 0xFF102030u);
     EXPECT_EQ(dialog_->Widget()->geometry(), QRect(40, 60, 250, 200));
     EXPECT_EQ(dialog_->Palette()->objectName(), "ColorPallet");
+    EXPECT_EQ(dialog_->Widget()->windowTitle(), "Choose a colour");
 }
 
 TEST_F(ColorDialogTest, SwatchThenOkReturnsThePreset) {
