@@ -128,10 +128,9 @@ VirtualGattMouse::VirtualGattMouse(VirtualHidBus& bus, int receiver)
     vendor.characteristics = {notify, write};
 
     // The keyboard has the mouse's vendor service too, under its own ids.
-    Service keyboard{InterfacePath("fee0", "VID&02046d_PID&b342_REV&0001", kKeyboardAddress, 1),
-                     false,
-                     {0x0010, BaseUuid("fee0")},
-                     vendor.characteristics};
+    Service keyboard = vendor;
+    keyboard.path = InterfacePath("fee0", "VID&02046d_PID&b342_REV&0001", kKeyboardAddress, 1);
+    keyboard.mouse = false;
 
     services_ = {access, battery, vendor, keyboard};
     thread_ = std::thread([this] { Run(); });

@@ -110,11 +110,13 @@ std::string CompactAddress(const QString& address) {
 }
 
 std::string InterfacePathOf(const Service& service, const Device* device) {
-    std::string path = service.path.toStdString() + "#{" + service.uuid.toStdString() + "}_Dev";
+    // Built by appending: GCC 12 reports a false -Wrestrict for "_" + std::string here.
+    std::string path = service.path.toStdString();
+    path.append("#{").append(service.uuid.toStdString()).append("}_Dev");
     if (device != nullptr) {
         if (auto ids = IdsOfModalias(device->modalias))
-            path += "_" + *ids;
-        path += "_" + CompactAddress(device->address);
+            path.append("_").append(*ids);
+        path.append("_").append(CompactAddress(device->address));
     }
     return path;
 }
@@ -125,7 +127,8 @@ QString ObjectPathOfInterface(const std::string& interfacePath) {
 }
 
 std::string HardwareIdOf(const Device& device) {
-    return "BTHLE\\Dev_" + CompactAddress(device.address);
+    std::string id = "BTHLE\\Dev_";
+    return id.append(CompactAddress(device.address));
 }
 
 std::uint16_t HandleOfObjectPath(const QString& path) {
