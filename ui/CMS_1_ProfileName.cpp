@@ -32,6 +32,8 @@ void CMS_1_ProfileName::InitWindow() {
     // The profile's name field holds 99 characters and its terminator.
     if (auto* edit = FindControlAs<QLineEdit>("edit_name")) {
         edit->setMaxLength(kMaxNameChars);
+        edit->setText(QString::fromStdU16String(startName_));
+        edit->selectAll();
         edit->setFocus();
     }
 }

@@ -45,12 +45,14 @@ std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToOpen() {
     return Chosen(dialog);
 }
 
-std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToSave() {
+std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToSave(
+    const std::u16string& fileName) {
     QFileDialog dialog(owner_.Widget(), QString(),
                        QString::fromStdU16String(dataFolder_.u16string()), kMacroFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("macro"));
+    dialog.selectFile(QString::fromStdU16String(fileName));
     return Chosen(dialog);
 }
 

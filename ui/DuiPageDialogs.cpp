@@ -49,8 +49,10 @@ void DuiPageDialogs::ShowProblem(std::string_view titleKey, const std::string& t
 }
 
 std::optional<std::u16string> DuiPageDialogs::AskProfileName(
-    std::string_view titleKey, const std::vector<std::u16string>& names) {
+    std::string_view titleKey, const std::vector<std::u16string>& names,
+    const std::u16string& startName) {
     CMS_1_ProfileName dialog(owner_.SharedSkins(), owner_.SharedTexts(), Q(titleKey), names);
+    dialog.SetStartName(startName);
     if (!dialog.Create(owner_.Widget())) {
         return std::nullopt;
     }
@@ -101,11 +103,13 @@ std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToOpen() {
     return std::filesystem::path(file.toStdU16String());
 }
 
-std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToSave() {
+std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToSave(
+    const std::u16string& fileName) {
     QFileDialog dialog(owner_.Widget(), QString(), QString(), kProfileFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("pro"));
+    dialog.selectFile(QString::fromStdU16String(fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -25,11 +25,13 @@ class DuiPageDialogs : public PageDialogs {
     bool MessageBox(std::string_view titleKey, std::string_view messageKey) override;
     void ShowProblem(std::string_view titleKey, const std::string& text) override;
     std::optional<std::u16string> AskProfileName(std::string_view titleKey,
-                                                 const std::vector<std::u16string>& names) override;
+                                                 const std::vector<std::u16string>& names,
+                                                 const std::u16string& startName) override;
     std::optional<std::uint32_t> ChooseColor(std::string_view anchorControl,
                                              std::uint32_t argb) override;
     std::optional<std::filesystem::path> AskProfileFileToOpen() override;
-    std::optional<std::filesystem::path> AskProfileFileToSave() override;
+    std::optional<std::filesystem::path> AskProfileFileToSave(
+        const std::u16string& fileName) override;
     void OpenMouseSettings() override;
     void RunMacroEditor() override;
     void OpenFunctionMenu(std::string_view anchorControl) override;

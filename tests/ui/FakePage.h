@@ -97,6 +97,8 @@ struct ScriptedDialogs : PageDialogs {
     std::optional<std::uint32_t> color;
     std::optional<std::filesystem::path> openFile;
     std::optional<std::filesystem::path> saveFile;
+    std::vector<std::u16string> startNames;     // of the name dialogs asked
+    std::vector<std::u16string> proposedFiles;  // by the save dialogs asked
     std::string menuAnchor;
     int macroEditorRuns = 0;
     std::function<void()> duringMacroEditor;
@@ -123,8 +125,10 @@ struct ScriptedDialogs : PageDialogs {
         problems.push_back(text);
     }
     std::optional<std::u16string> AskProfileName(std::string_view,
-                                                 const std::vector<std::u16string>&) override {
+                                                 const std::vector<std::u16string>&,
+                                                 const std::u16string& startName) override {
         During();
+        startNames.push_back(startName);
         if (names.empty())
             return std::nullopt;
         auto name = names.front();
@@ -139,8 +143,10 @@ struct ScriptedDialogs : PageDialogs {
         During();
         return openFile;
     }
-    std::optional<std::filesystem::path> AskProfileFileToSave() override {
+    std::optional<std::filesystem::path> AskProfileFileToSave(
+        const std::u16string& fileName) override {
         During();
+        proposedFiles.push_back(fileName);
         return saveFile;
     }
     void OpenMouseSettings() override {}

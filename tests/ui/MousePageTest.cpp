@@ -159,6 +159,8 @@ TEST_F(MousePage, ProfilesAreAddedRenamedAndDeletedWithTheirSelection) {
     dialogs_.names = {u"Renamed"};
     Click("ms_1_profile_rename_btn");
     EXPECT_EQ(controls_.listLines[2], "Renamed");
+    // A new profile's dialog starts empty; a rename starts with the current name.
+    EXPECT_EQ(dialogs_.startNames, (std::vector<std::u16string>{u"", u"", u"Third"}));
     {  // a rename is written at once
         ProfileStore reread(data_);
         reread.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
@@ -282,6 +284,7 @@ TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
     dialogs_.saveFile = data_ / "mine.pro";
     Click("ms_1_profile_export_btn");
     EXPECT_EQ(fs::file_size(data_ / "mine.pro"), 47776u);
+    EXPECT_EQ(dialogs_.proposedFiles, std::vector<std::u16string>{u"Profile1.pro"});
     dialogs_.openFile = data_ / "mine.pro";
     page.FullApplyPending() = false;
     Click("ms_1_profile_import_btn");

@@ -81,6 +81,18 @@ TEST_F(ProfileNameTest, TitleIsTheLanguageTextAndEnterConfirms) {
     EXPECT_EQ(warnings_, std::vector<std::string>{"warn_name_2_text"});
 }
 
+TEST_F(ProfileNameTest, RenameStartsWithTheNameSelectedSoTypingReplacesIt) {
+    CMS_1_ProfileName dialog(Skins(), Texts(), "profile_name_2_text", profiles_);
+    dialog.SetStartName(u"Shooter");
+    ASSERT_TRUE(dialog.Create());
+    dialog.Widget()->show();
+    QLineEdit* edit = Edit(dialog);
+    EXPECT_EQ(edit->text(), "Shooter");
+    EXPECT_EQ(edit->selectedText(), "Shooter");
+    QTest::keyClicks(edit, "Sniper");
+    EXPECT_EQ(edit->text(), "Sniper");
+}
+
 TEST_F(ProfileNameTest, NamesStopAtNinetyNineCharacters) {
     auto dialog = Open("profile_name_1_text");
     QTest::keyClicks(Edit(*dialog), QString(120, QChar(u'x')));
