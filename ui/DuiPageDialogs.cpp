@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -35,7 +37,14 @@ struct SettingsCommand {
 }  // namespace
 
 DuiPageDialogs::DuiPageDialogs(dui::DuiWindow& owner, const DuiPageControls& controls)
-    : owner_(owner), controls_(controls) {}
+    : owner_(owner), controls_(controls), statusTimer_(std::make_unique<QTimer>()) {
+    statusTimer_->setSingleShot(true);
+    statusTimer_->setInterval(kStatusMs);
+    QObject::connect(statusTimer_.get(), &QTimer::timeout, [this] {
+        if (QWidget* status = owner_.FindControl(QStringLiteral("status_label")))
+            owner_.SetText(status, QStringLiteral("status_bar_text"));
+    });
+}
 
 DuiPageDialogs::~DuiPageDialogs() = default;
 
@@ -138,6 +147,15 @@ void DuiPageDialogs::OpenMouseSettings() {
     ShowProblem("warning_title_text",
                 "The mouse settings of the desktop could not be opened: no settings program "
                 "was found.");
+}
+
+void DuiPageDialogs::ShowStatus(std::string_view key, const std::string& detail) {
+    auto* status = owner_.FindControlAs<QLabel>(QStringLiteral("status_label"));
+    if (status == nullptr)
+        return;
+    status->setText(
+        owner_.LanguageText(Q(key)).replace(QStringLiteral("%s"), QString::fromStdString(detail)));
+    statusTimer_->start();
 }
 
 void DuiPageDialogs::RunMacroEditor() {

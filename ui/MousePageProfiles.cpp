@@ -163,6 +163,8 @@ void CMS_1_Page::ExportProfile() {
     WriteResult written = ms1::ExportProfile(*copy, *file, writer);
     if (!written)
         deps_.dialogs.ShowProblem("warning_title_text", written.reason);
+    else
+        deps_.dialogs.ShowStatus("export_done_text", file->filename().string());
 }
 
 int CMS_1_Page::ChangeStores(
@@ -200,6 +202,7 @@ void CMS_1_Page::ImportProfile() {
     deps_.controls.ListAppend(kProfileList, ToUtf8(imported.name));
     deps_.controls.ListSelect(kProfileList, index);
     SwitchToProfile(index);
+    deps_.dialogs.ShowStatus("import_done_text", ToUtf8(imported.name));
 }
 
 }  // namespace ms1

@@ -33,6 +33,9 @@ class PageDialogs {
     virtual std::optional<std::filesystem::path> AskProfileFileToSave(
         const std::u16string& fileName) = 0;
     virtual void OpenMouseSettings() = 0;
+    // The window's status line shows the language text of `key`, its "%s" replaced by
+    // `detail`, for a few seconds (a finished import or export).
+    virtual void ShowStatus(std::string_view key, const std::string& detail) = 0;
     // The macro editor, modal; returns when it is closed.
     virtual void RunMacroEditor() = 0;
     // The button function menu at the right edge of `anchorControl`.

@@ -115,6 +115,8 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         "about_open_folder_text",
         "macro_editor_title_text",
         "dpi_color_title_text",
+        "export_done_text",
+        "import_done_text",
         "shortcut_title_text",
         "select_macro_title_text",
     };

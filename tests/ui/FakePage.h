@@ -99,6 +99,7 @@ struct ScriptedDialogs : PageDialogs {
     std::optional<std::filesystem::path> saveFile;
     std::vector<std::u16string> startNames;     // of the name dialogs asked
     std::vector<std::u16string> proposedFiles;  // by the save dialogs asked
+    std::vector<std::string> statuses;          // "key detail" of the status line
     std::string menuAnchor;
     int macroEditorRuns = 0;
     std::function<void()> duringMacroEditor;
@@ -150,6 +151,9 @@ struct ScriptedDialogs : PageDialogs {
         return saveFile;
     }
     void OpenMouseSettings() override {}
+    void ShowStatus(std::string_view key, const std::string& detail) override {
+        statuses.push_back(std::string(key) + " " + detail);
+    }
     void RunMacroEditor() override {
         During();
         ++macroEditorRuns;

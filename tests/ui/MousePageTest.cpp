@@ -293,6 +293,9 @@ TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
     EXPECT_EQ(page.Working().profileName.get(), u"Profile1_1");
     EXPECT_TRUE(page.FullApplyPending());
     EXPECT_EQ(apply_.now, 1);
+    // Only what was done is told in the status line, not the refused import.
+    EXPECT_EQ(dialogs_.statuses, (std::vector<std::string>{"export_done_text mine.pro",
+                                                           "import_done_text Profile1_1"}));
 }
 
 // A damaged store is kept aside and the user is told once where; a store that loads cleanly
