@@ -28,6 +28,8 @@ QLabel#ms_1_low_power_label { background: #fde8e8; color: #c81e1e; border-radius
 QLabel#ms_1_label_unconfirmed { background: #fff4e5; color: #a15c07; border: 1px solid #f5c27a; border-radius: 6px; padding: 3px 8px; }
 QProgressBar#ms_1_progress_power { background: #e4e8ee; border: none; border-radius: 5px; max-height: 10px; }
 QProgressBar#ms_1_progress_power::chunk { background: #31c48d; border-radius: 5px; }
+QProgressBar#ms_1_progress_power[level="low"]::chunk { background: #f5a524; }
+QProgressBar#ms_1_progress_power[level="critical"]::chunk { background: #e02424; }
 QListWidget#ms_1_list_profile { background: #ffffff; border: 1px solid #dde2e8; border-radius: 6px; outline: none; }
 QListWidget#ms_1_list_profile::item { padding-left: 6px; }
 QListWidget#ms_1_list_profile::item:selected { background: #137fd0; color: white; }

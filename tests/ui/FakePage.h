@@ -24,6 +24,7 @@ struct FakeControls : PageControls {
     std::map<std::string, std::uint32_t> colors;
     std::map<std::string, std::string> images;
     std::map<std::string, std::string> attributes;
+    std::map<std::string, int> controlTimers;  // "control.id" -> period, while running
     std::vector<std::string> listLines;
     int listSelection = -1;
     std::string caretAtEnd;
@@ -71,6 +72,12 @@ struct FakeControls : PageControls {
     }
     void SetBackgroundImage(std::string_view c, std::string_view image) override {
         images[std::string(c)] = image;
+    }
+    void StartControlTimer(std::string_view c, int id, int ms) override {
+        controlTimers[std::string(c) + "." + std::to_string(id)] = ms;
+    }
+    void KillControlTimer(std::string_view c, int id) override {
+        controlTimers.erase(std::string(c) + "." + std::to_string(id));
     }
     void SetAttribute(std::string_view c, std::string_view a, std::string_view v) override {
         attributes[std::string(c) + "." + std::string(a)] = v;

@@ -245,6 +245,27 @@ TEST_F(MousePage, SectionsColoursAndButtons) {
     EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-210,-82,0,0");
 }
 
+TEST_F(MousePage, TheLowBatteryBannerStopsItsTimerWhenInAndHidesWhenOut) {
+    CMS_1_Page& page = Start();
+    controls_.StartControlTimer("ms_1_low_power_label", 50, 5);
+    controls_.SetVisible("ms_1_low_power_label", true);
+    for (int step = 1; step < 106; ++step)
+        page.Notify({"timer", "ms_1_low_power_label", -1, 50});
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-2,-82,0,0");
+    EXPECT_EQ(controls_.controlTimers.count("ms_1_low_power_label.50"), 1u);
+    page.Notify({"timer", "ms_1_low_power_label", -1, 50});  // in: 0
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "0,-82,0,0");
+    EXPECT_EQ(controls_.controlTimers.count("ms_1_low_power_label.50"), 0u);
+    EXPECT_EQ(controls_.hidden.count("ms_1_low_power_label"), 0u);
+
+    // Out again, from where the slide in left the offset (-212).
+    controls_.StartControlTimer("ms_1_low_power_label", 51, 5);
+    page.Notify({"timer", "ms_1_low_power_label", -1, 51});
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-214,-82,0,0");
+    EXPECT_EQ(controls_.controlTimers.count("ms_1_low_power_label.51"), 0u);
+    EXPECT_EQ(controls_.hidden.count("ms_1_low_power_label"), 1u);
+}
+
 TEST_F(MousePage, ClosingTheMacroEditorBringsMacroButtonsUpToDate) {
     CMS_1_Page& page = Start();
     {
