@@ -12,6 +12,8 @@
 #include <QWidget>
 
 #include "app/Autostart.h"
+#include "app/CAboutWnd.h"
+#include "app/PageTheme.h"
 #include "transport/DeviceAccessHint.h"
 
 #include "app/MainMessageRules.h"
@@ -87,6 +89,11 @@ void CMainWnd::InitWindow() {
     deviceTabSwitch_ = FindControl("device_tab_switch");
 
     Widget()->setWindowTitle(LanguageText("mouse_name_text"));
+    // The page is in place by now; the style covers it too.
+    darkSheet_ = LoadDarkSheet(Skins().ResourceFolder());
+    if (!dataFolder_.isEmpty())
+        theme_ = ReadTheme(dataFolder_.toStdString());
+    ApplyTheme(Widget(), theme_, darkSheet_);
     CreateTrayIcon();
     // The window is closed by the window manager as well as by the tray's "exit".
     Widget()->installEventFilter(this);
@@ -142,6 +149,10 @@ void CMainWnd::OnClick(const dui::TNotify& notify) {
         }
     } else if (notify.control == minButton_) {
         Widget()->showMinimized();
+    } else if (notify.control == mainMenuButton_) {
+        OpenMainMenu();
+    } else if (notify.control == skinButton_) {
+        ToggleTheme();
     }
 }
 
@@ -196,7 +207,7 @@ bool CMainWnd::HandleMessage(const Message& message) {
             const bool any = page_ != nullptr && page_->AnyConnected();
             deviceTabFlag_ = any;
             if (!any)
-                ShowAccessProblem();
+                ShowEmptyPage();
             dui::SelectTab(deviceTabSwitch_, DeviceTabFor(any));
             return true;
         }
@@ -242,6 +253,9 @@ void CMainWnd::OnMenuCommand(const Message& message) {
         case MenuCommand::Autostart:
             ToggleAutostart();
             break;
+        case MenuCommand::About:
+            ShowAboutBox(*this, dataFolder_);
+            break;
         case MenuCommand::ButtonMenu:
             if (page_ != nullptr) {
                 page_->OnButtonMenuCommand(message.text);
@@ -252,40 +266,67 @@ void CMainWnd::OnMenuCommand(const Message& message) {
     }
 }
 
-void CMainWnd::OpenTrayMenu() {
-    if (trayMenu_ != nullptr) {
-        trayMenu_->Close();
+bool CMainWnd::LoadMenu(std::unique_ptr<dui::MenuWindow>& menu, const QString& skinFile) {
+    if (menu != nullptr) {
+        menu->Close();
     }
-    trayMenu_ = std::make_unique<dui::MenuWindow>(Messages(), Texts());
-    if (!trayMenu_->LoadFile(QDir(Skins().ResourceFolder()).filePath("traymenu.xml"))) {
-        trayMenu_.reset();
-        return;
+    menu = std::make_unique<dui::MenuWindow>(Messages(), Texts());
+    if (!menu->LoadFile(QDir(Skins().ResourceFolder()).filePath(skinFile))) {
+        menu.reset();
+        return false;
     }
     // "Start with the desktop" shows whether the autostart entry is there.
-    if (QMenu* menu = trayMenu_->Menu()) {
-        for (QAction* action : menu->actions()) {
+    if (QMenu* shown = menu->Menu()) {
+        for (QAction* action : shown->actions()) {
             if (action->objectName() == QLatin1String("autostart")) {
                 action->setCheckable(true);
                 action->setChecked(Autostart::ForUser().IsEnabled());
             }
         }
     }
-    trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
+    return true;
 }
 
-void CMainWnd::ShowAccessProblem() {
+void CMainWnd::OpenTrayMenu() {
+    if (LoadMenu(trayMenu_, QStringLiteral("traymenu.xml"))) {
+        trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
+    }
+}
+
+void CMainWnd::OpenMainMenu() {
+    if (mainMenuButton_ != nullptr && LoadMenu(mainMenu_, QStringLiteral("mainmenu.xml"))) {
+        mainMenu_->Popup(mainMenuButton_->mapToGlobal(QPoint(0, mainMenuButton_->height())));
+    }
+}
+
+void CMainWnd::ToggleTheme() {
+    theme_ = theme_ == Theme::Dark ? Theme::Light : Theme::Dark;
+    ApplyTheme(Widget(), theme_, darkSheet_);
+    if (dataFolder_.isEmpty())
+        return;
+    const WriteResult written = WriteTheme(dataFolder_.toStdString(), theme_);
+    if (!written)
+        qCWarning(lcMs1) << "the page style could not be kept:" << written.reason.c_str();
+}
+
+void CMainWnd::ShowEmptyPage() {
+    auto* title = Widget()->findChild<QLabel*>(QStringLiteral("empty_title"));
     auto* hint = Widget()->findChild<QLabel*>(QStringLiteral("empty_hint"));
     if (hint == nullptr || page_ == nullptr)
         return;
     const std::string denied = page_->AccessProblem();
+    const EmptyPageKeys keys =
+        EmptyPageKeysFor(NoMouseReasonFor(page_->ReceiverPluggedIn(), !denied.empty()));
+    if (title != nullptr)
+        title->setText(Texts()->Text(QString::fromLatin1(keys.title)));
     if (denied.empty()) {
-        hint->setText(Texts()->Text(QStringLiteral("no_device_hint_text")));
+        hint->setText(Texts()->Text(QString::fromLatin1(keys.hint)));
         hint->setTextInteractionFlags(Qt::NoTextInteraction);
         return;
     }
     const DeviceAccessHint advice = DeviceAccessHint::For(options_.programFolder.toStdString());
     QString text = Texts()
-                       ->Text(QStringLiteral("no_access_text"))
+                       ->Text(QString::fromLatin1(keys.hint))
                        .replace(QStringLiteral("%s"), QString::fromStdString(denied));
     switch (advice.kind) {
         case DeviceAccessHint::Kind::Replug:

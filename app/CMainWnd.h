@@ -8,6 +8,7 @@
 #include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/MenuWindow.h"
+#include "storage/SettingsFile.h"
 
 class QSystemTrayIcon;
 
@@ -41,6 +42,9 @@ class CMainWnd : public dui::DuiWindow {
     // The page registers itself before Create; its notifications and the page's share of the
     // messages and timers go to it. The page must outlive the window or unregister first.
     void RegisterPage(MainWndPage* page);
+    // The data folder, before Create: the About box shows it and its setting.ini keeps the
+    // page style. Without one the style is not kept.
+    void SetDataFolder(const QString& folder) { dataFolder_ = folder; }
     void UnregisterPage();
     // The container in which the page builds its controls (page 1 of "device_tab_switch").
     QWidget* PageHost() const;
@@ -57,6 +61,8 @@ class CMainWnd : public dui::DuiWindow {
     bool HasTray() const;
     QSystemTrayIcon* TrayIcon() const { return tray_.get(); }
     dui::MenuWindow* TrayMenu() const { return trayMenu_.get(); }
+    dui::MenuWindow* MainMenu() const { return mainMenu_.get(); }
+    Theme CurrentTheme() const { return theme_; }
 
     // Shows the window, restores it when minimised and brings it to the front.
     void ShowAndRaise();
@@ -80,9 +86,16 @@ class CMainWnd : public dui::DuiWindow {
     void OnMenuCommand(const Message& message);
     // Writes or removes the autostart entry ("Start with the desktop").
     void ToggleAutostart();
-    // The empty page says why there is no mouse when the receiver's node may not be opened.
-    void ShowAccessProblem();
+    // The empty page says why there is no mouse: nothing plugged in, a receiver this user may
+    // not open, or a receiver whose mouse does not answer.
+    void ShowEmptyPage();
     void OpenTrayMenu();
+    // The menu of "main_menu_btn", below the button.
+    void OpenMainMenu();
+    // Opens a menu skin in place of `menu`; "autostart" items show whether the entry is there.
+    bool LoadMenu(std::unique_ptr<dui::MenuWindow>& menu, const QString& skinFile);
+    // "skin_btn": the light and the dark page style in turn, kept in setting.ini.
+    void ToggleTheme();
     void CreateTrayIcon();
 
     Options options_;
@@ -92,6 +105,10 @@ class CMainWnd : public dui::DuiWindow {
     HookBinding hooks_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<dui::MenuWindow> trayMenu_;
+    std::unique_ptr<dui::MenuWindow> mainMenu_;
+    QString dataFolder_;
+    Theme theme_ = Theme::Light;
+    QString darkSheet_;
     QWidget* skinButton_ = nullptr;
     QWidget* mainMenuButton_ = nullptr;
     QWidget* minButton_ = nullptr;

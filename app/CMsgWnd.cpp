@@ -1,21 +1,35 @@
 #include "app/CMsgWnd.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include "platform/DebugLog.h"
 
 namespace ms1 {
 
+MessageKind KindOfMessage(const QString& messageKey) {
+    static const QStringList notices = {
+        QStringLiteral("one_profile_text"),
+        QStringLiteral("one_click_text"),
+        QStringLiteral("warn_name_1_text"),
+        QStringLiteral("warn_name_2_text"),
+    };
+    return notices.contains(messageKey) ? MessageKind::Notice : MessageKind::Confirmation;
+}
+
 CMsgWnd::CMsgWnd(std::shared_ptr<const dui::SkinLoader> skins,
                  std::shared_ptr<const dui::LanguageTexts> texts, QString titleKey,
-                 QString messageKey)
+                 QString messageKey, MessageKind kind)
     : DuiWindow(std::move(skins), std::move(texts)),
       titleKey_(std::move(titleKey)),
-      messageKey_(std::move(messageKey)) {}
+      messageKey_(std::move(messageKey)),
+      kind_(kind) {}
 
 void CMsgWnd::InitWindow() {
     okButton_ = FindControl("btn_ok");
     cancelButton_ = FindControl("btn_cancel");
+    if (cancelButton_ != nullptr && kind_ == MessageKind::Notice)
+        cancelButton_->hide();
     // Both are resource-text controls in the skin: they show the language texts of the keys.
     SetText(FindControl("warning_title"), titleKey_);
     SetText(FindControl("warning"), messageKey_);
@@ -33,9 +47,9 @@ void CMsgWnd::Notify(const dui::TNotify& notify) {
     }
 }
 
-int ShowMessageBox(const dui::DuiWindow& owner, const QString& titleKey,
-                   const QString& messageKey) {
-    CMsgWnd box(owner.SharedSkins(), owner.SharedTexts(), titleKey, messageKey);
+int ShowMessageBox(const dui::DuiWindow& owner, const QString& titleKey, const QString& messageKey,
+                   MessageKind kind) {
+    CMsgWnd box(owner.SharedSkins(), owner.SharedTexts(), titleKey, messageKey, kind);
     if (!box.Create(owner.Widget())) {
         qCWarning(lcMs1) << "message box skin missing; taken as refused:" << messageKey;
         return 0;

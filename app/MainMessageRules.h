@@ -16,9 +16,25 @@ enum class MenuCommand {
     ShowWindow,  // "configuration", any case
     Exit,        // "exit", any case
     Autostart,   // "autostart", any case: start with the desktop, or no longer
+    About,       // "about", any case: the About box of the main menu
     ButtonMenu,  // an item of the button function menu: the name starts with "ms_1"
 };
 MenuCommand ClassifyMenuCommand(const QString& itemName);
+
+// Why the empty page is shown instead of the device page.
+enum class NoMouseReason {
+    NoReceiver,    // nothing plugged in: plug in the receiver or the cable
+    AccessDenied,  // a receiver is there whose node this user may not open
+    MouseSilent,   // the receiver is there, its mouse does not answer (asleep, off, far away)
+};
+NoMouseReason NoMouseReasonFor(bool receiverPluggedIn, bool accessDenied);
+
+// The language keys of the empty page's title and hint for a reason.
+struct EmptyPageKeys {
+    const char* title;
+    const char* hint;
+};
+EmptyPageKeys EmptyPageKeysFor(NoMouseReason reason);
 
 // The device tab's page: the device page while any link is up, else the empty page.
 inline int DeviceTabFor(bool anyConnected) {

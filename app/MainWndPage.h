@@ -32,6 +32,8 @@ class MainWndPage {
     // A receiver's node this user may not open (permission denied), for the empty page; empty
     // when there is none.
     virtual std::string AccessProblem() const { return {}; }
+    // Whether the 2.4 GHz receiver is plugged in, even while its mouse does not answer.
+    virtual bool ReceiverPluggedIn() const { return false; }
     // A status value of the wired mouse, built from messages 1539 and 1540.
     virtual void OnVendorStatus(std::uint32_t value) = 0;
     // A clicked item of the button function menu (its name starts with "ms_1").

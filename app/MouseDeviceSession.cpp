@@ -70,9 +70,9 @@ void MouseDeviceSession::Start(const PageDeviceContext& context) {
     }
     session_ = std::make_unique<DeviceSession>(ports);
     if (bus_) {
-        bus_->SetEventSink(&session_->link());
+        bus_->SetEventSink(&session_->deviceEvents());
     } else {
-        udev_ = std::make_unique<UdevMonitor>(session_->link());
+        udev_ = std::make_unique<UdevMonitor>(session_->deviceEvents());
         if (udev_->IsActive()) {
             udevNotifier_ = std::make_unique<QSocketNotifier>(udev_->Fd(), QSocketNotifier::Read);
             QObject::connect(udevNotifier_.get(), &QSocketNotifier::activated,
@@ -109,11 +109,23 @@ std::string MouseDeviceSession::AccessProblem() const {
     return session_ ? session_->link().State().deniedPath : std::string();
 }
 
+bool MouseDeviceSession::ReceiverPluggedIn() const {
+    if (!session_)
+        return false;
+    // A removed collection's slot is cleared at once; the count waits for the next enumeration.
+    const UsbHidLinkState state = session_->link().State();
+    for (int i = 0; i < state.inputSlotCount && i < kReceiverSlots; ++i) {
+        if (!state.inputSlots[static_cast<std::size_t>(i)].empty())
+            return true;
+    }
+    return false;
+}
+
 bool MouseDeviceSession::ReceiverPresent() const {
     if (!session_)
         return false;
     const BleGattLink* ble = session_->ble();
-    return session_->link().State().inputSlotCount > 0 ||
+    return ReceiverPluggedIn() ||
            (ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kPending);
 }
 

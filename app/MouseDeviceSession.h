@@ -35,6 +35,7 @@ class MouseDeviceSession final : public PageDeviceSession {
     void PostApplyNow() override;
     bool AnyConnected() const override;
     std::string AccessProblem() const override;
+    bool ReceiverPluggedIn() const override;
     void OnVendorStatus(std::uint32_t value) override;
     void OnMainTimer(int id) override;
     void RefreshLinkSections() override;

@@ -22,6 +22,9 @@ constexpr int kReceiver = 0;
 VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
     : QWidget(parent, Qt::Tool), bus_(bus) {
     setWindowTitle(tr("Virtual mouse"));
+    // It takes the main window's style sheets, the dark page style's background included.
+    setObjectName(QStringLiteral("virtual_mouse_panel"));
+    setAttribute(Qt::WA_StyledBackground, true);
     auto* grid = new QGridLayout(this);
     auto add = [this, grid](const QString& text, int row, int column, auto slot) {
         auto* button = new QPushButton(text, this);

@@ -154,6 +154,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
     ms1::MousePageWindow page(dataFolder, std::move(session));
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
+    window.SetDataFolder(QString::fromStdString(dataFolder.string()));
     window.RegisterPage(&page);
     if (!window.Create()) {
         QTextStream(stderr) << "ms1: cannot build the main window from "

@@ -1,4 +1,6 @@
 // ms1ctl: the command-line companion of the ms_1 configuration utility.
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <ostream>
@@ -7,6 +9,7 @@
 
 #include "cli/CliCommand.h"
 #include "cli/Forwarding.h"
+#include "sim/Simulation.h"
 
 namespace ms1::cli {
 namespace {
@@ -25,11 +28,16 @@ void PrintHelp(std::ostream& out) {
     for (const CliCommand* command : kCommands) {
         out << "  " << command->usage << "\n      " << command->summary << "\n";
     }
+    out << "\nSCENARIO names the virtual mouse that --simulate runs against (default receiver):\n ";
+    for (const std::string& name : sim::SimulationScenarios())
+        out << " " << name;
+    out << "\n";
     out << "\nWhile ms1 runs, it carries out the commands that change its profiles or macros or\n"
            "use the mouse (profile import, macro import, status, apply) and ms1ctl prints its\n"
            "answer, so nothing is written beside it. Commands that only read work on the files.\n"
            "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
-           "            3 refused file, 4 no mouse connected, 5 a file could not be written,\n"
+           "            3 refused file, 4 no mouse connected, 5 a file could not be written\n"
+           "            or the --data folder is not there,\n"
            "            6 ms1 is running but did not take the command within 5 s\n";
 }
 
@@ -38,7 +46,9 @@ void PrintHelp(std::ostream& out) {
 int UsageError(CliContext& context, const CliCommand& command, const std::string& why) {
     if (!why.empty())
         context.err << "ms1ctl " << command.name << ": " << why << "\n";
-    context.err << "usage: ms1ctl " << command.usage << "\n";
+    // The option given before the command belongs to its usage too.
+    context.err << "usage: ms1ctl " << (context.simulate ? "[--simulate[=SCENARIO]] " : "")
+                << command.usage << "\n";
     return kExitUsage;
 }
 
@@ -88,6 +98,15 @@ int RunMs1Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                     context.out << "usage: ms1ctl " << command->usage << "\n"
                                 << command->summary << "\n";
                     return kExitOk;
+                }
+            }
+            // A data folder that is not there is named, not made up as empty stores.
+            const auto data = std::find(rest.begin(), rest.end(), "--data");
+            if (data != rest.end() && data + 1 != rest.end()) {
+                std::error_code error;
+                if (!std::filesystem::is_directory(*(data + 1), error)) {
+                    context.err << *(data + 1) << ": no such folder\n";
+                    return kExitWriteFailed;
                 }
             }
             if (auto request = ForwardableRequest(context, *command, rest)) {

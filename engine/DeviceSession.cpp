@@ -166,6 +166,8 @@ void DeviceSession::OnTimer(int id) {
     switch (id) {
         case TIMER_USB_ARRIVAL:
             link_->OnArrivalTimer();
+            // A receiver whose mouse sleeps sends nothing: say that it is there all the same.
+            PostPresenceWhileNothingConnected();
             break;
         case TIMER_WIRELESS_WATCHDOG:
             status_.OnWatchdogTimer();
@@ -264,6 +266,20 @@ void DeviceSession::OnWorkerMessage(const ThreadMessage& message) {
     const ApplyResult result = engine_.OnApplyRequest();
     if (applyListener_)
         applyListener_(result);
+}
+
+void DeviceSession::OnDeviceArrival(const DeviceEvent& event) {
+    link_->OnDeviceArrival(event);
+}
+
+void DeviceSession::OnDeviceRemoval(const DeviceEvent& event) {
+    link_->OnDeviceRemoval(event);
+    PostPresenceWhileNothingConnected();
+}
+
+void DeviceSession::PostPresenceWhileNothingConnected() {
+    if (flags_.anyConnected.load() == 0)
+        ports_.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
 }
 
 }  // namespace ms1

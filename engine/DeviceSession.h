@@ -32,7 +32,10 @@ namespace ms1 {
 // Create, start, stop and destroy it on the window thread, which must run a Qt event loop
 // (QCoreApplication is enough): the session's message hub and timers live there, and every
 // status message is decoded there. Applies run on the session's worker.
-class DeviceSession final : private LinkView, private BleLinkView, private GattWork {
+class DeviceSession final : private LinkView,
+                            private BleLinkView,
+                            private GattWork,
+                            private DeviceEventSink {
   public:
     struct Ports {
         HidApi& hid;
@@ -83,6 +86,9 @@ class DeviceSession final : private LinkView, private BleLinkView, private GattW
 
     LinkFlags& flags() { return flags_; }
     UsbHidLink& link() { return *link_; }
+    // Where device arrivals and removals go: to the link, and while no link is up the window
+    // hears of a receiver that left (1128), so that its empty page follows the receiver.
+    DeviceEventSink& deviceEvents() { return *this; }
     DeviceStatus& status() { return status_; }
     ReportSender& sender() { return sender_; }
     // Null without a GATT platform.
@@ -101,6 +107,11 @@ class DeviceSession final : private LinkView, private BleLinkView, private GattW
     bool OffWindow(std::function<void()> work) override;
     void OnWindow(std::function<void()> call) override;
     void RunGattWork();
+    // DeviceEventSink
+    void OnDeviceArrival(const DeviceEvent& event) override;
+    void OnDeviceRemoval(const DeviceEvent& event) override;
+    // Nothing connected, but the receivers may have come or gone: the window looks again.
+    void PostPresenceWhileNothingConnected();
 
     void OnWorkerMessage(const ThreadMessage& message);
     // Tells the senders of once-applies that never ran that nothing was sent.

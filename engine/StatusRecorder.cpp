@@ -65,6 +65,11 @@ void StatusRecorder::SetProgress(std::string_view control, int value) {
         shown_->SetProgress(control, value);
 }
 
+void StatusRecorder::ShowBattery(int level, bool charging) {
+    if (shown_)
+        shown_->ShowBattery(level, charging);
+}
+
 void StatusRecorder::RefreshLightSections() {
     if (shown_)
         shown_->RefreshLightSections();

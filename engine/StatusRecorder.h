@@ -31,6 +31,7 @@ class StatusRecorder final : public StatusView {
     void SetPlainText(std::string_view control, std::string_view text) override;
     void SetTextKey(std::string_view control, std::string_view key) override;
     void RefreshLightSections() override;
+    void ShowBattery(int level, bool charging) override;
 
     // What the battery label shows: "75%", "charging", or nothing when the mouse has not
     // reported its battery.

@@ -276,18 +276,21 @@ void DeviceStatus::Save() {
 void DeviceStatus::ShowCharging() {
     view_.SetTextKey(kPowerLabel, "charging_text");
     timers_.StartTimer(TIMER_CHARGE_ANIMATION, kChargeFrameMs);
+    view_.ShowBattery(batteryLevel_, true);
 }
 
 void DeviceStatus::ShowFull() {
     timers_.KillTimer(TIMER_CHARGE_ANIMATION);
     view_.SetProgress(kPowerBar, 100);
     view_.SetPlainText(kPowerLabel, "100%");
+    view_.ShowBattery(100, false);
 }
 
 void DeviceStatus::ShowLevel(int level) {
     batteryLevel_ = level;
     view_.SetProgress(kPowerBar, level);
     view_.SetPlainText(kPowerLabel, std::to_string(level) + "%");
+    view_.ShowBattery(level, false);
 }
 
 void DeviceStatus::SetWireless(bool connected) {

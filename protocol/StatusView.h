@@ -22,6 +22,12 @@ class StatusView {
     virtual void SetTextKey(std::string_view control, std::string_view key) = 0;
     // The lighting sections follow the lighting mode and the link.
     virtual void RefreshLightSections() = 0;
+    // The battery as the mouse last reported it: its level in percent (100 when full) and
+    // whether it charges. Views that warn of a low battery override it.
+    virtual void ShowBattery(int level, bool charging) {
+        (void)level;
+        (void)charging;
+    }
 };
 
 }  // namespace ms1

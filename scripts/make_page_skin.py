@@ -25,9 +25,11 @@ QLabel[dpi="true"] { font-weight: bold; font-size: 13px; color: #137fd0; }
 QLabel[value="true"] { color: #323f4b; font-weight: bold; }
 QLabel[link="true"] { background: #e3f1fc; color: #137fd0; border-radius: 9px; padding: 1px 8px; font-size: 11px; }
 QLabel#ms_1_low_power_label { background: #fde8e8; color: #c81e1e; border-radius: 6px; padding: 3px 6px; }
-QLabel#ms_1_label_unconfirmed { background: #fff4e5; color: #a15c07; border: 1px solid #f5c27a; border-radius: 6px; padding: 3px 8px; }
+QLabel#ms_1_label_unconfirmed { background: #fff4e5; color: #a15c07; border: 1px solid #f5c27a; border-radius: 6px; padding: 1px 8px; font-size: 11px; }
 QProgressBar#ms_1_progress_power { background: #e4e8ee; border: none; border-radius: 5px; max-height: 10px; }
 QProgressBar#ms_1_progress_power::chunk { background: #31c48d; border-radius: 5px; }
+QProgressBar#ms_1_progress_power[level="low"]::chunk { background: #f5a524; }
+QProgressBar#ms_1_progress_power[level="critical"]::chunk { background: #e02424; }
 QListWidget#ms_1_list_profile { background: #ffffff; border: 1px solid #dde2e8; border-radius: 6px; outline: none; }
 QListWidget#ms_1_list_profile::item { padding-left: 6px; }
 QListWidget#ms_1_list_profile::item:selected { background: #137fd0; color: white; }
@@ -290,7 +292,7 @@ def buttons_body(ui):
         ui.layout("QVBoxLayout", (0, 0, 0, 0), 3)
         for k in range(column * 9 + 1, column * 9 + 10):
             def key_row(ui, k=k):
-                caption(ui, f"{k}. {BUTTON_NAMES[k - 1]}", 84)
+                caption(ui, f"{k}. {BUTTON_NAMES[k - 1]}", 112)
                 dyn = {"key": b(True)} if k <= 12 else {"keyfixed": b(True)}
                 tip = "Choose this button's function" if k <= 12 else "Fixed function"
                 ui.leaf("QPushButton", f"ms_1_btn_key_{k}",
@@ -439,9 +441,10 @@ def settings(ui):
     def bottom(ui):
         ui.leaf("QPushButton", "ms_1_btn_reset", {"text": s("Restore defaults"),
                                                   "focusPolicy": "<enum>Qt::NoFocus</enum>"})
-        label(ui, "ms_1_label_unconfirmed",
-              "The mouse did not confirm the last change; it will be sent again.", None,
-              {"visible": b(False)})
+        unconfirmed = "The mouse did not confirm the last change; it will be sent again."
+        # Wrapped where the bottom bar is narrow, with the whole text as its tooltip.
+        label(ui, "ms_1_label_unconfirmed", unconfirmed, None,
+              {"visible": b(False), "wordWrap": b(True), "toolTip": s(unconfirmed)})
         ui.spacer()
         ui.leaf("QPushButton", "ms_1_apply_btn", {"text": s("Apply"),
                                                   "focusPolicy": "<enum>Qt::NoFocus</enum>"},

@@ -14,6 +14,9 @@ namespace {
 
 constexpr const char* kSection = "SETTING";
 constexpr const char* kKey = "Model";
+constexpr const char* kThemeKey = "Theme";
+constexpr const char* kDark = "dark";
+constexpr const char* kLight = "light";
 
 // The file's text; empty when there is no file, nothing when a file is there but unreadable.
 std::optional<std::string> ReadText(const std::filesystem::path& path) {
@@ -37,6 +40,20 @@ std::optional<int> ParseModel(const std::string& text) {
     if (value < 0 || value >= kModelCount)
         return std::nullopt;
     return value;
+}
+
+// Sets one key of section "SETTING" and keeps the rest of the file.
+WriteResult WriteSetting(const std::filesystem::path& dataFolder, const char* key,
+                         const std::string& value, AtomicFileWriter& writer) {
+    const auto path = dataFolder / "setting.ini";
+    auto old = ReadText(path);
+    // Rewriting a file we could not read would lose whatever else the user keeps in it.
+    if (!old)
+        return WriteResult::Failed(path.string() + ": cannot be read");
+    IniText ini(*old);
+    ini.Set(kSection, key, value);
+    std::string text = ini.Text();
+    return writer.Write(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
 }
 
 }  // namespace
@@ -67,15 +84,23 @@ WriteResult WriteModel(const std::filesystem::path& dataFolder, int model) {
 
 WriteResult WriteModel(const std::filesystem::path& dataFolder, int model,
                        AtomicFileWriter& writer) {
-    const auto path = SettingsFilePath(dataFolder);
-    auto old = ReadText(path);
-    // Rewriting a file we could not read would lose whatever else the user keeps in it.
-    if (!old)
-        return WriteResult::Failed(path.string() + ": cannot be read");
-    IniText ini(*old);
-    ini.Set(kSection, kKey, std::to_string(model));
-    std::string text = ini.Text();
-    return writer.Write(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    return WriteSetting(dataFolder, kKey, std::to_string(model), writer);
+}
+
+Theme ReadTheme(const std::filesystem::path& dataFolder) {
+    IniText ini(ReadText(SettingsFilePath(dataFolder)).value_or(std::string()));
+    const auto value = ini.Get(kSection, kThemeKey);
+    return value && *value == kDark ? Theme::Dark : Theme::Light;
+}
+
+WriteResult WriteTheme(const std::filesystem::path& dataFolder, Theme theme) {
+    AtomicFileWriter writer;
+    return WriteTheme(dataFolder, theme, writer);
+}
+
+WriteResult WriteTheme(const std::filesystem::path& dataFolder, Theme theme,
+                       AtomicFileWriter& writer) {
+    return WriteSetting(dataFolder, kThemeKey, theme == Theme::Dark ? kDark : kLight, writer);
 }
 
 }  // namespace ms1

@@ -43,6 +43,7 @@ long CDpiColorWnd::ReadChannel(const QString& text) {
 CDpiColorWnd::~CDpiColorWnd() = default;
 
 void CDpiColorWnd::InitWindow() {
+    Widget()->setWindowTitle(LanguageText("dpi_color_title_text"));
     Widget()->setGeometry(position_.x(), position_.y(), kWidth, kHeight);
 
     // The skin marks where the palette goes; the palette itself is a control of ours.

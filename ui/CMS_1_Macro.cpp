@@ -53,7 +53,7 @@ CMS_1_Macro::~CMS_1_Macro() {
 }
 
 void CMS_1_Macro::InitWindow() {
-    Widget()->setWindowTitle(GetWindowClassName());
+    Widget()->setWindowTitle(LanguageText("macro_editor_title_text"));
     keyTexts_ = std::make_unique<DuiTextLookup>(SharedTexts());
     controls_ = std::make_unique<DuiMacroControls>(Widget(), Skins(), Texts());
     controls_->PrepareRows(macroui::kActionList);

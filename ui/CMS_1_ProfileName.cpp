@@ -16,7 +16,7 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
       warn_(std::move(warn)) {
     if (!warn_) {
         warn_ = [this](const QString& key) {
-            ShowMessageBox(*this, QStringLiteral("warning_title_text"), key);
+            ShowMessageBox(*this, QStringLiteral("warning_title_text"), key, MessageKind::Notice);
         };
     }
 }
@@ -24,6 +24,7 @@ CMS_1_ProfileName::CMS_1_ProfileName(std::shared_ptr<const dui::SkinLoader> skin
 CMS_1_ProfileName::~CMS_1_ProfileName() = default;
 
 void CMS_1_ProfileName::InitWindow() {
+    Widget()->setWindowTitle(LanguageText(titleKey_));
     if (QWidget* title = FindControl("title_string")) {
         title->setProperty("resourcetext", true);
         SetText(title, titleKey_);
@@ -31,6 +32,8 @@ void CMS_1_ProfileName::InitWindow() {
     // The profile's name field holds 99 characters and its terminator.
     if (auto* edit = FindControlAs<QLineEdit>("edit_name")) {
         edit->setMaxLength(kMaxNameChars);
+        edit->setText(QString::fromStdU16String(startName_));
+        edit->selectAll();
         edit->setFocus();
     }
 }

@@ -26,6 +26,8 @@ class CMS_1_ProfileName : public dui::DuiWindow {
 
     ~CMS_1_ProfileName() override;
 
+    // The name the edit starts with, selected so that typing replaces it (before Create).
+    void SetStartName(const std::u16string& name) { startName_ = name; }
     // The confirmed name; empty until OK succeeded.
     const std::optional<std::u16string>& ResultName() const { return resultName_; }
 
@@ -40,6 +42,7 @@ class CMS_1_ProfileName : public dui::DuiWindow {
     QString titleKey_;
     std::vector<std::u16string> names_;  // of the other profiles
     Warn warn_;
+    std::u16string startName_;
     std::optional<std::u16string> resultName_;
 };
 

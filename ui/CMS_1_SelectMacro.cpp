@@ -22,7 +22,7 @@ CMS_1_SelectMacro::CMS_1_SelectMacro(std::shared_ptr<const dui::SkinLoader> skin
 CMS_1_SelectMacro::~CMS_1_SelectMacro() = default;
 
 void CMS_1_SelectMacro::InitWindow() {
-    Widget()->setWindowTitle(GetWindowClassName());
+    Widget()->setWindowTitle(LanguageText("select_macro_title_text"));
     for (int i = 0; i < kModes; ++i) {
         options_[i] = FindControl(QStringLiteral("repeat_%1").arg(i + 1));
     }

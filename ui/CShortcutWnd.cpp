@@ -52,7 +52,7 @@ QString CShortcutWnd::UnavailableNote() const {
 }
 
 void CShortcutWnd::InitWindow() {
-    Widget()->setWindowTitle(GetWindowClassName());
+    Widget()->setWindowTitle(LanguageText("shortcut_title_text"));
     const std::uint8_t flags[4] = {ctrlFlag, shiftFlag, altFlag, winFlag};
     for (int i = 0; i < 4; ++i) {
         checkFlags_[i] = FindControl(QString::fromLatin1(kFlagNames[i]));

@@ -28,12 +28,13 @@ DuiMacroDialogs::DuiMacroDialogs(const dui::DuiWindow& owner, std::filesystem::p
     : owner_(owner), dataFolder_(std::move(dataFolder)) {}
 
 bool DuiMacroDialogs::MessageBox(std::string_view titleKey, std::string_view messageKey) {
-    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey)) == 1;
+    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey), KindOfMessage(Q(messageKey))) == 1;
 }
 
 void DuiMacroDialogs::ShowProblem(const std::string& text) {
     // A text that is no language key is shown as it is.
-    ShowMessageBox(owner_, QStringLiteral("warning_title_text"), QString::fromStdString(text));
+    ShowMessageBox(owner_, QStringLiteral("warning_title_text"), QString::fromStdString(text),
+                   MessageKind::Notice);
 }
 
 std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToOpen() {
@@ -44,12 +45,14 @@ std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToOpen() {
     return Chosen(dialog);
 }
 
-std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToSave() {
+std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToSave(
+    const std::u16string& fileName) {
     QFileDialog dialog(owner_.Widget(), QString(),
                        QString::fromStdU16String(dataFolder_.u16string()), kMacroFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("macro"));
+    dialog.selectFile(QString::fromStdU16String(fileName));
     return Chosen(dialog);
 }
 

@@ -19,7 +19,8 @@ class DuiMacroDialogs : public MacroEditorDialogs {
     bool MessageBox(std::string_view titleKey, std::string_view messageKey) override;
     void ShowProblem(const std::string& text) override;
     std::optional<std::filesystem::path> AskMacroFileToOpen() override;
-    std::optional<std::filesystem::path> AskMacroFileToSave() override;
+    std::optional<std::filesystem::path> AskMacroFileToSave(
+        const std::u16string& fileName) override;
 
   private:
     const dui::DuiWindow& owner_;

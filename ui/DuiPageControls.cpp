@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <QStyle>
 #include <QWidget>
 
 #include "platform/dui/ControlOps.h"
@@ -16,6 +17,14 @@ QString Q(std::string_view text) {
 
 // Lines of the profile list have a fixed height.
 constexpr int kListLineHeight = 22;
+constexpr const char* kPowerBar = "ms_1_progress_power";
+constexpr const char* kLowPowerBanner = "ms_1_low_power_label";
+constexpr int kBannerInTimer = 50;
+constexpr int kBannerOutTimer = 51;
+// 2 pixels a step over 212: the banner slides in or out in about half a second.
+constexpr int kBannerStepMs = 5;
+constexpr int kLowLevel = 20;
+constexpr int kCriticalLevel = 10;
 
 }  // namespace
 
@@ -122,6 +131,43 @@ void DuiPageControls::SetAttribute(std::string_view control, std::string_view at
 
 void DuiPageControls::ScrollToEnd(std::string_view control) {
     dui::ScrollToEnd(Find(control));
+}
+
+void DuiPageControls::StartControlTimer(std::string_view control, int id, int milliseconds) {
+    if (QWidget* widget = Find(control); widget != nullptr && startTimer_)
+        startTimer_(widget, id, milliseconds);
+}
+
+void DuiPageControls::KillControlTimer(std::string_view control, int id) {
+    if (QWidget* widget = Find(control); widget != nullptr && killTimer_)
+        killTimer_(widget, id);
+}
+
+void DuiPageControls::ShowBattery(int level, bool charging) {
+    if (QWidget* bar = Find(kPowerBar)) {
+        // The skin colours the bar's chunk by this property.
+        const char* state = charging                  ? ""
+                            : level <= kCriticalLevel ? "critical"
+                            : level <= kLowLevel      ? "low"
+                                                      : "";
+        if (bar->property("level").toString() != QLatin1String(state)) {
+            bar->setProperty("level", QString::fromLatin1(state));
+            bar->style()->unpolish(bar);
+            bar->style()->polish(bar);
+        }
+    }
+    const bool low = !charging && level <= kCriticalLevel;
+    if (low == bannerIn_)
+        return;
+    bannerIn_ = low;
+    if (low) {
+        SetVisible(kLowPowerBanner, true);
+        KillControlTimer(kLowPowerBanner, kBannerOutTimer);
+        StartControlTimer(kLowPowerBanner, kBannerInTimer, kBannerStepMs);
+    } else {
+        KillControlTimer(kLowPowerBanner, kBannerInTimer);
+        StartControlTimer(kLowPowerBanner, kBannerOutTimer, kBannerStepMs);
+    }
 }
 
 void DuiPageControls::ListAppend(std::string_view list, std::string_view text) {

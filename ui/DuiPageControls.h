@@ -24,6 +24,14 @@ class DuiPageControls : public PageControls {
         refreshLightSections_ = std::move(refresh);
     }
 
+    // Where control timers run: the window's, which raises their "timer" notifications.
+    using TimerStart = std::function<void(QWidget* control, int id, int milliseconds)>;
+    using TimerKill = std::function<void(QWidget* control, int id)>;
+    void SetControlTimers(TimerStart start, TimerKill kill) {
+        startTimer_ = std::move(start);
+        killTimer_ = std::move(kill);
+    }
+
     QWidget* Find(std::string_view control) const;
 
     // StatusView
@@ -37,6 +45,10 @@ class DuiPageControls : public PageControls {
     void SetPlainText(std::string_view control, std::string_view text) override;
     void SetTextKey(std::string_view control, std::string_view key) override;
     void RefreshLightSections() override;
+    // The battery bar turns amber at 20 % and red at 10 %; at 10 % or less, not charging, the
+    // low-battery banner slides in (timer 50 of the page), and out when the mouse charges
+    // (timer 51).
+    void ShowBattery(int level, bool charging) override;
 
     // PageControls
     void SetValue(std::string_view control, int value) override;
@@ -48,6 +60,8 @@ class DuiPageControls : public PageControls {
     void SetAttribute(std::string_view control, std::string_view attribute,
                       std::string_view value) override;
     void ScrollToEnd(std::string_view control) override;
+    void StartControlTimer(std::string_view control, int id, int milliseconds) override;
+    void KillControlTimer(std::string_view control, int id) override;
     void ListAppend(std::string_view list, std::string_view text) override;
     void ListRemove(std::string_view list, int index) override;
     void ListSetText(std::string_view list, int index, std::string_view text) override;
@@ -58,6 +72,9 @@ class DuiPageControls : public PageControls {
     const dui::LanguageTexts* texts_;
     QString resourceFolder_;
     std::function<void()> refreshLightSections_;
+    TimerStart startTimer_;
+    TimerKill killTimer_;
+    bool bannerIn_ = false;
 };
 
 }  // namespace ms1

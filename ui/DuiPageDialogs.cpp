@@ -3,9 +3,11 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 
@@ -35,22 +37,31 @@ struct SettingsCommand {
 }  // namespace
 
 DuiPageDialogs::DuiPageDialogs(dui::DuiWindow& owner, const DuiPageControls& controls)
-    : owner_(owner), controls_(controls) {}
+    : owner_(owner), controls_(controls), statusTimer_(std::make_unique<QTimer>()) {
+    statusTimer_->setSingleShot(true);
+    statusTimer_->setInterval(kStatusMs);
+    QObject::connect(statusTimer_.get(), &QTimer::timeout, [this] {
+        if (QWidget* status = owner_.FindControl(QStringLiteral("status_label")))
+            owner_.SetText(status, QStringLiteral("status_bar_text"));
+    });
+}
 
 DuiPageDialogs::~DuiPageDialogs() = default;
 
 bool DuiPageDialogs::MessageBox(std::string_view titleKey, std::string_view messageKey) {
-    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey)) == 1;
+    return ShowMessageBox(owner_, Q(titleKey), Q(messageKey), KindOfMessage(Q(messageKey))) == 1;
 }
 
 void DuiPageDialogs::ShowProblem(std::string_view titleKey, const std::string& text) {
     // A text that is no language key is shown as it is.
-    ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text));
+    ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text), MessageKind::Notice);
 }
 
 std::optional<std::u16string> DuiPageDialogs::AskProfileName(
-    std::string_view titleKey, const std::vector<std::u16string>& names) {
+    std::string_view titleKey, const std::vector<std::u16string>& names,
+    const std::u16string& startName) {
     CMS_1_ProfileName dialog(owner_.SharedSkins(), owner_.SharedTexts(), Q(titleKey), names);
+    dialog.SetStartName(startName);
     if (!dialog.Create(owner_.Widget())) {
         return std::nullopt;
     }
@@ -101,11 +112,13 @@ std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToOpen() {
     return std::filesystem::path(file.toStdU16String());
 }
 
-std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToSave() {
+std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToSave(
+    const std::u16string& fileName) {
     QFileDialog dialog(owner_.Widget(), QString(), QString(), kProfileFilter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("pro"));
+    dialog.selectFile(QString::fromStdU16String(fileName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
@@ -134,6 +147,15 @@ void DuiPageDialogs::OpenMouseSettings() {
     ShowProblem("warning_title_text",
                 "The mouse settings of the desktop could not be opened: no settings program "
                 "was found.");
+}
+
+void DuiPageDialogs::ShowStatus(std::string_view key, const std::string& detail) {
+    auto* status = owner_.FindControlAs<QLabel>(QStringLiteral("status_label"));
+    if (status == nullptr)
+        return;
+    status->setText(
+        owner_.LanguageText(Q(key)).replace(QStringLiteral("%s"), QString::fromStdString(detail)));
+    statusTimer_->start();
 }
 
 void DuiPageDialogs::RunMacroEditor() {

@@ -5,6 +5,7 @@
 
 #include "ui/PageDialogs.h"
 
+class QTimer;
 class QWidget;
 
 namespace ms1 {
@@ -25,12 +26,15 @@ class DuiPageDialogs : public PageDialogs {
     bool MessageBox(std::string_view titleKey, std::string_view messageKey) override;
     void ShowProblem(std::string_view titleKey, const std::string& text) override;
     std::optional<std::u16string> AskProfileName(std::string_view titleKey,
-                                                 const std::vector<std::u16string>& names) override;
+                                                 const std::vector<std::u16string>& names,
+                                                 const std::u16string& startName) override;
     std::optional<std::uint32_t> ChooseColor(std::string_view anchorControl,
                                              std::uint32_t argb) override;
     std::optional<std::filesystem::path> AskProfileFileToOpen() override;
-    std::optional<std::filesystem::path> AskProfileFileToSave() override;
+    std::optional<std::filesystem::path> AskProfileFileToSave(
+        const std::u16string& fileName) override;
     void OpenMouseSettings() override;
+    void ShowStatus(std::string_view key, const std::string& detail) override;
     void RunMacroEditor() override;
     void OpenFunctionMenu(std::string_view anchorControl) override;
 
@@ -39,12 +43,16 @@ class DuiPageDialogs : public PageDialogs {
 
     // The file "ms_1_menu.xml" of the function menu, relative to the resource folder.
     static constexpr const char* kFunctionMenuFile = "MS/MS_1/ms_1_menu.xml";
+    // How long a status stays before the status line's own text is back.
+    static constexpr int kStatusMs = 4000;
+    QTimer* StatusTimer() const { return statusTimer_.get(); }
 
   private:
     dui::DuiWindow& owner_;
     const DuiPageControls& controls_;
     std::function<void()> macroEditor_;
     std::unique_ptr<dui::MenuWindow> menu_;
+    std::unique_ptr<QTimer> statusTimer_;
 };
 
 }  // namespace ms1

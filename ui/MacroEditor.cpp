@@ -10,6 +10,7 @@
 #include "storage/Utf16Text.h"
 #include "ui/KeyTables.h"
 #include "ui/MacroEditorNames.h"
+#include "ui/ProposedFileName.h"
 
 namespace ms1 {
 
@@ -424,7 +425,15 @@ void MacroEditor::ExportMacro() {
         return;
     if (recording_)
         StopRecording();
-    const std::optional<std::filesystem::path> file = deps_.dialogs.AskMacroFileToSave();
+    std::u16string proposed;
+    {
+        auto access = deps_.macros.Lock();
+        const MacroList& list = access.Macros();
+        if (static_cast<std::size_t>(currentIndex_) < list.size())
+            proposed = ProposedFileName(list[static_cast<std::size_t>(currentIndex_)].name.get(),
+                                        u"macro");
+    }
+    const std::optional<std::filesystem::path> file = deps_.dialogs.AskMacroFileToSave(proposed);
     if (!file)
         return;
     MacroRecord copy;

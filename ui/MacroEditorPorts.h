@@ -60,7 +60,9 @@ class MacroEditorDialogs {
     virtual void ShowProblem(const std::string& text) = 0;
     // "Macro File" dialogs starting in the data folder; nothing when cancelled.
     virtual std::optional<std::filesystem::path> AskMacroFileToOpen() = 0;
-    virtual std::optional<std::filesystem::path> AskMacroFileToSave() = 0;
+    // Proposes `fileName` in the save dialog.
+    virtual std::optional<std::filesystem::path> AskMacroFileToSave(
+        const std::u16string& fileName) = 0;
 };
 
 // The hook library's switches as the editor uses them. Every call is harmless when the

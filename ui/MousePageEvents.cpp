@@ -308,10 +308,16 @@ void CMS_1_Page::OnPageTimer(int timerId) {
     bannerOffset_ += timerId == kBannerInTimer ? 2 : -2;
     deps_.controls.SetAttribute("ms_1_low_power_label", "padding",
                                 std::to_string(bannerOffset_) + ",-82,0,0");
-    if (timerId == kBannerInTimer && bannerOffset_ >= 0)
+    if (timerId == kBannerInTimer && bannerOffset_ >= 0) {
         bannerOffset_ = -212;
-    if (timerId == kBannerOutTimer && bannerOffset_ < -211)
+        deps_.controls.KillControlTimer("ms_1_low_power_label", kBannerInTimer);
+    }
+    if (timerId == kBannerOutTimer && bannerOffset_ < -211) {
         bannerOffset_ = 0;
+        deps_.controls.KillControlTimer("ms_1_low_power_label", kBannerOutTimer);
+        // Slid out: gone from the page's layout too.
+        deps_.controls.SetVisible("ms_1_low_power_label", false);
+    }
 }
 
 void CMS_1_Page::OnMenuItem(std::string_view itemName) {

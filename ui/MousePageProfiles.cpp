@@ -7,6 +7,7 @@
 #include "storage/Utf16Text.h"
 #include "ui/MousePage.h"
 #include "ui/PageNames.h"
+#include "ui/ProposedFileName.h"
 
 namespace ms1 {
 
@@ -43,7 +44,7 @@ void CMS_1_Page::SwitchToProfile(int index) {
 
 void CMS_1_Page::AddProfile() {
     std::optional<std::u16string> name =
-        deps_.dialogs.AskProfileName("profile_name_1_text", ProfileNames());
+        deps_.dialogs.AskProfileName("profile_name_1_text", ProfileNames(), std::u16string());
     if (!name)
         return;
     int index = 0;
@@ -91,14 +92,17 @@ void CMS_1_Page::DeleteProfile() {
 
 void CMS_1_Page::RenameProfile() {
     const ProfileRecord* renamed = nullptr;
+    std::u16string current;
     {
         auto lock = Lock();
         renamed = working_;
+        if (renamed)
+            current = renamed->profileName.get();
     }
     if (!renamed)
         return;
     std::optional<std::u16string> name =
-        deps_.dialogs.AskProfileName("profile_name_2_text", ProfileNames());
+        deps_.dialogs.AskProfileName("profile_name_2_text", ProfileNames(), current);
     if (!name)
         return;
     {
@@ -151,13 +155,16 @@ void CMS_1_Page::ExportProfile() {
             return;
         std::memcpy(copy.get(), working_, sizeof(ProfileRecord));
     }
-    std::optional<std::filesystem::path> file = deps_.dialogs.AskProfileFileToSave();
+    std::optional<std::filesystem::path> file =
+        deps_.dialogs.AskProfileFileToSave(ProposedFileName(copy->profileName.get(), u"pro"));
     if (!file)
         return;
     AtomicFileWriter writer;
     WriteResult written = ms1::ExportProfile(*copy, *file, writer);
     if (!written)
         deps_.dialogs.ShowProblem("warning_title_text", written.reason);
+    else
+        deps_.dialogs.ShowStatus("export_done_text", file->filename().string());
 }
 
 int CMS_1_Page::ChangeStores(
@@ -195,6 +202,7 @@ void CMS_1_Page::ImportProfile() {
     deps_.controls.ListAppend(kProfileList, ToUtf8(imported.name));
     deps_.controls.ListSelect(kProfileList, index);
     SwitchToProfile(index);
+    deps_.dialogs.ShowStatus("import_done_text", ToUtf8(imported.name));
 }
 
 }  // namespace ms1

@@ -88,6 +88,9 @@ void MousePageWindow::InitPage(CMainWnd& window) {
         RunMacroEditor(window, CMS_1_Macro::Deps{*macros_, window.Hooks(), *layout_, dataFolder_});
     });
     controls_->SetLightSectionsRefresher([this] { page_->RefreshLightSections(); });
+    controls_->SetControlTimers(
+        [&window](QWidget* control, int id, int ms) { window.SetControlTimer(control, id, ms); },
+        [&window](QWidget* control, int id) { window.KillControlTimer(control, id); });
     if (session_ != nullptr) {
         page_->SetLinkSectionsRefresher([this] { session_->RefreshLinkSections(); });
     }
@@ -121,6 +124,10 @@ bool MousePageWindow::AnyConnected() const {
 
 std::string MousePageWindow::AccessProblem() const {
     return session_ != nullptr ? session_->AccessProblem() : std::string();
+}
+
+bool MousePageWindow::ReceiverPluggedIn() const {
+    return session_ != nullptr && session_->ReceiverPluggedIn();
 }
 
 void MousePageWindow::OnVendorStatus(std::uint32_t value) {

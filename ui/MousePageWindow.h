@@ -40,6 +40,7 @@ class MousePageWindow : public MainWndPage, public ApplyView {
     void Notify(const dui::TNotify& notify) override;
     bool AnyConnected() const override;
     std::string AccessProblem() const override;
+    bool ReceiverPluggedIn() const override;
     void OnVendorStatus(std::uint32_t value) override;
     void OnButtonMenuCommand(const QString& itemName) override;
     void PostApplyNow() override;

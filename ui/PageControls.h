@@ -22,6 +22,9 @@ class PageControls : public StatusView {
     virtual void SetAttribute(std::string_view control, std::string_view attribute,
                               std::string_view value) = 0;
     virtual void ScrollToEnd(std::string_view control) = 0;
+    // A control's timer raises "timer" notifications (value = id) every period until killed.
+    virtual void StartControlTimer(std::string_view control, int id, int milliseconds) = 0;
+    virtual void KillControlTimer(std::string_view control, int id) = 0;
 
     // Lists of text lines.
     virtual void ListAppend(std::string_view list, std::string_view text) = 0;

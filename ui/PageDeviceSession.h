@@ -34,6 +34,8 @@ class PageDeviceSession {
     virtual bool AnyConnected() const = 0;
     // A receiver's node that may not be opened (permission denied); empty when none.
     virtual std::string AccessProblem() const { return {}; }
+    // Whether the 2.4 GHz receiver is plugged in, even while its mouse does not answer.
+    virtual bool ReceiverPluggedIn() const { return false; }
     // A status value of the wired mouse (messages 1539 and 1540).
     virtual void OnVendorStatus(std::uint32_t value) = 0;
     // Timers 512, 515 and 516 of the main window.

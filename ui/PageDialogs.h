@@ -20,15 +20,22 @@ class PageDialogs {
     // A message box with text of the program's own (a refused file, a failed save).
     virtual void ShowProblem(std::string_view titleKey, const std::string& text) = 0;
     // The profile name dialog; it refuses empty names and names already among `names` (a
-    // copy of the profiles' names: the list may change while the dialog is open).
-    virtual std::optional<std::u16string> AskProfileName(
-        std::string_view titleKey, const std::vector<std::u16string>& names) = 0;
+    // copy of the profiles' names: the list may change while the dialog is open). It starts
+    // with `startName` in its edit, selected.
+    virtual std::optional<std::u16string> AskProfileName(std::string_view titleKey,
+                                                         const std::vector<std::u16string>& names,
+                                                         const std::u16string& startName) = 0;
     // The colour dialog next to `anchorControl`; the chosen colour as 0xFFRRGGBB.
     virtual std::optional<std::uint32_t> ChooseColor(std::string_view anchorControl,
                                                      std::uint32_t argb) = 0;
     virtual std::optional<std::filesystem::path> AskProfileFileToOpen() = 0;
-    virtual std::optional<std::filesystem::path> AskProfileFileToSave() = 0;
+    // Proposes `fileName` in the dialog.
+    virtual std::optional<std::filesystem::path> AskProfileFileToSave(
+        const std::u16string& fileName) = 0;
     virtual void OpenMouseSettings() = 0;
+    // The window's status line shows the language text of `key`, its "%s" replaced by
+    // `detail`, for a few seconds (a finished import or export).
+    virtual void ShowStatus(std::string_view key, const std::string& detail) = 0;
     // The macro editor, modal; returns when it is closed.
     virtual void RunMacroEditor() = 0;
     // The button function menu at the right edge of `anchorControl`.

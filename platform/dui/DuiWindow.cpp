@@ -48,11 +48,13 @@ bool DuiWindow::Create(QWidget* owner) {
             SetText(control, Text(control));
         }
     }
+    root_->setProperty(kSkinRootProperty, true);
     caption_ = FindControl(kCaptionName);
     if (caption_ != nullptr) {
         caption_->installEventFilter(this);
     }
     bridge_.Attach(root_);
+    wheelGuard_.Attach(root_);
     InitWindow();
     return true;
 }
@@ -79,6 +81,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
         auto* layout = new QVBoxLayout(container);
         layout->setContentsMargins(0, 0, 0, 0);
     }
+    content->setProperty(kSkinRootProperty, true);
     container->layout()->addWidget(content);
     for (QWidget* control : content->findChildren<QWidget*>()) {
         if (control->property("resourcetext").toBool()) {
@@ -86,6 +89,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
         }
     }
     bridge_.Attach(content);
+    wheelGuard_.Attach(content);
     return content;
 }
 

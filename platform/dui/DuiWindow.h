@@ -13,6 +13,7 @@
 #include "platform/dui/NotifyBridge.h"
 #include "platform/dui/SkinLoader.h"
 #include "platform/dui/TNotify.h"
+#include "platform/dui/WheelGuard.h"
 
 class QWidget;
 class QTimer;
@@ -27,6 +28,8 @@ class DuiWindow : public QObject {
     Q_OBJECT
   public:
     using NotifyHandler = std::function<void(const dui::TNotify&)>;
+    // Set on the top widget of every skin built, the window's own and those loaded into it.
+    static constexpr const char* kSkinRootProperty = "skinroot";
 
     DuiWindow(std::shared_ptr<const SkinLoader> skins, std::shared_ptr<const LanguageTexts> texts);
     ~DuiWindow() override;
@@ -96,6 +99,7 @@ class DuiWindow : public QObject {
     QPointer<QWidget> root_;
     QPointer<QWidget> caption_;
     NotifyBridge bridge_;
+    WheelGuard wheelGuard_;
     MessageHub hub_;
     TimerSet timers_;
     std::map<QString, NotifyHandler> virtualWindows_;

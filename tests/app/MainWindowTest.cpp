@@ -34,6 +34,8 @@ class FakePage : public MainWndPage {
     void LoadProfiles() override { calls.push_back("LoadProfiles"); }
     void Notify(const dui::TNotify& notify) override { notifies.push_back(notify); }
     bool AnyConnected() const override { return anyConnected; }
+    std::string AccessProblem() const override { return deniedNode; }
+    bool ReceiverPluggedIn() const override { return receiverPluggedIn; }
     void OnVendorStatus(std::uint32_t value) override { vendorStatus.push_back(value); }
     void OnButtonMenuCommand(const QString& name) override { menuCommands << name; }
     void PostApplyNow() override { ++applyNow; }
@@ -48,6 +50,8 @@ class FakePage : public MainWndPage {
     const HookTable* hooksAtInit = nullptr;
     std::vector<dui::TNotify> notifies;
     bool anyConnected = false;
+    std::string deniedNode;
+    bool receiverPluggedIn = false;
     std::vector<std::uint32_t> vendorStatus;
     QStringList menuCommands;
     int applyNow = 0;
@@ -111,6 +115,42 @@ TEST_F(MainWindowTest, ConnectionChangeSelectsTheDeviceOrEmptyPageEveryTime) {
     dui::SelectTab(window_->FindControl("device_tab_switch"), CMainWnd::kDeviceTab);
     PostAndHandle(MSG_CONNECTION_CHANGED, 0, 0);
     EXPECT_EQ(Tab(), CMainWnd::kEmptyTab);
+}
+
+TEST_F(MainWindowTest, EmptyPageSaysWhyThereIsNoMouse) {
+    struct Row {
+        bool receiverPluggedIn;
+        const char* deniedNode;
+        const char* titleKey;
+        const char* hintKey;
+    };
+    const Row rows[] = {
+        {false, "", "no_device_text", "no_device_hint_text"},
+        // The watchdog ended the 2.4 GHz link but the receiver is still there: asleep.
+        {true, "", "mouse_silent_text", "mouse_silent_hint_text"},
+        {false, "/dev/hidraw3", "no_device_text", "no_access_text"},
+        {true, "/dev/hidraw3", "no_device_text", "no_access_text"},
+        // And back: the receiver was pulled out while its mouse slept.
+        {false, "", "no_device_text", "no_device_hint_text"},
+    };
+    const auto texts = ProgramTexts();
+    auto* title = window_->FindControlAs<QLabel>("empty_title");
+    auto* hint = window_->FindControlAs<QLabel>("empty_hint");
+    ASSERT_NE(title, nullptr);
+    ASSERT_NE(hint, nullptr);
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hintKey);
+        page_.receiverPluggedIn = row.receiverPluggedIn;
+        page_.deniedNode = row.deniedNode;
+        PostAndHandle(MSG_CONNECTION_CHANGED, 0, 0);
+        EXPECT_EQ(Tab(), CMainWnd::kEmptyTab);
+        EXPECT_EQ(title->text(), texts->Text(row.titleKey));
+        const QString hintText = texts->Text(row.hintKey).replace("%s", row.deniedNode);
+        EXPECT_TRUE(hint->text().startsWith(hintText)) << hint->text().toStdString();
+    }
+    // The two states are told apart in words, not only by key.
+    EXPECT_NE(texts->Text("mouse_silent_hint_text"), texts->Text("no_device_hint_text"));
+    EXPECT_TRUE(texts->Text("mouse_silent_hint_text").contains("receiver is plugged in"));
 }
 
 TEST_F(MainWindowTest, WiredMonitorMessagesFromAnotherThreadReachThePageAsValues) {

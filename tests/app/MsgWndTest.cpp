@@ -91,6 +91,35 @@ TEST_F(MsgWndTest, AnyOtherCloseIsARefusal) {
     EXPECT_EQ(ShowMessageBox(*owner_, "warning_title_text", "one_click_text"), 0);
 }
 
+TEST_F(MsgWndTest, NoticesHaveOkOnlyAndConfirmationsKeepCancel) {
+    struct Row {
+        const char* messageKey;
+        bool asks;  // OK and Cancel
+    };
+    const Row rows[] = {
+        {"one_profile_text", false}, {"one_click_text", false},     {"warn_name_1_text", false},
+        {"warn_name_2_text", false}, {"delete_profile_text", true}, {"delete_macro_text", true},
+        {"restore_text", true},      {"a key nobody knows", true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.messageKey);
+        EXPECT_EQ(KindOfMessage(row.messageKey),
+                  row.asks ? MessageKind::Confirmation : MessageKind::Notice);
+        bool cancelShown = !row.asks;
+        BoxUser user;
+        user.ActOnceShown([&](QDialog& box) {
+            cancelShown = box.findChild<QWidget*>("btn_cancel")->isVisible();
+            EXPECT_TRUE(box.findChild<QWidget*>("btn_ok")->isVisible());
+            Click(box, "btn_ok");
+        });
+        // OK gives 1 either way: what the callers expect stays.
+        EXPECT_EQ(ShowMessageBox(*owner_, "warning_title_text", row.messageKey,
+                                 KindOfMessage(row.messageKey)),
+                  1);
+        EXPECT_EQ(cancelShown, row.asks);
+    }
+}
+
 TEST_F(MsgWndTest, AMissingSkinRefusesWithoutShowingAnything) {
     auto noSkins = std::make_shared<dui::SkinLoader>(QStringLiteral("/nonexistent/res"));
     CMainWnd owner(ProgramSkins(), ProgramTexts(),

@@ -15,6 +15,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
+#include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "sim/VirtualCable.h"
 #include "sim/VirtualGattMouse.h"
@@ -120,6 +121,36 @@ TEST_F(SimulatedProgram, ThePageFollowsTheVirtualMouseBothWays) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->DeviceTabFlag(); }, kPatienceMs));
     EXPECT_FALSE(page_->AnyConnected());
     EXPECT_FALSE(dui::IsVisible(Control("ms_1_wireless")));
+}
+
+TEST_F(SimulatedProgram, ASleepingMouseIsNotTakenForAnUnpluggedReceiver) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    auto* title = window_->Widget()->findChild<QLabel*>("empty_title");
+    auto* hint = window_->Widget()->findChild<QLabel*>("empty_hint");
+    ASSERT_NE(hint, nullptr);
+    // The mouse falls asleep and the watchdog's period ends (here at once).
+    bus_->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SetAsleep(true); });
+    window_->Timers().StartTimer(TIMER_WIRELESS_WATCHDOG, 1);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window_->DeviceTabFlag(); }, kPatienceMs));
+    EXPECT_EQ(title->text(), "The mouse is not answering");
+    EXPECT_TRUE(hint->text().startsWith("The receiver is plugged in, but the mouse does not"))
+        << hint->text().toStdString();
+
+    // Now the receiver goes too: plug it in, says the page.
+    bus_->Unplug(0);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return hint->text().startsWith("Plug in the 2.4 GHz receiver"); }, kPatienceMs))
+        << hint->text().toStdString();
+    EXPECT_EQ(title->text(), "No mouse connected");
+
+    // Plugged in again while the mouse still sleeps, then woken by a button.
+    bus_->Plug(0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return title->text() == "The mouse is not answering"; },
+                                kPatienceMs));
+    EXPECT_FALSE(window_->DeviceTabFlag());
+    bus_->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SetAsleep(false); });
+    bus_->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(2); });
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
 }
 
 TEST_F(SimulatedProgram, ButtonAssignmentsReachTheVirtualMouse) {

@@ -106,6 +106,19 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         "no_device_text",
         "no_device_hint_text",
         "applying_text",
+        "mouse_silent_text",
+        "mouse_silent_hint_text",
+        "about_text",
+        "about_version_text",
+        "about_licence_text",
+        "about_data_folder_text",
+        "about_open_folder_text",
+        "macro_editor_title_text",
+        "dpi_color_title_text",
+        "export_done_text",
+        "import_done_text",
+        "shortcut_title_text",
+        "select_macro_title_text",
     };
     for (const char* key : keys) {
         EXPECT_TRUE(texts.Contains(key)) << key;
@@ -119,6 +132,14 @@ TEST(SkinContractTest, TrayMenuHasConfigurationAutostartAndExit) {
     dui::MenuWindow menu(owner, nullptr);
     ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/traymenu.xml")));
     EXPECT_EQ(menu.ItemNames(), (QStringList{"configuration", "autostart", "exit"}));
+}
+
+TEST(SkinContractTest, MainMenuHasAboutAutostartAndExit) {
+    TestApp();
+    MessageHub owner;
+    dui::MenuWindow menu(owner, nullptr);
+    ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/mainmenu.xml")));
+    EXPECT_EQ(menu.ItemNames(), (QStringList{"about", "autostart", "exit"}));
 }
 
 }  // namespace

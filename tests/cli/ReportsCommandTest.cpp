@@ -129,6 +129,14 @@ TEST_F(ReportsCommand, UsageErrorsExitTwo) {
     EXPECT_NE(out_.str().find("reports [--from SNAPSHOT.pro] PROFILE.pro"), std::string::npos);
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out_.str().find("reports"), std::string::npos);
+    // The help names the scenarios of --simulate.
+    EXPECT_NE(out_.str().find("SCENARIO names the virtual mouse"), std::string::npos);
+    EXPECT_NE(out_.str().find(" receiver noack slowack refuse asleep"), std::string::npos);
+
+    // A usage error after --simulate shows the usage with it.
+    EXPECT_EQ(Run({"--simulate=asleep", "reports"}), 2);
+    EXPECT_NE(err_.str().find("usage: ms1ctl [--simulate[=SCENARIO]] reports"), std::string::npos)
+        << err_.str();
 }
 
 }  // namespace

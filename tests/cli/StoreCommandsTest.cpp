@@ -315,6 +315,26 @@ TEST_F(StoreCommands, UnknownNamesAndBadArguments) {
     EXPECT_EQ(Ms1Ctl({"profiles", "--bogus"}).code, 2);
 }
 
+TEST_F(StoreCommands, AMissingDataFolderIsNamedAndNothingIsCreated) {
+    const std::string missing = (files / "no-such").string();
+    const std::vector<std::vector<std::string>> commands = {
+        {"profiles"},
+        {"macros"},
+        {"profile", "import", At("a.pro")},
+        {"macro", "export", "Combo", At("c.macro")},
+    };
+    for (std::vector<std::string> args : commands) {
+        SCOPED_TRACE(args[0]);
+        args.push_back("--data");
+        args.push_back(missing);
+        std::ostringstream out, err;
+        EXPECT_EQ(cli::RunMs1Ctl(args, out, err), 5);
+        EXPECT_EQ(err.str(), missing + ": no such folder\n");
+        EXPECT_EQ(out.str(), "");
+        EXPECT_FALSE(std::filesystem::exists(missing));
+    }
+}
+
 TEST_F(StoreCommands, FailedExportIsNotReportedAsDone) {
     WriteBytes(data / "ms_1/macro.data", Macro("Combo"));
     Outcome run = Ms1Ctl({"macro", "export", "Combo", At("no/such/folder/c.macro")});

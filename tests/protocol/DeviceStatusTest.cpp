@@ -164,6 +164,12 @@ TEST_F(StatusFixture, BatteryOverTheReceiver) {
     EXPECT_EQ(view.text["ms_1_label_power"], "100%");
     EXPECT_EQ(view.progress["ms_1_progress_power"], 100);
     EXPECT_FALSE(window.IsTimerRunning(TIMER_CHARGE_ANIMATION));
+
+    // What the page's low-battery warning is told, last word last: a level report passes
+    // through the full form first.
+    Receiver(0x48, 0x01, 0x09);
+    EXPECT_EQ(view.battery,
+              (std::vector<std::string>{"100", "75", "75 charging", "100", "100", "9"}));
 }
 
 TEST_F(StatusFixture, BatteryWhileWiredTakesTheReceiverOffline) {

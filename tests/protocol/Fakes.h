@@ -128,6 +128,10 @@ struct FakeView : StatusView {
         text[std::string(c)] = "key:" + std::string(k);
     }
     void RefreshLightSections() override { ++lightRefreshes; }
+    void ShowBattery(int level, bool charging) override {
+        battery.push_back(std::to_string(level) + (charging ? " charging" : ""));
+    }
+    std::vector<std::string> battery;  // every ShowBattery, "75" or "75 charging"
 };
 
 }  // namespace ms1::test

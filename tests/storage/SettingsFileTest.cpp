@@ -120,6 +120,41 @@ TEST(SettingsFile, MissingKeyGoesIntoExistingSection) {
               "[SETTING]\nTheme=dark\nModel=0\n\n[Other]\nModel=3\n");
 }
 
+TEST(SettingsFile, ThemeIsReadWithoutRewritingAndWrittenBesideModel) {
+    struct Row {
+        const char* file;  // setting.ini before, null for no file
+        Theme read;
+    };
+    const Row rows[] = {
+        {nullptr, Theme::Light},
+        {"[SETTING]\nModel=2\n", Theme::Light},
+        {"[SETTING]\nModel=2\nTheme=dark\n", Theme::Dark},
+        {"[setting]\r\ntheme = dark\r\n", Theme::Dark},
+        {"[SETTING]\nTheme=light\n", Theme::Light},
+        {"[SETTING]\nTheme=purple\n", Theme::Light},
+        {"[Other]\nTheme=dark\n", Theme::Light},
+    };
+    for (const Row& row : rows) {
+        TempFolder data;
+        if (row.file != nullptr)
+            WriteText(data / "setting.ini", row.file);
+        EXPECT_EQ(ReadTheme(data.path()), row.read) << (row.file ? row.file : "no file");
+        EXPECT_EQ(std::filesystem::exists(data / "setting.ini"), row.file != nullptr);
+        if (row.file != nullptr) {
+            EXPECT_EQ(ReadText(data / "setting.ini"), row.file);
+        }
+    }
+
+    TempFolder data;
+    WriteText(data / "setting.ini", "[SETTING]\nModel=3\n");
+    EXPECT_TRUE(WriteTheme(data.path(), Theme::Dark));
+    EXPECT_EQ(ReadText(data / "setting.ini"), "[SETTING]\nModel=3\nTheme=dark\n");
+    EXPECT_TRUE(WriteModel(data.path(), 5));
+    EXPECT_TRUE(WriteTheme(data.path(), Theme::Light));
+    EXPECT_EQ(ReadText(data / "setting.ini"), "[SETTING]\nModel=5\nTheme=light\n");
+    EXPECT_EQ(ReadModel(data.path()), 5);
+}
+
 TEST(IniText, SectionAddedToFileWithoutFinalNewline) {
     IniText ini("[A]\nk=v");
     EXPECT_EQ(ini.Get("a", "K"), "v");

@@ -123,6 +123,7 @@ struct ScriptedEditorDialogs : MacroEditorDialogs {
     std::vector<std::string> problems;
     std::optional<std::filesystem::path> openFile;
     std::optional<std::filesystem::path> saveFile;
+    std::vector<std::u16string> proposedFiles;  // by the save dialogs asked
     std::function<void()> during;
 
     bool MessageBox(std::string_view, std::string_view key) override {
@@ -141,7 +142,9 @@ struct ScriptedEditorDialogs : MacroEditorDialogs {
             during();
         return openFile;
     }
-    std::optional<std::filesystem::path> AskMacroFileToSave() override {
+    std::optional<std::filesystem::path> AskMacroFileToSave(
+        const std::u16string& fileName) override {
+        proposedFiles.push_back(fileName);
         if (during)
             during();
         return saveFile;

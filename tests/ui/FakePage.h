@@ -24,6 +24,7 @@ struct FakeControls : PageControls {
     std::map<std::string, std::uint32_t> colors;
     std::map<std::string, std::string> images;
     std::map<std::string, std::string> attributes;
+    std::map<std::string, int> controlTimers;  // "control.id" -> period, while running
     std::vector<std::string> listLines;
     int listSelection = -1;
     std::string caretAtEnd;
@@ -72,6 +73,12 @@ struct FakeControls : PageControls {
     void SetBackgroundImage(std::string_view c, std::string_view image) override {
         images[std::string(c)] = image;
     }
+    void StartControlTimer(std::string_view c, int id, int ms) override {
+        controlTimers[std::string(c) + "." + std::to_string(id)] = ms;
+    }
+    void KillControlTimer(std::string_view c, int id) override {
+        controlTimers.erase(std::string(c) + "." + std::to_string(id));
+    }
     void SetAttribute(std::string_view c, std::string_view a, std::string_view v) override {
         attributes[std::string(c) + "." + std::string(a)] = v;
     }
@@ -97,6 +104,9 @@ struct ScriptedDialogs : PageDialogs {
     std::optional<std::uint32_t> color;
     std::optional<std::filesystem::path> openFile;
     std::optional<std::filesystem::path> saveFile;
+    std::vector<std::u16string> startNames;     // of the name dialogs asked
+    std::vector<std::u16string> proposedFiles;  // by the save dialogs asked
+    std::vector<std::string> statuses;          // "key detail" of the status line
     std::string menuAnchor;
     int macroEditorRuns = 0;
     std::function<void()> duringMacroEditor;
@@ -123,8 +133,10 @@ struct ScriptedDialogs : PageDialogs {
         problems.push_back(text);
     }
     std::optional<std::u16string> AskProfileName(std::string_view,
-                                                 const std::vector<std::u16string>&) override {
+                                                 const std::vector<std::u16string>&,
+                                                 const std::u16string& startName) override {
         During();
+        startNames.push_back(startName);
         if (names.empty())
             return std::nullopt;
         auto name = names.front();
@@ -139,11 +151,16 @@ struct ScriptedDialogs : PageDialogs {
         During();
         return openFile;
     }
-    std::optional<std::filesystem::path> AskProfileFileToSave() override {
+    std::optional<std::filesystem::path> AskProfileFileToSave(
+        const std::u16string& fileName) override {
         During();
+        proposedFiles.push_back(fileName);
         return saveFile;
     }
     void OpenMouseSettings() override {}
+    void ShowStatus(std::string_view key, const std::string& detail) override {
+        statuses.push_back(std::string(key) + " " + detail);
+    }
     void RunMacroEditor() override {
         During();
         ++macroEditorRuns;

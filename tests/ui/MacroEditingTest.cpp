@@ -350,6 +350,7 @@ TEST_F(MacroEditing, MacroFilesExportAndImport) {
     dialogs_.saveFile = data_ / "burst.macro";
     Click(kExportButton);
     EXPECT_TRUE(asked);
+    EXPECT_EQ(dialogs_.proposedFiles, std::vector<std::u16string>{u"Burst.macro"});
     const std::vector<std::uint8_t> store = FileBytes();
     EXPECT_EQ(ReadFile(data_ / "burst.macro"), store);  // the one record, 856 bytes
 

@@ -159,6 +159,8 @@ TEST_F(MousePage, ProfilesAreAddedRenamedAndDeletedWithTheirSelection) {
     dialogs_.names = {u"Renamed"};
     Click("ms_1_profile_rename_btn");
     EXPECT_EQ(controls_.listLines[2], "Renamed");
+    // A new profile's dialog starts empty; a rename starts with the current name.
+    EXPECT_EQ(dialogs_.startNames, (std::vector<std::u16string>{u"", u"", u"Third"}));
     {  // a rename is written at once
         ProfileStore reread(data_);
         reread.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
@@ -243,6 +245,27 @@ TEST_F(MousePage, SectionsColoursAndButtons) {
     EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-210,-82,0,0");
 }
 
+TEST_F(MousePage, TheLowBatteryBannerStopsItsTimerWhenInAndHidesWhenOut) {
+    CMS_1_Page& page = Start();
+    controls_.StartControlTimer("ms_1_low_power_label", 50, 5);
+    controls_.SetVisible("ms_1_low_power_label", true);
+    for (int step = 1; step < 106; ++step)
+        page.Notify({"timer", "ms_1_low_power_label", -1, 50});
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-2,-82,0,0");
+    EXPECT_EQ(controls_.controlTimers.count("ms_1_low_power_label.50"), 1u);
+    page.Notify({"timer", "ms_1_low_power_label", -1, 50});  // in: 0
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "0,-82,0,0");
+    EXPECT_EQ(controls_.controlTimers.count("ms_1_low_power_label.50"), 0u);
+    EXPECT_EQ(controls_.hidden.count("ms_1_low_power_label"), 0u);
+
+    // Out again, from where the slide in left the offset (-212).
+    controls_.StartControlTimer("ms_1_low_power_label", 51, 5);
+    page.Notify({"timer", "ms_1_low_power_label", -1, 51});
+    EXPECT_EQ(controls_.attributes["ms_1_low_power_label.padding"], "-214,-82,0,0");
+    EXPECT_EQ(controls_.controlTimers.count("ms_1_low_power_label.51"), 0u);
+    EXPECT_EQ(controls_.hidden.count("ms_1_low_power_label"), 1u);
+}
+
 TEST_F(MousePage, ClosingTheMacroEditorBringsMacroButtonsUpToDate) {
     CMS_1_Page& page = Start();
     {
@@ -282,6 +305,7 @@ TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
     dialogs_.saveFile = data_ / "mine.pro";
     Click("ms_1_profile_export_btn");
     EXPECT_EQ(fs::file_size(data_ / "mine.pro"), 47776u);
+    EXPECT_EQ(dialogs_.proposedFiles, std::vector<std::u16string>{u"Profile1.pro"});
     dialogs_.openFile = data_ / "mine.pro";
     page.FullApplyPending() = false;
     Click("ms_1_profile_import_btn");
@@ -290,6 +314,9 @@ TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
     EXPECT_EQ(page.Working().profileName.get(), u"Profile1_1");
     EXPECT_TRUE(page.FullApplyPending());
     EXPECT_EQ(apply_.now, 1);
+    // Only what was done is told in the status line, not the refused import.
+    EXPECT_EQ(dialogs_.statuses, (std::vector<std::string>{"export_done_text mine.pro",
+                                                           "import_done_text Profile1_1"}));
 }
 
 // A damaged store is kept aside and the user is told once where; a store that loads cleanly

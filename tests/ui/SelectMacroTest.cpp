@@ -60,7 +60,7 @@ TEST_F(SelectMacro, OpensForAButtonWithoutAMacroInModeZeroWithNothingSelected) {
     EXPECT_FALSE(loopRow_->isHidden());
     EXPECT_EQ(edit_->text(), "1");
     EXPECT_EQ(dialog_->selectedMacro, -1);
-    EXPECT_EQ(dialog_->Widget()->windowTitle(), "MS_1_SelectMacro");
+    EXPECT_EQ(dialog_->Widget()->windowTitle(), "Assign a macro");
 }
 
 TEST_F(SelectMacro, OpensOnTheButtonsMacroModeAndCount) {

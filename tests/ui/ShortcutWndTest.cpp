@@ -116,7 +116,7 @@ TEST_F(ShortcutWnd, ShowsTheButtonsModifiersAndKey) {
     EXPECT_TRUE(Box(4)->isChecked());
     EXPECT_EQ(edit_->text(), "C");
     EXPECT_TRUE(edit_->isEnabled());
-    EXPECT_EQ(dialog_->Widget()->windowTitle(), "ShortcutWnd");
+    EXPECT_EQ(dialog_->Widget()->windowTitle(), "Keyboard shortcut");
     // Nothing is hooked before the key field has the focus.
     EXPECT_TRUE(gHook.calls.empty());
 }

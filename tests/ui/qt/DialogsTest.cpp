@@ -67,6 +67,7 @@ TEST_F(ProfileNameTest, TitleIsTheLanguageTextAndEnterConfirms) {
     auto dialog = Open("profile_name_1_text");
     dialog->Widget()->show();  // the default button answers Enter on a shown dialog
     EXPECT_EQ(dialog->FindControl("title_string")->property("text").toString(), "New profile");
+    EXPECT_EQ(dialog->Widget()->windowTitle(), "New profile");
     QTest::keyClicks(Edit(*dialog), "Racing");
     QTest::keyClick(Edit(*dialog), Qt::Key_Return);
     ASSERT_TRUE(dialog->ResultName().has_value());
@@ -78,6 +79,18 @@ TEST_F(ProfileNameTest, TitleIsTheLanguageTextAndEnterConfirms) {
     Edit(*again)->setText("shooter");
     QTest::keyClick(Edit(*again), Qt::Key_Return);
     EXPECT_EQ(warnings_, std::vector<std::string>{"warn_name_2_text"});
+}
+
+TEST_F(ProfileNameTest, RenameStartsWithTheNameSelectedSoTypingReplacesIt) {
+    CMS_1_ProfileName dialog(Skins(), Texts(), "profile_name_2_text", profiles_);
+    dialog.SetStartName(u"Shooter");
+    ASSERT_TRUE(dialog.Create());
+    dialog.Widget()->show();
+    QLineEdit* edit = Edit(dialog);
+    EXPECT_EQ(edit->text(), "Shooter");
+    EXPECT_EQ(edit->selectedText(), "Shooter");
+    QTest::keyClicks(edit, "Sniper");
+    EXPECT_EQ(edit->text(), "Sniper");
 }
 
 TEST_F(ProfileNameTest, NamesStopAtNinetyNineCharacters) {
@@ -130,6 +143,7 @@ TEST_F(ColorDialogTest, StartsWithTheCallersColourAtItsPlace) {
     EXPECT_EQ(dialog_->Palette()->GetSelectColor(), 0xFF102030u);
     EXPECT_EQ(dialog_->Widget()->geometry(), QRect(40, 60, 250, 200));
     EXPECT_EQ(dialog_->Palette()->objectName(), "ColorPallet");
+    EXPECT_EQ(dialog_->Widget()->windowTitle(), "Choose a colour");
 }
 
 TEST_F(ColorDialogTest, SwatchThenOkReturnsThePreset) {

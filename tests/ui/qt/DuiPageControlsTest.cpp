@@ -116,6 +116,52 @@ TEST_F(DuiPageControlsTest, VisibilityColoursImagesAndMissingControls) {
     EXPECT_EQ(controls_->Text("ms_1_no_such_control"), "");
 }
 
+TEST_F(DuiPageControlsTest, BatteryColoursTheBarAndSlidesTheLowBatteryBannerInAndOut) {
+    std::vector<std::string> timers;
+    controls_->SetControlTimers(
+        [&](QWidget* c, int id, int ms) {
+            timers.push_back("start " + c->objectName().toStdString() + " " + std::to_string(id) +
+                             " " + std::to_string(ms));
+        },
+        [&](QWidget* c, int id) {
+            timers.push_back("kill " + c->objectName().toStdString() + " " + std::to_string(id));
+        });
+    struct Row {
+        int level;
+        bool charging;
+        const char* barLevel;
+        std::vector<std::string> timers;  // what the report starts and kills
+    };
+    const Row rows[] = {
+        {100, false, "", {}},
+        {21, false, "", {}},
+        {20, false, "low", {}},
+        {11, false, "low", {}},
+        {10,
+         false,
+         "critical",
+         {"kill ms_1_low_power_label 51", "start ms_1_low_power_label 50 5"}},
+        {3, false, "critical", {}},  // in already
+        {3, true, "", {"kill ms_1_low_power_label 50", "start ms_1_low_power_label 51 5"}},
+        {50, true, "", {}},
+        {9, false, "critical", {"kill ms_1_low_power_label 51", "start ms_1_low_power_label 50 5"}},
+        {100, false, "", {"kill ms_1_low_power_label 50", "start ms_1_low_power_label 51 5"}},
+    };
+    auto* banner = Find<QWidget>("ms_1_low_power_label");
+    EXPECT_TRUE(banner->isHidden());
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.level) + (row.charging ? " charging" : ""));
+        timers.clear();
+        controls_->ShowBattery(row.level, row.charging);
+        EXPECT_EQ(Find<QWidget>("ms_1_progress_power")->property("level").toString(), row.barLevel);
+        EXPECT_EQ(timers, row.timers);
+        if (row.level <= 10 && !row.charging) {
+            EXPECT_FALSE(banner->isHidden());
+        }
+    }
+    EXPECT_TRUE(raised_.empty());
+}
+
 TEST_F(DuiPageControlsTest, CaretGoesToTheEndOfTheEdit) {
     auto* edit = Find<QLineEdit>("ms_1_edit_dpi_1");
     controls_->SetPlainText("ms_1_edit_dpi_1", "12345");

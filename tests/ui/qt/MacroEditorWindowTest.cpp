@@ -105,7 +105,7 @@ class MacroEditorWindow : public ::testing::Test {
 TEST_F(MacroEditorWindow, TheSkinsHoldEveryNameOnceAndTheLanguageFileItsTexts) {
     const HookTable none;
     Open(none);
-    EXPECT_EQ(window_->Widget()->windowTitle(), "MS_1_Macro");
+    EXPECT_EQ(window_->Widget()->windowTitle(), "Macro editor");
     for (const char* name : kControls) {
         EXPECT_EQ(window_->Widget()->findChildren<QWidget*>(name).size(), 1) << name;
     }

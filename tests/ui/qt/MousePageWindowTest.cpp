@@ -25,6 +25,7 @@
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
 #include "tests/ui/qt/QtPageFixtures.h"
+#include "ui/DuiPageDialogs.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
 
@@ -377,6 +378,35 @@ TEST_F(MousePageWindowTest, ImportOfAShortFileIsRefusedWithAMessage) {
     EXPECT_TRUE(shown.startsWith("broken.pro: ")) << shown.toStdString();
     EXPECT_EQ(Find<QListWidget>("ms_1_list_profile")->count(), 1);
     EXPECT_EQ(session_->applies, 0);
+}
+
+TEST_F(MousePageWindowTest, AFinishedExportIsToldInTheStatusLineForFourSeconds) {
+    Start();
+    auto* status = window_->FindControlAs<QLabel>("status_label");
+    ASSERT_NE(status, nullptr);
+    const QString own = status->text();
+    EXPECT_EQ(own, "MS-1 configuration utility");
+    const QString file = QDir(temp_.path()).filePath("Profile1.pro");
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        // The proposed name is the profile's.
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        EXPECT_EQ(name->text(), "Profile1.pro");
+        dialog->selectFile(file);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    ClickIn(window_->Widget(), "ms_1_profile_export_btn");
+    Deliver();
+    ASSERT_TRUE(QFileInfo::exists(file));
+    EXPECT_EQ(status->text(), "Profile saved as Profile1.pro");
+    QTimer* timer = page_->Dialogs()->StatusTimer();
+    EXPECT_TRUE(timer->isActive());
+    EXPECT_EQ(timer->interval(), 4000);
+    EXPECT_TRUE(timer->isSingleShot());
+    timer->start(0);  // the four seconds are over
+    ASSERT_TRUE(QTest::qWaitFor([&] { return status->text() == own; }, 5000));
 }
 
 TEST_F(MousePageWindowTest, ConfirmedResetRestoresDefaultsAndApplies) {

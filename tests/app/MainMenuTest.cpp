@@ -1,0 +1,191 @@
+// The title bar's menu button with its About box, and the skin button's light and dark styles.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <fstream>
+#include <functional>
+#include <sstream>
+
+#include "TestResources.h"
+#include "app/Autostart.h"
+#include "app/CAboutWnd.h"
+#include "app/CMainWnd.h"
+#include "app/MainWndPage.h"
+#include "storage/SettingsFile.h"
+#include "tests/platform/QtTestApp.h"
+
+namespace ms1 {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// A page that only builds the real page skin in the window, so the style reaches it.
+class SkinOnlyPage : public MainWndPage {
+  public:
+    void InitPage(CMainWnd& window) override {
+        widget = window.LoadInto(window.PageHost(), "MS/MS_1/ms_1_page.xml");
+    }
+    void LoadProfiles() override {}
+    void Notify(const dui::TNotify&) override {}
+    bool AnyConnected() const override { return true; }
+    void OnVendorStatus(std::uint32_t) override {}
+    void OnButtonMenuCommand(const QString&) override {}
+    void PostApplyNow() override {}
+    void OnMainTimer(int) override {}
+
+    QWidget* widget = nullptr;
+};
+
+// Acts on the next modal window once the modal loop runs it.
+void WhenModal(std::function<void(QWidget*)> act, int attempts = 100) {
+    QTimer::singleShot(0, [act = std::move(act), attempts]() mutable {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            act(modal);
+        } else if (attempts > 0) {
+            WhenModal(std::move(act), attempts - 1);
+        }
+    });
+}
+
+std::string FileText(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class MainMenuTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        TestApp();
+        ASSERT_TRUE(data_.isValid());
+        Open();
+    }
+    void Open() {
+        window_.reset();
+        window_ =
+            std::make_unique<CMainWnd>(ProgramSkins(), ProgramTexts(),
+                                       CMainWnd::Options{ProgramFolder(), CMainWnd::Tray::Off});
+        window_->SetDataFolder(data_.path());
+        window_->RegisterPage(&page_);
+        ASSERT_TRUE(window_->Create());
+        window_->Widget()->show();
+    }
+    void TearDown() override { window_.reset(); }
+    void Click(const char* name) { window_->FindControlAs<QAbstractButton>(name)->click(); }
+    QString DarkSheet() const {
+        QFile file(QDir(ProgramFolder()).filePath("res/theme_dark.qss"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(file.readAll());
+    }
+
+    QTemporaryDir data_;
+    SkinOnlyPage page_;
+    std::unique_ptr<CMainWnd> window_;
+};
+
+TEST_F(MainMenuTest, MenuButtonOpensAboutAutostartAndExitAndAboutShowsTheDataFolder) {
+    Click("main_menu_btn");
+    ASSERT_NE(window_->MainMenu(), nullptr);
+    EXPECT_EQ(window_->MainMenu()->ItemNames(), (QStringList{"about", "autostart", "exit"}));
+    QAction* about = nullptr;
+    for (QAction* action : window_->MainMenu()->Menu()->actions()) {
+        if (action->objectName() == "about")
+            about = action;
+        if (action->objectName() == "autostart") {
+            EXPECT_EQ(action->text(), "Start with the desktop");
+            EXPECT_TRUE(action->isCheckable());
+            EXPECT_EQ(action->isChecked(), Autostart::ForUser().IsEnabled());
+        }
+    }
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(about->text(), "About");
+
+    // "about" posts 1027; the window opens the About box modally. Read it and close it.
+    QString version;
+    QString folder;
+    QString title;
+    WhenModal([&](QWidget* box) {
+        title = box->windowTitle();
+        version = box->findChild<QLabel*>("about_version")->text();
+        folder = box->findChild<QLabel*>("about_data_folder")->text();
+        box->findChild<QAbstractButton*>("btn_ok")->click();
+    });
+    about->trigger();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !folder.isEmpty(); }, kWaitMs));
+    EXPECT_EQ(title, "About");
+    EXPECT_EQ(version, QStringLiteral("Version " MS1_VERSION));
+    EXPECT_EQ(folder, QDir::toNativeSeparators(data_.path()));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+
+    // A second click replaces the menu; its "exit" ends the program.
+    Click("main_menu_btn");
+    for (QAction* action : window_->MainMenu()->Menu()->actions()) {
+        if (action->objectName() == "exit")
+            action->trigger();
+    }
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->IsDestroyed(); }, kWaitMs));
+}
+
+TEST_F(MainMenuTest, AboutBoxOpensTheDataFolderAndCloses) {
+    std::vector<QUrl> opened;
+    CAboutWnd box(ProgramSkins(), ProgramTexts(), data_.path(), [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    ASSERT_TRUE(box.Create(window_->Widget()));
+    EXPECT_EQ(box.FindControlAs<QLabel>("about_licence")->text(),
+              "Licence: proprietary. All rights reserved.");
+    box.FindControlAs<QAbstractButton>("about_open_folder_btn")->click();
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], QUrl::fromLocalFile(data_.path()));
+
+    // Without a data folder there is nothing to open.
+    CAboutWnd none(ProgramSkins(), ProgramTexts(), QString(), [&](const QUrl& url) {
+        opened.push_back(url);
+        return true;
+    });
+    ASSERT_TRUE(none.Create(window_->Widget()));
+    EXPECT_FALSE(none.FindControl("about_open_folder_btn")->isEnabled());
+}
+
+TEST_F(MainMenuTest, SkinButtonSwitchesLightAndDarkAndSettingsKeepTheChoice) {
+    const QString iniPath = QDir(data_.path()).filePath("setting.ini");
+    ASSERT_NE(page_.widget, nullptr);
+    const QString lightWindow = window_->Widget()->styleSheet();
+    const QString lightPage = page_.widget->styleSheet();
+    const QString dark = DarkSheet();
+    ASSERT_FALSE(dark.isEmpty());
+    EXPECT_EQ(window_->CurrentTheme(), Theme::Light);
+    EXPECT_FALSE(lightPage.contains(dark));
+
+    Click("skin_btn");
+    EXPECT_EQ(window_->CurrentTheme(), Theme::Dark);
+    EXPECT_TRUE(window_->Widget()->styleSheet().endsWith(dark));
+    EXPECT_TRUE(page_.widget->styleSheet().startsWith(lightPage));
+    EXPECT_TRUE(page_.widget->styleSheet().endsWith(dark));
+    EXPECT_EQ(FileText(iniPath), "[SETTING]\nTheme=dark\n");
+
+    // The next start comes up dark; "Model" is written beside it and both stay.
+    ASSERT_TRUE(WriteModel(data_.path().toStdString(), 3));
+    Open();
+    EXPECT_EQ(window_->CurrentTheme(), Theme::Dark);
+    EXPECT_TRUE(page_.widget->styleSheet().endsWith(dark));
+
+    Click("skin_btn");
+    EXPECT_EQ(window_->CurrentTheme(), Theme::Light);
+    EXPECT_EQ(window_->Widget()->styleSheet(), lightWindow);
+    EXPECT_EQ(page_.widget->styleSheet(), lightPage);
+    EXPECT_EQ(FileText(iniPath), "[SETTING]\nTheme=light\nModel=3\n");
+}
+
+}  // namespace
+}  // namespace ms1
