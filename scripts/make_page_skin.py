@@ -62,9 +62,11 @@ QFrame#ms_1_bottom_bar { background: #ffffff; border-top: 1px solid #dde2e8; }
 LIGHT_MODES = ["Off", "Steady", "Breathing", "Spectrum cycle", "Rainbow wave", "Colour breathing",
                "Neon", "Flowing", "Heartbeat", "Starlight", "Tail chase", "Fade", "Reactive",
                "Stage colour", "Battery level", "Custom"]
-BUTTON_NAMES = ["Left", "Right", "Wheel", "Back", "Forward", "DPI", "Side 1", "Side 2", "Side 3",
-                "Side 4", "Side 5", "Side 6", "Tilt left", "Tilt right", "Wheel up",
-                "Wheel down", "Top 1", "Top 2"]
+# Where each button sits on the mouse; 4 is the DPI button and 7, 8 the side buttons forward
+# and back, as their default functions are.
+BUTTON_NAMES = ["Left", "Right", "Wheel click", "DPI (top)", "Top front", "Top rear",
+                "Side forward", "Side back", "Side 3", "Side 4", "Side 5", "Side 6",
+                "Tilt left", "Tilt right", "Wheel up", "Wheel down", "Bottom 1", "Bottom 2"]
 
 
 class Ui:
