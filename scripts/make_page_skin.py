@@ -31,7 +31,7 @@ QProgressBar#ms_1_progress_power::chunk { background: #31c48d; border-radius: 5p
 QProgressBar#ms_1_progress_power[level="low"]::chunk { background: #f5a524; }
 QProgressBar#ms_1_progress_power[level="critical"]::chunk { background: #e02424; }
 QListWidget#ms_1_list_profile { background: #ffffff; border: 1px solid #dde2e8; border-radius: 6px; outline: none; }
-QListWidget#ms_1_list_profile::item { padding-left: 6px; }
+QListWidget#ms_1_list_profile::item { padding-left: 6px; border: none; background: transparent; }
 QListWidget#ms_1_list_profile::item:selected { background: #137fd0; color: white; }
 QPushButton { background: #eef1f5; border: 1px solid #c5ccd6; border-radius: 5px; padding: 3px 8px; min-height: 18px; }
 QPushButton:hover { background: #e1e6ec; }
