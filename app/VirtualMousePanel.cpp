@@ -1,10 +1,13 @@
 #include "app/VirtualMousePanel.h"
 
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <array>
 
+#include "sim/HeldSettingsText.h"
 #include "sim/VirtualCable.h"
 #include "sim/VirtualGattMouse.h"
 #include "sim/VirtualHidBus.h"
@@ -16,6 +19,8 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kRateCodes = {1, 2, 4, 8};  // 1000, 500, 250, 125 /s
 constexpr std::array<int, 4> kRates = {1000, 500, 250, 125};
 constexpr int kReceiver = 0;
+// The applies run on the program's worker; the window looks at what arrived this often.
+constexpr int kHeldRefreshMs = 250;
 
 }  // namespace
 
@@ -50,7 +55,47 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
     plugged_ = bus_.IsPlugged(kReceiver);
     state_ = new QLabel(this);
     grid->addWidget(state_, 4, 0, 1, 3);
+    held_ = new QLabel(this);
+    held_->setObjectName(QStringLiteral("virtual_mouse_held"));
+    held_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    grid->addWidget(held_, 5, 0, 1, 3);
+    heldTimer_ = new QTimer(this);
+    connect(heldTimer_, &QTimer::timeout, this, &VirtualMousePanel::ShowHeld);
+    heldTimer_->start(kHeldRefreshMs);
+    if (parent != nullptr)
+        parent->installEventFilter(this);
     ShowState();
+    ShowHeld();
+}
+
+bool VirtualMousePanel::eventFilter(QObject* watched, QEvent* event) {
+    // A tool window is not minimised with its owner by every window manager: follow it.
+    if (watched == parentWidget() && event->type() == QEvent::WindowStateChange) {
+        if (parentWidget()->isMinimized()) {
+            hiddenWithOwner_ = hiddenWithOwner_ || isVisible();
+            hide();
+        } else if (hiddenWithOwner_) {
+            hiddenWithOwner_ = false;
+            show();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void VirtualMousePanel::ShowHeld() {
+    int state = 0;
+    int level = 0;
+    sim::MouseSettings settings;
+    bus_.WithMouse(kReceiver, [&](sim::VirtualMouse& mouse) {
+        settings = mouse.Settings();
+        state = mouse.BatteryState();
+        level = mouse.BatteryLevel();
+    });
+    std::string held("The virtual mouse holds:\n");
+    held.append(sim::DescribeHeldSettings(settings, state, level));
+    const QString text = QString::fromStdString(held);
+    if (held_->text() != text)
+        held_->setText(text);
 }
 
 void VirtualMousePanel::NextStage() {
