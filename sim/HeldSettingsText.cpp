@@ -39,8 +39,12 @@ int HeldStageDpi(const MouseSettings& settings, int stage) {
 }
 
 std::string DescribeHeldSettings(const MouseSettings& s, int batteryState, int batteryLevel) {
-    std::string text = Format("Stage %d at %d DPI · %d reports/s", s.activeStage,
-                              HeldStageDpi(s, s.activeStage), RateOf(s.rateCode));
+    // A mouse is never told to have no stage at all: no mask means no DPI report yet.
+    std::string text = s.stageEnableMask == 0 ? std::string("No DPI stages sent yet")
+                                              : Format("Stage %d at %d DPI", s.activeStage,
+                                                       HeldStageDpi(s, s.activeStage));
+    text.append(s.rateCode == 0 ? std::string(" · no polling rate yet")
+                                : Format(" · %d reports/s", RateOf(s.rateCode)));
     text.append("\n").append(Format("Lighting mode %d, colour #%02X%02X%02X", s.lightMode,
                                     s.lightColor[0], s.lightColor[1], s.lightColor[2]));
     std::string buttons;

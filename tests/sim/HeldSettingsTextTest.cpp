@@ -16,10 +16,11 @@ TEST(HeldSettingsText, NamesStageDpiRateLightingChangedButtonsMacroPagesAndBatte
     };
     const Row rows[] = {
         {"nothing sent yet", [](MouseSettings&) {}, 1, 80,
-         "Stage 1 at 0 DPI · 0 reports/s\nLighting mode 0, colour #000000\n"
+         "No DPI stages sent yet · no polling rate yet\nLighting mode 0, colour #000000\n"
          "Buttons changed: none\nMacro pages stored: 0\nBattery 80 %, on battery"},
         {"low stage, factory buttons",
          [](MouseSettings& s) {
+             s.stageEnableMask = 0x3F;
              s.activeStage = 2;
              s.stageCode[1] = 0x20;  // step 32
              s.rateCode = 2;
@@ -33,6 +34,7 @@ TEST(HeldSettingsText, NamesStageDpiRateLightingChangedButtonsMacroPagesAndBatte
          "Buttons changed: none\nMacro pages stored: 0\nBattery 50 %, charging"},
         {"high range stage, two buttons changed, macro pages",
          [](MouseSettings& s) {
+             s.stageEnableMask = 0x3F;
              s.activeStage = 6;
              s.stageCode[5] = 0xD2;  // step 320: (320 - 300) / 2 - 56, as a byte
              s.extensionFlag[5] = 1;
@@ -50,6 +52,7 @@ TEST(HeldSettingsText, NamesStageDpiRateLightingChangedButtonsMacroPagesAndBatte
          "Battery 100 %, full"},
         {"middle ranges",
          [](MouseSettings& s) {
+             s.stageEnableMask = 0x07;
              s.activeStage = 3;
              s.stageCode[2] = 0xD2;  // step 210, extension flag without high range
              s.extensionFlag[2] = 1;
