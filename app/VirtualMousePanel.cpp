@@ -1,10 +1,13 @@
 #include "app/VirtualMousePanel.h"
 
-#include <QGridLayout>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <array>
 
+#include "sim/HeldSettingsText.h"
 #include "sim/VirtualCable.h"
 #include "sim/VirtualGattMouse.h"
 #include "sim/VirtualHidBus.h"
@@ -16,6 +19,9 @@ namespace {
 constexpr std::array<std::uint8_t, 4> kRateCodes = {1, 2, 4, 8};  // 1000, 500, 250, 125 /s
 constexpr std::array<int, 4> kRates = {1000, 500, 250, 125};
 constexpr int kReceiver = 0;
+// The applies run on the program's worker; the window looks at what arrived this often.
+constexpr int kHeldRefreshMs = 250;
+constexpr int kPanelWidth = 214;
 
 }  // namespace
 
@@ -25,32 +31,82 @@ VirtualMousePanel::VirtualMousePanel(sim::VirtualHidBus& bus, QWidget* parent)
     // It takes the main window's style sheets, the dark page style's background included.
     setObjectName(QStringLiteral("virtual_mouse_panel"));
     setAttribute(Qt::WA_StyledBackground, true);
-    auto* grid = new QGridLayout(this);
-    auto add = [this, grid](const QString& text, int row, int column, auto slot) {
+    // One narrow column: it fits beside the main window on a 1280 × 800 screen.
+    setFixedWidth(kPanelWidth);
+    auto* column = new QVBoxLayout(this);
+    column->setSpacing(4);
+    auto add = [this, column](const QString& text, auto slot) {
         auto* button = new QPushButton(text, this);
-        grid->addWidget(button, row, column);
+        column->addWidget(button);
         connect(button, &QPushButton::clicked, this, slot);
     };
-    add(tr("DPI button"), 0, 0, &VirtualMousePanel::NextStage);
-    add(tr("Polling rate"), 0, 1, &VirtualMousePanel::NextRate);
-    add(tr("Lighting mode"), 0, 2, &VirtualMousePanel::NextLightingMode);
-    add(tr("Battery 80%"), 1, 0, [this] { SetBattery(1, 80); });
-    add(tr("Battery 15%"), 1, 1, [this] { SetBattery(1, 15); });
-    add(tr("Charging"), 1, 2, [this] { SetBattery(3, 50); });
-    add(tr("Unplug / plug receiver"), 2, 0, &VirtualMousePanel::TogglePlugged);
-    add(tr("Sleep / wake"), 2, 1, &VirtualMousePanel::ToggleAsleep);
+    add(tr("DPI button"), &VirtualMousePanel::NextStage);
+    add(tr("Polling rate"), &VirtualMousePanel::NextRate);
+    add(tr("Lighting mode"), &VirtualMousePanel::NextLightingMode);
+    add(tr("Battery 80%"), [this] { SetBattery(1, 80); });
+    add(tr("Battery 15%"), [this] { SetBattery(1, 15); });
+    add(tr("Charging"), [this] { SetBattery(3, 50); });
+    add(tr("Unplug / plug receiver"), &VirtualMousePanel::TogglePlugged);
+    add(tr("Sleep / wake"), &VirtualMousePanel::ToggleAsleep);
     if (bus_.Cable() != nullptr) {
-        add(tr("Plug / unplug cable"), 2, 2, &VirtualMousePanel::ToggleCable);
-        add(tr("Battery full"), 3, 0, [this] { SetBattery(2, 100); });
+        add(tr("Plug / unplug cable"), &VirtualMousePanel::ToggleCable);
+        add(tr("Battery full"), [this] { SetBattery(2, 100); });
     }
     if (bus_.Gatt() != nullptr) {
-        add(tr("Connect / disconnect Bluetooth"), 3, bus_.Cable() != nullptr ? 1 : 0,
-            &VirtualMousePanel::ToggleBluetooth);
+        add(tr("Connect / disconnect Bluetooth"), &VirtualMousePanel::ToggleBluetooth);
     }
     plugged_ = bus_.IsPlugged(kReceiver);
     state_ = new QLabel(this);
-    grid->addWidget(state_, 4, 0, 1, 3);
+    state_->setWordWrap(true);
+    column->addWidget(state_);
+    held_ = new QLabel(this);
+    held_->setObjectName(QStringLiteral("virtual_mouse_held"));
+    held_->setWordWrap(true);
+    held_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Room for what it holds once the first apply arrived (six lines, some wrapped), so the
+    // window does not have to grow later.
+    held_->setMinimumHeight(held_->fontMetrics().lineSpacing() * 10);
+    held_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    column->addWidget(held_);
+    heldTimer_ = new QTimer(this);
+    connect(heldTimer_, &QTimer::timeout, this, &VirtualMousePanel::ShowHeld);
+    heldTimer_->start(kHeldRefreshMs);
+    if (parent != nullptr)
+        parent->installEventFilter(this);
     ShowState();
+    ShowHeld();
+}
+
+bool VirtualMousePanel::eventFilter(QObject* watched, QEvent* event) {
+    // A tool window is not minimised with its owner by every window manager: follow it.
+    if (watched == parentWidget() && event->type() == QEvent::WindowStateChange) {
+        if (parentWidget()->isMinimized()) {
+            hiddenWithOwner_ = hiddenWithOwner_ || isVisible();
+            hide();
+        } else if (hiddenWithOwner_) {
+            hiddenWithOwner_ = false;
+            show();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void VirtualMousePanel::ShowHeld() {
+    int state = 0;
+    int level = 0;
+    sim::MouseSettings settings;
+    bus_.WithMouse(kReceiver, [&](sim::VirtualMouse& mouse) {
+        settings = mouse.Settings();
+        state = mouse.BatteryState();
+        level = mouse.BatteryLevel();
+    });
+    std::string held("The virtual mouse holds:\n");
+    held.append(sim::DescribeHeldSettings(settings, state, level));
+    const QString text = QString::fromStdString(held);
+    if (held_->text() != text) {
+        held_->setText(text);
+        adjustSize();  // more lines than at start: the window grows, nothing is cut off
+    }
 }
 
 void VirtualMousePanel::NextStage() {

@@ -19,16 +19,16 @@ SKIN = os.path.join(os.path.dirname(__file__), "..", "skin")
 
 STYLE = """
 QDialog#ms_1_macro_wnd { background: #f4f6f9; border: 1px solid #c5ccd6; }
-QWidget { font-family: "DejaVu Sans"; font-size: 12px; color: #1f2933; }
+QWidget { font-family: "DejaVu Sans"; font-size: 9pt; color: #1f2933; }
 QFrame#caption { background: qlineargradient(x1:0, y1:0, x2:1, y2:0, stop:0 #137fd0, stop:1 #1a9bb5); }
-QLabel#title { color: white; font-weight: bold; font-size: 14px; }
-QPushButton#btn_exit { color: white; background: transparent; border: none; font-size: 16px; min-width: 28px; }
+QLabel#title { color: white; font-weight: bold; font-size: 10.5pt; }
+QPushButton#btn_exit { color: white; background: transparent; border: none; font-size: 12pt; min-width: 28px; }
 QPushButton#btn_exit:hover { background: rgba(255, 255, 255, 40); }
 QFrame[panel="true"] { background: #ffffff; border: 1px solid #dde2e8; border-radius: 8px; }
 QFrame[row="true"] { background: transparent; border: none; }
 QLabel[caption="true"] { color: #52606d; }
 QLabel[heading="true"] { font-weight: bold; color: #137fd0; }
-QLabel[columnhead="true"] { color: #52606d; font-size: 11px; }
+QLabel[columnhead="true"] { color: #52606d; font-size: 8.25pt; }
 QLabel#ms_1_macro_hook_note { background: #fff4e5; color: #a15c07; border: 1px solid #f5c27a; border-radius: 6px; padding: 4px 8px; }
 QListWidget { background: #ffffff; border: 1px solid #dde2e8; border-radius: 6px; outline: none; }
 QListWidget#ms_1_macro_list::item { padding-left: 6px; }

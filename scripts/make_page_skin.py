@@ -11,27 +11,27 @@ OUT = os.path.join(os.path.dirname(__file__), "..", "skin", "MS", "MS_1", "ms_1_
 
 STYLE = """
 QWidget#ms_1_page { background: #f4f6f9; }
-QWidget { font-family: "DejaVu Sans"; font-size: 12px; color: #1f2933; }
+QWidget { font-family: "DejaVu Sans"; font-size: 9pt; color: #1f2933; }
 QFrame#ms_1_side { background: #ffffff; border-right: 1px solid #dde2e8; }
 QFrame#ms_1_container_mouse_pic { background: #eef2f7; border-radius: 10px; }
-QCheckBox[section="true"] { font-weight: bold; font-size: 12px; color: #137fd0; spacing: 6px; }
+QCheckBox[section="true"] { font-weight: bold; font-size: 9pt; color: #137fd0; spacing: 6px; }
 QCheckBox[section="true"]::indicator { width: 10px; height: 10px; border-radius: 5px; border: 2px solid #137fd0; background: white; }
 QCheckBox[section="true"]::indicator:checked { background: #137fd0; }
 QFrame[panel="true"] { background: #ffffff; border: 1px solid #dde2e8; border-radius: 8px; }
 QFrame[panel="true"] QFrame[panel="true"] { border: none; }
 QFrame[row="true"] { background: transparent; border: none; }
 QLabel[caption="true"] { color: #52606d; }
-QLabel[dpi="true"] { font-weight: bold; font-size: 13px; color: #137fd0; }
+QLabel[dpi="true"] { font-weight: bold; font-size: 9.75pt; color: #137fd0; }
 QLabel[value="true"] { color: #323f4b; font-weight: bold; }
-QLabel[link="true"] { background: #e3f1fc; color: #137fd0; border-radius: 9px; padding: 1px 8px; font-size: 11px; }
+QLabel[link="true"] { background: #e3f1fc; color: #137fd0; border-radius: 9px; padding: 1px 8px; font-size: 8.25pt; }
 QLabel#ms_1_low_power_label { background: #fde8e8; color: #c81e1e; border-radius: 6px; padding: 3px 6px; }
-QLabel#ms_1_label_unconfirmed { background: #fff4e5; color: #a15c07; border: 1px solid #f5c27a; border-radius: 6px; padding: 1px 8px; font-size: 11px; }
+QLabel#ms_1_label_unconfirmed { background: #fff4e5; color: #a15c07; border: 1px solid #f5c27a; border-radius: 6px; padding: 1px 8px; font-size: 8.25pt; }
 QProgressBar#ms_1_progress_power { background: #e4e8ee; border: none; border-radius: 5px; max-height: 10px; }
 QProgressBar#ms_1_progress_power::chunk { background: #31c48d; border-radius: 5px; }
 QProgressBar#ms_1_progress_power[level="low"]::chunk { background: #f5a524; }
 QProgressBar#ms_1_progress_power[level="critical"]::chunk { background: #e02424; }
 QListWidget#ms_1_list_profile { background: #ffffff; border: 1px solid #dde2e8; border-radius: 6px; outline: none; }
-QListWidget#ms_1_list_profile::item { padding-left: 6px; }
+QListWidget#ms_1_list_profile::item { padding-left: 6px; border: none; background: transparent; }
 QListWidget#ms_1_list_profile::item:selected { background: #137fd0; color: white; }
 QPushButton { background: #eef1f5; border: 1px solid #c5ccd6; border-radius: 5px; padding: 3px 8px; min-height: 18px; }
 QPushButton:hover { background: #e1e6ec; }
@@ -62,9 +62,11 @@ QFrame#ms_1_bottom_bar { background: #ffffff; border-top: 1px solid #dde2e8; }
 LIGHT_MODES = ["Off", "Steady", "Breathing", "Spectrum cycle", "Rainbow wave", "Colour breathing",
                "Neon", "Flowing", "Heartbeat", "Starlight", "Tail chase", "Fade", "Reactive",
                "Stage colour", "Battery level", "Custom"]
-BUTTON_NAMES = ["Left", "Right", "Wheel", "Back", "Forward", "DPI", "Side 1", "Side 2", "Side 3",
-                "Side 4", "Side 5", "Side 6", "Tilt left", "Tilt right", "Wheel up",
-                "Wheel down", "Top 1", "Top 2"]
+# Where each button sits on the mouse; 4 is the DPI button and 7, 8 the side buttons forward
+# and back, as their default functions are.
+BUTTON_NAMES = ["Left", "Right", "Wheel click", "DPI (top)", "Top front", "Top rear",
+                "Side forward", "Side back", "Side 3", "Side 4", "Side 5", "Side 6",
+                "Tilt left", "Tilt right", "Wheel up", "Wheel down", "Bottom 1", "Bottom 2"]
 
 
 class Ui:
@@ -155,7 +157,12 @@ def label(ui, name, text, dyn=None, props=None):
 
 
 def caption(ui, text, width=None):
-    props = {"minimumSize": size(width, 0), "maximumSize": size(width, 16777215)} if width else {}
+    # A fixed width is given in pixels at the page's 9 pt text and kept in em, so that the
+    # column grows with the desktop's text scale instead of clipping its captions.
+    props = {}
+    if width:
+        em = f"{width / 12:.2f}em"
+        props = {"styleSheet": s(f"min-width: {em}; max-width: {em};")}
     label(ui, ui.auto("ms_1_caption"), text, {"caption": b(True)}, props)
 
 
@@ -450,8 +457,11 @@ def settings(ui):
                                                   "focusPolicy": "<enum>Qt::NoFocus</enum>"},
                 {"primary": b(True)})
     ui.item()
+    # At least 44 high; taller when the notice wraps onto a third line at a large text scale.
     ui.open("QFrame", "ms_1_bottom_bar", {"minimumSize": size(0, 44),
-                                          "maximumSize": size(16777215, 44)})
+                                          "sizePolicy": '<sizepolicy hsizetype="Preferred" '
+                                          'vsizetype="Minimum"><horstretch>0</horstretch>'
+                                          '<verstretch>0</verstretch></sizepolicy>'})
     ui.layout("QHBoxLayout", (14, 6, 14, 6), 8)
     bottom(ui)
     ui.end_layout()

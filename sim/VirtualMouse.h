@@ -76,6 +76,7 @@ class VirtualMouse {
 
     const MouseSettings& Settings() const { return settings_; }
     std::uint8_t BatteryLevel() const { return batteryLevel_; }
+    std::uint8_t BatteryState() const { return batteryState_; }  // 1 battery, 2 full, 3 charging
     std::size_t PendingInput() const { return ready_.size(); }
     int AcceptedReports() const { return accepted_; }
     int RefusedReports() const { return refused_; }

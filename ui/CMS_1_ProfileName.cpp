@@ -50,18 +50,31 @@ void CMS_1_ProfileName::OnClick(const dui::TNotify& notify) {
         auto* edit = FindControlAs<QLineEdit>("edit_name");
         const QString text = edit != nullptr ? edit->text().left(kMaxNameChars) : QString();
         if (text.isEmpty()) {
-            warn_(QStringLiteral("warn_name_1_text"));
+            WarnAndStay(QStringLiteral("warn_name_1_text"));
             return;
         }
         const std::u16string name = text.toStdU16String();
         if (NameExists(names_, name)) {
-            warn_(QStringLiteral("warn_name_2_text"));
+            WarnAndStay(QStringLiteral("warn_name_2_text"));
             return;
         }
         resultName_ = name;
         Close(1);
     } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {
         Close(0);
+    }
+}
+
+void CMS_1_ProfileName::WarnAndStay(const QString& key) {
+    // The warning is a window of its own: when it closes, the desktop may hand the focus
+    // elsewhere and lay the dialog out anew. The user goes on typing where they were.
+    const QSize size = Widget()->size();
+    warn_(key);
+    Widget()->resize(size);
+    Widget()->activateWindow();
+    if (auto* edit = FindControlAs<QLineEdit>("edit_name")) {
+        edit->setFocus();
+        edit->selectAll();
     }
 }
 

@@ -38,6 +38,8 @@ class CMS_1_ProfileName : public dui::DuiWindow {
 
   private:
     void OnClick(const dui::TNotify& notify);
+    // Shows a warning, then gives the dialog back its size and the name field its focus.
+    void WarnAndStay(const QString& key);
 
     QString titleKey_;
     std::vector<std::u16string> names_;  // of the other profiles

@@ -4,6 +4,8 @@
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
@@ -165,7 +167,7 @@ void DuiPageDialogs::RunMacroEditor() {
 }
 
 void DuiPageDialogs::OpenFunctionMenu(std::string_view anchorControl) {
-    const QWidget* anchor = controls_.Find(anchorControl);
+    QWidget* anchor = controls_.Find(anchorControl);
     if (anchor == nullptr) {
         return;
     }
@@ -187,6 +189,16 @@ void DuiPageDialogs::OpenFunctionMenu(std::string_view anchorControl) {
         if (at.y() + height > bottom) {
             at.setY(std::max(screen->availableGeometry().top(), bottom - height));
         }
+    }
+    // The menu took the pointer while it was open, so the button never saw it leave: without
+    // this it stays highlighted as if the pointer were still on it.
+    if (QMenu* menu = menu_->Menu()) {
+        QObject::connect(menu, &QMenu::aboutToHide, anchor, [field = QPointer<QWidget>(anchor)] {
+            if (field != nullptr) {
+                field->setAttribute(Qt::WA_UnderMouse, false);
+                field->update();
+            }
+        });
     }
     menu_->Popup(at);
 }

@@ -180,6 +180,8 @@ int AddItem(QWidget* control, const QString& text, int fixedHeight) {
     auto quiet = QuietUnless(control, false);
     if (auto* list = qobject_cast<QListWidget*>(control)) {
         auto* item = new QListWidgetItem(text, list);
+        // A long name is elided in the line; the tooltip shows it whole.
+        item->setToolTip(text);
         if (fixedHeight > 0) {
             // Width 0: the list stretches the item over its width; only the height is fixed.
             item->setSizeHint(QSize(0, fixedHeight));
@@ -215,6 +217,7 @@ void SetItemText(QWidget* control, int index, const QString& text) {
     if (auto* list = qobject_cast<QListWidget*>(control)) {
         if (QListWidgetItem* item = list->item(index)) {
             item->setText(text);
+            item->setToolTip(text);
         }
     } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
         if (index >= 0 && index < combo->count()) {

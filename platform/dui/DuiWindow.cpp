@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QGuiApplication>
+#include <QLayout>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QTimer>
@@ -56,6 +57,14 @@ bool DuiWindow::Create(QWidget* owner) {
     bridge_.Attach(root_);
     wheelGuard_.Attach(root_);
     InitWindow();
+    // At a large desktop text scale a wrapped text takes more lines than the skin's height
+    // leaves room for: the window grows to what its layout needs at its width.
+    if (QLayout* layout = root_->layout(); layout != nullptr && layout->hasHeightForWidth()) {
+        const int needed = layout->totalHeightForWidth(root_->width());
+        if (needed > root_->height()) {
+            root_->resize(root_->width(), needed);
+        }
+    }
     return true;
 }
 

@@ -15,6 +15,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
+#include "app/VirtualMousePanel.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "sim/VirtualCable.h"
@@ -189,6 +190,29 @@ TEST_F(SimulatedProgram, ButtonAssignmentsReachTheVirtualMouse) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return bus_->ReceivedPackets().size() >= packets + 4; },
                                 kPatienceMs));
     EXPECT_EQ(bus_->ReceivedPackets().size(), packets + 4);  // 0x18, then one page in 3 packets
+}
+
+// The virtual mouse's window says what the mouse holds once an apply has reached it, and
+// goes away and comes back with the main window.
+TEST_F(SimulatedProgram, TheVirtualMouseWindowShowsWhatItHoldsAndFollowsTheMainWindow) {
+    window_->Widget()->show();
+    VirtualMousePanel panel(*bus_, window_->Widget());
+    panel.show();
+    auto* held = panel.findChild<QLabel*>("virtual_mouse_held");
+    ASSERT_NE(held, nullptr);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    Control<QAbstractButton>("ms_1_btn_prate_2")->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return held->text().contains("Stage 2 at 1600 DPI · 250 reports/s"); }, kPatienceMs))
+        << held->text().toStdString();
+    EXPECT_TRUE(held->text().contains("Lighting mode 7, colour #00FF00"));
+    EXPECT_TRUE(held->text().contains("Buttons changed: none"));
+    EXPECT_TRUE(held->text().contains("Battery 80 %, on battery"));
+
+    window_->Widget()->showMinimized();
+    EXPECT_FALSE(panel.isVisible());
+    window_->Widget()->showNormal();
+    EXPECT_TRUE(panel.isVisible());
 }
 
 // The mouse on its cable: the monitor's 1539 and 1540 reach the page through the main window.

@@ -1,19 +1,26 @@
 // No label's text is wider than the label: the page, its dialogs and the empty page at the
-// window's size, offscreen.
+// window's size, offscreen. ctest runs them again on a screen of 120 DPI, which a desktop's
+// 125 % text scale gives: once as Qt takes it by default, scaling the whole window by 1.25,
+// and once with that scaling off, where only the point sizes of the text grow.
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QListWidget>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include "app/CAboutWnd.h"
 #include "app/CMainWnd.h"
 #include "app/CMsgWnd.h"
 #include "platform/WindowMessages.h"
+#include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
+#include "ui/CDpiColorWnd.h"
 #include "ui/CMS_1_ProfileName.h"
+#include "ui/CMS_1_SelectMacro.h"
 #include "ui/MousePageWindow.h"
 
 namespace ms1::test {
@@ -74,6 +81,21 @@ void ExpectFits(QWidget* root, const char* what) {
         ADD_FAILURE() << what << ": " << line;
 }
 
+// The text scale this run stands for reached the screen: a 9 pt text is drawn 12 pixels high
+// at 100 %, 15 at 125 %, whether the desktop scales the whole window or only the text.
+TEST(Clipping, RunsAtTheAskedTextScale) {
+    TestApp();
+    const double scale = qEnvironmentVariableIsSet("MS1_TEXT_SCALE")
+                             ? qEnvironmentVariable("MS1_TEXT_SCALE").toDouble()
+                             : 1.0;
+    QLabel label;
+    label.setStyleSheet("font-size: 9pt;");
+    label.ensurePolished();
+    EXPECT_DOUBLE_EQ(
+        QFontInfo(label.font()).pixelSize() * QGuiApplication::primaryScreen()->devicePixelRatio(),
+        12 * scale);
+}
+
 TEST(Clipping, PageLabelsFit) {
     TestApp();
     QTemporaryDir temp;
@@ -94,6 +116,15 @@ TEST(Clipping, PageLabelsFit) {
     for (const char* notice : {"ms_1_label_unconfirmed", "ms_1_low_power_label"})
         window.FindControl(notice)->show();
     ExpectFits(window.Widget(), "page");
+
+    // A name wider than the list is elided there and shown whole by the tooltip.
+    auto* list = qobject_cast<QListWidget*>(window.FindControl("ms_1_list_profile"));
+    ASSERT_NE(list, nullptr);
+    const QString name = QString(60, QChar('W'));
+    dui::SetItemText(list, 0, name);
+    EXPECT_GT(QFontMetrics(list->font()).horizontalAdvance(name), list->viewport()->width());
+    EXPECT_EQ(list->textElideMode(), Qt::ElideRight);
+    EXPECT_EQ(list->item(0)->toolTip(), name);
     window.UnregisterPage();
 }
 
@@ -123,6 +154,13 @@ TEST(Clipping, EmptyPageAndDialogLabelsFit) {
     CMS_1_ProfileName name(Skins(), Texts(), "profile_name_2_text", {});
     ASSERT_TRUE(name.Create(window.Widget()));
     ExpectFits(name.Widget(), "profile name");
+    CDpiColorWnd colour(Skins(), Texts());
+    ASSERT_TRUE(colour.Create(window.Widget()));
+    ExpectFits(colour.Widget(), "stage colour");
+    const MacroList noMacros;
+    CMS_1_SelectMacro macros(Skins(), Texts(), noMacros);
+    ASSERT_TRUE(macros.Create(window.Widget()));
+    ExpectFits(macros.Widget(), "macro choice");
     window.UnregisterPage();
 }
 

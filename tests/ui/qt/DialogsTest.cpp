@@ -42,6 +42,34 @@ class ProfileNameTest : public ::testing::Test {
     std::vector<std::string> warnings_;
 };
 
+// Closing a warning may lay the dialog out anew and leave the focus on another control; the
+// dialog takes back its size and puts the user back in the name field, its text selected.
+TEST_F(ProfileNameTest, AfterAWarningKeepsItsSizeAndTheNameField) {
+    struct Row {
+        const char* typed;
+        const char* warning;
+    };
+    for (const Row& row : {Row{"", "warn_name_1_text"}, Row{"shooter", "warn_name_2_text"}}) {
+        CMS_1_ProfileName* opened = nullptr;
+        CMS_1_ProfileName dialog(Skins(), Texts(), "profile_name_1_text", profiles_,
+                                 [&](const QString& key) {
+                                     warnings_.push_back(key.toStdString());
+                                     opened->Widget()->resize(520, 300);
+                                     opened->FindControl("btn_cancel")->setFocus();
+                                 });
+        opened = &dialog;
+        ASSERT_TRUE(dialog.Create());
+        dialog.Widget()->show();
+        const QSize size = dialog.Widget()->size();
+        Edit(dialog)->setText(row.typed);
+        Click(dialog, "btn_ok");
+        EXPECT_EQ(warnings_.back(), row.warning);
+        EXPECT_EQ(dialog.Widget()->size(), size) << row.warning;
+        EXPECT_EQ(dialog.Widget()->focusWidget(), Edit(dialog)) << row.warning;
+        EXPECT_EQ(Edit(dialog)->selectedText(), row.typed) << row.warning;
+    }
+}
+
 TEST_F(ProfileNameTest, RefusesEmptyAndTakenNamesInAnyCaseAndStaysOpen) {
     auto dialog = Open("profile_name_2_text");
     Click(*dialog, "btn_ok");

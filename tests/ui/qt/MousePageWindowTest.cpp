@@ -10,9 +10,13 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QStackedWidget>
 #include <QTemporaryDir>
@@ -255,6 +259,70 @@ TEST_F(MousePageWindowTest, OnlyTheFirstTwelveButtonsOpenTheMenu) {
     EXPECT_EQ(page_->Page()->MenuButton(), 1);
     Find<QAbstractButton>("ms_1_btn_key_13")->click();
     EXPECT_EQ(page_->Page()->MenuButton(), 1);
+}
+
+// What the user looks at stays as it was: the scrolled page across a profile switch, a button
+// field's highlight once its menu is gone.
+TEST_F(MousePageWindowTest, ThePageStaysAsTheUserLeftIt) {
+    Start();
+    WhenModal([](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("edit_name")->setText("Racing");
+        ClickIn(dialog, "btn_ok");
+    });
+    Find<QAbstractButton>("ms_1_profile_add_btn")->click();
+    Deliver();
+    window_->Widget()->resize(800, 572);
+    window_->Widget()->show();
+    session_->connected = true;
+    window_->Messages().Post(MSG_CONNECTION_CHANGED, 0, 0);
+    Deliver();
+    for (QAbstractButton* header : page_->PageWidget()->findChildren<QAbstractButton*>()) {
+        if (header->property("section").toBool() && !header->isChecked())
+            header->click();
+    }
+    Working().lightMode = 1;  // the second profile breathes: other lighting fields
+    Deliver();
+    window_->Timers().KillTimer(TIMER_PAGE_DEFERRED);
+    QScrollBar* bar = Find<QScrollArea>("ms_1_ver_setting")->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 100);
+    auto* list = Find<QListWidget>("ms_1_list_profile");
+    for (int row : {0, 1, 0}) {
+        const int at = bar->maximum() / 2 + row;
+        bar->setValue(at);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+        Deliver();
+        EXPECT_EQ(page_->Page()->SelectedIndex(), row);
+        EXPECT_EQ(bar->value(), at) << "after switching to " << row;
+    }
+
+    // The selected line's text starts where the other lines' do.
+    const QImage lines = list->viewport()->grab().toImage();
+    auto textStart = [&](int row) {
+        const QRect rect = list->visualItemRect(list->item(row));
+        const QRgb background = lines.pixel(rect.right() - 2, rect.center().y());
+        for (int x = rect.left(); x < rect.right(); ++x) {
+            for (int y = rect.top(); y <= rect.bottom(); ++y) {
+                if (qGray(lines.pixel(x, y)) != qGray(background) &&
+                    std::abs(qGray(lines.pixel(x, y)) - qGray(background)) > 60)
+                    return x;
+            }
+        }
+        return -1;
+    };
+    EXPECT_EQ(textStart(0), textStart(1));
+    EXPECT_GT(textStart(1), 0);
+
+    auto* field = Find<QAbstractButton>("ms_1_btn_key_5");
+    field->click();
+    QMenu* menu = QApplication::activePopupWidget() != nullptr
+                      ? qobject_cast<QMenu*>(QApplication::activePopupWidget())
+                      : nullptr;
+    ASSERT_NE(menu, nullptr);
+    field->setAttribute(Qt::WA_UnderMouse, true);  // as the pointer left it for the menu
+    menu->close();
+    Deliver();
+    EXPECT_FALSE(field->underMouse());
 }
 
 TEST_F(MousePageWindowTest, ShutdownStopsTheDeviceSideAndKeepsTheEdits) {

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollArea>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "protocol/ProfileRecord.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 
 namespace ms1::test {
@@ -163,6 +165,27 @@ TEST_F(PageSkinTest, OptionGroupsAreExclusiveEachOnItsOwn) {
     EXPECT_FALSE(Find<QAbstractButton>("ms_1_btn_prate_4")->isChecked());
     EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_ripple_control_1")->isChecked());
     EXPECT_FALSE(Find<QAbstractButton>("ms_1_option_angle_snap_1")->isChecked());
+}
+
+// Each button's caption names the place on the mouse whose function the defaults give it.
+TEST_F(PageSkinTest, ButtonCaptionsMatchTheDefaultFunctions) {
+    struct Row {
+        int button;
+        const char* caption;
+        std::uint8_t defaultFunction;  // codes of the function menu
+    };
+    const Row rows[] = {{1, "1. Left", 1},         {2, "2. Right", 2},
+                        {3, "3. Wheel click", 3},  {4, "4. DPI (top)", 6},
+                        {7, "7. Side forward", 4}, {8, "8. Side back", 5},
+                        {15, "15. Wheel up", 11},  {16, "16. Wheel down", 12}};
+    for (const Row& row : rows) {
+        auto* line = Find("ms_1_key_control_" + std::to_string(row.button));
+        ASSERT_NE(line, nullptr) << row.button;
+        auto* caption = line->findChild<QLabel*>();
+        ASSERT_NE(caption, nullptr) << row.button;
+        EXPECT_EQ(caption->text().toStdString(), row.caption);
+        EXPECT_EQ(DefaultButtonFunction(row.button - 1), row.defaultFunction) << row.button;
+    }
 }
 
 TEST(MousePictures, SixDifferentPicturesAreBesideTheSkins) {
