@@ -19,6 +19,7 @@
 #include "app/MouseDeviceSession.h"
 #include "sim/VirtualHidBus.h"
 #include "tests/app/HookCallLog.h"
+#include "tests/ui/qt/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
@@ -27,23 +28,6 @@ namespace ms1::test {
 namespace {
 
 constexpr int kPatienceMs = 15000;
-
-// Acts on the next modal window once its loop runs it.
-void WhenModal(std::function<void(QWidget*)> act, int attempts = 100) {
-    QTimer::singleShot(10, [act = std::move(act), attempts]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            act(modal);
-        } else if (attempts > 0) {
-            WhenModal(std::move(act), attempts - 1);
-        }
-    });
-}
-
-void Click(QWidget* window, const char* name) {
-    auto* button = window->findChild<QAbstractButton*>(name);
-    ASSERT_NE(button, nullptr) << name;
-    button->click();
-}
 
 // The stand-in library's way in: it posts an event to the window it was given.
 class PostingHook {

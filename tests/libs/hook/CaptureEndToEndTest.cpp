@@ -22,6 +22,7 @@
 #include "libs/hook/EvdevCapture.h"
 #include "tests/app/TestResources.h"
 #include "tests/libs/hook/XTestTypist.h"
+#include "tests/ui/qt/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
@@ -32,22 +33,6 @@ namespace {
 constexpr int kPatienceMs = 20000;
 constexpr unsigned kKeyA = 38;  // X key codes: evdev code + 8
 constexpr unsigned kKeyB = 56;
-
-void WhenModal(std::function<void(QWidget*)> act, int attempts = 300) {
-    QTimer::singleShot(10, [act = std::move(act), attempts]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            act(modal);
-        } else if (attempts > 0) {
-            WhenModal(std::move(act), attempts - 1);
-        }
-    });
-}
-
-void Click(QWidget* window, const char* name) {
-    auto* button = window->findChild<QAbstractButton*>(name);
-    ASSERT_NE(button, nullptr) << name;
-    button->click();
-}
 
 // The main window and the mouse page against the virtual receiver, with the hook library of
 // the program folder.
