@@ -18,6 +18,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
+#include "tests/ui/qt/RecordingSession.h"
 #include "ui/CDpiColorWnd.h"
 #include "ui/CMS_1_ProfileName.h"
 #include "ui/CMS_1_SelectMacro.h"
@@ -25,20 +26,6 @@
 
 namespace ms1::test {
 namespace {
-
-class ConnectedSession : public PageDeviceSession {
-  public:
-    void Start(const PageDeviceContext& context) override {
-        context.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
-    }
-    void Stop() override {}
-    void PostApplyNow() override {}
-    bool AnyConnected() const override { return connected; }
-    void OnVendorStatus(std::uint32_t) override {}
-    void OnMainTimer(int) override {}
-    void RefreshLinkSections() override {}
-    bool connected = true;
-};
 
 // Labels under root whose text does not fit: a line wider than the label, or wrapped lines
 // taller than it.
@@ -99,7 +86,8 @@ TEST(Clipping, RunsAtTheAskedTextScale) {
 TEST(Clipping, PageLabelsFit) {
     TestApp();
     QTemporaryDir temp;
-    auto session = std::make_unique<ConnectedSession>();
+    auto session = std::make_unique<RecordingSession>();
+    session->connected = true;
     MousePageWindow page(std::filesystem::path(temp.path().toStdString()), std::move(session));
     CMainWnd window(Skins(), Texts(), CMainWnd::Options{"", CMainWnd::Tray::Off});
     window.RegisterPage(&page);
@@ -131,8 +119,8 @@ TEST(Clipping, PageLabelsFit) {
 TEST(Clipping, EmptyPageAndDialogLabelsFit) {
     TestApp();
     QTemporaryDir temp;
-    auto owned = std::make_unique<ConnectedSession>();
-    ConnectedSession* session = owned.get();
+    auto owned = std::make_unique<RecordingSession>();
+    RecordingSession* session = owned.get();
     session->connected = false;
     MousePageWindow page(std::filesystem::path(temp.path().toStdString()), std::move(owned));
     CMainWnd window(Skins(), Texts(), CMainWnd::Options{"", CMainWnd::Tray::Off});

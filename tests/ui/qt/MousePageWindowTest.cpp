@@ -29,6 +29,7 @@
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
 #include "tests/ui/qt/QtPageFixtures.h"
+#include "tests/ui/qt/RecordingSession.h"
 #include "ui/DuiPageDialogs.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
@@ -50,26 +51,6 @@ void WhenModal(std::function<void(QWidget*)> act, int attempts = 50) {
 void ClickIn(QWidget* window, const char* button) {
     window->findChild<QAbstractButton*>(button)->click();
 }
-
-class RecordingSession : public PageDeviceSession {
-  public:
-    void Start(const PageDeviceContext& context) override {
-        status = &context.status;
-        context.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
-    }
-    void Stop() override { ++stops; }
-    void PostApplyNow() override { ++applies; }
-    bool AnyConnected() const override { return connected; }
-    void OnVendorStatus(std::uint32_t) override {}
-    void OnMainTimer(int) override {}
-    void RefreshLinkSections() override { ++linkRefreshes; }
-
-    StatusView* status = nullptr;
-    bool connected = false;
-    int applies = 0;
-    int stops = 0;
-    int linkRefreshes = 0;
-};
 
 class MousePageWindowTest : public ::testing::Test {
   protected:

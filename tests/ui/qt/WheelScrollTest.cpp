@@ -20,26 +20,12 @@
 #include "platform/WindowMessages.h"
 #include "platform/dui/WheelGuard.h"
 #include "tests/ui/qt/QtPageFixtures.h"
+#include "tests/ui/qt/RecordingSession.h"
 #include "ui/MousePage.h"
 #include "ui/MousePageWindow.h"
 
 namespace ms1::test {
 namespace {
-
-class ConnectedSession : public PageDeviceSession {
-  public:
-    void Start(const PageDeviceContext& context) override {
-        context.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
-    }
-    void Stop() override {}
-    void PostApplyNow() override { ++applies; }
-    bool AnyConnected() const override { return true; }
-    void OnVendorStatus(std::uint32_t) override {}
-    void OnMainTimer(int) override {}
-    void RefreshLinkSections() override {}
-
-    int applies = 0;
-};
 
 std::vector<std::uint8_t> Bytes(const ProfileRecord& record) {
     std::vector<std::uint8_t> bytes(sizeof(ProfileRecord));
@@ -78,7 +64,8 @@ class WheelScrollTest : public ::testing::Test {
     void SetUp() override {
         TestApp();
         ASSERT_TRUE(temp_.isValid());
-        auto session = std::make_unique<ConnectedSession>();
+        auto session = std::make_unique<RecordingSession>();
+        session->connected = true;
         session_ = session.get();
         page_ = std::make_unique<MousePageWindow>(std::filesystem::path(temp_.path().toStdString()),
                                                   std::move(session));
@@ -123,7 +110,7 @@ class WheelScrollTest : public ::testing::Test {
     }
 
     QTemporaryDir temp_;
-    ConnectedSession* session_ = nullptr;
+    RecordingSession* session_ = nullptr;
     std::unique_ptr<MousePageWindow> page_;
     std::unique_ptr<CMainWnd> window_;
     QScrollArea* settings_ = nullptr;
