@@ -209,6 +209,8 @@ bool CMainWnd::HandleMessage(const Message& message) {
             if (!any)
                 ShowEmptyPage();
             dui::SelectTab(deviceTabSwitch_, DeviceTabFor(any));
+            if (page_ != nullptr)
+                page_->OnConnectionChanged(any);
             return true;
         }
         case MSG_WIRED_DATA:

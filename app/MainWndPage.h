@@ -29,6 +29,8 @@ class MainWndPage {
     virtual void Notify(const dui::TNotify& notify) = 0;
     // Whether any link to the mouse is up; decides the device tab on message 1128.
     virtual bool AnyConnected() const = 0;
+    // Message 1128 after the tab was chosen: a link came up or went down.
+    virtual void OnConnectionChanged(bool anyConnected) { (void)anyConnected; }
     // A receiver's node this user may not open (permission denied), for the empty page; empty
     // when there is none.
     virtual std::string AccessProblem() const { return {}; }

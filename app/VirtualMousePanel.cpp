@@ -110,9 +110,9 @@ void VirtualMousePanel::ShowHeld() {
 }
 
 void VirtualMousePanel::NextStage() {
-    stage_ = stage_ % 8 + 1;
     bus_.WithMouse(kReceiver, [this](sim::VirtualMouse& mouse) {
-        mouse.SelectStage(static_cast<std::uint8_t>(stage_));
+        mouse.PressDpiButton();
+        stage_ = mouse.Settings().activeStage;
     });
     ShowState();
 }

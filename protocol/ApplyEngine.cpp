@@ -76,6 +76,9 @@ ApplyResult ApplyEngine::Apply(ProfileState& state, ChangeSet& unconfirmed,
             changes = ComputeChanges(*copy, state.Snapshot());
             changes |= unconfirmed;
         }
+        // The edit is on disk before the first report goes: the reports and their pauses take
+        // seconds, and a program killed meanwhile must not lose it.
+        state.SaveProfiles();
     }
 
     // The reports and their pauses run without the lock: the window goes on editing the

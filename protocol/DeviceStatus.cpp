@@ -1,6 +1,5 @@
 #include "protocol/DeviceStatus.h"
 
-#include <cstring>
 #include <string>
 
 #include "platform/WindowMessages.h"
@@ -219,6 +218,7 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
             {
                 auto lock = profiles_.Lock();
                 profiles_.Working().activeStage = v - 1;
+                profiles_.Snapshot().activeStage = v - 1;
                 step = profiles_.Working().dpiValue[v - 1];
             }
             view_.SelectOption(Numbered("ms_1_option_dpi_step_", v));
@@ -233,6 +233,7 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
             {
                 auto lock = profiles_.Lock();
                 profiles_.Working().pollingRate = rate;
+                profiles_.Snapshot().pollingRate = rate;
             }
             view_.SelectOption(Numbered("ms_1_btn_prate_", rate + 1));
             Save();
@@ -251,6 +252,7 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
             {
                 auto lock = profiles_.Lock();
                 profiles_.Working().lightMode = mode;
+                profiles_.Snapshot().lightMode = mode;
             }
             view_.SelectComboItem("ms_1_combo_light", mode);
             view_.RefreshLightSections();
@@ -268,8 +270,10 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
 }
 
 void DeviceStatus::Save() {
+    // The mouse holds the value it reported, nothing more: edits not applied yet (a DPI typed
+    // but not applied, a slider within its delay) stay different from the snapshot and are
+    // still sent by the next apply.
     auto lock = profiles_.Lock();
-    std::memcpy(&profiles_.Snapshot(), &profiles_.Working(), sizeof(ProfileRecord));
     profiles_.SaveProfiles();
 }
 

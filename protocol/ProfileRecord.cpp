@@ -89,6 +89,12 @@ void ResetDpiToDefaults(ProfileRecord& p) {
     }
 }
 
+bool StageUsable(const ProfileRecord& p, int stage) {
+    if (stage < 0 || stage >= kDpiStages)
+        return false;
+    return p.stageEnabled[stage] == 1 && p.dpiValue[stage] > 0;
+}
+
 int DpiStepToDisplay(int step) {
     step = std::clamp(step, 0, kMaxDpiStep);
     return step <= 200 ? step * 50 : (step - 100) * 100;

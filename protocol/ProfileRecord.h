@@ -169,6 +169,9 @@ void ResetDpiToDefaults(ProfileRecord& profile);
 
 // Steps below 0 show as 0, like the 0 of an unused stage, and steps above the highest as the
 // highest: any number a damaged record holds is shown without overflow.
+// A stage the mouse can run on: switched on and above 0 DPI. `stage` is 0..7.
+bool StageUsable(const ProfileRecord& profile, int stage);
+
 int DpiStepToDisplay(int step);
 int DisplayToDpiStep(long long typed);
 

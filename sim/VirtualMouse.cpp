@@ -113,6 +113,19 @@ void VirtualMouse::SelectStage(std::uint8_t stage) {
     Send(kTypeStage, stage, 0);
 }
 
+void VirtualMouse::PressDpiButton() {
+    constexpr std::uint8_t kOwnStages = 0x3F;
+    const std::uint8_t enabled =
+        settings_.stageEnableMask != 0 ? settings_.stageEnableMask : kOwnStages;
+    std::uint8_t stage = settings_.activeStage;
+    for (int tried = 0; tried < 8; ++tried) {
+        stage = static_cast<std::uint8_t>(stage % 8 + 1);
+        if (enabled & (1u << (stage - 1)))
+            break;
+    }
+    SelectStage(stage);
+}
+
 void VirtualMouse::SetRateCode(std::uint8_t code) {
     SetAsleep(false);
     settings_.rateCode = code;

@@ -67,7 +67,10 @@ class VirtualMouse {
     void DropPending();
 
     // Changes made on the mouse itself; each sends its status message (and wakes the mouse).
-    void SelectStage(std::uint8_t stage);     // 1..8
+    void SelectStage(std::uint8_t stage);  // 1..8
+    // The DPI button: the next stage that is switched on, after the last back to the first.
+    // Before any DPI report the mouse runs on its own six stages.
+    void PressDpiButton();
     void SetRateCode(std::uint8_t code);      // 1, 2, 4, 8
     void SetLightingMode(std::uint8_t mode);  // 0..15
     void SetBattery(std::uint8_t state, std::uint8_t level);

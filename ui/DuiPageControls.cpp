@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "platform/dui/ControlOps.h"
+#include "platform/dui/LanguageTexts.h"
 
 namespace ms1 {
 namespace {
@@ -80,6 +81,15 @@ void DuiPageControls::SetPlainText(std::string_view control, std::string_view te
     widget->setProperty("resourcetext", false);
     const QSignalBlocker quiet(widget);
     dui::SetText(widget, Q(text), nullptr);
+}
+
+void DuiPageControls::SetEnabled(std::string_view control, bool enabled, std::string_view whyKey) {
+    QWidget* widget = Find(control);
+    if (widget == nullptr) {
+        return;
+    }
+    dui::SetEnabled(widget, enabled);
+    widget->setToolTip(enabled || texts_ == nullptr ? QString() : texts_->Text(Q(whyKey)));
 }
 
 void DuiPageControls::SetTextKey(std::string_view control, std::string_view key) {

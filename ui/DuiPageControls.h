@@ -60,6 +60,7 @@ class DuiPageControls : public PageControls {
     void SetAttribute(std::string_view control, std::string_view attribute,
                       std::string_view value) override;
     void ScrollToEnd(std::string_view control) override;
+    void SetEnabled(std::string_view control, bool enabled, std::string_view whyKey) override;
     void StartControlTimer(std::string_view control, int id, int milliseconds) override;
     void KillControlTimer(std::string_view control, int id) override;
     void ListAppend(std::string_view list, std::string_view text) override;

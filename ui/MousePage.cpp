@@ -120,6 +120,10 @@ void CMS_1_Page::RefreshPage() {
         c.SetPlainText(Numbered("ms_1_edit_dpi_", i), shown);
         c.SetBackgroundColor(Numbered("ms_1_btn_dpi_color_", i),
                              ColorToDisplay(p.stageColor[i - 1]));
+        // The mouse cannot run on a stage that is off: its pointer would stop.
+        const bool usable = StageUsable(p, i - 1);
+        c.SetEnabled(Numbered("ms_1_option_dpi_step_", i), usable,
+                     usable ? "" : "dpi_stage_off_tip");
     }
     c.SelectComboItem("ms_1_combo_light", kLightModeRange.Shown(p.lightMode));
     c.SetValue("ms_1_slider_brightness", kBrightnessRange.Shown(p.brightness));

@@ -97,6 +97,8 @@ class CMS_1_Page : public ProfileState {
     void OnCheckClick(const PageNotification& n);
     void OnSliderChanged(const PageNotification& n);
     void OnDpiEditCommit(const std::string& sender);
+    // Takes the DPI boxes whose text differs from their stage's value.
+    void CommitTypedDpiValues();
     void OnDpiEditText(const std::string& sender);
     void OnPageTimer(int timerId);
 

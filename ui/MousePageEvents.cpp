@@ -7,6 +7,7 @@
 #include "ui/ButtonFunctions.h"
 #include "ui/MousePage.h"
 #include "ui/PageNames.h"
+#include "ui/PageRanges.h"
 
 namespace ms1 {
 namespace {
@@ -65,6 +66,12 @@ class ChoiceOnCopy final : public FunctionChoiceUi {
 }  // namespace
 
 void CMS_1_Page::Notify(const PageNotification& n) {
+    // Buttons and options never take the focus, so a DPI box keeps it while another control is
+    // clicked: what was typed there is taken first, for the profile it was typed in.
+    if (n.type == "click" || n.type == "selectchanged" || n.type == "itemselect" ||
+        n.type == "checkclick" || n.type == "valuechanged") {
+        CommitTypedDpiValues();
+    }
     if (n.type == "click") {
         OnPageClick(n.sender);
     } else if (n.type == "selectchanged") {
@@ -183,6 +190,12 @@ void CMS_1_Page::OnOptionChanged(const std::string& s) {
         return;
     ProfileRecord& p = *working_;
     if (int n = NumberAfter(s, "ms_1_option_dpi_step_", kDpiStages)) {
+        if (!StageUsable(p, n - 1)) {
+            // Kept off by the page; should a click get through, the active stage stays.
+            deps_.controls.SelectOption(
+                Numbered("ms_1_option_dpi_step_", kStageOptionRange.Shown(p.activeStage) + 1));
+            return;
+        }
         p.activeStage = n - 1;
     } else if (int rate = NumberAfter(s, "ms_1_btn_prate_", 4)) {
         p.pollingRate = rate - 1;
@@ -264,6 +277,20 @@ void CMS_1_Page::OnSliderChanged(const PageNotification& n) {
         return;
     }
     deps_.apply.RequestApplyDelayed(500);
+}
+
+void CMS_1_Page::CommitTypedDpiValues() {
+    auto lock = Lock();
+    if (!working_)
+        return;
+    for (int stage = 1; stage <= kDpiStages; ++stage) {
+        const std::string edit = Numbered("ms_1_edit_dpi_", stage);
+        const std::string shown = std::to_string(DpiStepToDisplay(working_->dpiValue[stage - 1]));
+        const std::string typed = deps_.controls.Text(edit);
+        // An empty box is no value yet (and a skin without the box gives no text).
+        if (!typed.empty() && typed != shown)
+            OnDpiEditCommit(edit);
+    }
 }
 
 void CMS_1_Page::OnDpiEditCommit(const std::string& s) {

@@ -198,6 +198,9 @@ void CMS_1_Page::ImportProfile() {
     if (!imported.macroNames.empty() && !imported.macroSave) {
         deps_.dialogs.ShowProblem("warning_title_text", imported.macroSave.reason);
     }
+    // On disk now, not when the apply of the switch below ends, seconds later.
+    if (!SaveProfiles())
+        deps_.dialogs.ShowProblem("warning_title_text", "The profiles could not be saved.");
     const int index = static_cast<int>(imported.index);
     deps_.controls.ListAppend(kProfileList, ToUtf8(imported.name));
     deps_.controls.ListSelect(kProfileList, index);

@@ -122,6 +122,18 @@ bool MousePageWindow::AnyConnected() const {
     return session_ != nullptr && session_->AnyConnected();
 }
 
+void MousePageWindow::OnConnectionChanged(bool anyConnected) {
+    if (!anyConnected || session_ == nullptr || page_ == nullptr)
+        return;
+    bool pending = false;
+    {
+        auto lock = page_->Lock();
+        pending = page_->FullApplyPending();
+    }
+    if (pending)
+        session_->PostApplyNow();
+}
+
 std::string MousePageWindow::AccessProblem() const {
     return session_ != nullptr ? session_->AccessProblem() : std::string();
 }

@@ -39,6 +39,9 @@ class MousePageWindow : public MainWndPage, public ApplyView {
     void LoadProfiles() override;
     void Notify(const dui::TNotify& notify) override;
     bool AnyConnected() const override;
+    // A link came up while the mouse may hold other settings than the page (after start-up or
+    // a profile switch with no mouse): the full apply that waits runs now.
+    void OnConnectionChanged(bool anyConnected) override;
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
     void OnVendorStatus(std::uint32_t value) override;

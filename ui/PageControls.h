@@ -22,6 +22,9 @@ class PageControls : public StatusView {
     virtual void SetAttribute(std::string_view control, std::string_view attribute,
                               std::string_view value) = 0;
     virtual void ScrollToEnd(std::string_view control) = 0;
+    // Greys a control out, or back. A greyed control says why in its tooltip, the language
+    // text of `whyKey`; an enabled one has none.
+    virtual void SetEnabled(std::string_view control, bool enabled, std::string_view whyKey) = 0;
     // A control's timer raises "timer" notifications (value = id) every period until killed.
     virtual void StartControlTimer(std::string_view control, int id, int milliseconds) = 0;
     virtual void KillControlTimer(std::string_view control, int id) = 0;

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -52,6 +53,7 @@ class SimulatedProgram : public ::testing::Test {
             access.Macros().push_back(burst);
             ASSERT_TRUE(access.SaveMacroStore());
         }
+        PrepareData();
         auto session = MouseDeviceSession::Create(Scenario());
         ASSERT_NE(session, nullptr);
         bus_ = session->VirtualBus();
@@ -69,6 +71,8 @@ class SimulatedProgram : public ::testing::Test {
     }
 
     virtual const char* Scenario() const { return "receiver"; }
+    // Before the program starts: what the data folder holds.
+    virtual void PrepareData() {}
 
     template <typename T = QWidget>
     T* Control(const char* name) {
@@ -102,6 +106,9 @@ TEST_F(SimulatedProgram, ThePageFollowsTheVirtualMouseBothWays) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().rateCode == 2; }, kPatienceMs));
     EXPECT_EQ(bus_->ReceivedPackets().size(), packetsBefore + 1);
     EXPECT_EQ(Mouse().preambles, 1);
+    // Acknowledged: the apply takes it as what the mouse holds.
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return page_->Page()->Snapshot().pollingRate == 2; }, kPatienceMs));
 
     // The DPI button pressed on the mouse: the page selects the stage and keeps it.
     bus_->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(3); });
@@ -213,6 +220,64 @@ TEST_F(SimulatedProgram, TheVirtualMouseWindowShowsWhatItHoldsAndFollowsTheMainW
     EXPECT_FALSE(panel.isVisible());
     window_->Widget()->showNormal();
     EXPECT_TRUE(panel.isVisible());
+}
+
+// A stored profile that the virtual mouse (fresh, as from the factory) does not hold yet:
+// stage 2 at 4500 DPI, stage 3 active.
+class SimulatedProgramWithStoredProfile : public SimulatedProgram {
+  protected:
+    void PrepareData() override {
+        ProfileStore profiles(data_.path().toStdString());
+        profiles.LoadProfileStore(u"Profile");
+        auto access = profiles.Lock();
+        access.Profiles()[0]->dpiValue[1] = 90;
+        access.Profiles()[0]->activeStage = 2;
+        ASSERT_TRUE(access.SaveProfileStore());
+    }
+    bool ApplyRingShown() { return dui::IsVisible(window_->FindControl("apply_ring")); }
+    int StoredStep(int stage) {
+        ProfileStore profiles(data_.path().toStdString());
+        profiles.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
+        return profiles.Lock().Profiles()[0]->dpiValue[stage - 1];
+    }
+};
+
+// The link comes up with the stored profile not yet on the mouse: it goes there whole at
+// once, without waiting for the user to change something, so the mouse runs what the page shows.
+TEST_F(SimulatedProgramWithStoredProfile, TheMouseGetsThePageWhenItsLinkComesUp) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().preambles == 1; }, kPatienceMs));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page_->Page()->FullApplyPending(); }, kPatienceMs));
+    EXPECT_EQ(Mouse().stageCode[1], 0x5A);  // 4500 DPI
+    const int active = page_->Page()->Working().activeStage;
+    EXPECT_EQ(active, 2) << "the stored stage 3 stays marked";
+    EXPECT_EQ(Mouse().activeStage, active + 1) << "the mouse runs the stage the page marks";
+    EXPECT_TRUE(
+        dui::IsSelected(Control(("ms_1_option_dpi_step_" + std::to_string(active + 1)).c_str())));
+}
+
+// An edit reaches the store as its apply begins: a program killed during the seconds of
+// reports and pauses (here the mouse acknowledges 1.2 s late) keeps it.
+class SimulatedSlowProgram : public SimulatedProgramWithStoredProfile {
+    const char* Scenario() const override { return "slowack"; }
+};
+
+TEST_F(SimulatedSlowProgram, ATypedDpiIsStoredBeforeItsApplyEnds) {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window_->DeviceTabFlag(); }, kPatienceMs));
+    // The stored profile goes to the mouse first, report by report.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !page_->Page()->FullApplyPending() && !ApplyRingShown(); }, 3 * kPatienceMs));
+    // Typed into the box, then "Apply DPI" clicked: the box keeps the focus all along.
+    auto* edit = Control<QLineEdit>("ms_1_edit_dpi_2");
+    ASSERT_NE(edit, nullptr);
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, "4700");
+    auto* apply = Control<QAbstractButton>("ms_1_btn_apply_dpi");
+    QTest::mouseClick(apply, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return StoredStep(2) == 94; }, 1000));
+    EXPECT_TRUE(ApplyRingShown()) << "stored while the apply is still under way";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse().stageCode[1] == 0x5E; }, kPatienceMs));
 }
 
 // The mouse on its cable: the monitor's 1539 and 1540 reach the page through the main window.

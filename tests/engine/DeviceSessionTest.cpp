@@ -63,7 +63,7 @@ TEST_F(DeviceSessionTest, BrightnessEditTravelsToTheMouseAndBackOnce) {
 
     auto lock = profiles.Lock();
     EXPECT_TRUE(profiles.SnapshotEqualsWorking());
-    EXPECT_EQ(profiles.saves, savesBefore + 1);
+    EXPECT_EQ(profiles.saves, savesBefore + 2);  // as the apply began, and as it ended
     EXPECT_TRUE(result.stored);
     std::lock_guard viewLock(applyView.mutex);
     EXPECT_EQ(applyView.finished, std::vector<bool>{true});
@@ -86,7 +86,7 @@ TEST_F(DeviceSessionTest, UnacknowledgedGroupIsSentAgainByTheNextApply) {
     {
         auto lock = profiles.Lock();
         EXPECT_EQ(profiles.snapshot->breathSpeed, 6) << "the snapshot keeps what was confirmed";
-        EXPECT_EQ(profiles.saves, 1) << "the store is written all the same";
+        EXPECT_EQ(profiles.saves, 2) << "the store is written all the same";
     }
     {
         std::lock_guard viewLock(applyView.mutex);
@@ -139,7 +139,7 @@ TEST_F(DeviceSessionTest, StoppingDropsQueuedAppliesAndSendsNothingUnpaced) {
         EXPECT_EQ(packet[0], 0x15) << "no other report after the program began to end";
     EXPECT_EQ(Results().size(), 1u) << "the queued applies were dropped";
     auto lock = profiles.Lock();
-    EXPECT_EQ(profiles.saves, 1);
+    EXPECT_EQ(profiles.saves, 2) << "the one apply that ran, as it began and as it ended";
 }
 
 TEST_F(DeviceSessionTest, FullApplyWithMacroPagesReachesTheMouseInOrder) {

@@ -49,7 +49,7 @@ TEST_F(ApplyFixture, OneSliderChangeSendsOneReportAndTakesTheSnapshot) {
     EXPECT_EQ(result.reports[0].outcome.attempts, 1);
     EXPECT_EQ(pacer.pauses, (std::vector<int>{500}));
     EXPECT_TRUE(profiles.SnapshotEqualsWorking());
-    EXPECT_EQ(profiles.saves, 1);
+    EXPECT_EQ(profiles.saves, 2);  // as the apply begins and as it ends
     EXPECT_EQ(window.running[TIMER_WIRELESS_WATCHDOG], 6000);
     EXPECT_EQ(view.events, (std::vector<std::string>{"ring on", "ring off", "confirmed"}));
 
@@ -57,7 +57,7 @@ TEST_F(ApplyFixture, OneSliderChangeSendsOneReportAndTakesTheSnapshot) {
     link.sent.clear();
     engine.OnApplyRequest();
     EXPECT_TRUE(link.sent.empty());
-    EXPECT_EQ(profiles.saves, 2);
+    EXPECT_EQ(profiles.saves, 4);
 }
 
 TEST_F(ApplyFixture, FullApplySendsEverythingInOrderWithPagePauses) {
@@ -90,7 +90,7 @@ TEST_F(ApplyFixture, UnconfirmedGroupsAreSentAgainByTheNextApply) {
     EXPECT_EQ(view.events.back(), "not confirmed");
     EXPECT_EQ(profiles.snapshot->brightness, 8);  // the old bytes stay for the failed group
     EXPECT_EQ(profiles.snapshot->pollingRate, 0);
-    EXPECT_EQ(profiles.saves, 1);
+    EXPECT_EQ(profiles.saves, 2);
 
     link.sent.clear();
     link.onSend = [this] { sender.ackReceived() = 1; };
@@ -200,6 +200,27 @@ TEST_F(ApplyFixture, EditsDuringAnApplyAreLeftForTheNextOne) {
     EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15", "16"}));
 }
 
+// An apply takes seconds of reports and pauses: the edit reaches the store before the first
+// report goes, so a program killed mid-apply keeps it, and again at the end.
+TEST_F(ApplyFixture, TheStoreIsWrittenBeforeTheFirstReportAndAfterTheLast) {
+    flags.wirelessConnected = 1;
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full apply" : "one group");
+        link.sent.clear();
+        profiles.fullApplyPending = full;
+        profiles.working->dpiValue[1] = full ? 82 : 84;  // 4100 and 4200 DPI on stage 2
+        std::vector<std::pair<std::size_t, int>> saved;  // reports sent so far, stage 2's step
+        profiles.onSave = [&] {
+            saved.emplace_back(link.sent.size(), profiles.working->dpiValue[1]);
+        };
+        engine.OnApplyRequest();
+        const std::size_t sent = link.sent.size();
+        EXPECT_EQ(sent, full ? 5u : 1u);
+        const int step = full ? 82 : 84;
+        EXPECT_EQ(saved, (std::vector<std::pair<std::size_t, int>>{{0, step}, {sent, step}}));
+    }
+}
+
 // ms1ctl apply carried out by the running program: the file's profile goes whole, the
 // page's own is left alone but goes whole next time, since the mouse now holds the file's.
 TEST_F(ApplyFixture, ApplyingAnotherProfileLeavesThePagesForAFullApplyNextTime) {
@@ -208,8 +229,8 @@ TEST_F(ApplyFixture, ApplyingAnotherProfileLeavesThePagesForAFullApplyNextTime) 
     other.working->lightMode = 1;  // the mode that carries the brightness
     other.working->brightness = 1;
     std::vector<std::uint8_t> commands;
-    ApplyResult result = engine.ApplyOther(
-        other, [&](const SentReport& sent) { commands.push_back(sent.command); });
+    ApplyResult result =
+        engine.ApplyOther(other, [&](const SentReport& sent) { commands.push_back(sent.command); });
     EXPECT_TRUE(result.AllConfirmed());
     EXPECT_EQ(commands, (std::vector<std::uint8_t>{0x1C, 0x14, 0x15, 0x16, 0x18}));
     EXPECT_EQ(test::Hex(link.sent[2], 5, 1), "a1") << "the other profile's brightness";

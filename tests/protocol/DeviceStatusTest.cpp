@@ -63,15 +63,18 @@ TEST_F(StatusFixture, SettingsReportedByTheMouseAreWrittenBackAndNotSentAgain) {
         SCOPED_TRACE(std::string(row.field) + " " + std::to_string(row.v0));
         profiles.working = test::DefaultProfile();
         profiles.snapshot = test::DefaultProfile();
-        profiles.snapshot->brightness = 1;  // differs, so a save shows in the snapshot
+        profiles.working->dpiValue[1] = 82;  // 4100 DPI typed on stage 2, not applied yet
         profiles.saves = 0;
         view.selectedOption.clear();
         window.posted.clear();
 
         Receiver(row.type, row.v0, row.v1);
-        std::int32_t value = std::string(row.field) == "stage"  ? profiles.working->activeStage
-                             : std::string(row.field) == "rate" ? profiles.working->pollingRate
-                                                                : profiles.working->lightMode;
+        auto field = [&](const ProfileRecord& p) -> std::int32_t {
+            return std::string(row.field) == "stage"  ? p.activeStage
+                   : std::string(row.field) == "rate" ? p.pollingRate
+                                                      : p.lightMode;
+        };
+        const std::int32_t value = field(*profiles.working);
         if (row.expected == -99) {
             EXPECT_EQ(profiles.saves, 0);
             EXPECT_FALSE(profiles.SnapshotEqualsWorking());
@@ -81,6 +84,10 @@ TEST_F(StatusFixture, SettingsReportedByTheMouseAreWrittenBackAndNotSentAgain) {
         EXPECT_EQ(value, row.expected);
         EXPECT_EQ(view.selectedOption, row.option);
         EXPECT_EQ(profiles.saves, 1);
+        EXPECT_EQ(field(*profiles.snapshot), row.expected) << "the mouse holds what it reported";
+        // ...and nothing else: the typed DPI is still to be sent.
+        EXPECT_EQ(profiles.snapshot->dpiValue[1], 32);
+        profiles.snapshot->dpiValue[1] = 82;
         EXPECT_TRUE(profiles.SnapshotEqualsWorking());
     }
 }

@@ -87,6 +87,7 @@ struct FakeProfiles : ProfileState {
     bool fullApplyPending = false;
     int saves = 0;
     bool saveResult = true;
+    std::function<void()> onSave;  // sees what the store would get, at the moment of saving
 
     std::unique_lock<std::recursive_mutex> Lock() override {
         return std::unique_lock<std::recursive_mutex>(mutex);
@@ -96,6 +97,8 @@ struct FakeProfiles : ProfileState {
     bool& FullApplyPending() override { return fullApplyPending; }
     bool SaveProfiles() override {
         ++saves;
+        if (onSave)
+            onSave();
         return saveResult;
     }
     bool SnapshotEqualsWorking() const {

@@ -229,6 +229,45 @@ TEST_F(VirtualMouseTest, AnnouncesStageAndRateWhenAwakeOnly) {
     EXPECT_TRUE(Drain().empty());
 }
 
+// The DPI button walks the stages that are switched on: a stage at 0 DPI would stop the
+// pointer. Before any DPI report the mouse has its own six stages.
+TEST_F(VirtualMouseTest, TheDpiButtonSkipsStagesThatAreOff) {
+    struct Row {
+        const char* what;
+        std::uint8_t mask, active;  // bytes 5 and 24 of the DPI report; mask 0: none sent
+        std::uint8_t sumHigh, sumLow;
+        std::vector<std::uint8_t> stages;  // after each press
+    };
+    const Row rows[] = {
+        {"nothing sent yet", 0, 0, 0, 0, {2, 3, 4, 5, 6, 1, 2}},
+        {"stages 1 to 6", 0x3F, 2, 0x03, 0x5A, {3, 4, 5, 6, 1, 2}},
+        {"stages 1, 3 and 8", 0x85, 1, 0x03, 0x9F, {3, 8, 1, 3}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        VirtualMouse fresh{clock};
+        if (row.mask != 0) {
+            Bytes dpi = Report({0x14, 0x3C, 0x01, 0x01, 0x01, row.mask, 0x20,       0x20, 0x10,
+                                0x20, 0x30, 0x40, 0x64, 0xD2, 0x00,     0x00,       0x00, 0x00,
+                                0x00, 0x00, 0x00, 0x01, 0x00, 0x00,     row.active, 0xFF});
+            dpi[49] = 0x01;
+            dpi[50] = row.sumHigh;
+            dpi[51] = row.sumLow;
+            fresh.ReceiveFeatureReport(dpi.data(), dpi.size());
+            ASSERT_EQ(fresh.Settings().stageEnableMask, row.mask);
+        }
+        InputReport report{};
+        while (fresh.TakeInputReport(report)) {
+        }
+        for (std::uint8_t expected : row.stages) {
+            fresh.PressDpiButton();
+            ASSERT_TRUE(fresh.TakeInputReport(report));
+            EXPECT_EQ(report, (InputReport{0x11, 0x11, 0x18, expected, 0x00}));
+            EXPECT_EQ(fresh.Settings().activeStage, expected);
+        }
+    }
+}
+
 TEST_F(VirtualMouseTest, ChangesMadeOnTheMouseAreReported) {
     mouse.SelectStage(3);
     mouse.SetRateCode(4);

@@ -18,6 +18,7 @@ namespace ms1::test {
 struct FakeControls : PageControls {
     std::set<std::string> hidden;
     std::set<std::string> checked;
+    std::map<std::string, std::string> disabled;  // control -> language key of why
     std::set<std::string> selectedOptions;
     std::map<std::string, int> values;
     std::map<std::string, std::string> texts;  // plain text, or "key:" + language key
@@ -83,6 +84,10 @@ struct FakeControls : PageControls {
         attributes[std::string(c) + "." + std::string(a)] = v;
     }
     void ScrollToEnd(std::string_view c) override { scrolled = c; }
+    void SetEnabled(std::string_view c, bool enabled, std::string_view why) override {
+        enabled ? (void)disabled.erase(std::string(c))
+                : (void)disabled.insert_or_assign(std::string(c), std::string(why));
+    }
     void ListAppend(std::string_view, std::string_view text) override {
         listLines.emplace_back(text);
     }

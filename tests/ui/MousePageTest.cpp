@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <map>
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/SettingsFile.h"
@@ -67,8 +68,8 @@ TEST_F(MousePage, OptionsWriteTheirFieldAndApplyAtOnce) {
     CMS_1_Page& page = Start();
     Option("ms_1_btn_prate_2");
     EXPECT_EQ(page.Working().pollingRate, 1);
-    Option("ms_1_option_dpi_step_8");
-    EXPECT_EQ(page.Working().activeStage, 7);
+    Option("ms_1_option_dpi_step_6");
+    EXPECT_EQ(page.Working().activeStage, 5);
     Option("ms_1_option_angle_snap_2");
     EXPECT_EQ(page.Working().angleSnap, 1);
     Option("ms_1_option_lift_of_distance_2");
@@ -80,6 +81,38 @@ TEST_F(MousePage, OptionsWriteTheirFieldAndApplyAtOnce) {
     page.Notify({"checkclick", "ms_1_check_move_close_light", -1, 0, false});
     EXPECT_EQ(page.Working().moveCloseLight, 0);
     EXPECT_EQ(apply_.now, 5);
+}
+
+// A stage that is off (switched off, or at 0 DPI like the default stages 7 and 8) would stop
+// the pointer: its option is greyed out with the reason, and cannot become the active stage.
+TEST_F(MousePage, StagesThatAreOffCannotBecomeTheActiveStage) {
+    CMS_1_Page& page = Start();
+    const std::map<std::string, std::string> offByDefault = {
+        {"ms_1_option_dpi_step_7", "dpi_stage_off_tip"},
+        {"ms_1_option_dpi_step_8", "dpi_stage_off_tip"}};
+    EXPECT_EQ(controls_.disabled, offByDefault);
+    for (const char* option : {"ms_1_option_dpi_step_7", "ms_1_option_dpi_step_8"}) {
+        SCOPED_TRACE(option);
+        Option(option);
+        EXPECT_EQ(page.Working().activeStage, 1);
+        EXPECT_EQ(controls_.selectedOptions.count("ms_1_option_dpi_step_2"), 1u);
+        EXPECT_EQ(apply_.now, 0);
+    }
+
+    // Stage 3 switched off, stage 7 switched on with a DPI: the page follows the profile.
+    {
+        auto lock = page.Lock();
+        page.Working().stageEnabled[2] = 0;
+        page.Working().stageEnabled[6] = 1;
+        page.Working().dpiValue[6] = 90;
+    }
+    page.RefreshPage();
+    EXPECT_EQ(controls_.disabled, (std::map<std::string, std::string>{
+                                      {"ms_1_option_dpi_step_3", "dpi_stage_off_tip"},
+                                      {"ms_1_option_dpi_step_8", "dpi_stage_off_tip"}}));
+    Option("ms_1_option_dpi_step_7");
+    EXPECT_EQ(page.Working().activeStage, 6);
+    EXPECT_EQ(apply_.now, 1);
 }
 
 TEST_F(MousePage, DpiEditsAndSlidersChangeOnlyTheProfile) {
@@ -106,6 +139,29 @@ TEST_F(MousePage, DpiEditsAndSlidersChangeOnlyTheProfile) {
     page.Notify({"textchanged", "ms_1_edit_dpi_1"});
     EXPECT_EQ(controls_.texts["ms_1_edit_dpi_1"], "125");
     EXPECT_EQ(controls_.caretAtEnd, "ms_1_edit_dpi_1");
+
+    // Typed, then a button clicked: buttons take no focus, so the box never loses it. The
+    // value is taken for the profile it was typed in before the click acts.
+    struct Row {
+        const char* click;
+        int applies;
+    };
+    for (const Row& row : {Row{"ms_1_btn_apply_dpi", 1}, Row{"ms_1_apply_btn", 1}}) {
+        SCOPED_TRACE(row.click);
+        page.Working().dpiValue[6] = 0;
+        controls_.texts["ms_1_edit_dpi_7"] = "0";  // a stage at 0 stays at 0
+        controls_.texts["ms_1_edit_dpi_6"] = "4100";
+        controls_.texts["ms_1_edit_dpi_8"] = "";  // being typed: no value yet
+        apply_.now = 0;
+        Click(row.click);
+        EXPECT_EQ(page.Working().dpiValue[5], 82);
+        EXPECT_EQ(page.Working().dpiValue[6], 0);
+        EXPECT_EQ(page.Working().dpiValue[7], 0);
+        EXPECT_EQ(apply_.now, row.applies);
+        page.Working().dpiValue[5] = 320;
+        controls_.texts["ms_1_edit_dpi_6"] = "22000";
+    }
+    apply_.now = 0;
 
     page.Notify({"valuechanged", "ms_1_slider_dpi_5", -1, 201});
     EXPECT_EQ(page.Working().dpiValue[4], 201);
@@ -314,6 +370,13 @@ TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {
     EXPECT_EQ(page.Working().profileName.get(), u"Profile1_1");
     EXPECT_TRUE(page.FullApplyPending());
     EXPECT_EQ(apply_.now, 1);
+    {  // on disk at once, before the apply that follows has sent anything
+        ProfileStore stored(data_);
+        stored.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
+        auto access = stored.Lock();
+        ASSERT_EQ(access.Profiles().size(), 2u);
+        EXPECT_EQ(access.Profiles()[1]->profileName.get(), u"Profile1_1");
+    }
     // Only what was done is told in the status line, not the refused import.
     EXPECT_EQ(dialogs_.statuses, (std::vector<std::string>{"export_done_text mine.pro",
                                                            "import_done_text Profile1_1"}));
