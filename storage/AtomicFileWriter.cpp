@@ -67,8 +67,10 @@ WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
         return WriteResult::Failed(Describe(target, step, error));
     };
 
-    // mkstemp makes the file private. A file system that keeps no modes (FAT) refuses the
-    // change; the store is then written with the mode it has, which loses nothing.
+    // mkstemp creates the file 0600 and it stays so: the stores and exported files can hold
+    // recorded keystrokes. A store that was readable by others before is private once
+    // replaced. A file system that keeps no modes (FAT) refuses the change; the file is then
+    // written with the mode it has, which loses nothing.
     SetMode(fd);
     for (auto piece : pieces) {
         if (int error = WriteAll(fd, piece))
@@ -123,7 +125,7 @@ std::size_t AtomicFileWriter::RemoveStaleTemporaries(const std::filesystem::path
 }
 
 int AtomicFileWriter::SetMode(int fd) {
-    return ::fchmod(fd, 0644) == 0 ? 0 : errno;
+    return ::fchmod(fd, 0600) == 0 ? 0 : errno;
 }
 
 int AtomicFileWriter::WriteAll(int fd, std::span<const std::uint8_t> bytes) {

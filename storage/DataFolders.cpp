@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "storage/PrivateFiles.h"
+
 namespace ms1 {
 namespace {
 
@@ -62,12 +64,7 @@ std::filesystem::path GetDataFolder(
     std::filesystem::path folder = LocateDataFolder(programFolder, user, isWritable);
     if (!IsFolder(folder)) {
         // A failure shows later, in the saves that need the folder.
-        std::error_code error;
-        if (folder.parent_path() == programFolder) {
-            std::filesystem::create_directory(folder, error);
-        } else {
-            std::filesystem::create_directories(folder, error);
-        }
+        CreatePrivateFolders(folder);
     }
     return folder;
 }

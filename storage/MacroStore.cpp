@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "storage/NameRules.h"
+#include "storage/PrivateFiles.h"
 #include "storage/StoreFileIo.h"
 
 namespace ms1 {
@@ -40,7 +41,7 @@ WriteResult MacroStore::Access::SaveMacroStore() {
     if (store_->saveRefusal_)
         return WriteResult::Failed(*store_->saveRefusal_);
     std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
+    error = CreatePrivateFolders(path.parent_path());
     if (error)
         return WriteResult::Failed(path.parent_path().string() + ": " + error.message());
     const std::span<const std::uint8_t> bytes = store_->ListBytes();

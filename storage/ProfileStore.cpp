@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "storage/NameRules.h"
+#include "storage/PrivateFiles.h"
 #include "storage/StoreFileIo.h"
 
 namespace ms1 {
@@ -79,7 +80,7 @@ WriteResult ProfileStore::Access::SaveProfileStore() {
     if (store_->saveRefusal_)
         return WriteResult::Failed(*store_->saveRefusal_);
     std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
+    error = CreatePrivateFolders(path.parent_path());
     if (error)
         return WriteResult::Failed(path.parent_path().string() + ": " + error.message());
 

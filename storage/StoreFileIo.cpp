@@ -4,6 +4,8 @@
 #include <string>
 #include <system_error>
 
+#include "storage/PrivateFiles.h"
+
 namespace ms1 {
 
 StoreFileContents ReadStoreFile(const std::filesystem::path& path) {
@@ -108,6 +110,8 @@ KeptFile KeepAside(const std::filesystem::path& path, bool move) {
         kept.error = aside.string() + ": " + error.message();
         return kept;
     }
+    // A store written by an older version may be readable by others; its kept copy is not.
+    MakeFilePrivate(aside);
     kept.path = aside;
     return kept;
 }
