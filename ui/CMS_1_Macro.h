@@ -58,6 +58,8 @@ class CMS_1_Macro : public dui::DuiWindow {
 
   private:
     void OnClosed();
+    // The pointer is over this window (a button pressed now goes to one of its controls).
+    bool PointerOverEditor() const;
 
     Deps deps_;
     // The library keeps this pointer from installhook until removehook.

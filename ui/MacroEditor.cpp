@@ -86,10 +86,6 @@ void MacroEditor::Notify(const PageNotification& n) {
         } else if (s == kMouseActionCombo) {
             ChooseMouseButton(n.index);
         }
-    } else if (n.type == "mouseenter" || n.type == "mouseleave") {
-        // Off over the record button, so that the click that stops is not recorded.
-        if (s == kRecordButton && recording_)
-            deps_.hooks.EnableMouseHook(n.type == "mouseleave");
     } else if (n.type == "timer") {
         OnTimer(n.value);
     }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/KeyboardLayout.h"
 #include "platform/MessagePorts.h"
@@ -40,8 +41,9 @@ class MacroEditor {
     // Fills the macro list; no macro is selected.
     void Init();
     void Notify(const PageNotification& notification);
-    // Message 1034 of the hook library.
-    void OnHookEvent(std::uintptr_t code, std::intptr_t kind);
+    // Message 1034 of the hook library. `overEditor`: the pointer is over the editor's own
+    // window, so a mouse button pressed now is a click on one of its controls.
+    void OnHookEvent(std::uintptr_t code, std::intptr_t kind, bool overEditor = false);
     void OnTimer(int id);
     // The window closes, however it was closed: a recording stops and no hook is left.
     void OnClose();
@@ -86,7 +88,8 @@ class MacroEditor {
     void ToggleRecording(bool checked);
     void StartRecording();
     void StopRecording();
-    void RecordEvent(std::uint32_t code, std::uint32_t kind);
+    void RecordEvent(std::uint32_t code, std::uint32_t kind, bool overEditor);
+    void DropOpenPresses();
     void CaptureKey(std::uint32_t code);
     void StartKeyCapture();
     void StopKeyCapture();
@@ -132,6 +135,9 @@ class MacroEditor {
     std::uint32_t lastCode_ = 0;
     std::uint32_t lastKind_ = 0;
     std::uint32_t referenceTick_ = 0;
+    // Presses recorded since the recording started whose release has not come yet, by their
+    // position in the actions (ascending: later events go in further on).
+    std::vector<int> openPresses_;
 
     // A failed save, told once the action that caused it is complete.
     std::optional<std::string> pendingProblem_;

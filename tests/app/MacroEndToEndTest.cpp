@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -73,6 +74,8 @@ TEST(MacroEndToEnd, RecordedMacroOnButton3ReachesTheVirtualMouse) {
         Click(editor, "ms_1_default_delay_btn");
         editor->findChild<QLineEdit*>("ms_1_default_delay_edit")->setText("200");
         Click(editor, "ms_1_macro_record_btn");  // no macro yet: Macro1 is made
+        // The left click goes to another window: the pointer is away from the editor.
+        QCursor::setPos(editor->frameGeometry().bottomRight() + QPoint(50, 50));
         for (auto [code, kind] : {std::pair{0x41, 0}, {0x41, 0}, {0x41, 1}, {0x201, 0}, {0x202, 0}})
             EXPECT_TRUE(hook.Post(code, kind));
         auto* actions = editor->findChild<QListWidget*>("ms_1_macro_action_list");
