@@ -54,6 +54,9 @@ class MacroEditor {
 
     void LoadMacro(int index);
     void CommitEdits();
+    // A name or delay typed and not yet taken goes to the macro or action it was typed for
+    // (the delay only with `delays`).
+    void ApplyTypedEdits(bool delays = true);
     void RebuildActionList();
 
     // What the tests and the window look at.
@@ -78,6 +81,9 @@ class MacroEditor {
     void ImportMacro();
     void ExportMacro();
     void ShowNoMacro();
+    void ClearActionFields();
+    // The current macro's name as stored, UTF-8 ("" without one).
+    std::string CurrentName() const;
     void FillRow(int row);
     void SelectActionRow(int row);
     void KeepSelectionInRange();
@@ -105,6 +111,8 @@ class MacroEditor {
     void ShowActionPanel();
     void CloseActionPanel();
     void SetDelayFrom(const char* edit);
+    // The delay field of the open action panel whose text is not the action's delay.
+    const char* TypedDelayField() const;
     void EnforceDefaultDelayMinimum();
     void ChooseMouseButton(int item);
     bool HasAction(int index) const { return index >= 0 && index < editCount_; }

@@ -260,8 +260,8 @@ void MacroEditor::OnClose() {
         hookInstalled_ = false;
         deps_.hooks.EnableHook(false);
     }
-    // A name typed and not yet taken (the window closed with the field still in focus).
-    RenameMacro();
+    // A name or delay typed and not yet taken (the window closed with the field in focus).
+    ApplyTypedEdits();
     deps_.timers.KillTimer(kTimerScrollToInsert);
     deps_.timers.KillTimer(kTimerScrollToInsertStart);
 }
