@@ -128,16 +128,17 @@ bool CMS_1_Macro::eventFilter(QObject* watched, QEvent* event) {
     return DuiWindow::eventFilter(watched, event);
 }
 
-void RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps) {
+MacroNameChanges RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps) {
     CMS_1_Macro editor(owner.SharedSkins(), owner.SharedTexts(), std::move(deps));
     if (!editor.Create(owner.Widget())) {
         qCWarning(lcMs1) << "macro editor skin missing:" << CMS_1_Macro::kSkinFile;
-        return;
+        return {};
     }
     editor.Widget()->resize(CMS_1_Macro::kWidth, CMS_1_Macro::kHeight);
     editor.Widget()->setWindowModality(Qt::ApplicationModal);
     editor.CenterOnScreen();
     editor.ShowModal();
+    return editor.Editor()->NameChanges();
 }
 
 }  // namespace ms1

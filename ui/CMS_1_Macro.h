@@ -8,6 +8,7 @@
 #include "platform/KeyboardLayout.h"
 #include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
+#include "protocol/ProfileRecord.h"
 
 namespace ms1 {
 
@@ -74,7 +75,8 @@ class CMS_1_Macro : public dui::DuiWindow {
     bool closed_ = false;
 };
 
-// Runs the editor modally over `owner`, centred over it; returns when it is closed.
-void RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps);
+// Runs the editor modally over `owner`, centred over it; returns when it is closed, with the
+// macros renamed and deleted meanwhile.
+MacroNameChanges RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps);
 
 }  // namespace ms1

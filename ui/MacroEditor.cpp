@@ -346,6 +346,7 @@ void MacroEditor::DeleteMacro() {
         MacroList& list = access.Macros();
         if (static_cast<std::size_t>(row) >= list.size())
             return;
+        nameChanges_.push_back({list[static_cast<std::size_t>(row)].name.get(), std::nullopt});
         list.erase(list.begin() + row);
         written = access.SaveMacroStore();
     }
@@ -434,6 +435,7 @@ void MacroEditor::RenameMacro() {
         deps_.dialogs.ShowProblem(text);
         return;
     }
+    nameChanges_.push_back({current, typed});
     CommitEdits();
     NoteSave(deps_.macros.Lock().SaveMacroStoreIfChanged());
     c.ListSetText(kMacroList, currentIndex_, ToUtf8(typed));

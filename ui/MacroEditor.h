@@ -9,6 +9,7 @@
 #include "platform/KeyboardLayout.h"
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
+#include "protocol/ProfileRecord.h"
 #include "storage/MacroStore.h"
 #include "ui/MacroEditorPorts.h"
 #include "ui/PageControls.h"
@@ -67,6 +68,8 @@ class MacroEditor {
     int SelectedAction() const { return selectedAction_; }
     int DelayMode() const { return delayMode_; }
     int WeightedLength() const;
+    // The macros renamed and deleted while the editor was open, in the order it happened.
+    const MacroNameChanges& NameChanges() const { return nameChanges_; }
 
   private:
     // MacroEditor.cpp: the list of macros and the working copy.
@@ -146,6 +149,8 @@ class MacroEditor {
     // Presses recorded since the recording started whose release has not come yet, by their
     // position in the actions (ascending: later events go in further on).
     std::vector<int> openPresses_;
+
+    MacroNameChanges nameChanges_;
 
     // A failed save, told once the action that caused it is complete.
     std::optional<std::string> pendingProblem_;
