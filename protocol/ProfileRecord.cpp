@@ -143,26 +143,36 @@ void ClearButtonMacro(ButtonEntry& entry, int buttonIndex) {
     std::memset(bytes + 1076, 0, sizeof(ButtonEntry) - 1076);
 }
 
-bool ResyncMacroButtons(ProfileList& profiles, const MacroList& macros,
-                        const ProfileRecord* working) {
+MacroResync ResyncMacroButtons(ProfileList& profiles, const MacroList& macros,
+                               const ProfileRecord* working, const MacroNameChanges& changes) {
     constexpr int kResyncedButtons = 12;
-    bool workingTouched = false;
+    MacroResync result;
     for (auto& profile : profiles) {
         for (int k = 0; k < kResyncedButtons; ++k) {
             ButtonEntry& entry = profile->button[k];
             std::u16string name = entry.macroName.get();
             if (entry.function != kFunctionMacro && name.empty())
                 continue;
-            if (profile.get() == working)
-                workingTouched = true;
 
+            // The name the macro has now, or none when it was deleted on the way.
+            bool deleted = false;
+            for (const MacroNameChange& change : changes) {
+                if (deleted || !NamesEqual(change.from, name))
+                    continue;
+                if (change.to) {
+                    name = *change.to;
+                } else {
+                    deleted = true;
+                }
+            }
             const MacroRecord* found = nullptr;
             for (const auto& macro : macros) {
-                if (NamesEqual(macro.name.get(), name)) {
+                if (!deleted && NamesEqual(macro.name.get(), name)) {
                     found = &macro;
                     break;
                 }
             }
+            const ButtonEntry before = entry;
             if (found) {
                 entry.macroActionCount = static_cast<std::uint16_t>(found->actionCount.get());
                 entry.macroName.set(found->name.get());
@@ -170,9 +180,14 @@ bool ResyncMacroButtons(ProfileList& profiles, const MacroList& macros,
             } else {
                 ClearButtonMacro(entry, k);
             }
+            if (std::memcmp(&before, &entry, sizeof entry) != 0) {
+                result.anyChanged = true;
+                if (profile.get() == working)
+                    result.workingChanged = true;
+            }
         }
     }
-    return workingTouched;
+    return result;
 }
 
 std::optional<std::string> CheckProfileBytes(std::span<const std::uint8_t> bytes) {

@@ -186,11 +186,24 @@ MacroRecord MacroFromButton(const ButtonEntry& entry);
 // Removes a vanished macro from a button: the entry returns to its default function.
 void ClearButtonMacro(ButtonEntry& entry, int buttonIndex);
 
+// What became of a macro's name while the macro editor was open: renamed to `to`, or deleted
+// (no `to`).
+struct MacroNameChange {
+    std::u16string from;
+    std::optional<std::u16string> to;
+};
+using MacroNameChanges = std::vector<MacroNameChange>;
+
+struct MacroResync {
+    bool workingChanged = false;  // the caller redraws the labels and requests an apply
+    bool anyChanged = false;      // the profile store needs writing
+};
+
 // Brings the macro copies of the first 12 buttons of every profile up to date with the macro
-// list, by name. Returns true when an entry of `working` was touched (the caller then redraws
-// the labels and requests an apply).
-bool ResyncMacroButtons(ProfileList& profiles, const MacroList& macros,
-                        const ProfileRecord* working);
+// list, by name. A button follows the renames of its macro in `changes` (applied in order) and
+// is freed when its macro was deleted or is gone. Says which entries changed, byte for byte.
+MacroResync ResyncMacroButtons(ProfileList& profiles, const MacroList& macros,
+                               const ProfileRecord* working, const MacroNameChanges& changes = {});
 
 // Why bytes offered as a profile file cannot be taken, or nothing when they can.
 std::optional<std::string> CheckProfileBytes(std::span<const std::uint8_t> bytes);

@@ -1,5 +1,7 @@
 #include "ui/CMS_1_Macro.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QDialog>
 #include <QEvent>
 #include <QWidget>
@@ -89,10 +91,17 @@ void CMS_1_Macro::Notify(const dui::TNotify& notify) {
 
 bool CMS_1_Macro::HandleMessage(const Message& message) {
     if (message.number == MSG_HOOK_EVENT && editor_ != nullptr) {
-        editor_->OnHookEvent(message.wParam, message.lParam);
+        editor_->OnHookEvent(message.wParam, message.lParam, PointerOverEditor());
     }
     // Default processing goes on in every case.
     return DuiWindow::HandleMessage(message);
+}
+
+bool CMS_1_Macro::PointerOverEditor() const {
+    // The window system's answer: another program's window above ours counts as not ours.
+    QWidget* root = Widget();
+    QWidget* under = root != nullptr ? QApplication::widgetAt(QCursor::pos()) : nullptr;
+    return under != nullptr && (under == root || root->isAncestorOf(under));
 }
 
 void CMS_1_Macro::OnTimer(int id) {
@@ -119,16 +128,17 @@ bool CMS_1_Macro::eventFilter(QObject* watched, QEvent* event) {
     return DuiWindow::eventFilter(watched, event);
 }
 
-void RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps) {
+MacroNameChanges RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps) {
     CMS_1_Macro editor(owner.SharedSkins(), owner.SharedTexts(), std::move(deps));
     if (!editor.Create(owner.Widget())) {
         qCWarning(lcMs1) << "macro editor skin missing:" << CMS_1_Macro::kSkinFile;
-        return;
+        return {};
     }
     editor.Widget()->resize(CMS_1_Macro::kWidth, CMS_1_Macro::kHeight);
     editor.Widget()->setWindowModality(Qt::ApplicationModal);
     editor.CenterOnScreen();
     editor.ShowModal();
+    return editor.Editor()->NameChanges();
 }
 
 }  // namespace ms1

@@ -8,6 +8,7 @@
 #include "platform/KeyboardLayout.h"
 #include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
+#include "protocol/ProfileRecord.h"
 
 namespace ms1 {
 
@@ -58,6 +59,8 @@ class CMS_1_Macro : public dui::DuiWindow {
 
   private:
     void OnClosed();
+    // The pointer is over this window (a button pressed now goes to one of its controls).
+    bool PointerOverEditor() const;
 
     Deps deps_;
     // The library keeps this pointer from installhook until removehook.
@@ -72,7 +75,8 @@ class CMS_1_Macro : public dui::DuiWindow {
     bool closed_ = false;
 };
 
-// Runs the editor modally over `owner`, centred over it; returns when it is closed.
-void RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps);
+// Runs the editor modally over `owner`, centred over it; returns when it is closed, with the
+// macros renamed and deleted meanwhile.
+MacroNameChanges RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps deps);
 
 }  // namespace ms1

@@ -160,10 +160,8 @@ void DuiPageDialogs::ShowStatus(std::string_view key, const std::string& detail)
     statusTimer_->start();
 }
 
-void DuiPageDialogs::RunMacroEditor() {
-    if (macroEditor_) {
-        macroEditor_();
-    }
+MacroNameChanges DuiPageDialogs::RunMacroEditor() {
+    return macroEditor_ ? macroEditor_() : MacroNameChanges{};
 }
 
 void DuiPageDialogs::OpenFunctionMenu(std::string_view anchorControl) {

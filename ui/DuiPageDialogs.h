@@ -35,11 +35,11 @@ class DuiPageDialogs : public PageDialogs {
         const std::u16string& fileName) override;
     void OpenMouseSettings() override;
     void ShowStatus(std::string_view key, const std::string& detail) override;
-    void RunMacroEditor() override;
+    MacroNameChanges RunMacroEditor() override;
     void OpenFunctionMenu(std::string_view anchorControl) override;
 
     // The macro editor is a window of its own; whoever builds it plugs it in here.
-    void SetMacroEditor(std::function<void()> run) { macroEditor_ = std::move(run); }
+    void SetMacroEditor(std::function<MacroNameChanges()> run) { macroEditor_ = std::move(run); }
 
     // The file "ms_1_menu.xml" of the function menu, relative to the resource folder.
     static constexpr const char* kFunctionMenuFile = "MS/MS_1/ms_1_menu.xml";
@@ -50,7 +50,7 @@ class DuiPageDialogs : public PageDialogs {
   private:
     dui::DuiWindow& owner_;
     const DuiPageControls& controls_;
-    std::function<void()> macroEditor_;
+    std::function<MacroNameChanges()> macroEditor_;
     std::unique_ptr<dui::MenuWindow> menu_;
     std::unique_ptr<QTimer> statusTimer_;
 };

@@ -69,6 +69,13 @@ void MacroEditor::Init() {
 void MacroEditor::Notify(const PageNotification& n) {
     ListNewMacros();
     const std::string& s = n.sender;
+    // Buttons never take the focus, so a field's text must be taken before anything else
+    // acts: a click must not find the delay typed for one action on another.
+    const bool acts = n.type == "click" || n.type == "selectchanged" || n.type == "checkclick" ||
+                      n.type == "itemselect" || n.type == "setfocus" || n.type == "return";
+    // Cancel is the one control that throws a typed delay away.
+    if (acts)
+        ApplyTypedEdits(!(n.type == "click" && s == kCancelButton));
     if (n.type == "click" || n.type == "selectchanged") {
         OnClick(s);
     } else if (n.type == "checkclick") {
@@ -86,10 +93,6 @@ void MacroEditor::Notify(const PageNotification& n) {
         } else if (s == kMouseActionCombo) {
             ChooseMouseButton(n.index);
         }
-    } else if (n.type == "mouseenter" || n.type == "mouseleave") {
-        // Off over the record button, so that the click that stops is not recorded.
-        if (s == kRecordButton && recording_)
-            deps_.hooks.EnableMouseHook(n.type == "mouseleave");
     } else if (n.type == "timer") {
         OnTimer(n.value);
     }
@@ -212,8 +215,13 @@ void MacroEditor::LoadMacro(int index) {
         editCount_ = std::clamp(macro.actionCount.get(), 0, kMaxMacroActions);
         name = macro.name.get();
     }
-    if (editCount_ == 0)
+    if (editCount_ == 0) {
         selectedAction_ = -1;
+        // Nothing of the macro shown before stays in the panel.
+        if (actionEditOpen_)
+            CloseActionPanel();
+        ClearActionFields();
+    }
     // Positions into the copy that was just replaced mean nothing any more.
     insertMode_ = false;
     insertPosition_ = -1;
@@ -338,6 +346,7 @@ void MacroEditor::DeleteMacro() {
         MacroList& list = access.Macros();
         if (static_cast<std::size_t>(row) >= list.size())
             return;
+        nameChanges_.push_back({list[static_cast<std::size_t>(row)].name.get(), std::nullopt});
         list.erase(list.begin() + row);
         written = access.SaveMacroStore();
     }
@@ -361,8 +370,30 @@ void MacroEditor::ShowNoMacro() {
     insertPosition_ = -1;
     if (actionEditOpen_)
         CloseActionPanel();
+    ClearActionFields();
     deps_.controls.SetText(kNameEdit, "");
     RebuildActionList();
+}
+
+void MacroEditor::ClearActionFields() {
+    for (const char* field : {kActionKeyEdit, kKeyDelayEdit, kMouseDelayEdit})
+        deps_.controls.SetText(field, "");
+    deps_.controls.SelectComboItem(kMouseActionCombo, -1);
+}
+
+std::string MacroEditor::CurrentName() const {
+    auto access = deps_.macros.Lock();
+    const MacroList& list = access.Macros();
+    if (!hasCurrent_ || static_cast<std::size_t>(currentIndex_) >= list.size())
+        return {};
+    return ToUtf8(list[static_cast<std::size_t>(currentIndex_)].name.get());
+}
+
+void MacroEditor::ApplyTypedEdits(bool delays) {
+    if (hasCurrent_ && deps_.controls.Text(kNameEdit) != CurrentName())
+        RenameMacro();
+    if (const char* field = delays ? TypedDelayField() : nullptr)
+        SetDelayFrom(field);
 }
 
 void MacroEditor::RenameMacro() {
@@ -372,6 +403,7 @@ void MacroEditor::RenameMacro() {
     const std::u16string typed = FromUtf8(c.Text(kNameEdit));
     std::u16string current;
     bool renamed = false;
+    const char* refusal = nullptr;
     {
         auto access = deps_.macros.Lock();
         MacroList& list = access.Macros();
@@ -382,18 +414,28 @@ void MacroEditor::RenameMacro() {
         // Only the letter case changed: the name stays as it is stored.
         if (NamesEqual(current, typed))
             return;
-        // Refused without a word: no name, one that does not fit, one in use in any case.
-        const bool refused =
-            typed.empty() || typed.size() > kMacroNameMaxChars || NameExists(list, typed);
-        if (!refused) {
+        // Refused with the reason: no name, one that does not fit, one in use in any case.
+        if (typed.empty()) {
+            refusal = "macro_name_empty_text";
+        } else if (typed.size() > kMacroNameMaxChars) {
+            refusal = "macro_name_too_long_text";
+        } else if (NameExists(list, typed)) {
+            refusal = "macro_name_in_use_text";
+        } else {
             macro.name.set(typed);
             renamed = true;
         }
     }
     if (!renamed) {
+        // Back first: the notice takes the focus, and the field must not be taken again.
         c.SetText(kNameEdit, ToUtf8(current));
+        std::string text = ToUtf8(deps_.texts.Text(refusal));
+        if (const auto at = text.find("%s"); at != std::string::npos)
+            text.replace(at, 2, ToUtf8(typed));
+        deps_.dialogs.ShowProblem(text);
         return;
     }
+    nameChanges_.push_back({current, typed});
     CommitEdits();
     NoteSave(deps_.macros.Lock().SaveMacroStoreIfChanged());
     c.ListSetText(kMacroList, currentIndex_, ToUtf8(typed));

@@ -4,10 +4,12 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/KeyboardLayout.h"
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
+#include "protocol/ProfileRecord.h"
 #include "storage/MacroStore.h"
 #include "ui/MacroEditorPorts.h"
 #include "ui/PageControls.h"
@@ -40,8 +42,9 @@ class MacroEditor {
     // Fills the macro list; no macro is selected.
     void Init();
     void Notify(const PageNotification& notification);
-    // Message 1034 of the hook library.
-    void OnHookEvent(std::uintptr_t code, std::intptr_t kind);
+    // Message 1034 of the hook library. `overEditor`: the pointer is over the editor's own
+    // window, so a mouse button pressed now is a click on one of its controls.
+    void OnHookEvent(std::uintptr_t code, std::intptr_t kind, bool overEditor = false);
     void OnTimer(int id);
     // The window closes, however it was closed: a recording stops and no hook is left.
     void OnClose();
@@ -52,6 +55,9 @@ class MacroEditor {
 
     void LoadMacro(int index);
     void CommitEdits();
+    // A name or delay typed and not yet taken goes to the macro or action it was typed for
+    // (the delay only with `delays`).
+    void ApplyTypedEdits(bool delays = true);
     void RebuildActionList();
 
     // What the tests and the window look at.
@@ -62,6 +68,8 @@ class MacroEditor {
     int SelectedAction() const { return selectedAction_; }
     int DelayMode() const { return delayMode_; }
     int WeightedLength() const;
+    // The macros renamed and deleted while the editor was open, in the order it happened.
+    const MacroNameChanges& NameChanges() const { return nameChanges_; }
 
   private:
     // MacroEditor.cpp: the list of macros and the working copy.
@@ -76,6 +84,9 @@ class MacroEditor {
     void ImportMacro();
     void ExportMacro();
     void ShowNoMacro();
+    void ClearActionFields();
+    // The current macro's name as stored, UTF-8 ("" without one).
+    std::string CurrentName() const;
     void FillRow(int row);
     void SelectActionRow(int row);
     void KeepSelectionInRange();
@@ -86,7 +97,8 @@ class MacroEditor {
     void ToggleRecording(bool checked);
     void StartRecording();
     void StopRecording();
-    void RecordEvent(std::uint32_t code, std::uint32_t kind);
+    void RecordEvent(std::uint32_t code, std::uint32_t kind, bool overEditor);
+    void DropOpenPresses();
     void CaptureKey(std::uint32_t code);
     void StartKeyCapture();
     void StopKeyCapture();
@@ -102,6 +114,8 @@ class MacroEditor {
     void ShowActionPanel();
     void CloseActionPanel();
     void SetDelayFrom(const char* edit);
+    // The delay field of the open action panel whose text is not the action's delay.
+    const char* TypedDelayField() const;
     void EnforceDefaultDelayMinimum();
     void ChooseMouseButton(int item);
     bool HasAction(int index) const { return index >= 0 && index < editCount_; }
@@ -132,6 +146,11 @@ class MacroEditor {
     std::uint32_t lastCode_ = 0;
     std::uint32_t lastKind_ = 0;
     std::uint32_t referenceTick_ = 0;
+    // Presses recorded since the recording started whose release has not come yet, by their
+    // position in the actions (ascending: later events go in further on).
+    std::vector<int> openPresses_;
+
+    MacroNameChanges nameChanges_;
 
     // A failed save, told once the action that caused it is complete.
     std::optional<std::string> pendingProblem_;

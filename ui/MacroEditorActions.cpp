@@ -168,6 +168,15 @@ void MacroEditor::SetDelayFrom(const char* edit) {
     CommitEdits();
 }
 
+const char* MacroEditor::TypedDelayField() const {
+    // The last action's delay only ends the macro: its field is not editable.
+    if (!actionEditOpen_ || !HasAction(selectedAction_) || selectedAction_ == editCount_ - 1)
+        return nullptr;
+    const MacroAction& action = actions_[static_cast<std::size_t>(selectedAction_)];
+    const char* field = IsMouseCode(action.key) ? kMouseDelayEdit : kKeyDelayEdit;
+    return deps_.controls.Text(field) != std::to_string(action.delay.get()) ? field : nullptr;
+}
+
 void MacroEditor::EnforceDefaultDelayMinimum() {
     const long long typed = ParseDecimal(deps_.controls.Text(kDefaultDelayEdit));
     deps_.controls.SetText(kDefaultDelayEdit,

@@ -66,10 +66,10 @@ RecordedKey Translate(std::uint32_t code, std::uint32_t kind, const KeyboardLayo
 
 }  // namespace
 
-void MacroEditor::OnHookEvent(std::uintptr_t code, std::intptr_t kind) {
+void MacroEditor::OnHookEvent(std::uintptr_t code, std::intptr_t kind, bool overEditor) {
     // Events the library had posted before it was switched off are not taken.
     if (hookToRecorder_ && recording_) {
-        RecordEvent(static_cast<std::uint32_t>(code), static_cast<std::uint32_t>(kind));
+        RecordEvent(static_cast<std::uint32_t>(code), static_cast<std::uint32_t>(kind), overEditor);
     } else if (hookToKeyEdit_ && hookInstalled_) {
         CaptureKey(static_cast<std::uint32_t>(code));
     }
@@ -117,6 +117,7 @@ void MacroEditor::StartRecording() {
     // A new recording takes its first event whatever the last one before it was.
     lastCode_ = 0;
     lastKind_ = 0;
+    openPresses_.clear();
     deps_.hooks.InstallHook();
     hookInstalled_ = true;
     deps_.hooks.EnableHook(true);
@@ -137,10 +138,45 @@ void MacroEditor::StopRecording() {
     deps_.hooks.EnableMouseHook(false);
     deps_.hooks.EnableHook(false);
     deps_.hooks.MouseWheelEnable(false);
+    DropOpenPresses();
     CommitEdits();
 }
 
-void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind) {
+void MacroEditor::DropOpenPresses() {
+    // A press whose release the stop cut off would hold its key or button down when the
+    // mouse plays the macro.
+    if (openPresses_.empty())
+        return;
+    for (auto it = openPresses_.rbegin(); it != openPresses_.rend(); ++it) {
+        const int at = *it;
+        if (!HasAction(at))
+            continue;
+        // The action before a dropped last one is the last now: it ends the macro.
+        if (at == editCount_ - 1 && at > 0)
+            actions_[static_cast<std::size_t>(at - 1)].delay = kRecordedDelayMs;
+        for (int i = at; i < editCount_ - 1; ++i)
+            actions_[static_cast<std::size_t>(i)] = actions_[static_cast<std::size_t>(i + 1)];
+        actions_[static_cast<std::size_t>(editCount_ - 1)] = MacroAction{};
+        --editCount_;
+        if (insertPosition_ > at)
+            --insertPosition_;
+    }
+    openPresses_.clear();
+    selectedAction_ = std::min(selectedAction_, editCount_ - 1);
+    RebuildActionList();
+}
+
+void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind, bool overEditor) {
+    const RecordedKey recorded = Translate(code, kind, deps_.layout);
+    const bool mouse = code >= kFirstMouseMessage;
+    // The open press this event releases, if any.
+    auto open = std::find_if(openPresses_.rbegin(), openPresses_.rend(), [&](int at) {
+        return HasAction(at) && actions_[static_cast<std::size_t>(at)].key == recorded.key;
+    });
+    // A click on the editor's own controls is no action, and neither is the release of a
+    // button whose press was not recorded (the click that started the recording).
+    if (mouse && (recorded.press ? overEditor : open == openPresses_.rend()))
+        return;
     // A held key repeats its press; only the first one counts.
     if (code == lastCode_ && kind == lastKind_)
         return;
@@ -150,7 +186,8 @@ void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind) {
         StopRecording();
         return;
     }
-    const RecordedKey recorded = Translate(code, kind, deps_.layout);
+    if (!recorded.press && open != openPresses_.rend())
+        openPresses_.erase(std::next(open).base());
     const std::uint32_t now = deps_.clock.NowMs();
     std::uint16_t delay = kRecordedDelayMs;
     if (timingStarted_) {
@@ -168,8 +205,13 @@ void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind) {
     const int before = insertMode_ ? std::min(insertPosition_, editCount_) - 1 : editCount_ - 1;
     if (HasAction(before))
         actions_[static_cast<std::size_t>(before)].delay = delay;
+    // Where InsertAction puts it.
+    const int at = insertPosition_ < 0 ? editCount_ : std::min(insertPosition_, editCount_);
+    const int countBefore = editCount_;
     InsertAction(recorded.key, recorded.press ? kDirectionPress : kDirectionRelease,
                  kRecordedDelayMs);
+    if (recorded.press && editCount_ > countBefore)
+        openPresses_.push_back(at);
     referenceTick_ = now;
     timingStarted_ = true;
     if (editCount_ >= kMaxMacroActions)
@@ -218,8 +260,8 @@ void MacroEditor::OnClose() {
         hookInstalled_ = false;
         deps_.hooks.EnableHook(false);
     }
-    // A name typed and not yet taken (the window closed with the field still in focus).
-    RenameMacro();
+    // A name or delay typed and not yet taken (the window closed with the field in focus).
+    ApplyTypedEdits();
     deps_.timers.KillTimer(kTimerScrollToInsert);
     deps_.timers.KillTimer(kTimerScrollToInsertStart);
 }

@@ -102,7 +102,7 @@ class CMS_1_Page : public ProfileState {
     void OnDpiEditText(const std::string& sender);
     void OnPageTimer(int timerId);
 
-    void OnMacroEditorClosed();
+    void OnMacroEditorClosed(const MacroNameChanges& changes);
 
     void SwitchToProfile(int index);
     void NoteLoad(const std::filesystem::path& file, const StoreLoadReport& report);

@@ -127,8 +127,7 @@ void CMS_1_Page::OnPageClick(const std::string& s) {
     if (s == "ms_1_btn_light_color")
         return ChooseColor(s, -1);
     if (s == "ms_1_btn_macro") {
-        deps_.dialogs.RunMacroEditor();
-        return OnMacroEditorClosed();
+        return OnMacroEditorClosed(deps_.dialogs.RunMacroEditor());
     }
     if (int stage = NumberAfter(s, "ms_1_btn_dpi_color_", kDpiStages))
         return ChooseColor(s, stage - 1);
@@ -138,20 +137,24 @@ void CMS_1_Page::OnPageClick(const std::string& s) {
     }
 }
 
-void CMS_1_Page::OnMacroEditorClosed() {
-    bool touched = false;
+void CMS_1_Page::OnMacroEditorClosed(const MacroNameChanges& changes) {
+    MacroResync resync;
     {
         auto lock = Lock();
         auto profiles = deps_.profiles.Lock();
         auto macros = deps_.macros.Lock();
-        touched = ResyncMacroButtons(profiles.Profiles(), macros.Macros(), working_);
-        if (touched) {
+        resync = ResyncMacroButtons(profiles.Profiles(), macros.Macros(), working_, changes);
+        if (resync.workingChanged) {
             for (int k = 0; k < kPageButtons; ++k)
                 DrawButtonLabel(k);
         }
     }
-    if (touched)
+    // Nothing the mouse holds changed: nothing to send. Other profiles are only stored.
+    if (resync.workingChanged) {
         deps_.apply.RequestApply();
+    } else if (resync.anyChanged) {
+        SaveProfiles();
+    }
 }
 
 void CMS_1_Page::ChooseColor(const std::string& control, int stage) {

@@ -85,7 +85,8 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     page_->shortcutDialog = ShortcutDialogFor(window, window.Hooks(), *layout_);
     page_->macroDialog = MacroDialogFor(window);
     dialogs_->SetMacroEditor([this, &window] {
-        RunMacroEditor(window, CMS_1_Macro::Deps{*macros_, window.Hooks(), *layout_, dataFolder_});
+        return RunMacroEditor(window,
+                              CMS_1_Macro::Deps{*macros_, window.Hooks(), *layout_, dataFolder_});
     });
     controls_->SetLightSectionsRefresher([this] { page_->RefreshLightSections(); });
     controls_->SetControlTimers(

@@ -36,8 +36,9 @@ class PageDialogs {
     // The window's status line shows the language text of `key`, its "%s" replaced by
     // `detail`, for a few seconds (a finished import or export).
     virtual void ShowStatus(std::string_view key, const std::string& detail) = 0;
-    // The macro editor, modal; returns when it is closed.
-    virtual void RunMacroEditor() = 0;
+    // The macro editor, modal; returns when it is closed, with the macros it renamed and
+    // deleted.
+    virtual MacroNameChanges RunMacroEditor() = 0;
     // The button function menu at the right edge of `anchorControl`.
     virtual void OpenFunctionMenu(std::string_view anchorControl) = 0;
 };

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
@@ -73,6 +74,8 @@ TEST(MacroEndToEnd, RecordedMacroOnButton3ReachesTheVirtualMouse) {
         Click(editor, "ms_1_default_delay_btn");
         editor->findChild<QLineEdit*>("ms_1_default_delay_edit")->setText("200");
         Click(editor, "ms_1_macro_record_btn");  // no macro yet: Macro1 is made
+        // The left click goes to another window: the pointer is away from the editor.
+        QCursor::setPos(editor->frameGeometry().bottomRight() + QPoint(50, 50));
         for (auto [code, kind] : {std::pair{0x41, 0}, {0x41, 0}, {0x41, 1}, {0x201, 0}, {0x202, 0}})
             EXPECT_TRUE(hook.Post(code, kind));
         auto* actions = editor->findChild<QListWidget*>("ms_1_macro_action_list");
@@ -120,6 +123,38 @@ TEST(MacroEndToEnd, RecordedMacroOnButton3ReachesTheVirtualMouse) {
                                          0x07, 0x01, 0x04, 0x02, 0x03, 0x81, 0x04, 0x02,
                                          0x03, 0x01, 0xF1, 0x02, 0x03, 0x8A, 0xF1, 0x00};
     EXPECT_EQ(std::memcmp(sent.data(), expectedPage, sizeof expectedPage), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !page.Page()->FullApplyPending(); }, kPatienceMs));
+
+    // The editor opened and closed without a change, then opened again: the macro renamed
+    // (typed, Enter) and a right click added at its end. Button 3 keeps the macro under its new
+    // name, and the mouse gets the button map (the entries hold the name) and the macro's page,
+    // nothing else: four packets.
+    const std::size_t packets = bus->ReceivedPackets().size();
+    WhenModal([](QWidget* editor) { Click(editor, "btn_exit"); });
+    page.PageWidget()->findChild<QAbstractButton*>("ms_1_btn_macro")->click();
+    WhenModal([](QWidget* editor) {
+        editor->findChild<QListWidget*>("ms_1_macro_list")->setCurrentRow(0);
+        auto* name = editor->findChild<QLineEdit*>("ms_1_macro_name_edit");
+        name->selectAll();
+        QTest::keyClicks(name, "Greeting");
+        QTest::keyClick(name, Qt::Key_Return);
+        Click(editor, "ms_1_macro_insert_mouse_btn");
+        Click(editor, "ms_1_macro_key2_btn");
+        Click(editor, "btn_exit");
+    });
+    page.PageWidget()->findChild<QAbstractButton*>("ms_1_btn_macro")->click();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const sim::MouseSettings mouse = bus->Settings(0);
+            return mouse.buttons[2] == macroOnButton3 && mouse.macroPages.count(11) == 1 &&
+                   mouse.macroPages.at(11) != sent;
+        },
+        kPatienceMs));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return bus->ReceivedPackets().size() >= packets + 4; }, kPatienceMs));
+    EXPECT_EQ(bus->ReceivedPackets().size(), packets + 4);
+    EXPECT_EQ(page.Page()->Working().button[2].macroName.get(), u"Greeting");
+    EXPECT_EQ(page.Page()->Working().button[2].macroActionCount, 6);
     page.Shutdown();
     window.UnregisterPage();
 }

@@ -119,6 +119,9 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         "import_done_text",
         "shortcut_title_text",
         "select_macro_title_text",
+        "macro_name_empty_text",
+        "macro_name_too_long_text",
+        "macro_name_in_use_text",
     };
     for (const char* key : keys) {
         EXPECT_TRUE(texts.Contains(key)) << key;

@@ -159,7 +159,9 @@ TEST(ProfileRecord, ResyncFollowsMacrosByNameAndDropsVanishedOnes) {
     jump.actions[1] = test::Action(0x2C, 2, 40);
     macros.push_back(jump);
 
-    EXPECT_FALSE(ResyncMacroButtons(profiles, macros, nullptr));
+    const MacroResync first = ResyncMacroButtons(profiles, macros, nullptr);
+    EXPECT_FALSE(first.workingChanged);
+    EXPECT_TRUE(first.anyChanged);
     EXPECT_EQ(kept.function, kFunctionMacro);
     EXPECT_EQ(kept.macroName.get(), u"JUMP");
     EXPECT_EQ(kept.macroActionCount, 2);
@@ -179,9 +181,103 @@ TEST(ProfileRecord, ResyncFollowsMacrosByNameAndDropsVanishedOnes) {
     EXPECT_EQ(beyond.function, kFunctionMacro);
     EXPECT_EQ(beyond.macroName.get(), u"Gone");
 
-    EXPECT_TRUE(ResyncMacroButtons(profiles, macros, profiles[0].get()));
-    // The vanished macro's button is an ordinary button now: nothing of profile Two is touched.
-    EXPECT_FALSE(ResyncMacroButtons(profiles, macros, profiles[1].get()));
+    // Everything is up to date now: a second resync changes nothing, in either profile.
+    const MacroResync again = ResyncMacroButtons(profiles, macros, profiles[0].get());
+    EXPECT_FALSE(again.workingChanged);
+    EXPECT_FALSE(again.anyChanged);
+    EXPECT_FALSE(ResyncMacroButtons(profiles, macros, profiles[1].get()).workingChanged);
+}
+
+// Buttons 1 and 2 carry macros "A" (key 0x04) and "B" (key 0x05) in both profiles; the editor
+// leaves the macro list `after`, having renamed and deleted as `changes` says.
+TEST(ProfileRecord, ResyncFollowsRenamesAndFreesOnlyDeletedMacros) {
+    struct Macro {
+        std::u16string name;
+        std::uint8_t key;  // of its only action
+    };
+    struct Row {
+        const char* name;
+        std::vector<Macro> after;
+        MacroNameChanges changes;
+        Macro button1, button2;  // name "" for a freed button
+        bool changed;
+    } rows[] = {
+        {"nothing happened", {{u"A", 4}, {u"B", 5}}, {}, {u"A", 4}, {u"B", 5}, false},
+        {"A renamed",
+         {{u"Greeting", 4}, {u"B", 5}},
+         {{u"A", u"Greeting"}},
+         {u"Greeting", 4},
+         {u"B", 5},
+         true},
+        {"renamed twice",
+         {{u"C", 4}, {u"B", 5}},
+         {{u"A", u"X"}, {u"x", u"C"}},
+         {u"C", 4},
+         {u"B", 5},
+         true},
+        {"swapped through a third name",
+         {{u"B", 4}, {u"A", 5}},
+         {{u"A", u"X"}, {u"B", u"A"}, {u"X", u"B"}},
+         {u"B", 4},
+         {u"A", 5},
+         true},
+        {"B deleted, then A renamed B",
+         {{u"B", 4}},
+         {{u"B", {}}, {u"A", u"B"}},
+         {u"B", 4},
+         {u"", 0},
+         true},
+        {"A renamed, then deleted",
+         {{u"B", 5}},
+         {{u"A", u"D"}, {u"D", {}}},
+         {u"", 0},
+         {u"B", 5},
+         true},
+        {"B deleted, a new B made",
+         {{u"A", 4}, {u"B", 6}},
+         {{u"B", {}}},
+         {u"A", 4},
+         {u"", 0},
+         true},
+        {"only the letter case",
+         {{u"a", 4}, {u"B", 5}},
+         {{u"A", u"a"}},
+         {u"a", 4},
+         {u"B", 5},
+         true},
+        {"A's actions changed", {{u"A", 7}, {u"B", 5}}, {}, {u"A", 7}, {u"B", 5}, true},
+        {"A gone without a word (deleted elsewhere)", {{u"B", 5}}, {}, {u"", 0}, {u"B", 5}, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProfileList profiles;
+        for (const char16_t* name : {u"One", u"Two"}) {
+            profiles.push_back(DefaultProfile(name));
+            test::SetMacro(profiles.back()->button[0], {test::Action(0x04, 1, 10)});
+            profiles.back()->button[0].macroName.set(u"A");
+            test::SetMacro(profiles.back()->button[1], {test::Action(0x05, 1, 10)});
+            profiles.back()->button[1].macroName.set(u"B");
+        }
+        MacroList macros;
+        for (const Macro& m : row.after) {
+            MacroRecord macro = MakeEmptyMacro(m.name);
+            macro.actionCount = 1;
+            macro.actions[0] = test::Action(m.key, 1, 10);
+            macros.push_back(macro);
+        }
+        const MacroResync resync =
+            ResyncMacroButtons(profiles, macros, profiles[0].get(), row.changes);
+        EXPECT_EQ(resync.workingChanged, row.changed);
+        EXPECT_EQ(resync.anyChanged, row.changed);
+        for (const auto& profile : profiles) {
+            for (auto [index, expected] : {std::pair{0, row.button1}, {1, row.button2}}) {
+                const ButtonEntry& entry = profile->button[index];
+                EXPECT_EQ(entry.macroName.get(), expected.name) << "button " << index + 1;
+                EXPECT_EQ(entry.function == kFunctionMacro, !expected.name.empty());
+                EXPECT_EQ(entry.macroActions[0].key, expected.key) << "button " << index + 1;
+            }
+        }
+    }
 }
 
 TEST(ProfileRecord, ProfileFilesAreCheckedBeforeUse) {

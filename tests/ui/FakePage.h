@@ -115,6 +115,8 @@ struct ScriptedDialogs : PageDialogs {
     std::string menuAnchor;
     int macroEditorRuns = 0;
     std::function<void()> duringMacroEditor;
+    // What the editor reports it renamed and deleted.
+    MacroNameChanges macroNameChanges;
     // Runs inside every modal dialog, where the real ones run a nested event loop.
     std::function<void()> duringDialog;
     int dialogsRun = 0;
@@ -166,11 +168,12 @@ struct ScriptedDialogs : PageDialogs {
     void ShowStatus(std::string_view key, const std::string& detail) override {
         statuses.push_back(std::string(key) + " " + detail);
     }
-    void RunMacroEditor() override {
+    MacroNameChanges RunMacroEditor() override {
         During();
         ++macroEditorRuns;
         if (duringMacroEditor)
             duringMacroEditor();
+        return macroNameChanges;
     }
     void OpenFunctionMenu(std::string_view anchor) override { menuAnchor = anchor; }
 };

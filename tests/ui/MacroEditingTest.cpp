@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 
 #include "storage/Utf16Text.h"
 #include "ui/MacroEditorFixture.h"
@@ -110,17 +111,20 @@ struct RenameRow {
     const char* typed;
     const char16_t* stored;
     const char* shown;
+    // The notice that says why a name was refused (the language key, as the fake texts give
+    // it, with "%s" for the name), or none.
+    std::vector<std::string> notices;
 };
 
 TEST_F(MacroEditing, RenameOnLeavingTheNameField) {
     const RenameRow rows[] = {
-        {"Combo", u"Burst", "Burst"},                     // another macro's name
-        {"cOMBO", u"Burst", "Burst"},                     // in any letter case
-        {"", u"Burst", "Burst"},                          // no name
-        {"ABCDEFGHIJKLMNOPQRSTUVWX", u"Burst", "Burst"},  // 24 characters
-        {"BURST", u"Burst", "BURST"},                     // only the case: nothing changes
-        {"ABCDEFGHIJKLMNOPQRSTUVW", u"ABCDEFGHIJKLMNOPQRSTUVW", "ABCDEFGHIJKLMNOPQRSTUVW"},
-        {"Grüße", u"Grüße", "Grüße"},
+        {"Combo", u"Burst", "Burst", {"macro_name_in_use_text"}},  // another macro's name
+        {"cOMBO", u"Burst", "Burst", {"macro_name_in_use_text"}},  // in any letter case
+        {"", u"Burst", "Burst", {"macro_name_empty_text"}},        // no name
+        {"ABCDEFGHIJKLMNOPQRSTUVWX", u"Burst", "Burst", {"macro_name_too_long_text"}},  // 24
+        {"BURST", u"Burst", "BURST", {}},  // only the case: nothing changes
+        {"ABCDEFGHIJKLMNOPQRSTUVW", u"ABCDEFGHIJKLMNOPQRSTUVW", "ABCDEFGHIJKLMNOPQRSTUVW", {}},
+        {"Grüße", u"Grüße", "Grüße", {}},
     };
     for (const RenameRow& row : rows) {
         SCOPED_TRACE(row.typed);
@@ -133,7 +137,155 @@ TEST_F(MacroEditing, RenameOnLeavingTheNameField) {
         EXPECT_EQ(controls_.texts[kNameEdit], row.shown);
         EXPECT_EQ(Lines().lines[0], ToUtf8(row.stored));
         EXPECT_EQ(ActsOf(OnDisk()[0]), kBurst);
+        EXPECT_EQ(dialogs_.problems, row.notices);
+        dialogs_.problems.clear();
+        // Once refused, the field shows the stored name: the next click says nothing more.
+        Click(kAddButton);
+        EXPECT_TRUE(dialogs_.problems.empty());
     }
+}
+
+const std::vector<Act> kAB = {{0x04, 1, 20}, {0x04, 2, 30}, {0x05, 1, 40}, {0x05, 2, 50}};
+
+struct TypedRow {
+    const char* name;
+    int action;  // selected, its panel open, before typing
+    const char* field;
+    const char* typed;
+    std::function<void(MacroEditorFixture&)> then;
+    std::vector<std::u16string> names;  // of the macros stored afterwards
+    std::vector<Act> first;             // the actions of the first macro stored afterwards
+};
+
+// Buttons and lists never take the focus, so the field is never left before they act: what
+// was typed goes to the action or macro it was typed for first, and Enter takes it too.
+TEST_F(MacroEditing, TypedEditsGoWhereTheyWereTypedBeforeAnythingElseActs) {
+    const TypedRow rows[] = {
+        {"a delay, then Left inserted after the action",
+         0,
+         kKeyDelayEdit,
+         "500",
+         [](auto& f) { f.Click(kMouseButtonPrefix + std::string("1_btn")); },
+         {u"Burst", u"Empty"},
+         {{0x04, 1, 500},
+          {0xF1, 1, 10},
+          {0xF1, 2, 10},
+          {0x04, 2, 30},
+          {0x05, 1, 40},
+          {0x05, 2, 50}}},
+        {"a delay, then Up",
+         1,
+         kKeyDelayEdit,
+         "300",
+         [](auto& f) { f.Click(kUpButton); },
+         {u"Burst", u"Empty"},
+         {{0x04, 2, 300}, {0x04, 1, 20}, {0x05, 1, 40}, {0x05, 2, 50}}},
+        {"a delay, then Down",
+         1,
+         kKeyDelayEdit,
+         "300",
+         [](auto& f) { f.Click(kDownButton); },
+         {u"Burst", u"Empty"},
+         {{0x04, 1, 20}, {0x05, 1, 40}, {0x04, 2, 300}, {0x05, 2, 50}}},
+        {"a delay, then another action",
+         0,
+         kKeyDelayEdit,
+         "500",
+         [](auto& f) { f.SelectAction(2); },
+         {u"Burst", u"Empty"},
+         {{0x04, 1, 500}, {0x04, 2, 30}, {0x05, 1, 40}, {0x05, 2, 50}}},
+        {"a delay, then Enter",
+         2,
+         kKeyDelayEdit,
+         "7",
+         [](auto& f) {
+             f.Notify({"return", kKeyDelayEdit});
+         },
+         {u"Burst", u"Empty"},
+         {{0x04, 1, 20}, {0x04, 2, 30}, {0x05, 1, 7}, {0x05, 2, 50}}},
+        {"a delay, then Cancel",
+         0,
+         kKeyDelayEdit,
+         "500",
+         [](auto& f) { f.Click(kCancelButton); },
+         {u"Burst", u"Empty"},
+         kAB},
+        {"a name, then New",
+         -1,
+         kNameEdit,
+         "Greeting",
+         [](auto& f) { f.Click(kAddButton); },
+         {u"Greeting", u"Empty", u"Macro3"},
+         kAB},
+        {"a name, then Enter",
+         -1,
+         kNameEdit,
+         "Greeting",
+         [](auto& f) {
+             f.Notify({"return", kNameEdit});
+         },
+         {u"Greeting", u"Empty"},
+         kAB},
+        {"a name, then another macro",
+         -1,
+         kNameEdit,
+         "Greeting",
+         [](auto& f) { f.SelectMacro(1); },
+         {u"Greeting", u"Empty"},
+         kAB},
+        {"a name, then recording",
+         -1,
+         kNameEdit,
+         "Greeting",
+         [](auto& f) {
+             f.Record();
+             f.StopRecord();
+         },
+         {u"Greeting", u"Empty"},
+         kAB},
+    };
+    for (const TypedRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        Store({MacroOf(u"Burst", kAB), MacroOf(u"Empty", {})});
+        controls_ = {};
+        Open();
+        SelectMacro(0);
+        if (row.action >= 0) {
+            SelectAction(row.action);
+            controls_.checked.insert(kActionEditCheck);
+            Check(kActionEditCheck, true);
+        }
+        Type(row.field, row.typed);
+        row.then(*this);
+        const MacroList disk = OnDisk();
+        std::vector<std::u16string> names;
+        for (const MacroRecord& macro : disk)
+            names.push_back(macro.name.get());
+        EXPECT_EQ(names, row.names);
+        EXPECT_EQ(ActsOf(disk.at(0)), row.first);
+        EXPECT_TRUE(dialogs_.problems.empty());
+    }
+}
+
+TEST_F(MacroEditing, AnEmptyMacroShowsNothingOfThePreviousOneInThePanel) {
+    Store({MacroOf(u"Burst", kBurst), MacroOf(u"Empty", {})});
+    Open();
+    SelectMacro(0);
+    SelectAction(2);
+    controls_.checked.insert(kActionEditCheck);
+    Check(kActionEditCheck, true);
+    ASSERT_EQ(controls_.tabs[kActionEditTab], 2);
+    ASSERT_EQ(controls_.texts[kMouseDelayEdit], "70");
+    SelectMacro(1);
+    EXPECT_EQ(controls_.tabs[kActionEditTab], 0);
+    EXPECT_FALSE(controls_.IsChecked(kActionEditCheck));
+    for (const char* field : {kActionKeyEdit, kKeyDelayEdit, kMouseDelayEdit})
+        EXPECT_EQ(controls_.texts[field], "") << field;
+    EXPECT_EQ(controls_.comboItems[kMouseActionCombo], -1);
+    // Typing into the hidden delay field of the empty macro changes nothing anywhere.
+    controls_.texts[kMouseDelayEdit] = "900";
+    SelectMacro(0);
+    EXPECT_EQ(ActsOf(OnDisk()[0]), kBurst);
 }
 
 struct DelayRow {

@@ -129,7 +129,10 @@ class MacroEditorFixture : public ::testing::Test {
     void Record() { Check(macroui::kRecordButton, true); }
     void StopRecord() { Check(macroui::kRecordButton, false); }
     // Message 1034 as the hook library posts it: wParam the code, lParam the kind.
-    void Hook(std::uintptr_t code, std::intptr_t kind) { editor_->OnHookEvent(code, kind); }
+    // `overEditor`: the pointer is over the editor's window when it comes.
+    void Hook(std::uintptr_t code, std::intptr_t kind, bool overEditor = false) {
+        editor_->OnHookEvent(code, kind, overEditor);
+    }
     FakeList& Rows() { return controls_.L(macroui::kActionList); }
     FakeList& Lines() { return controls_.L(macroui::kMacroList); }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
@@ -322,31 +323,80 @@ TEST_F(MousePage, TheLowBatteryBannerStopsItsTimerWhenInAndHidesWhenOut) {
     EXPECT_EQ(controls_.hidden.count("ms_1_low_power_label"), 1u);
 }
 
-TEST_F(MousePage, ClosingTheMacroEditorBringsMacroButtonsUpToDate) {
-    CMS_1_Page& page = Start();
-    {
-        auto macros = macros_->Lock();
-        macros.AddMacro(u"Macro");
-    }
-    page.shortcutDialog = nullptr;
-    page.macroDialog = [](const MacroList&, const MacroChoice&) {
-        return std::optional<MacroChoice>(MacroChoice{0, 0, 1});
-    };
-    Click("ms_1_btn_key_4");
-    page.OnMenuItem("ms_1_select_macro");
-    ASSERT_EQ(page.Working().button[3].function, kFunctionMacro);
-    EXPECT_EQ(controls_.texts["ms_1_btn_key_4"], "assign_macro_textMacro1");
+struct EditorCloseRow {
+    const char* name;
+    // What the user does in the editor, to the store, and what the editor reports of it.
+    std::function<void(MacroList&)> edit;
+    MacroNameChanges changes;
+    int function;       // of button 4 afterwards
+    const char* label;  // of button 4 afterwards
+    int applies;
+};
 
-    apply_.now = 0;
-    dialogs_.duringMacroEditor = [&] {  // the user deletes the macro in the editor
-        auto macros = macros_->Lock();
-        macros.Macros().clear();
-        macros.SaveMacroStore();
+TEST_F(MousePage, ClosingTheMacroEditorBringsMacroButtonsUpToDate) {
+    const EditorCloseRow rows[] = {
+        // Nothing changed: nothing to send, not even the full apply still pending.
+        {"nothing", [](MacroList&) {}, {}, kFunctionMacro, "assign_macro_textMacro1", 0},
+        {"renamed",
+         [](MacroList& m) { m[0].name.set(u"Greeting"); },
+         {{u"Macro1", u"Greeting"}},
+         kFunctionMacro,
+         "assign_macro_textGreeting",
+         1},
+        {"an action added",
+         [](MacroList& m) {
+             m[0].actionCount = 1;
+             m[0].actions[0].key = 0x04;
+             m[0].actions[0].direction = 1;
+         },
+         {},
+         kFunctionMacro,
+         "assign_macro_textMacro1",
+         1},
+        {"deleted", [](MacroList& m) { m.clear(); }, {{u"Macro1", {}}}, 6, "key:dpi_cycle_text", 1},
+        {"deleted, another made with its name",
+         [](MacroList& m) {
+             m.clear();
+             m.push_back(MakeEmptyMacro(u"Macro1"));
+         },
+         {{u"Macro1", {}}},
+         6,
+         "key:dpi_cycle_text",
+         1},
     };
-    Click("ms_1_btn_macro");
-    EXPECT_EQ(page.Working().button[3].function, 6);  // back to its default
-    EXPECT_EQ(controls_.texts["ms_1_btn_key_4"], "key:dpi_cycle_text");
-    EXPECT_EQ(apply_.now, 1);
+    for (const EditorCloseRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        page_.reset();
+        fs::remove_all(data_);
+        fs::create_directories(data_);
+        CMS_1_Page& page = Start();
+        {
+            auto macros = macros_->Lock();
+            macros.Macros().clear();
+            macros.AddMacro(u"Macro");
+        }
+        page.shortcutDialog = nullptr;
+        page.macroDialog = [](const MacroList&, const MacroChoice&) {
+            return std::optional<MacroChoice>(MacroChoice{0, 0, 1});
+        };
+        Click("ms_1_btn_key_4");
+        page.OnMenuItem("ms_1_select_macro");
+        ASSERT_EQ(page.Working().button[3].function, kFunctionMacro);
+        EXPECT_EQ(controls_.texts["ms_1_btn_key_4"], "assign_macro_textMacro1");
+
+        apply_.now = 0;
+        page.FullApplyPending() = true;  // as after start-up, with nothing applied yet
+        dialogs_.duringMacroEditor = [&] {
+            auto macros = macros_->Lock();
+            row.edit(macros.Macros());
+            macros.SaveMacroStore();
+        };
+        dialogs_.macroNameChanges = row.changes;
+        Click("ms_1_btn_macro");
+        EXPECT_EQ(page.Working().button[3].function, row.function);
+        EXPECT_EQ(controls_.texts["ms_1_btn_key_4"], row.label);
+        EXPECT_EQ(apply_.now, row.applies);
+    }
 }
 
 TEST_F(MousePage, ImportRefusesBadFilesAndSwitchesToGoodOnes) {

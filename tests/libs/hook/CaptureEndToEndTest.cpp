@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCursor>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -104,6 +105,8 @@ TEST_F(CaptureEndToEnd, TheMacroEditorRecordsKeysAndButtonsTypedOnTheXServer) {
             },
             kPatienceMs);
         typist_.Key(kKeyA, false);
+        // The click goes to another window: the pointer is away from the editor.
+        QCursor::setPos(editor->frameGeometry().bottomRight() + QPoint(50, 50));
         typist_.Button(1, true);
         typist_.Button(1, false);
         recorded = pressed && QTest::qWaitFor([&] { return actions->count() == 4; }, kPatienceMs);

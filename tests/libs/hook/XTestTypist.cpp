@@ -28,4 +28,9 @@ void XTestTypist::Button(unsigned button, bool down) {
     XSync(display_, False);
 }
 
+void XTestTypist::Move(int x, int y) {
+    XTestFakeMotionEvent(display_, -1, x, y, CurrentTime);
+    XSync(display_, False);
+}
+
 }  // namespace ms1::hook::test

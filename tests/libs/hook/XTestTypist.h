@@ -19,6 +19,8 @@ class XTestTypist {
     // returns.
     void Key(unsigned keycode, bool down);
     void Button(unsigned button, bool down);
+    // Moves the pointer to a point of the screen.
+    void Move(int x, int y);
     void Key(unsigned keycode) {
         Key(keycode, true);
         Key(keycode, false);
