@@ -141,6 +141,13 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (role == ms1::SingleInstance::Role::Failed) {
+        const QString problem = ms1::SingleInstance::FolderProblem();
+        if (!problem.isEmpty()) {
+            // Said to the user: another start will not find this one, nor will ms1ctl.
+            QTextStream(stderr) << "ms1: " << problem
+                                << "; running without the single-instance lock and socket, so "
+                                   "ms1ctl cannot hand its commands to this program\n";
+        }
         qCWarning(lcMs1) << "running without the single-instance guard";
     }
     qCDebug(lcMs1) << "ilen =" << QApplication::arguments().join(' ').size();

@@ -101,8 +101,14 @@ std::optional<int> ForwardToRunningProgram(CliContext& context, const QJsonObjec
     return kExitNoAnswer;
 }
 
-QString RunningProgramSocket() {
-    return SingleInstance::SocketPath("Tarvex");
+QString RunningProgramSocket(std::ostream& err) {
+    const QString socket = SingleInstance::SocketPath("Tarvex");
+    if (socket.isEmpty()) {
+        // Whoever could have prepared that folder could answer in the program's place.
+        err << "ms1ctl: " << SingleInstance::FolderProblem().toStdString()
+            << "; not looking for a running ms1 there\n";
+    }
+    return socket;
 }
 
 }  // namespace ms1::cli

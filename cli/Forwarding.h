@@ -5,6 +5,7 @@
 #include <chrono>
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,6 @@ std::optional<int> ForwardToRunningProgram(CliContext& context, const QJsonObjec
 std::filesystem::path AbsoluteFolder(const std::filesystem::path& folder);
 
 // Where the running ms1 listens for this user.
-QString RunningProgramSocket();
+QString RunningProgramSocket(std::ostream& err);
 
 }  // namespace ms1::cli

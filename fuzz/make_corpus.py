@@ -306,6 +306,17 @@ def ini_inputs():
     }
 
 
+def instance_requests():
+    # First byte: the size of the pieces the request arrives in, less one.
+    return {
+        "activate": b"\x05activate\n",
+        "run_status": b'\x03run {"command":"status","simulate":"receiver"}\n',
+        "run_import": b'\xffrun {"command":"profile import","file":"/tmp/a.pro","cwd":"/tmp",'
+                      b'"data":"/tmp/d"}\n',
+        "garbage": b"\x00run [1, 2\n",
+    }
+
+
 def skins(names):
     out = {}
     for name in names:
@@ -326,6 +337,7 @@ def main():
         "status_reports": status_inputs(),
         "virtual_mouse": mouse_inputs(),
         "settings_ini": ini_inputs(),
+        "instance_request": instance_requests(),
         "language_file": dict(skins(["lan.xml"]), **{
             "broken.xml": b"<language><text key=\"a\">no end</language>",
             "entities.xml": b"<language><text key=\"a\">&amp;&lt;&#x263A;</text>"

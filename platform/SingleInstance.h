@@ -38,8 +38,12 @@ class SingleInstance : public QObject {
     // until then their senders wait.
     void SetRequestHandler(InstanceRequestHandler handler);
 
+    // Where the lock and the socket of `name` are; empty when the folder for them is not safe
+    // to use (FolderProblem says why).
     static QString LockFilePath(const QString& name);
     static QString SocketPath(const QString& name);
+    // Why no folder can hold them, in plain words; empty when one can.
+    static QString FolderProblem();
 
   private:
     void OnNewConnection();

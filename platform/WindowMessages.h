@@ -21,12 +21,12 @@ enum WindowMessage : std::uint32_t {
 
 // Timers of the main window.
 enum WindowTimer : int {
-    TIMER_USB_ARRIVAL = 54,          // 1000 ms, one enumeration after the last arrival
-    TIMER_WIRELESS_WATCHDOG = 512,   // 6000 ms
-    TIMER_APPLY_DELAY = 513,         // 200 or 500 ms
-    TIMER_PAGE_DEFERRED = 514,       // 10 ms
-    TIMER_CHARGE_ANIMATION = 515,    // 30 ms, periodic
-    TIMER_BLE_DISCOVERY = 516,       // 2000 ms
+    TIMER_USB_ARRIVAL = 54,         // 1000 ms, one enumeration after the last arrival
+    TIMER_WIRELESS_WATCHDOG = 512,  // 6000 ms
+    TIMER_APPLY_DELAY = 513,        // 200 or 500 ms
+    TIMER_PAGE_DEFERRED = 514,      // 10 ms
+    TIMER_CHARGE_ANIMATION = 515,   // 30 ms, periodic
+    TIMER_BLE_DISCOVERY = 516,      // 2000 ms
 };
 
 }  // namespace ms1
