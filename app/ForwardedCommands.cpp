@@ -131,7 +131,8 @@ void ForwardedCommands::AwaitMouse(const std::shared_ptr<Command>& command,
         then(true);
         return;
     }
-    // Nothing to wait for without a receiver, as in ms1ctl.
+    // Nothing to wait for without a receiver or a Bluetooth LE mouse that may connect, as
+    // in ms1ctl.
     if (device == nullptr || !device->ReceiverPresent()) {
         then(false);
         return;
@@ -143,11 +144,10 @@ void ForwardedCommands::AwaitMouse(const std::shared_ptr<Command>& command,
 
 std::string ForwardedCommands::NoMouseText(const char* command) const {
     using Connection = cli::HeadlessHost::Connection;
-    const std::string denied = ports_.device->AccessProblem();
-    const Connection connection = !denied.empty()                    ? Connection::kNoAccess
-                                  : ports_.device->ReceiverPresent() ? Connection::kSilentMouse
-                                                                     : Connection::kNoReceiver;
-    return cli::HeadlessHost::NoMouseText(command, connection, denied);
+    DeviceSession* session = ports_.device->Session();
+    const Connection connection =
+        session != nullptr ? cli::HeadlessHost::ConnectionOf(*session) : Connection::kNoReceiver;
+    return cli::HeadlessHost::NoMouseText(command, connection, ports_.device->AccessProblem());
 }
 
 void ForwardedCommands::RunStatus(const std::shared_ptr<Command>& command) {

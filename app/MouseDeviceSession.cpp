@@ -2,6 +2,7 @@
 
 #include <QSocketNotifier>
 
+#include "cli/HeadlessHost.h"
 #include "engine/DeviceSession.h"
 #include "engine/StatusRecorder.h"
 #include "platform/DebugLog.h"
@@ -124,9 +125,7 @@ bool MouseDeviceSession::ReceiverPluggedIn() const {
 bool MouseDeviceSession::ReceiverPresent() const {
     if (!session_)
         return false;
-    const BleGattLink* ble = session_->ble();
-    return ReceiverPluggedIn() ||
-           (ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kPending);
+    return ReceiverPluggedIn() || cli::HeadlessHost::MayConnect(*session_);
 }
 
 void MouseDeviceSession::OnVendorStatus(std::uint32_t value) {

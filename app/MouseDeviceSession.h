@@ -47,7 +47,7 @@ class MouseDeviceSession final : public PageDeviceSession {
     DeviceSession* Session() const { return session_.get(); }
     const StatusRecorder* Recorder() const { return recorder_.get(); }
     // Whether a receiver is plugged in, even when its mouse is silent, or the Bluetooth LE
-    // mouse is still being looked at.
+    // mouse is being looked at or known to BlueZ without its link yet (it may connect).
     bool ReceiverPresent() const;
 
   private:

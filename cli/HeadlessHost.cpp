@@ -19,15 +19,15 @@ namespace {
 // Message of the host's own hub: the worker finished an apply.
 constexpr std::uint32_t kMsgApplyDone = 0x0701;
 
-// The HID enumeration saw the Bluetooth LE mouse and its link is still being looked at.
-bool BleStillLooking(DeviceSession& session) {
+using Stage = BleGattLink::StartUpStage;
+
+Stage BleStage(DeviceSession& session) {
     const BleGattLink* ble = session.ble();
-    return ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kPending;
+    return ble != nullptr ? ble->startUpStage() : Stage::kNoMouse;
 }
 
-bool BleWithoutLink(DeviceSession& session) {
-    const BleGattLink* ble = session.ble();
-    return ble != nullptr && ble->startUpStage() == BleGattLink::StartUpStage::kNoWritableLink;
+int Receivers(DeviceSession& session) {
+    return session.link().State().inputSlotCount;
 }
 
 }  // namespace
@@ -127,21 +127,33 @@ HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds pa
     session_->Start(HidSeesBleMouse(hid));
     LinkFlags& flags = session_->flags();
     DeviceSession& session = *session_;
-    auto receivers = [&session] { return session.link().State().inputSlotCount; };
-    // ms1ctl does not follow arrivals, so without a receiver now, and with no Bluetooth LE
-    // mouse being looked at, there is nothing to wait for.
-    const bool connected = WaitFor(
-        [&] { return MouseConnected(flags) || (receivers() == 0 && !BleStillLooking(session)); },
-        patience);
-    if (connected && MouseConnected(flags))
-        return Connection::kConnected;
-    if (receivers() == 0) {
-        if (BleWithoutLink(session))
-            return Connection::kNoBleLink;
+    // ms1ctl does not follow receiver arrivals, so without a receiver now, and with no
+    // Bluetooth LE mouse that may still connect, there is nothing to wait for.
+    WaitFor([&] { return MouseConnected(flags) || !MayConnect(session); }, patience);
+    const Connection connection = ConnectionOf(session);
+    if (connection == Connection::kNoAccess)
         deniedPath_ = session.link().State().deniedPath;
-        return deniedPath_.empty() ? Connection::kNoReceiver : Connection::kNoAccess;
+    return connection;
+}
+
+bool HeadlessHost::MayConnect(DeviceSession& session) {
+    const BleGattLink* ble = session.ble();
+    const Stage stage = BleStage(session);
+    return Receivers(session) != 0 || stage == Stage::kPending ||
+           (stage == Stage::kNoWritableLink && ble != nullptr && ble->platformAnswered());
+}
+
+HeadlessHost::Connection HeadlessHost::ConnectionOf(DeviceSession& session) {
+    if (MouseConnected(session.flags()))
+        return Connection::kConnected;
+    if (Receivers(session) != 0)
+        return Connection::kSilentMouse;
+    if (BleStage(session) == Stage::kNoWritableLink) {
+        return session.ble()->platformAnswered() ? Connection::kBleNotConnected
+                                                 : Connection::kNoBleLink;
     }
-    return Connection::kSilentMouse;
+    return session.link().State().deniedPath.empty() ? Connection::kNoReceiver
+                                                     : Connection::kNoAccess;
 }
 
 std::string HeadlessHost::NoMouseText(const char* command, Connection connection,
@@ -157,6 +169,9 @@ std::string HeadlessHost::NoMouseText(const char* command, Connection connection
             break;
         case Connection::kNoBleLink:
             text += "the Bluetooth LE mouse has no writable GATT link; is bluetoothd running?";
+            break;
+        case Connection::kBleNotConnected:
+            text += "the Bluetooth LE mouse did not connect with a writable GATT link within 3 s";
             break;
         default:
             text += "the receiver did not hear from the mouse within 3 s";

@@ -45,13 +45,28 @@ class HeadlessHost final : private ApplyView {
     void AnnounceVirtualMouseSettings();
 
     // kNoAccess: a receiver is there but this user may not open it (see DeniedPath).
-    enum class Connection { kConnected, kNoReceiver, kSilentMouse, kNoBleLink, kNoAccess };
+    // kNoBleLink: the Bluetooth LE mouse was seen but BlueZ could not be asked about it;
+    // kBleNotConnected: BlueZ knows the mouse, but it did not connect with a writable link.
+    enum class Connection {
+        kConnected,
+        kNoReceiver,
+        kSilentMouse,
+        kNoBleLink,
+        kBleNotConnected,
+        kNoAccess
+    };
     // Starts the session and waits until a link reports the mouse, at most `patience`; at
     // once when there is neither a receiver nor a Bluetooth LE mouse to wait for.
     Connection ConnectMouse(std::chrono::milliseconds patience);
     // The line for stderr when the mouse is not there.
     static std::string NoMouseText(const char* command, Connection connection,
                                    const std::string& deniedPath = {});
+    // Where the session stands: connected, or why not. The same for ms1ctl and for the
+    // running program that carries out its command.
+    static Connection ConnectionOf(DeviceSession& session);
+    // Whether the mouse may still connect: a receiver is plugged in (its mouse may wake),
+    // or the Bluetooth LE mouse is being looked at or known to BlueZ without its link yet.
+    static bool MayConnect(DeviceSession& session);
     const std::string& DeniedPath() const { return deniedPath_; }
     // Waits until `done` holds, looking again after every status change, at most `patience`.
     bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience);

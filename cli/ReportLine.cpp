@@ -12,6 +12,9 @@ std::string ReportLine(const SentReport& sent) {
     } else if (sent.outcome.skipped) {
         std::snprintf(line, sizeof line, "0x%02x skipped: the link has no use for it",
                       sent.command);
+    } else if (sent.outcome.link == SentOver::None) {
+        // No link was up any more (the mouse left during the apply).
+        std::snprintf(line, sizeof line, "0x%02x not sent", sent.command);
     } else if (sent.outcome.link == SentOver::Wired || sent.outcome.link == SentOver::Ble) {
         // The cable and GATT have no acknowledgement message: the write's result is all
         // there is.

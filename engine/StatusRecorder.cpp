@@ -68,6 +68,8 @@ void StatusRecorder::SetProgress(std::string_view control, int value) {
 void StatusRecorder::ShowBattery(int level, bool charging) {
     if (shown_)
         shown_->ShowBattery(level, charging);
+    batteryReported_ = true;
+    Changed();
 }
 
 void StatusRecorder::RefreshLightSections() {
@@ -92,6 +94,9 @@ void StatusRecorder::SetTextKey(std::string_view control, std::string_view key) 
 }
 
 std::optional<std::string> StatusRecorder::Battery() const {
+    // The label's "100%" of a fresh Bluetooth connection is no report.
+    if (!batteryReported_)
+        return std::nullopt;
     if (auto key = textKey_.find(kPowerLabel); key != textKey_.end()) {
         if (key->second == "charging_text")
             return std::string("charging");

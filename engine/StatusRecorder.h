@@ -34,7 +34,7 @@ class StatusRecorder final : public StatusView {
     void ShowBattery(int level, bool charging) override;
 
     // What the battery label shows: "75%", "charging", or nothing when the mouse has not
-    // reported its battery.
+    // reported its battery (or the cable its charging) yet.
     std::optional<std::string> Battery() const;
     bool StageReported() const { return stageReported_; }
     bool RateReported() const { return rateReported_; }
@@ -48,6 +48,7 @@ class StatusRecorder final : public StatusView {
     std::map<std::string, std::string, std::less<>> textKey_;
     bool stageReported_ = false;
     bool rateReported_ = false;
+    bool batteryReported_ = false;  // the decoding showed a battery the mouse reported
     std::function<void()> onChange_;
     StatusView* shown_;
 };

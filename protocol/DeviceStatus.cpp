@@ -1,6 +1,7 @@
 #include "protocol/DeviceStatus.h"
 
 #include <string>
+#include <utility>
 
 #include "platform/WindowMessages.h"
 
@@ -124,7 +125,11 @@ void DeviceStatus::ShowBleConnected() {
     view_.SetVisible(kBle, true);
     RefreshLinkSections();
     timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
-    ShowFull();
+    // A full bar until the mouse reports; not a report of its battery (ShowBattery).
+    timers_.KillTimer(TIMER_CHARGE_ANIMATION);
+    bleCharging_ = false;
+    view_.SetProgress(kPowerBar, 100);
+    view_.SetPlainText(kPowerLabel, "100%");
     // The mouse talks over one link at a time: the receiver's state is stale now.
     if (flags_.wirelessConnected != 0)
         SetWireless(false);
@@ -136,7 +141,9 @@ void DeviceStatus::ShowBleConnected() {
 }
 
 void DeviceStatus::ShowBleDisconnected() {
-    timers_.KillTimer(TIMER_CHARGE_ANIMATION);
+    // Only the charging display the Bluetooth link started ends with it; the cable's goes on.
+    if (std::exchange(bleCharging_, false) && flags_.wiredConnected != 1)
+        timers_.KillTimer(TIMER_CHARGE_ANIMATION);
     view_.SetVisible(kBle, false);
     // Bluetooth hid the polling rate and debounce headers; the other links have both.
     view_.SetVisible("ms_1_check_prate", true);
@@ -198,6 +205,7 @@ void DeviceStatus::DecodeBleStatus(std::uint16_t a, std::uint16_t v) {
         return;
     const int state = v & 0xFF;
     const int level = v >> 8;
+    bleCharging_ = state == 3;
     if (state == 2) {
         ShowFull();
     } else if (state == 3) {

@@ -90,6 +90,7 @@ class DeviceStatus {
     std::int32_t batteryLevel_ = 0;
     std::int32_t chargeAnimStep_ = 0;
     std::uint32_t wiredGeneration_ = 0;  // a removal cancels a pending arrival
+    bool bleCharging_ = false;           // the charging display is the Bluetooth link's
 };
 
 }  // namespace ms1

@@ -36,13 +36,24 @@ ReportSender::ReportSender(LinkFlags& flags, Pacer& pacer, WiredReportPort* wire
     : flags_(flags), pacer_(pacer), wired_(wired), wireless_(wireless), ble_(ble) {}
 
 SendOutcome ReportSender::SendReport(const std::uint8_t* report, std::size_t length) {
-    if (flags_.wiredConnected.load() == 1 && wired_)
-        return SendWired(report, length);
-    if (flags_.wirelessConnected.load() != 0 && wireless_)
-        return SendWireless(report, length);
-    if (flags_.bleConnected.load() != 0 && ble_)
-        return SendBle(report, length);
-    return {};
+    SendOutcome outcome;
+    if (flags_.wiredConnected.load() == 1 && wired_) {
+        outcome = SendWired(report, length);
+    } else if (flags_.wirelessConnected.load() != 0 && wireless_) {
+        outcome = SendWireless(report, length);
+    } else if (flags_.bleConnected.load() != 0 && ble_) {
+        outcome = SendBle(report, length);
+    } else if (report[0] == kCommandPolling && lastLink_ == SentOver::Ble) {
+        // The mouse left in the middle of an apply over Bluetooth LE: this report was never
+        // going to be sent there.
+        outcome.link = SentOver::Ble;
+        outcome.skipped = true;
+        return outcome;
+    } else {
+        return outcome;  // no link: not sent
+    }
+    lastLink_ = outcome.link;
+    return outcome;
 }
 
 SendOutcome ReportSender::SendWired(const std::uint8_t* report, std::size_t length) {

@@ -20,7 +20,9 @@ struct SendOutcome {
 
 // Delivers one report over whichever link is up: wired first, then the 2.4 GHz receiver,
 // then Bluetooth LE. On 2.4 GHz the report is repeated until the mouse acknowledges it, at
-// most ten times; a report never acknowledged is a failure.
+// most ten times; a report never acknowledged is a failure. Without a link the report is
+// not sent (link None, no attempt), except the polling rate after reports that went over
+// Bluetooth LE, which is skipped there as it would have been.
 class ReportSender {
   public:
     ReportSender(LinkFlags& flags, Pacer& pacer, WiredReportPort* wired,
@@ -42,6 +44,7 @@ class ReportSender {
     WirelessReportPort* wireless_;
     BleReportPort* ble_;
     std::atomic<std::int32_t> ackReceived_{0};
+    SentOver lastLink_ = SentOver::None;  // of the last report sent (apply worker)
 };
 
 // The three 64-byte packets a macro page travels in on the wired and 2.4 GHz links.

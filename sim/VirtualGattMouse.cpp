@@ -198,8 +198,10 @@ std::optional<std::vector<std::string>> VirtualGattMouse::PresentServiceInterfac
 
 std::optional<std::vector<GattDeviceRecord>> VirtualGattMouse::PresentBluetoothDevices() {
     return std::vector<GattDeviceRecord>{
-        {false, "Keyboard K3", std::string("BTHLE\\Dev_") + kKeyboardAddress},
-        {!connected_, "ms_1", std::string("BTHLE\\Dev_") + kMouseAddress}};
+        {false, "Keyboard K3", std::string("BTHLE\\Dev_") + kKeyboardAddress,
+         "VID&02046d_PID&b342_REV&0001"},
+        {!connected_, "ms_1", std::string("BTHLE\\Dev_") + kMouseAddress,
+         "VID&02045e_PID&a011_REV&0100"}};
 }
 
 const VirtualGattMouse::Service* VirtualGattMouse::FindService(const std::string& path) const {

@@ -44,14 +44,13 @@ void BleGattLink::Trace(const std::string& line) const {
 void BleGattLink::StartUp(bool hidPresent) {
     if (startUp_ != StartUpStage::kNotStarted || stopped_)
         return;
-    startUp_ = hidPresent ? StartUpStage::kPending : StartUpStage::kNoMouse;
+    startUp_ = StartUpStage::kPending;
+    hidPresent_ = hidPresent;
     // Following the devices may wait on the platform: off the window thread, before the
     // first look at the mouse so that nothing is missed in between.
     ports_.work.OffWindow([this] { ports_.gatt.StartDeviceEvents(ports_.deviceEvents); });
-    if (!hidPresent) {
+    if (!hidPresent)
         SetBleConnected(false);
-        return;
-    }
     RequestConfirmation();
 }
 
@@ -63,9 +62,8 @@ void BleGattLink::RequestConfirmation() {
     confirming_ = true;
     const std::uint64_t generation = generation_;
     const bool queued = ports_.work.OffWindow([this, generation] {
-        const bool writable = HasWritableLink();
-        ports_.work.OnWindow(
-            [this, generation, writable] { OnConfirmation(generation, writable); });
+        const Look look = LookAtMouse();
+        ports_.work.OnWindow([this, generation, look] { OnConfirmation(generation, look); });
     });
     if (!queued) {
         confirming_ = false;
@@ -74,18 +72,25 @@ void BleGattLink::RequestConfirmation() {
     }
 }
 
-void BleGattLink::OnConfirmation(std::uint64_t generation, bool writable) {
+void BleGattLink::OnConfirmation(std::uint64_t generation, const Look& look) {
     confirming_ = false;
     const bool again = std::exchange(confirmAgain_, false);
     if (stopped_)
         return;
+    platformAnswered_ = look.listed;
     const bool stale = generation != generation_;  // the mouse left while it was asked
-    if (startUp_ == StartUpStage::kPending) {
-        startUp_ = writable && !stale ? StartUpStage::kConnected : StartUpStage::kNoWritableLink;
-        if (!stale)
-            SetBleConnected(writable);
-    } else if (writable && !stale && ports_.flags.bleConnected.load() == 0) {
+    const bool startUp = startUp_ == StartUpStage::kPending;
+    if (look.writable && !stale && ports_.flags.bleConnected.load() == 0) {
         SetBleConnected(true);
+    } else if (startUp && hidPresent_ && !stale) {
+        SetBleConnected(false);  // the start-up's one run, with the answer
+    }
+    if (ports_.flags.bleConnected.load() != 0) {
+        startUp_ = StartUpStage::kConnected;
+    } else {
+        // hidapi's word counts at start-up only; later the platform's list tells.
+        const bool known = look.known || (startUp && hidPresent_);
+        startUp_ = known ? StartUpStage::kNoWritableLink : StartUpStage::kNoMouse;
     }
     // An interface that arrived during the look may have brought the characteristic.
     if (again && ports_.flags.bleConnected.load() == 0)
@@ -137,6 +142,9 @@ void BleGattLink::OnDeviceRemoval(const DeviceEvent& event) {
         return;
     ++generation_;
     SetBleConnected(false);
+    // Whether the mouse is still paired (and may come back) or gone for good; another of its
+    // interfaces may also still carry the link.
+    RequestConfirmation();
 }
 
 void BleGattLink::OnDiscoveryTimer() {
@@ -162,14 +170,23 @@ void BleGattLink::Shutdown() {
 }
 
 void BleGattLink::ScanBluetoothAddresses() {
+    Scan();
+}
+
+BleGattLink::Look BleGattLink::Scan() {
+    Look look;
     BleAddressTable table;
     if (auto devices = ports_.gatt.PresentBluetoothDevices()) {
+        look.listed = true;
         table = ScanAddresses(*devices);
+        for (const GattDeviceRecord& device : *devices)
+            look.known = look.known || (device.ids && IsMouseInterfaceName(*device.ids));
     } else {
         Trace("the Bluetooth devices could not be listed");
     }
     std::lock_guard lock(mutex_);
     table_ = table;
+    return look;
 }
 
 BleGattLink::Snapshot BleGattLink::Copy() const {
@@ -313,13 +330,15 @@ bool BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t leng
     });
 }
 
-bool BleGattLink::HasWritableLink() {
-    ScanBluetoothAddresses();
+BleGattLink::Look BleGattLink::LookAtMouse() {
+    Look look = Scan();
     Snapshot snapshot = Copy();
     snapshot.vid = kBleVidPattern;
     snapshot.pid = kBlePidPattern;
-    return VisitWriteCharacteristics(snapshot, [](const std::string&, OpenInterface&,
-                                                  const GattCharacteristic&) { return true; });
+    look.writable = VisitWriteCharacteristics(
+        snapshot,
+        [](const std::string&, OpenInterface&, const GattCharacteristic&) { return true; });
+    return look;
 }
 
 BleAddressTable BleGattLink::AddressTable() const {

@@ -83,7 +83,10 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     };
     using TraceFunction = std::function<void(const std::string& line)>;
 
-    // Where the start-up look at the mouse stands.
+    // Where the look at the mouse stands: the one at start-up, then the one after each
+    // device change. kNoWritableLink: the mouse is known (hidapi saw it at start-up, or the
+    // platform lists a device with its ids, paired or connected) but has no writable link
+    // yet; its connection may still come.
     enum class StartUpStage { kNotStarted, kPending, kConnected, kNoMouse, kNoWritableLink };
 
     explicit BleGattLink(Ports ports, TraceFunction trace = {});
@@ -91,9 +94,10 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     BleGattLink(const BleGattLink&) = delete;
     BleGattLink& operator=(const BleGattLink&) = delete;
 
-    // Window thread. Start-up: follows device events, and when the HID enumeration saw the
-    // mouse, asks the platform whether a writable 0xFEE3 is there; SetBleConnected runs once
-    // with the answer (at once with 0 when the HID enumeration did not see it).
+    // Window thread. Start-up: follows device events and asks the platform whether a writable
+    // 0xFEE3 of the mouse is there. When the HID enumeration saw the mouse, SetBleConnected
+    // runs once with the answer; when it did not, SetBleConnected(0) runs at once and a
+    // writable link the platform shows connects all the same (as a later arrival would).
     void StartUp(bool hidPresent);
     void SetBleConnected(bool connected);
     // A device interface arrived or left (the interface name is its path).
@@ -105,14 +109,23 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     // Call after the work runner has stopped.
     void Shutdown();
     StartUpStage startUpStage() const { return startUp_; }
+    // Whether the platform could list the Bluetooth devices at the last look (false: the
+    // Bluetooth service is not running or does not answer).
+    bool platformAnswered() const { return platformAnswered_; }
 
     // Off the window thread.
     void ScanBluetoothAddresses();
     int SubscribeNotifications();
     // One report to the first writable 0xFEE3 of a matching interface; true when written.
     bool WriteCharacteristic(const std::uint8_t* data, std::size_t length) override;
+    // What a look at the platform found.
+    struct Look {
+        bool listed = false;    // the devices could be listed
+        bool known = false;     // a device with the mouse's ids is listed
+        bool writable = false;  // an interface of the connected mouse has a writable 0xFEE3
+    };
     // Scans, then looks for a writable 0xFEE3 on an interface of the mouse without writing.
-    bool HasWritableLink();
+    Look LookAtMouse();
 
     // Copies of the state, for diagnostics and tests.
     BleAddressTable AddressTable() const;
@@ -145,7 +158,9 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     void Subscribe(GattServiceHandle& handle, const GattCharacteristic& characteristic);
     void OnValueChanged(const std::uint8_t* data, std::size_t size);
     void RequestConfirmation();
-    void OnConfirmation(std::uint64_t generation, bool writable);
+    void OnConfirmation(std::uint64_t generation, const Look& look);
+    // The scan; what it found of the mouse's ids.
+    Look Scan();
     void Trace(const std::string& line) const;
 
     Ports ports_;
@@ -163,6 +178,8 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     bool confirmAgain_ = false;
     std::uint64_t generation_ = 0;  // a removal makes a confirmation under way stale
     bool stopped_ = false;
+    bool hidPresent_ = false;
+    bool platformAnswered_ = false;
 };
 
 }  // namespace ms1

@@ -20,6 +20,7 @@ inline constexpr int kGattFailed = 1;
 inline constexpr int kGattNotConnected = 2;
 inline constexpr int kGattRefused = 3;
 inline constexpr int kGattTimedOut = 4;
+inline constexpr int kGattBusy = 5;  // another operation on the same attribute is in flight
 
 template <typename T>
 struct GattResult {
@@ -36,6 +37,9 @@ struct GattDeviceRecord {
     bool disconnected = false;                // paired, but not connected now
     std::optional<std::string> friendlyName;  // empty when it could not be read
     std::optional<std::string> hardwareId;  // the first hardware id, e.g. "BTHLE\Dev_c8478c0a1b2d"
+    // The device's ids as its service interface paths carry them, e.g.
+    // "VID&02045e_PID&a011_REV&0100"; empty while the platform does not know them.
+    std::optional<std::string> ids;
 };
 
 struct GattService {

@@ -3,6 +3,7 @@
 #include <QDBusArgument>
 #include <QDBusPendingCall>
 #include <QDBusPendingCallWatcher>
+#include <QTimer>
 #include <QVariantMap>
 #include <atomic>
 
@@ -17,6 +18,14 @@ constexpr const char* kObjectManager = "org.freedesktop.DBus.ObjectManager";
 QString UniqueConnectionName() {
     static std::atomic<int> counter{0};
     return QStringLiteral("ms1-bluez-%1").arg(counter.fetch_add(1));
+}
+
+// The error of a call to a name nobody owns: bluetoothd is not on the bus.
+bool BluetoothdGone(const QDBusMessage& reply) {
+    const QString name = reply.errorName();
+    return name == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner") ||
+           name == QLatin1String("org.freedesktop.DBus.Error.Disconnected");
 }
 
 QDBusMessage ManagedObjectsCall() {
@@ -61,13 +70,14 @@ bool BluezGattPlatform::Connection(QDBusConnection& connection) {
 }
 
 QDBusMessage BluezGattPlatform::Call(const QString& path, const QString& interface,
-                                     const QString& method, const QVariantList& arguments) {
+                                     const QString& method, const QVariantList& arguments,
+                                     int timeoutMs) {
     QDBusConnection bus(name_);
     if (!Connection(bus))
         return QDBusMessage::createError(QDBusError::Disconnected, "no system bus");
     QDBusMessage call = QDBusMessage::createMethodCall(bluez::kService, path, interface, method);
     call.setArguments(arguments);
-    return bus.call(call, QDBus::Block, kCallTimeoutMs);
+    return bus.call(call, QDBus::Block, timeoutMs);
 }
 
 int BluezGattPlatform::ErrorOf(const QDBusMessage& reply) {
@@ -80,6 +90,8 @@ int BluezGattPlatform::ErrorOf(const QDBusMessage& reply) {
         return kGattNotConnected;
     if (name.contains("NoReply") || name.contains("Timeout"))
         return kGattTimedOut;
+    if (name.contains("InProgress"))
+        return kGattBusy;
     return kGattFailed;
 }
 
@@ -87,7 +99,7 @@ std::optional<bluez::ObjectTree> BluezGattPlatform::Objects() {
     QDBusConnection bus(name_);
     if (!Connection(bus))
         return std::nullopt;
-    const QDBusMessage reply = bus.call(ManagedObjectsCall(), QDBus::Block, kCallTimeoutMs);
+    const QDBusMessage reply = bus.call(ManagedObjectsCall(), QDBus::Block, kQueryTimeoutMs);
     if (reply.type() != QDBusMessage::ReplyMessage)
         return std::nullopt;
     return bluez::ParseManagedObjects(reply);
@@ -108,14 +120,17 @@ void BluezGattPlatform::StartDeviceEvents(DeviceEventSink& sink) {
                 "NameOwnerChanged", this, SLOT(OnNameOwnerChanged(QDBusMessage)));
     // What is connected now is where the events start from; a device that was there before
     // is not announced again.
-    std::set<std::string> known;
-    if (auto tree = Objects()) {
-        for (const std::string& path : bluez::ConnectedInterfacePaths(*tree))
-            known.insert(path);
+    auto tree = Objects();
+    {
+        std::lock_guard lock(mutex_);
+        known_ = tree ? bluez::ConnectedInterfaces(*tree) : std::map<std::string, std::string>{};
+        sink_ = &sink;
     }
-    std::lock_guard lock(mutex_);
-    known_ = std::move(known);
-    sink_ = &sink;
+    // Without an answer the tree is looked at again from the window thread, which then
+    // announces what is there.
+    if (!tree)
+        QMetaObject::invokeMethod(
+            this, [this] { Refresh(); }, Qt::QueuedConnection);
 }
 
 void BluezGattPlatform::StopDeviceEvents() {
@@ -146,6 +161,7 @@ std::optional<std::vector<GattDeviceRecord>> BluezGattPlatform::PresentBluetooth
             record.friendlyName = device.alias.toStdString();
         if (!device.address.isEmpty())
             record.hardwareId = bluez::HardwareIdOf(device);
+        record.ids = bluez::IdsOfModalias(device.modalias);
         devices.push_back(record);
     }
     return devices;
@@ -191,7 +207,7 @@ int BluezGattPlatform::UnregisterEvent(GattEventHandle handle) {
         // Not waited for: the window thread may be the caller.
         bus.asyncCall(QDBusMessage::createMethodCall(bluez::kService, characteristic,
                                                      bluez::kCharacteristicInterface, "StopNotify"),
-                      kCallTimeoutMs);
+                      kRadioTimeoutMs);
     }
     return kGattOk;
 }
@@ -203,7 +219,9 @@ void BluezGattPlatform::OnPropertiesChanged(const QDBusMessage& message) {
     const QString interface = arguments.at(0).toString();
     const QVariantMap changed = qdbus_cast<QVariantMap>(arguments.at(1));
     if (interface == QLatin1String(bluez::kDeviceInterface)) {
-        if (changed.contains("Connected") || changed.contains("ServicesResolved"))
+        // BlueZ may learn the ids (Modalias) only after the connection and its services.
+        if (changed.contains("Connected") || changed.contains("ServicesResolved") ||
+            changed.contains("Modalias"))
             Refresh();
         return;
     }
@@ -245,7 +263,7 @@ void BluezGattPlatform::Refresh() {
     }
     refreshing_ = true;
     auto* watcher =
-        new QDBusPendingCallWatcher(bus.asyncCall(ManagedObjectsCall(), kCallTimeoutMs), this);
+        new QDBusPendingCallWatcher(bus.asyncCall(ManagedObjectsCall(), kQueryTimeoutMs), this);
     connect(watcher, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* done) { OnRefreshed(done); });
 }
@@ -253,22 +271,33 @@ void BluezGattPlatform::Refresh() {
 void BluezGattPlatform::OnRefreshed(QDBusPendingCallWatcher* watcher) {
     watcher->deleteLater();
     refreshing_ = false;
-    // Without an answer nothing is connected: bluetoothd has gone, or does not answer.
-    std::set<std::string> now;
-    for (const std::string& path :
-         bluez::ConnectedInterfacePaths(bluez::ParseManagedObjects(watcher->reply())))
-        now.insert(path);
+    const QDBusMessage reply = watcher->reply();
+    std::map<std::string, std::string> now;
+    if (reply.type() == QDBusMessage::ReplyMessage) {
+        failedRefreshes_ = 0;
+        now = bluez::ConnectedInterfaces(bluez::ParseManagedObjects(reply));
+    } else if (!BluetoothdGone(reply)) {
+        // bluetoothd is there but did not answer in time, or failed: nothing is known to
+        // have changed. Look again a little later, a few times.
+        if (++failedRefreshes_ <= kRefreshRetries)
+            QTimer::singleShot(kRefreshRetryMs, this, [this] { Refresh(); });
+        if (std::exchange(refreshAgain_, false))
+            Refresh();
+        return;
+    }
+    // An answer, or bluetoothd has left the bus: then what it had is gone.
     std::vector<std::string> arrived;
     std::vector<std::string> removed;
     DeviceEventSink* sink = nullptr;
     {
         std::lock_guard lock(mutex_);
-        for (const std::string& path : known_) {
+        for (const auto& [path, contents] : known_) {
             if (now.count(path) == 0)
                 removed.push_back(path);
         }
-        for (const std::string& path : now) {
-            if (known_.count(path) == 0)
+        for (const auto& [path, contents] : now) {
+            auto was = known_.find(path);
+            if (was == known_.end() || was->second != contents)
                 arrived.push_back(path);
         }
         known_ = std::move(now);

@@ -7,7 +7,6 @@
 #include <map>
 #include <memory>
 #include <mutex>
-#include <set>
 #include <string>
 
 #include "platform/bluez/BluezObjects.h"
@@ -26,14 +25,28 @@ namespace ms1 {
 // write is StartNotify, and its value changes arrive as PropertiesChanged of "Value". Writes
 // are WriteValue with the type "request", so the mouse answers each one.
 //
-// Every call waits at most 2 s. The calls of the port block and belong off the window
-// thread; the object itself lives on the window thread, which receives the signals (device
-// events and notifications) without waiting on the bus. Without the bus or bluetoothd every
-// list is empty.
+// bluetoothd answers the look at its object tree from memory: that call waits at most 2 s.
+// Calls that go over the air to the mouse (WriteValue, StartNotify, ReadValue) wait at most
+// 10 s: a write request and its response take two connection events, at most 8 s apart at the
+// longest interval a connection may have (4 s), and a mouse that stays silent longer has lost
+// its link (BlueZ then answers with an error). BlueZ's own limit is 25 s; waiting that long for
+// a mouse that has gone would hold an apply half a minute per report. A write BlueZ refuses
+// with InProgress (one is in flight on that characteristic) is sent again once the one in
+// flight is done, within the same 10 s.
+//
+// The calls of the port block and belong off the window thread; the object itself lives on
+// the window thread, which receives the signals (device events and notifications) without
+// waiting on the bus. Without the bus or bluetoothd every list is empty. A look at the tree
+// that fails while bluetoothd is there changes nothing: what was known stays known, and the
+// look is tried again.
 class BluezGattPlatform final : public QObject, public GattPlatform {
     Q_OBJECT
   public:
-    static constexpr int kCallTimeoutMs = 2000;
+    static constexpr int kQueryTimeoutMs = 2000;
+    static constexpr int kRadioTimeoutMs = 10000;
+    static constexpr int kInProgressRetryMs = 100;
+    static constexpr int kRefreshRetryMs = 1000;
+    static constexpr int kRefreshRetries = 3;
 
     // Create it on the window thread, whose event loop then carries its signals.
     BluezGattPlatform();
@@ -48,7 +61,7 @@ class BluezGattPlatform final : public QObject, public GattPlatform {
 
     // For the open service handles.
     QDBusMessage Call(const QString& path, const QString& interface, const QString& method,
-                      const QVariantList& arguments = {});
+                      const QVariantList& arguments = {}, int timeoutMs = kRadioTimeoutMs);
     GattEventHandle AddRegistration(const QString& characteristicPath, GattValueCallback callback);
     static int ErrorOf(const QDBusMessage& reply);
 
@@ -77,12 +90,14 @@ class BluezGattPlatform final : public QObject, public GattPlatform {
     std::mutex mutex_;  // the connection, the sink, the known interfaces, the registrations
     std::optional<QDBusConnection> connection_;
     DeviceEventSink* sink_ = nullptr;
-    std::set<std::string> known_;  // connected service interfaces, as the events last told
+    // Connected service interfaces with their contents, as the events last told.
+    std::map<std::string, std::string> known_;
     std::map<GattEventHandle, Registration> registrations_;
     GattEventHandle nextHandle_ = 1;
     // Window thread only.
     bool refreshing_ = false;
     bool refreshAgain_ = false;
+    int failedRefreshes_ = 0;
 };
 
 }  // namespace ms1

@@ -141,14 +141,21 @@ std::uint16_t HandleOfObjectPath(const QString& path) {
     return ok ? static_cast<std::uint16_t>(value) : 0;
 }
 
-std::vector<std::string> ConnectedInterfacePaths(const ObjectTree& tree) {
-    std::vector<std::string> paths;
+std::map<std::string, std::string> ConnectedInterfaces(const ObjectTree& tree) {
+    std::map<std::string, std::string> interfaces;
     for (const Service& service : tree.services) {
         const Device* device = tree.FindDevice(service.device);
-        if (device != nullptr && device->connected)
-            paths.push_back(InterfacePathOf(service, device));
+        if (device == nullptr || !device->connected)
+            continue;
+        QStringList contents;
+        for (const Characteristic& c : tree.characteristics) {
+            if (c.service == service.path)
+                contents << c.path + ' ' + c.uuid + ' ' + c.flags.join(',');
+        }
+        contents.sort();
+        interfaces[InterfacePathOf(service, device)] = contents.join(';').toStdString();
     }
-    return paths;
+    return interfaces;
 }
 
 }  // namespace ms1::bluez

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,7 +79,10 @@ std::string HardwareIdOf(const Device& device);
 // ("service000a", "char000b", "desc000d"), in hexadecimal; 0 when there is none.
 std::uint16_t HandleOfObjectPath(const QString& path);
 
-// The service interface paths of the connected devices, the ones device events follow.
-std::vector<std::string> ConnectedInterfacePaths(const ObjectTree& tree);
+// The service interface paths of the connected devices, the ones device events follow, each
+// with what the link reads under it (the service's characteristics, their UUIDs and flags):
+// a path whose contents change is announced again, so that characteristics that come after
+// their service are seen.
+std::map<std::string, std::string> ConnectedInterfaces(const ObjectTree& tree);
 
 }  // namespace ms1::bluez

@@ -1,6 +1,10 @@
 #include "platform/bluez/BluezServiceHandle.h"
 
+#include <algorithm>
+
 #include <QByteArray>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QVariantMap>
 
 #include "platform/bluez/BluezGattPlatform.h"
@@ -166,8 +170,18 @@ int BluezServiceHandle::SetCharacteristicValue(const GattCharacteristic& charact
         return kGattFailed;
     const QByteArray value(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
     const QVariantMap options{{"type", QStringLiteral("request")}};
-    return BluezGattPlatform::ErrorOf(
-        platform_.Call(c->path, bluez::kCharacteristicInterface, "WriteValue", {value, options}));
+    // InProgress: another write to this characteristic is still in flight (ours from before
+    // that was given up on, or another program's). Wait for it to end, then send this one.
+    const QDeadlineTimer deadline(BluezGattPlatform::kRadioTimeoutMs);
+    for (;;) {
+        const int timeout = static_cast<int>(
+            std::max<qint64>(deadline.remainingTime(), BluezGattPlatform::kInProgressRetryMs));
+        const int result = BluezGattPlatform::ErrorOf(platform_.Call(
+            c->path, bluez::kCharacteristicInterface, "WriteValue", {value, options}, timeout));
+        if (result != kGattBusy || deadline.hasExpired())
+            return result;
+        QThread::msleep(BluezGattPlatform::kInProgressRetryMs);
+    }
 }
 
 void BluezServiceHandle::EndReliableWrite(std::uint64_t) {}

@@ -12,8 +12,12 @@ TEST(StatusRecorder, BatteryIsWhatTheLabelShowsLast) {
     int changes = 0;
     view.SetOnChange([&] { ++changes; });
     EXPECT_EQ(view.Battery(), std::nullopt) << "nothing reported yet";
+    // A fresh Bluetooth connection shows a full bar, but the mouse has reported nothing.
+    view.SetPlainText("ms_1_label_power", "100%");
+    EXPECT_EQ(view.Battery(), std::nullopt) << "the connection's 100% is no report";
 
     view.SetTextKey("ms_1_label_power", "charging_text");
+    view.ShowBattery(0, true);
     EXPECT_EQ(view.Battery(), "charging");
     // Leaving the charger: the full form first, then the level replaces it.
     view.SetPlainText("ms_1_label_power", "100%");
@@ -27,7 +31,7 @@ TEST(StatusRecorder, BatteryIsWhatTheLabelShowsLast) {
     // Other labels do not count.
     view.SetPlainText("ms_1_label_other", "12%");
     EXPECT_EQ(view.Battery(), std::nullopt);
-    EXPECT_EQ(changes, 6);
+    EXPECT_EQ(changes, 8);
 }
 
 TEST(StatusRecorder, StageAndRateCountOnlyWhenTheirOptionsAreSelected) {
@@ -54,6 +58,7 @@ TEST(StatusRecorder, PassesEveryCallOnToTheShownControls) {
     StatusRecorder view(&shown);
     view.SetVisible("ms_1_wireless", true);
     view.SetTextKey("ms_1_label_power", "charging_text");
+    view.ShowBattery(10, true);
     view.SelectOption("ms_1_btn_prate_2");
     view.SetProgress("ms_1_progress_power", 40);
     view.SelectComboItem("ms_1_combo_light", 3);

@@ -275,5 +275,43 @@ TEST_F(StatusFixture, LinkSectionsFollowTheLink) {
     EXPECT_TRUE(view.IsVisible("ms_1_check_key_debounce"));
 }
 
+// A Bluetooth disconnection ends only the charging display the Bluetooth link started: the
+// cable's animation (timer 515) goes on, at start-up (no Bluetooth mouse) as later.
+TEST_F(StatusFixture, ABluetoothDisconnectionStopsOnlyItsOwnChargingDisplay) {
+    struct Row {
+        const char* name;
+        bool cable;           // the wired mouse is there from start-up
+        int bleConnects;      // Bluetooth connects first (1) or not (0)
+        int bleBatteryState;  // then reports this battery state over Bluetooth (0: nothing)
+        bool animating;       // timer 515 after the disconnection
+    };
+    const Row rows[] = {
+        {"cable, no Bluetooth mouse at start", true, 0, 0, true},
+        {"cable, Bluetooth reported charging", true, 1, 3, true},
+        {"Bluetooth alone reported charging", false, 1, 3, false},
+        {"Bluetooth alone reported a level", false, 1, 1, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        LinkFlags linkFlags;
+        test::FakeWindow main;
+        FakeWired cable;
+        cable.bound = row.cable;
+        DeviceStatus decoding{profiles, linkFlags, ack, view, main, main, main, &cable};
+        decoding.InitLinks();
+        EXPECT_EQ(main.IsTimerRunning(TIMER_CHARGE_ANIMATION), row.cable);
+        if (row.bleConnects) {
+            linkFlags.bleConnected = 1;
+            decoding.ShowBleConnected();
+            const std::uint8_t battery[] = {0x11, 0x48,
+                                            static_cast<std::uint8_t>(row.bleBatteryState), 0x40};
+            decoding.OnBleNotification(battery, sizeof battery);
+        }
+        linkFlags.bleConnected = 0;
+        decoding.ShowBleDisconnected();
+        EXPECT_EQ(main.IsTimerRunning(TIMER_CHARGE_ANIMATION), row.animating);
+    }
+}
+
 }  // namespace
 }  // namespace ms1

@@ -133,5 +133,23 @@ TEST_F(SenderFixture, NoLinkSendsNothing) {
     EXPECT_TRUE(wired.sent.empty() && wireless.sent.empty() && ble.sent.empty());
 }
 
+// The mouse leaves in the middle of an apply over Bluetooth LE: what follows is not sent (no
+// link, no attempt), but the polling rate is skipped as it would have been there.
+TEST_F(SenderFixture, AfterTheBluetoothMouseLeftThePollingRateStaysSkipped) {
+    flags.bleConnected = 1;
+    auto lighting = EncodeLightingReport(*profile);
+    EXPECT_EQ(sender.SendReport(lighting.data(), lighting.size()).link, SentOver::Ble);
+    flags.bleConnected = 0;
+    const SendOutcome gone = sender.SendReport(lighting.data(), lighting.size());
+    EXPECT_EQ(gone.link, SentOver::None);
+    EXPECT_FALSE(gone.confirmed);
+    EXPECT_EQ(gone.attempts, 0);
+    auto polling = EncodePollingReport(*profile);
+    const SendOutcome skipped = sender.SendReport(polling.data(), polling.size());
+    EXPECT_TRUE(skipped.skipped);
+    EXPECT_EQ(skipped.link, SentOver::Ble);
+    EXPECT_EQ(ble.sent.size(), 1u);
+}
+
 }  // namespace
 }  // namespace ms1

@@ -190,9 +190,12 @@ inline std::string MousePath(const char* service, const char* address = "c8478c0
            "}_Dev_VID&02045e_PID&a011_REV&0100_" + address + "#8&1&0&0001";
 }
 
-inline GattDeviceRecord Device(const char* address, bool connected = true) {
+// `ids`: as the platform knows them, e.g. "VID&02045e_PID&a011_REV&0100"; null: unknown.
+inline GattDeviceRecord Device(const char* address, bool connected = true,
+                               const char* ids = nullptr) {
     return GattDeviceRecord{!connected, std::string("device ") + address,
-                            std::string("BTHLE\\Dev_") + address};
+                            std::string("BTHLE\\Dev_") + address,
+                            ids ? std::optional<std::string>(ids) : std::nullopt};
 }
 
 }  // namespace ms1::test

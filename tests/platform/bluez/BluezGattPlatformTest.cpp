@@ -7,119 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusReply>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QThread>
 #include <QTimer>
 
+#include "cli/HeadlessHost.h"
 #include "engine/DeviceSession.h"
 #include "platform/WindowMessages.h"
 #include "tests/engine/SessionFixture.h"
+#include "tests/platform/bluez/PrivateBus.h"
 
 namespace ms1 {
 namespace {
-
-constexpr int kStartMs = 10000;
-
-// A dbus-daemon of our own, and on it, when asked, the stand-in bluetoothd.
-class PrivateBus {
-  public:
-    ~PrivateBus() {
-        for (QProcess* process : {&mock_, &daemon_}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(kStartMs);
-            }
-        }
-        if (control_)
-            QDBusConnection::disconnectFromBus(kControl);
-    }
-
-    // Empty when it started, else why not.
-    QString Start() {
-        if (QString(MS1_DBUS_DAEMON).isEmpty())
-            return "dbus-daemon is not installed (Debian package dbus-daemon)";
-        const QString config = dir_.filePath("bus.conf");
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return "no bus configuration";
-        file.write(QStringLiteral(
-                       "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                       "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
-                       "busconfig.dtd\">\n<busconfig><type>system</type>"
-                       "<listen>unix:path=%1</listen><auth>EXTERNAL</auth>"
-                       "<policy context=\"default\"><allow send_destination=\"*\" "
-                       "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                       "</policy></busconfig>\n")
-                       .arg(dir_.filePath("bus"))
-                       .toUtf8());
-        file.close();
-        daemon_.start(MS1_DBUS_DAEMON, {"--config-file=" + config, "--nofork", "--print-address"});
-        if (!daemon_.waitForStarted(kStartMs) || !daemon_.waitForReadyRead(kStartMs))
-            return "dbus-daemon did not start";
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        return address_.isEmpty() ? "dbus-daemon gave no address" : QString();
-    }
-
-    QString StartBluetoothd(bool silent = false) {
-        if (QString(MS1_PYTHON3).isEmpty())
-            return "python3 is not installed";
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address_);
-        mock_.setProcessEnvironment(environment);
-        mock_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        QStringList arguments{MS1_MOCK_BLUEZ};
-        if (silent)
-            arguments << "--silent";
-        mock_.start(MS1_PYTHON3, arguments);
-        if (!mock_.waitForStarted(kStartMs))
-            return "the stand-in bluetoothd did not start";
-        QElapsedTimer waited;
-        waited.start();
-        while (!Control().interface()->isServiceRegistered("org.bluez")) {
-            if (mock_.state() == QProcess::NotRunning)
-                return "the stand-in bluetoothd ended (python3-dbus and python3-gi installed?)";
-            if (waited.elapsed() > kStartMs)
-                return "the stand-in bluetoothd did not take its name";
-            QCoreApplication::processEvents();
-            QThread::msleep(10);
-        }
-        return {};
-    }
-
-    QDBusConnection Control() {
-        if (!control_) {
-            control_ = true;
-            QDBusConnection::connectToBus(address_, kControl);
-        }
-        return QDBusConnection(kControl);
-    }
-    // A call of the stand-in's control interface.
-    QDBusMessage Ask(const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage call = QDBusMessage::createMethodCall("org.bluez", "/org/ms1/mock",
-                                                           "org.ms1.MockBluez", method);
-        call.setArguments(arguments);
-        return Control().call(call, QDBus::Block, 5000);
-    }
-    QVariant First(const QString& method) {
-        const QDBusMessage reply = Ask(method);
-        return reply.arguments().isEmpty() ? QVariant() : reply.arguments().constFirst();
-    }
-    const QString& Address() const { return address_; }
-
-  private:
-    static constexpr const char* kControl = "ms1-test-control";
-    QTemporaryDir dir_;
-    QProcess daemon_;
-    QProcess mock_;
-    QString address_;
-    bool control_ = false;
-};
 
 class BluezSessionTest : public DeviceSessionTest {
   protected:
@@ -242,7 +140,7 @@ TEST_F(BluezSessionTest, WithoutBluetoothdNothingConnectsAndNothingHangs) {
             qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/ms1-no-bus");
         if (case_ == Bluetoothd::kSilent) {
             qputenv("DBUS_SYSTEM_BUS_ADDRESS", privateBus.Address().toUtf8());
-            const QString why = privateBus.StartBluetoothd(/*silent=*/true);
+            const QString why = privateBus.StartBluetoothd({"--silent"});
             ASSERT_TRUE(why.isEmpty()) << why.toStdString();
         }
         QElapsedTimer elapsed;
@@ -262,6 +160,9 @@ TEST_F(BluezSessionTest, WithoutBluetoothdNothingConnectsAndNothingHangs) {
         EXPECT_EQ(session->flags().bleConnected.load(), 0);
         EXPECT_FALSE(view.IsVisible("ms_1_BLE"));
         EXPECT_LT(longestGap, 1000) << "the window thread waited";
+        // ms1ctl's reason asks about bluetoothd only here, where it does not answer.
+        EXPECT_EQ(cli::HeadlessHost::ConnectionOf(*session),
+                  cli::HeadlessHost::Connection::kNoBleLink);
         // Without an answer each call gives up after 2 s: the look at start-up makes three.
         EXPECT_LT(elapsed.elapsed(), case_ == Bluetoothd::kSilent ? 8000 : 1500);
         EXPECT_FALSE(session->ble()->WriteCharacteristic(
@@ -270,6 +171,23 @@ TEST_F(BluezSessionTest, WithoutBluetoothdNothingConnectsAndNothingHangs) {
         session.reset();
         bluez.reset();
     }
+}
+
+// bluetoothd answers and knows the mouse, but it is not connected: the mouse may still come,
+// and ms1ctl's reason says that it did not, not that bluetoothd may be missing.
+TEST_F(BluezSessionTest, APairedMouseThatIsAwayIsWaitedForAndNamed) {
+    const QString why = privateBus.StartBluetoothd({"--mouse=paired"});
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    StartSession();
+    ASSERT_TRUE(PumpUntil([&] { return StartUpDone(); }));
+    EXPECT_EQ(session->ble()->startUpStage(), BleGattLink::StartUpStage::kNoWritableLink);
+    EXPECT_TRUE(cli::HeadlessHost::MayConnect(*session));
+    EXPECT_EQ(cli::HeadlessHost::ConnectionOf(*session),
+              cli::HeadlessHost::Connection::kBleNotConnected);
+    // It connects: BlueZ's order, Connected, the objects, ServicesResolved.
+    privateBus.Ask("ConnectLater", {0u});
+    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
+    EXPECT_EQ(cli::HeadlessHost::ConnectionOf(*session), cli::HeadlessHost::Connection::kConnected);
 }
 
 }  // namespace
