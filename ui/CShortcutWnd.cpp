@@ -3,7 +3,6 @@
 #include <QEvent>
 #include <QLineEdit>
 
-#include "platform/DebugLog.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "ui/KeyTables.h"
@@ -106,9 +105,7 @@ bool CShortcutWnd::HandleMessage(const Message& message) {
 }
 
 void CShortcutWnd::OnHookEvent(const Message& message) {
-    qCDebug(lcMs1).noquote() << QString::asprintf("%llx,%llx",
-                                                  static_cast<unsigned long long>(message.wParam),
-                                                  static_cast<long long>(message.lParam));
+    // No diagnostics here: what is captured may be part of a password.
     if (message.wParam >= kFirstMouseMessage) {
         // A click (on OK, say) is not a key and must not wipe the one captured.
         return;
@@ -118,7 +115,6 @@ void CShortcutWnd::OnHookEvent(const Message& message) {
     shortcutKey = found.found && found.usage >= 0 && found.usage <= 0xFF
                       ? static_cast<std::uint8_t>(found.usage)
                       : 0;
-    qCDebug(lcMs1).noquote() << QString::asprintf("iUsageID=%d", shortcutKey);
     ShowKey();
 }
 

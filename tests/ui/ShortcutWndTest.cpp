@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QLoggingCategory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -144,6 +145,28 @@ TEST_F(ShortcutWnd, HooksKeysOnlyWhileTheKeyFieldHasTheFocus) {
     EXPECT_EQ(gHook.calls, (std::vector<std::string>{"installhook", "enablehook(1)", "removehook",
                                                      "enablehook(0)"}));
     EXPECT_EQ(gHook.window, nullptr);
+}
+
+// A captured key may be part of a password: with every diagnostic switched on, none is
+// written while keys arrive.
+TEST_F(ShortcutWnd, CapturedKeysNeverReachTheDiagnostics) {
+    static std::vector<QString> logged;
+    logged.clear();
+    QLoggingCategory::setFilterRules("ms1.debug=true");
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext& context, const QString& text) {
+            if (context.category != nullptr && QByteArray(context.category) == "ms1")
+                logged.push_back(text);
+        });
+    Open(table_, 0, 0);
+    FocusKeyField();
+    HookPostsKey(0x43, false);
+    HookPostsKey(0x43, true);
+    DeliverPosted();
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules("ms1.debug=false");
+    EXPECT_EQ(dialog_->shortcutKey, 0x06);
+    EXPECT_EQ(logged, std::vector<QString>{});
 }
 
 TEST_F(ShortcutWnd, TheLastKeyEventWinsPressOrRelease) {
