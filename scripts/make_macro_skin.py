@@ -188,8 +188,8 @@ def recording(ui):
                                   "selected one")},
                     {"resourcetext": b(True)})
             label(ui, "ms_1_macro_record_hint",
-                  "Keys and mouse buttons go in after the selected action. Over this button "
-                  "the mouse buttons are not recorded, so the click that stops is not either.",
+                  "Keys and mouse buttons go in after the selected action. Clicks on this "
+                  "window are not recorded, so the click that stops is not either.",
                   {"caption": b(True)}, {"wordWrap": b(True)})
         row(ui, "ms_1_macro_row_record", first, 12)
 
