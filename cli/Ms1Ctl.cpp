@@ -110,8 +110,8 @@ int RunMs1Ctl(const std::vector<std::string>& args, std::ostream& out, std::ostr
                 }
             }
             if (auto request = ForwardableRequest(context, *command, rest)) {
-                if (auto code = ForwardToRunningProgram(context, *request, RunningProgramSocket(context.err),
-                                                        kForwardPatience))
+                if (auto code = ForwardToRunningProgram(
+                        context, *request, RunningProgramSocket(context.err), kForwardPatience))
                     return *code;
             }
             return command->run(context, rest);
