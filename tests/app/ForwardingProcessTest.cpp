@@ -9,18 +9,13 @@
 #include <QTest>
 
 #include "../platform/QtTestApp.h"
+#include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
 
 namespace ms1::test {
 namespace {
 
 constexpr int kPatienceMs = 15000;
-
-struct Ran {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
 
 class ForwardingProcess : public ::testing::Test {
   protected:
@@ -32,16 +27,7 @@ class ForwardingProcess : public ::testing::Test {
     }
 
     Ran Ms1Ctl(const QStringList& arguments) {
-        QProcess process;
-        process.setProcessEnvironment(environment_);
-        process.start(ProgramFolder() + "/ms1ctl", arguments);
-        Ran run;
-        if (!process.waitForFinished(kPatienceMs))
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
+        return RunProgram(ProgramFolder() + "/ms1ctl", arguments, environment_, kPatienceMs);
     }
 
     QString Data(const QString& file = {}) const {

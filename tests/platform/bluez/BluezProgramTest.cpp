@@ -11,19 +11,18 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
 #include "tests/platform/bluez/PrivateBus.h"
 
 namespace ms1 {
 namespace {
 
-constexpr int kPatienceMs = 20000;
+using test::Finish;
+using test::Ran;
+using test::RunProgram;
 
-struct Ran {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+constexpr int kPatienceMs = 20000;
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -62,19 +61,8 @@ class BluezProgramTest : public ::testing::Test {
         process.start(ProgramFolder() + "/ms1ctl", arguments);
         ASSERT_TRUE(process.waitForStarted(kPatienceMs));
     }
-    static Ran Finish(QProcess& process) {
-        Ran run;
-        if (!process.waitForFinished(kPatienceMs))
-            return run;
-        run.exitCode = process.exitCode();
-        run.out = QString::fromUtf8(process.readAllStandardOutput());
-        run.err = QString::fromUtf8(process.readAllStandardError());
-        return run;
-    }
     Ran Ms1Ctl(const QStringList& arguments) {
-        QProcess process;
-        Start(process, arguments);
-        return Finish(process);
+        return RunProgram(ProgramFolder() + "/ms1ctl", arguments, environment_, kPatienceMs);
     }
 
     // The default profile as a file, for apply.
@@ -147,7 +135,7 @@ TEST_F(BluezProgramTest, Ms1ctlWaitsForTheMouseToConnect) {
         Start(process, {"status"});
         if (row.control != nullptr)
             bus_.Ask(row.control, {1000u});
-        const Ran status = Finish(process);
+        const Ran status = Finish(process, kPatienceMs);
         EXPECT_EQ(status.exitCode, row.exitCode) << status.err.toStdString();
         EXPECT_EQ(status.out.toStdString(), row.out);
         EXPECT_EQ(status.err.toStdString(), row.err);

@@ -13,19 +13,16 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
 #include "tests/protocol/ReportBytes.h"
 
 namespace ms1 {
 namespace {
 
-constexpr int kPatienceMs = 20000;
+using test::Ran;
 
-struct Ran {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+constexpr int kPatienceMs = 20000;
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -33,24 +30,6 @@ QCoreApplication& App() {
     static char* argv[] = {name, nullptr};
     static QCoreApplication* app = new QCoreApplication(argc, argv);
     return *app;
-}
-
-Ran RunProgram(const QString& program, const QStringList& arguments,
-               const QProcessEnvironment& environment) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(program, arguments);
-    Ran run;
-    if (!process.waitForStarted(kPatienceMs) || !process.waitForFinished(kPatienceMs)) {
-        process.kill();
-        process.waitForFinished(kPatienceMs);
-        run.err = "did not finish within 20 s: " + program + " " + arguments.join(' ');
-        return run;
-    }
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
 }
 
 class ReceiverProgramTest : public ::testing::Test {
@@ -73,14 +52,14 @@ class ReceiverProgramTest : public ::testing::Test {
     Ran OnReceiver(const QStringList& bedOptions, const QStringList& command) {
         QStringList arguments{MS1_UMOCK_RECEIVER};
         arguments << bedOptions << "--" << command;
-        return RunProgram(MS1_UMOCKDEV_WRAPPER, arguments, environment_);
+        return test::RunProgram(MS1_UMOCKDEV_WRAPPER, arguments, environment_, kPatienceMs);
     }
 
     QString DefaultProfile() {
         const QString file = files_.filePath("default.pro");
-        const Ran exported =
-            RunProgram(Ms1Ctl(), {"profile", "export", "Profile1", file, "--data", files_.path()},
-                       environment_);
+        const Ran exported = test::RunProgram(
+            Ms1Ctl(), {"profile", "export", "Profile1", file, "--data", files_.path()},
+            environment_, kPatienceMs);
         EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
         return file;
     }
@@ -139,7 +118,8 @@ TEST_F(ReceiverProgramTest, ApplySendsWhatReportsPrintsByteForByteAndStopsAtEach
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const Ran reports = RunProgram(Ms1Ctl(), {"reports", c.file}, environment_);
+        const Ran reports =
+            test::RunProgram(Ms1Ctl(), {"reports", c.file}, environment_, kPatienceMs);
         ASSERT_EQ(reports.exitCode, 0) << reports.err.toStdString();
         const QStringList lines = reports.out.split('\n', Qt::SkipEmptyParts);
         ASSERT_EQ(lines.size(), c.reports);
