@@ -1,167 +1,157 @@
-// The 2.4 GHz receiver (1D57:A001) as emulated kernel devices, for a program started by this
-// bed under umockdev: sysfs (USB device, interface, HID device with its report descriptor,
-// hidraw node), the udev database and /dev/hidraw3. The bed answers the node's ioctls as the
-// receiver does: every feature report (HIDIOCSFEATURE) is written to the record file in hex,
-// one line each, and acknowledged with the input report 11 11 58 00 00 once the report is
-// whole (a macro page after its third packet). Until the first feature report it sends the
-// mouse's status (battery, stage, rate) as input reports, one every 100 ms, as the mouse's
-// heartbeat does.
+// The mouse's USB and Bluetooth devices as emulated kernel devices, for a program started by
+// this bed under umockdev: sysfs (USB device, interface, HID device with its report
+// descriptor, hidraw node), the udev database, uevents and the /dev/hidrawN nodes. The bed
+// answers each node's ioctls as the device does: every feature report (HIDIOCSFEATURE) is
+// recorded and, for the mouse's kinds, acknowledged with the input report 11 11 58 00 00 once
+// the report is whole (a macro page after its third packet). Until its first feature report a
+// device sends its heartbeat as input reports, one every 100 ms.
 //
-//   umockdev-wrapper ms1_umock_receiver [--record FILE] [--node-mode OCTAL] -- PROGRAM ARGS...
+//   umockdev-wrapper ms1_umock_receiver [--plug KIND]... [--record FILE] [--node-mode OCTAL]
+//                                       [--control] -- PROGRAM ARGS...
+//
+// Without --plug one receiver is plugged in before PROGRAM starts. --record writes every
+// feature report in hex, one line each. --control takes commands on standard input, one a
+// line, and answers on standard output (PROGRAM's output then goes to standard error):
+//   plug KIND   plugs a device in (uevents "add", parents first) -> "plugged N /dev/hidrawM"
+//   pull N      pulls device N out (uevents "remove", node closed) -> "pulled N"
+// and tells each feature report as "feature N HEX...".
 //
 // Exits with PROGRAM's exit status (128 + signal when it was killed), 125 when the bed failed.
 #include <fcntl.h>
 #include <linux/hidraw.h>
+#include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <glib-unix.h>
 #include <umockdev.h>
 
-#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "BedDevices.h"
+
 namespace {
 
+using ms1::bed::DeviceKind;
+using ms1::bed::Placement;
+using ms1::bed::Report;
+
 constexpr int kBedFailed = 125;
-constexpr const char* kNode = "/dev/hidraw3";
-constexpr const char* kHidPath =
-    "/sys/devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:1D57:A001.0001";
 
-// Parents first: each block's folder is made under the one before.
-constexpr const char* kDevices = R"(P: /devices/pci0000:00/0000:00:14.0/usb1/1-2
-E: DEVTYPE=usb_device
-E: SUBSYSTEM=usb
-E: PRODUCT=1d57/a001/100
-A: idVendor=1d57
-A: idProduct=a001
-A: bcdDevice=0100
-A: manufacturer=ms_1
-A: product=ms_1 2.4G Receiver
-A: serial=
+struct Bed;
 
-P: /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0
-E: DEVTYPE=usb_interface
-E: SUBSYSTEM=usb
-E: INTERFACE=3/0/0
-A: bInterfaceNumber=00
-
-P: /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:1D57:A001.0001
-E: SUBSYSTEM=hid
-E: DRIVER=hid-generic
-E: HID_ID=0003:00001D57:0000A001
-E: HID_NAME=ms_1 2.4G Receiver
-E: HID_PHYS=usb-0000:00:14.0-2/input0
-E: HID_UNIQ=
-E: MODALIAS=hid:b0003g0001v00001D57p0000A001
-
-P: /devices/pci0000:00/0000:00:14.0/usb1/1-2/1-2:1.0/0003:1D57:A001.0001/hidraw/hidraw3
-N: hidraw3
-E: DEVNAME=/dev/hidraw3
-E: SUBSYSTEM=hidraw
-E: MAJOR=241
-E: MINOR=3
-A: dev=241:3
-L: device=../../../0003:1D57:A001.0001
-)";
-
-// Two top-level collections: the status input (usage page 0xFF01, usage 1, report 0x11) and
-// the settings feature reports (usage page 0xFF02, usage 2): 0x14, 0x15, 0x16, 0x18, 0x1C of
-// 60 bytes and the 64-byte macro packets 0x19, each length counting its report id.
-std::vector<std::uint8_t> ReportDescriptor() {
-    std::vector<std::uint8_t> d = {
-        0x06, 0x01, 0xFF, 0x09, 0x01, 0xA1, 0x01,  // usage page 0xFF01, usage 1, application
-        0x85, 0x11, 0x09, 0x01, 0x15, 0x00, 0x26, 0xFF,
-        0x00, 0x75, 0x08, 0x95, 0x04, 0x81, 0x02,        // report 0x11: 4 bytes of input
-        0xC0, 0x06, 0x02, 0xFF, 0x09, 0x02, 0xA1, 0x01,  // usage page 0xFF02, usage 2, application
-        0x15, 0x00, 0x26, 0xFF, 0x00, 0x75, 0x08,
-    };
-    const std::pair<std::uint8_t, std::uint8_t> features[] = {{0x14, 59}, {0x15, 59}, {0x16, 59},
-                                                              {0x18, 59}, {0x1C, 59}, {0x19, 63}};
-    for (const auto& [id, count] : features) {
-        const std::uint8_t item[] = {0x85, id, 0x09, 0x02, 0x95, count, 0xB1, 0x02};
-        d.insert(d.end(), std::begin(item), std::end(item));
-    }
-    d.push_back(0xC0);
-    return d;
-}
+struct Device {
+    Bed* bed = nullptr;
+    int number = 0;
+    const DeviceKind* kind = nullptr;
+    Placement place;
+    UMockdevIoctlBase* handler = nullptr;
+    int devFd = -1;    // the bed's side of the node
+    int slaveFd = -1;  // the program's side, only to see what it has not read yet
+    std::deque<Report> queue;
+    bool featureSeen = false;
+    std::size_t heartbeat = 0;
+    bool plugged = true;
+};
 
 struct Bed {
     UMockdevTestbed* testbed = nullptr;
     GMainLoop* loop = nullptr;
-    int devFd = -1;
     std::FILE* record = nullptr;
-    std::vector<std::uint8_t> descriptor;
-    int slaveFd = -1;  // the program's side of the node, only to see what it has not read yet
-    std::mutex mutex;  // the ioctl worker and the main loop share the queue
-    std::deque<std::array<std::uint8_t, 5>> queue;
-    bool featureSeen = false;
-    int heartbeat = 0;
+    bool control = false;
+    long nodeMode = -1;
+    std::mutex mutex;  // umockdev's ioctl worker and the main loop share the devices
+    // Pulled devices stay here until the end: an ioctl already under way may still use one.
+    std::vector<std::unique_ptr<Device>> devices;
     int exitStatus = kBedFailed;
 };
 
-// The node is a stream, while hidraw hands out one report per read: a report goes out only
+void Say(const std::string& line) {
+    std::fputs((line + '\n').c_str(), stdout);
+    std::fflush(stdout);
+}
+
+std::string Hex(const std::uint8_t* bytes, std::size_t length) {
+    std::string text;
+    char byte[4];
+    for (std::size_t i = 0; i < length; ++i) {
+        std::snprintf(byte, sizeof byte, i == 0 ? "%02x" : " %02x", bytes[i]);
+        text += byte;
+    }
+    return text;
+}
+
+// A node is a stream, while hidraw hands out one report per read: a report goes out only
 // once the program has read the one before, so no read takes two.
 gboolean OnPace(gpointer data) {
     Bed& bed = *static_cast<Bed*>(data);
     std::lock_guard lock(bed.mutex);
-    // umockdev's preload would take an ioctl() on the node for an emulated one: asked the
-    // kernel directly.
-    int unread = 0;
-    if (bed.queue.empty() || ::syscall(SYS_ioctl, bed.slaveFd, FIONREAD, &unread) != 0 ||
-        unread > 0)
-        return G_SOURCE_CONTINUE;
-    const std::array<std::uint8_t, 5> report = bed.queue.front();
-    bed.queue.pop_front();
-    if (::write(bed.devFd, report.data(), report.size()) != static_cast<ssize_t>(report.size()))
-        std::fprintf(stderr, "ms1_umock_receiver: writing an input report failed\n");
+    for (const auto& device : bed.devices) {
+        // umockdev's preload would take an ioctl() on the node for an emulated one: asked
+        // the kernel directly.
+        int unread = 0;
+        if (!device->plugged || device->queue.empty() ||
+            ::syscall(SYS_ioctl, device->slaveFd, FIONREAD, &unread) != 0 || unread > 0)
+            continue;
+        const Report report = device->queue.front();
+        device->queue.pop_front();
+        if (::write(device->devFd, report.data(), report.size()) !=
+            static_cast<ssize_t>(report.size()))
+            std::fprintf(stderr, "ms1_umock_receiver: writing an input report failed\n");
+    }
     return G_SOURCE_CONTINUE;
 }
 
 gboolean OnHeartbeat(gpointer data) {
     Bed& bed = *static_cast<Bed*>(data);
     std::lock_guard lock(bed.mutex);
-    if (bed.featureSeen)
-        return G_SOURCE_REMOVE;
-    if (!bed.queue.empty())
-        return G_SOURCE_CONTINUE;  // the program is not reading yet
-    // Battery on battery at 80 %, stage 1, rate code 1, as the mouse announces them.
-    static constexpr std::array<std::array<std::uint8_t, 5>, 3> kStatus = {{
-        {0x11, 0x11, 0x48, 0x01, 80},
-        {0x11, 0x11, 0x18, 0x01, 0x00},
-        {0x11, 0x11, 0x28, 0x01, 0x00},
-    }};
-    bed.queue.push_back(kStatus[bed.heartbeat++ % kStatus.size()]);
+    for (const auto& device : bed.devices) {
+        const std::vector<Report>& beats = device->kind->heartbeat;
+        // Nothing queued while the program does not read: the first beat stays the first.
+        if (!device->plugged || device->featureSeen || beats.empty() || !device->queue.empty())
+            continue;
+        device->queue.push_back(beats[device->heartbeat++ % beats.size()]);
+    }
     return G_SOURCE_CONTINUE;
 }
 
-void Record(Bed& bed, const std::uint8_t* bytes, std::size_t length) {
-    if (bed.record == nullptr)
+void CompleteWithInt(UMockdevIoctlClient* client, UMockdevIoctlData* arg, const void* value,
+                     std::size_t size) {
+    GError* error = nullptr;
+    UMockdevIoctlData* out = umockdev_ioctl_data_resolve(arg, 0, size, &error);
+    if (out == nullptr) {
+        g_error_free(error);
+        umockdev_ioctl_client_complete(client, -1, EFAULT);
         return;
-    for (std::size_t i = 0; i < length; ++i)
-        std::fprintf(bed.record, i == 0 ? "%02x" : " %02x", bytes[i]);
-    std::fputc('\n', bed.record);
-    std::fflush(bed.record);
+    }
+    std::memcpy(out->data, value, size);
+    umockdev_ioctl_client_complete(client, 0, 0);
+    g_object_unref(out);
 }
 
 // Runs on umockdev's ioctl worker thread.
 gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data) {
-    Bed& bed = *static_cast<Bed*>(data);
+    Device& device = *static_cast<Device*>(data);
+    Bed& bed = *device.bed;
     const unsigned long request = umockdev_ioctl_client_get_request(client);
     const std::size_t size = _IOC_SIZE(request);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
-    GError* error = nullptr;
+    const std::vector<std::uint8_t>& descriptor = device.kind->descriptor;
 
     if (request == HIDIOCSFEATURE(size) && size > 0) {
+        GError* error = nullptr;
         UMockdevIoctlData* buffer = umockdev_ioctl_data_resolve(arg, 0, size, &error);
         if (buffer == nullptr) {
             std::fprintf(stderr, "ms1_umock_receiver: %s\n", error->message);
@@ -170,46 +160,155 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
             return TRUE;
         }
         std::lock_guard lock(bed.mutex);
-        bed.featureSeen = true;
+        if (!device.plugged) {
+            g_object_unref(buffer);
+            umockdev_ioctl_client_complete(client, -1, ENODEV);
+            return TRUE;
+        }
+        device.featureSeen = true;
         const std::uint8_t* bytes = buffer->data;
-        Record(bed, bytes, size);
+        const std::string hex = Hex(bytes, size);
+        if (bed.record != nullptr) {
+            std::fputs((hex + '\n').c_str(), bed.record);
+            std::fflush(bed.record);
+        }
+        if (bed.control)
+            Say("feature " + std::to_string(device.number) + " " + hex);
         const bool macroPacketNotLast = bytes[0] == 0x19 && size > 3 && bytes[3] < 2;
         umockdev_ioctl_client_complete(client, static_cast<glong>(size), 0);
         g_object_unref(buffer);
-        if (!macroPacketNotLast)
-            bed.queue.push_back({0x11, 0x11, 0x58, 0x00, 0x00});
+        if (device.kind->acknowledges && !macroPacketNotLast)
+            device.queue.push_back({0x11, 0x11, 0x58, 0x00, 0x00});
         return TRUE;
     }
     if (request == HIDIOCGRDESCSIZE) {
-        UMockdevIoctlData* out = umockdev_ioctl_data_resolve(arg, 0, sizeof(int), &error);
-        if (out == nullptr) {
-            g_error_free(error);
-            umockdev_ioctl_client_complete(client, -1, EFAULT);
-            return TRUE;
-        }
-        const int descriptorSize = static_cast<int>(bed.descriptor.size());
-        std::memcpy(out->data, &descriptorSize, sizeof descriptorSize);
-        umockdev_ioctl_client_complete(client, 0, 0);
-        g_object_unref(out);
+        const int descriptorSize = static_cast<int>(descriptor.size());
+        CompleteWithInt(client, arg, &descriptorSize, sizeof descriptorSize);
         return TRUE;
     }
     if (request == HIDIOCGRDESC) {
-        UMockdevIoctlData* out =
-            umockdev_ioctl_data_resolve(arg, 0, sizeof(hidraw_report_descriptor), &error);
-        if (out == nullptr) {
-            g_error_free(error);
-            umockdev_ioctl_client_complete(client, -1, EFAULT);
-            return TRUE;
-        }
-        hidraw_report_descriptor descriptor{};
-        descriptor.size = static_cast<__u32>(bed.descriptor.size());
-        std::memcpy(descriptor.value, bed.descriptor.data(), bed.descriptor.size());
-        std::memcpy(out->data, &descriptor, sizeof descriptor);
-        umockdev_ioctl_client_complete(client, 0, 0);
-        g_object_unref(out);
+        hidraw_report_descriptor out{};
+        out.size = static_cast<__u32>(descriptor.size());
+        std::memcpy(out.value, descriptor.data(), descriptor.size());
+        CompleteWithInt(client, arg, &out, sizeof out);
         return TRUE;
     }
     return FALSE;  // umockdev answers the rest (ENOTTY)
+}
+
+// The sysfs paths of a device, parents first.
+std::vector<std::string> SysPaths(const Placement& place) {
+    std::vector<std::string> paths;
+    std::size_t start = 0;
+    while ((start = place.records.find("P: ", start)) != std::string::npos) {
+        const std::size_t end = place.records.find('\n', start);
+        paths.push_back("/sys" + place.records.substr(start + 3, end - start - 3));
+        start = end;
+    }
+    return paths;
+}
+
+// Plugs a device in; with announce the program hears of it through uevents.
+Device* Plug(Bed& bed, const DeviceKind& kind, bool announce) {
+    auto device = std::make_unique<Device>();
+    device->bed = &bed;
+    device->kind = &kind;
+    device->number = static_cast<int>(bed.devices.size()) + 1;
+    device->place = ms1::bed::Place(kind, device->number);
+    const Placement& place = device->place;
+    GError* error = nullptr;
+    if (!umockdev_testbed_add_from_string(bed.testbed, place.records.c_str(), &error)) {
+        std::fprintf(stderr, "ms1_umock_receiver: %s\n", error->message);
+        g_error_free(error);
+        return nullptr;
+    }
+    std::vector<std::uint8_t> descriptor = kind.descriptor;  // umockdev takes no const
+    umockdev_testbed_set_attribute_binary(bed.testbed, place.hidSysPath.c_str(),
+                                          "report_descriptor", descriptor.data(),
+                                          static_cast<gint>(descriptor.size()));
+    device->handler = umockdev_ioctl_base_new();
+    g_signal_connect(device->handler, "handle-ioctl", G_CALLBACK(OnIoctl), device.get());
+    if (!umockdev_testbed_attach_ioctl(bed.testbed, place.node.c_str(), device->handler, &error)) {
+        std::fprintf(stderr, "ms1_umock_receiver: %s\n", error->message);
+        g_error_free(error);
+        return nullptr;
+    }
+    device->devFd = umockdev_testbed_get_dev_fd(bed.testbed, place.node.c_str());
+    const char* slave = device->devFd >= 0 ? ::ptsname(device->devFd) : nullptr;
+    if (slave == nullptr || (device->slaveFd = ::open(slave, O_RDONLY | O_NOCTTY)) < 0) {
+        std::fprintf(stderr, "ms1_umock_receiver: %s cannot be written and watched\n",
+                     place.node.c_str());
+        return nullptr;
+    }
+    if (bed.nodeMode >= 0) {
+        // The node's file in the test bed is what the program's open() reaches.
+        gchar* root = umockdev_testbed_get_root_dir(bed.testbed);
+        const std::string file = std::string(root) + place.node;
+        g_free(root);
+        if (::chmod(file.c_str(), static_cast<mode_t>(bed.nodeMode)) != 0) {
+            std::perror(file.c_str());
+            return nullptr;
+        }
+    }
+    if (announce) {
+        for (const std::string& path : SysPaths(place))
+            umockdev_testbed_uevent(bed.testbed, path.c_str(), "add");
+    }
+    std::lock_guard lock(bed.mutex);
+    bed.devices.push_back(std::move(device));
+    return bed.devices.back().get();
+}
+
+// Pulls a device out as the kernel does: "remove" for the children first, and the node
+// reads as gone (EIO) for the program that holds it open.
+bool Pull(Bed& bed, int number) {
+    Device* device = nullptr;
+    {
+        std::lock_guard lock(bed.mutex);
+        if (number < 1 || number > static_cast<int>(bed.devices.size()) ||
+            !bed.devices[number - 1]->plugged)
+            return false;
+        device = bed.devices[number - 1].get();
+        device->plugged = false;
+        device->queue.clear();
+    }
+    std::vector<std::string> paths = SysPaths(device->place);
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+        umockdev_testbed_uevent(bed.testbed, path->c_str(), "remove");
+    umockdev_testbed_detach_ioctl(bed.testbed, device->place.node.c_str(), nullptr);
+    for (auto path = paths.rbegin(); path != paths.rend(); ++path)
+        umockdev_testbed_remove_device(bed.testbed, path->c_str());
+    ::close(device->slaveFd);
+    device->slaveFd = -1;
+    return true;
+}
+
+gboolean OnCommand(GIOChannel* channel, GIOCondition, gpointer data) {
+    Bed& bed = *static_cast<Bed*>(data);
+    gchar* text = nullptr;
+    gsize length = 0;
+    const GIOStatus status = g_io_channel_read_line(channel, &text, &length, nullptr, nullptr);
+    if (status == G_IO_STATUS_EOF || status == G_IO_STATUS_ERROR)
+        return G_SOURCE_REMOVE;
+    std::string line = text != nullptr ? text : "";
+    g_free(text);
+    while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+        line.pop_back();
+    if (line.rfind("plug ", 0) == 0) {
+        const DeviceKind* kind = ms1::bed::FindKind(line.substr(5));
+        Device* device = kind != nullptr ? Plug(bed, *kind, true) : nullptr;
+        Say(device != nullptr
+                ? "plugged " + std::to_string(device->number) + " " + device->place.node
+                : "error: cannot plug '" + line.substr(5) + "' (kinds: " + ms1::bed::KindNames() +
+                      ")");
+    } else if (line.rfind("pull ", 0) == 0) {
+        const int number = std::atoi(line.c_str() + 5);
+        Say(Pull(bed, number) ? "pulled " + std::to_string(number)
+                              : "error: no device " + line.substr(5) + " is plugged in");
+    } else if (!line.empty()) {
+        Say("error: unknown command '" + line + "'");
+    }
+    return G_SOURCE_CONTINUE;
 }
 
 void OnChildExit(GPid, gint status, gpointer data) {
@@ -221,18 +320,26 @@ void OnChildExit(GPid, gint status, gpointer data) {
     g_main_loop_quit(bed.loop);
 }
 
+// A test that gives up on the bed stops the program under test too.
+gboolean OnStopSignal(gpointer data) {
+    ::kill(*static_cast<GPid*>(data), SIGTERM);
+    return G_SOURCE_CONTINUE;
+}
+
 int Usage() {
     std::fprintf(stderr,
-                 "usage: umockdev-wrapper ms1_umock_receiver [--record FILE] [--node-mode OCTAL] "
-                 "-- PROGRAM ARGS...\n");
+                 "usage: umockdev-wrapper ms1_umock_receiver [--plug KIND]... [--record FILE] "
+                 "[--node-mode OCTAL] [--control] -- PROGRAM ARGS...\nkinds: %s\n",
+                 ms1::bed::KindNames().c_str());
     return kBedFailed;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    Bed bed;
     const char* recordPath = nullptr;
-    long nodeMode = -1;
+    std::vector<const DeviceKind*> plugged;
     int first = 1;
     for (; first < argc; ++first) {
         const std::string option = argv[first];
@@ -240,12 +347,19 @@ int main(int argc, char** argv) {
             ++first;
             break;
         }
+        if (option == "--control") {
+            bed.control = true;
+            continue;
+        }
         if (first + 1 >= argc)
             return Usage();
+        const char* value = argv[++first];
         if (option == "--record") {
-            recordPath = argv[++first];
+            recordPath = value;
         } else if (option == "--node-mode") {
-            nodeMode = std::strtol(argv[++first], nullptr, 8);
+            bed.nodeMode = std::strtol(value, nullptr, 8);
+        } else if (option == "--plug" && ms1::bed::FindKind(value) != nullptr) {
+            plugged.push_back(ms1::bed::FindKind(value));
         } else {
             return Usage();
         }
@@ -257,69 +371,65 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "ms1_umock_receiver: run it under umockdev-wrapper\n");
         return kBedFailed;
     }
-
-    Bed bed;
-    bed.descriptor = ReportDescriptor();
-    bed.testbed = umockdev_testbed_new();
-    GError* error = nullptr;
-    if (!umockdev_testbed_add_from_string(bed.testbed, kDevices, &error)) {
-        std::fprintf(stderr, "ms1_umock_receiver: %s\n", error->message);
-        return kBedFailed;
-    }
-    umockdev_testbed_set_attribute_binary(bed.testbed, kHidPath, "report_descriptor",
-                                          bed.descriptor.data(),
-                                          static_cast<gint>(bed.descriptor.size()));
-    UMockdevIoctlBase* handler = umockdev_ioctl_base_new();
-    g_signal_connect(handler, "handle-ioctl", G_CALLBACK(OnIoctl), &bed);
-    if (!umockdev_testbed_attach_ioctl(bed.testbed, kNode, handler, &error)) {
-        std::fprintf(stderr, "ms1_umock_receiver: %s\n", error->message);
-        return kBedFailed;
-    }
-    bed.devFd = umockdev_testbed_get_dev_fd(bed.testbed, kNode);
-    if (bed.devFd < 0) {
-        std::fprintf(stderr, "ms1_umock_receiver: %s has no stream to write to\n", kNode);
-        return kBedFailed;
-    }
-    const char* slave = ::ptsname(bed.devFd);
-    if (slave == nullptr || (bed.slaveFd = ::open(slave, O_RDONLY | O_NOCTTY)) < 0) {
-        std::fprintf(stderr, "ms1_umock_receiver: the program's side of %s cannot be watched\n",
-                     kNode);
-        return kBedFailed;
-    }
-    if (nodeMode >= 0) {
-        // The node's file in the test bed is what the program's open() reaches.
-        gchar* root = umockdev_testbed_get_root_dir(bed.testbed);
-        const std::string file = std::string(root) + kNode;
-        g_free(root);
-        if (::chmod(file.c_str(), static_cast<mode_t>(nodeMode)) != 0) {
-            std::perror(file.c_str());
-            return kBedFailed;
-        }
-    }
+    if (plugged.empty() && !bed.control)
+        plugged.push_back(ms1::bed::FindKind("receiver"));
     if (recordPath != nullptr && (bed.record = std::fopen(recordPath, "w")) == nullptr) {
         std::perror(recordPath);
         return kBedFailed;
     }
 
+    bed.testbed = umockdev_testbed_new();
+    for (const DeviceKind* kind : plugged) {
+        if (Plug(bed, *kind, false) == nullptr)
+            return kBedFailed;
+    }
+
     bed.loop = g_main_loop_new(nullptr, FALSE);
     GPid child = 0;
-    if (!g_spawn_async(nullptr, argv + first, nullptr,
-                       static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH |
-                                                G_SPAWN_CHILD_INHERITS_STDIN),
-                       nullptr, nullptr, &child, &error)) {
+    GError* error = nullptr;
+    // Under --control the bed's standard input and output are its own.
+    const int nullFd = ::open("/dev/null", O_RDONLY);
+    // GLib closes a descriptor it hands on when it is one of 0 to 2: a copy of ours.
+    const int errFd = ::dup(STDERR_FILENO);
+    const gboolean spawned =
+        bed.control ? g_spawn_async_with_fds(
+                          nullptr, argv + first, nullptr,
+                          static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH),
+                          nullptr, nullptr, &child, nullFd, STDERR_FILENO, errFd, &error)
+                    : g_spawn_async(
+                          nullptr, argv + first, nullptr,
+                          static_cast<GSpawnFlags>(G_SPAWN_DO_NOT_REAP_CHILD | G_SPAWN_SEARCH_PATH |
+                                                   G_SPAWN_CHILD_INHERITS_STDIN),
+                          nullptr, nullptr, &child, &error);
+    ::close(nullFd);
+    ::close(errFd);
+    if (!spawned) {
         std::fprintf(stderr, "ms1_umock_receiver: %s\n", error->message);
         return kBedFailed;
     }
     g_child_watch_add(child, OnChildExit, &bed);
+    g_unix_signal_add(SIGTERM, OnStopSignal, &child);
+    g_unix_signal_add(SIGINT, OnStopSignal, &child);
     g_timeout_add(100, OnHeartbeat, &bed);
     g_timeout_add(2, OnPace, &bed);
+    GIOChannel* commands = nullptr;
+    if (bed.control) {
+        commands = g_io_channel_unix_new(STDIN_FILENO);
+        g_io_add_watch(commands, static_cast<GIOCondition>(G_IO_IN | G_IO_HUP), OnCommand, &bed);
+    }
     g_main_loop_run(bed.loop);
 
+    if (commands != nullptr)
+        g_io_channel_unref(commands);
     if (bed.record != nullptr)
         std::fclose(bed.record);
-    ::close(bed.slaveFd);
-    umockdev_testbed_detach_ioctl(bed.testbed, kNode, nullptr);
-    g_object_unref(handler);
+    for (const auto& device : bed.devices) {
+        if (device->plugged) {
+            ::close(device->slaveFd);
+            umockdev_testbed_detach_ioctl(bed.testbed, device->place.node.c_str(), nullptr);
+        }
+        g_object_unref(device->handler);
+    }
     g_object_unref(bed.testbed);
     g_main_loop_unref(bed.loop);
     return bed.exitStatus;
