@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "app/HookBinding.h"
+#include "platform/HookBinding.h"
 #include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/MenuWindow.h"

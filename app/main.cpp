@@ -13,6 +13,7 @@
 #include "app/CMainWnd.h"
 #include "app/ForwardedCommands.h"
 #include "app/MouseDeviceSession.h"
+#include "app/MousePageWindow.h"
 #include "app/VirtualMousePanel.h"
 #include "platform/DebugLog.h"
 #include "platform/SingleInstance.h"
@@ -21,7 +22,6 @@
 #include "platform/dui/SkinLoader.h"
 #include "sim/Simulation.h"
 #include "storage/DataFolders.h"
-#include "ui/MousePageWindow.h"
 
 namespace {
 

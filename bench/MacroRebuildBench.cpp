@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "app/HookTable.h"
+#include "platform/HookTable.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"

@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/CliCommand.h"
+#include "core/ProfileRecord.h"
 #include "protocol/ApplyPlan.h"
-#include "protocol/ProfileRecord.h"
 
 namespace ms1::cli {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <ostream>
 
+#include "core/Utf16Text.h"
 #include "storage/MacroFile.h"
 #include "storage/ProfileFile.h"
 #include "storage/StoreFileIo.h"
-#include "storage/Utf16Text.h"
 
 namespace ms1::cli {
 namespace {

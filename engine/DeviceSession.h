@@ -14,12 +14,12 @@
 #include "platform/MessageHub.h"
 #include "platform/TimerSet.h"
 #include "platform/WorkerThread.h"
+#include "ports/LinkFlags.h"
 #include "protocol/ApplyEngine.h"
 #include "protocol/DeviceStatus.h"
 #include "protocol/ReportSender.h"
 #include "transport/BleGattLink.h"
 #include "transport/GattPlatform.h"
-#include "transport/LinkFlags.h"
 #include "transport/LinkView.h"
 #include "transport/UsbHidLink.h"
 

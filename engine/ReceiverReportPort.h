@@ -1,6 +1,6 @@
 #pragma once
 
-#include "protocol/LinkPorts.h"
+#include "ports/LinkPorts.h"
 #include "transport/UsbHidLink.h"
 
 namespace ms1 {

@@ -4,7 +4,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "protocol/LinkPorts.h"
+#include "ports/LinkPorts.h"
 
 namespace ms1 {
 

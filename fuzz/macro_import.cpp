@@ -3,10 +3,10 @@
 #include <cstring>
 #include <span>
 
+#include "core/ProfileRecord.h"
 #include "fuzz/FuzzFolder.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/MouseAnswer.h"
-#include "protocol/ProfileRecord.h"
 #include "protocol/Reports.h"
 #include "storage/MacroFile.h"
 #include "storage/MacroStore.h"

@@ -6,13 +6,13 @@
 #include <span>
 #include <vector>
 
+#include "core/ProfileRecord.h"
+#include "core/Utf16Text.h"
 #include "fuzz/FuzzFolder.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/MouseAnswer.h"
-#include "protocol/ProfileRecord.h"
 #include "storage/MacroStore.h"
 #include "storage/StoreFileIo.h"
-#include "storage/Utf16Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace ms1;

@@ -5,11 +5,11 @@
 #include <span>
 #include <string>
 
+#include "core/Utf16Text.h"
 #include "fuzz/FuzzFolder.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/PageHarness.h"
 #include "storage/NameRules.h"
-#include "storage/Utf16Text.h"
 
 namespace ms1::fuzz {
 namespace {

@@ -4,10 +4,10 @@
 #include <cstring>
 #include <span>
 
+#include "core/ProfileRecord.h"
 #include "fuzz/FuzzInput.h"
 #include "fuzz/MouseAnswer.h"
 #include "protocol/ApplyPlan.h"
-#include "protocol/ProfileRecord.h"
 #include "protocol/Reports.h"
 
 namespace ms1::fuzz {

@@ -6,10 +6,10 @@
 #include <vector>
 
 #include "platform/MessagePorts.h"
+#include "ports/LinkFlags.h"
 #include "protocol/ApplyPlan.h"
 #include "protocol/ProfileState.h"
 #include "protocol/ReportSender.h"
-#include "transport/LinkFlags.h"
 
 namespace ms1 {
 

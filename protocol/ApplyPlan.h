@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1 {
 

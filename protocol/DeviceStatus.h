@@ -5,22 +5,12 @@
 #include <functional>
 
 #include "platform/MessagePorts.h"
+#include "ports/LinkFlags.h"
+#include "ports/WiredDevicePort.h"
 #include "protocol/ProfileState.h"
 #include "protocol/StatusView.h"
-#include "transport/LinkFlags.h"
 
 namespace ms1 {
-
-// The vendor library as the status decoding uses it for the wired mouse.
-class WiredDevicePort {
-  public:
-    virtual ~WiredDevicePort() = default;
-    virtual bool IsBound() const = 0;
-    // Sets the ids, starts the monitor that posts 1539 and 1540.
-    virtual void StartMonitor() = 0;
-    virtual int OpenFeatureDevice() = 0;
-    virtual void CloseFeatureDevice() = 0;
-};
 
 // Runs a function on the window thread after a delay, without blocking it.
 class DelayedCalls {

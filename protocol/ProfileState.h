@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1 {
 

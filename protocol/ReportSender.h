@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "protocol/LinkPorts.h"
-#include "transport/LinkFlags.h"
+#include "ports/LinkFlags.h"
+#include "ports/LinkPorts.h"
 
 namespace ms1 {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1 {
 

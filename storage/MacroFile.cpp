@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 #include "storage/NameRules.h"
 #include "storage/StoreFileIo.h"
 

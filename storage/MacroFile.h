@@ -6,8 +6,8 @@
 #include <span>
 #include <string>
 
+#include "core/MacroRecord.h"
 #include "storage/AtomicFileWriter.h"
-#include "storage/MacroRecord.h"
 #include "storage/MacroStore.h"
 #include "storage/WriteResult.h"
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/MacroRecord.h"
 #include "storage/AtomicFileWriter.h"
-#include "storage/MacroRecord.h"
 #include "storage/StoreLoadReport.h"
 #include "storage/WriteResult.h"
 

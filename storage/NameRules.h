@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "storage/Utf16Text.h"
+#include "core/Utf16Text.h"
 
 namespace ms1 {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"

@@ -10,8 +10,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "protocol/LittleEndian.h"
-#include "protocol/ProfileRecord.h"
+#include "core/LittleEndian.h"
+#include "core/ProfileRecord.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/StoreLoadReport.h"
 #include "storage/WriteResult.h"

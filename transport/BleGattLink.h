@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "platform/MessagePorts.h"
-#include "protocol/LinkPorts.h"
+#include "ports/LinkFlags.h"
+#include "ports/LinkPorts.h"
 #include "transport/BleAddressTable.h"
 #include "transport/DeviceEvent.h"
 #include "transport/GattPlatform.h"
 #include "transport/HidApi.h"
-#include "transport/LinkFlags.h"
 
 namespace ms1 {
 

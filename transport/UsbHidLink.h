@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "platform/MessagePorts.h"
+#include "ports/LinkFlags.h"
 #include "transport/DeviceEvent.h"
 #include "transport/HidApi.h"
 #include "transport/HidCollectionSlot.h"
-#include "transport/LinkFlags.h"
 #include "transport/LinkView.h"
 #include "transport/ReceiverStatusSink.h"
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "protocol/DeviceStatus.h"
-#include "protocol/LinkPorts.h"
+#include "ports/LinkPorts.h"
+#include "ports/WiredDevicePort.h"
 #include "transport/VendorHidApi.h"
 
 namespace ms1 {

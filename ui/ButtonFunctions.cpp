@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "storage/Utf16Text.h"
+#include "core/Utf16Text.h"
 #include "ui/KeyTables.h"
 
 namespace ms1 {

@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
+#include "core/ProfileRecord.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/TextLookup.h"
-#include "protocol/ProfileRecord.h"
 
 namespace ms1 {
 

@@ -4,11 +4,11 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/HookTable.h"
+#include "core/ProfileRecord.h"
+#include "platform/HookTable.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
-#include "protocol/ProfileRecord.h"
 
 namespace ms1 {
 

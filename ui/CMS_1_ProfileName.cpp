@@ -2,8 +2,8 @@
 
 #include <QLineEdit>
 
-#include "app/CMsgWnd.h"
 #include "storage/NameRules.h"
+#include "ui/CMsgWnd.h"
 
 namespace ms1 {
 

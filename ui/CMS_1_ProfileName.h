@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/ProfileRecord.h"
 #include "platform/dui/DuiWindow.h"
-#include "protocol/ProfileRecord.h"
 
 namespace ms1 {
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <memory>
 
+#include "core/MacroRecord.h"
 #include "platform/dui/DuiWindow.h"
-#include "storage/MacroRecord.h"
 
 namespace ms1 {
 

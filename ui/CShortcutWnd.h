@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/HookTable.h"
+#include "platform/HookTable.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/TextLookup.h"
 #include "platform/WindowHandle.h"

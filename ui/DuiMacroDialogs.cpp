@@ -3,8 +3,8 @@
 #include <QFileDialog>
 #include <QString>
 
-#include "app/CMsgWnd.h"
 #include "platform/dui/DuiWindow.h"
+#include "ui/CMsgWnd.h"
 
 namespace ms1 {
 namespace {

@@ -13,12 +13,12 @@
 #include <QWidget>
 #include <algorithm>
 
-#include "app/CMsgWnd.h"
 #include "platform/DebugLog.h"
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/MenuWindow.h"
 #include "ui/CDpiColorWnd.h"
 #include "ui/CMS_1_ProfileName.h"
+#include "ui/CMsgWnd.h"
 #include "ui/DuiPageControls.h"
 
 namespace ms1 {

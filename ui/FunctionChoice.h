@@ -4,8 +4,8 @@
 #include <optional>
 #include <string_view>
 
-#include "protocol/ProfileRecord.h"
-#include "storage/MacroRecord.h"
+#include "core/MacroRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1 {
 

@@ -3,10 +3,10 @@
 #include <functional>
 #include <optional>
 
-#include "app/HookTable.h"
+#include "core/MacroRecord.h"
+#include "platform/HookTable.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/dui/DuiWindow.h"
-#include "storage/MacroRecord.h"
 #include "ui/FunctionChoice.h"
 
 namespace ms1 {

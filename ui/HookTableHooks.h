@@ -3,7 +3,7 @@
 #include <chrono>
 #include <string>
 
-#include "app/HookTable.h"
+#include "platform/HookTable.h"
 #include "platform/WindowHandle.h"
 #include "ui/MacroEditorPorts.h"
 

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
+#include "core/Utf16Text.h"
 #include "storage/MacroFile.h"
 #include "storage/NameRules.h"
-#include "storage/Utf16Text.h"
 #include "ui/KeyTables.h"
 #include "ui/MacroEditorNames.h"
 #include "ui/ProposedFileName.h"

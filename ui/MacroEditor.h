@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "core/ProfileRecord.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
-#include "protocol/ProfileRecord.h"
 #include "storage/MacroStore.h"
 #include "ui/MacroEditorPorts.h"
 #include "ui/PageControls.h"

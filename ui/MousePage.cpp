@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Utf16Text.h"
 #include "protocol/Reports.h"
 #include "storage/ProfileFile.h"
 #include "storage/SettingsFile.h"
-#include "storage/Utf16Text.h"
 #include "ui/ButtonFunctions.h"
 #include "ui/PageNames.h"
 #include "ui/PageRanges.h"

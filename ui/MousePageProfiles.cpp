@@ -2,9 +2,9 @@
 // importing and exporting profiles.
 #include <cstring>
 
+#include "core/Utf16Text.h"
 #include "storage/NameRules.h"
 #include "storage/ProfileFile.h"
-#include "storage/Utf16Text.h"
 #include "ui/MousePage.h"
 #include "ui/PageNames.h"
 #include "ui/ProposedFileName.h"

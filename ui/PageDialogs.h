@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1 {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "app/HookBinding.h"
+#include "platform/HookBinding.h"
 
 #include <gtest/gtest.h>
 

@@ -18,12 +18,12 @@
 
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
+#include "app/MousePageWindow.h"
 #include "sim/VirtualHidBus.h"
 #include "tests/app/HookCallLog.h"
 #include "tests/ui/qt/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/MousePage.h"
-#include "ui/MousePageWindow.h"
 
 namespace ms1::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/CMsgWnd.h"
+#include "ui/CMsgWnd.h"
 
 #include <gtest/gtest.h>
 

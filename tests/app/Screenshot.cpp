@@ -6,9 +6,9 @@
 #include <QTextStream>
 
 #include "app/CMainWnd.h"
-#include "app/CMsgWnd.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
+#include "ui/CMsgWnd.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -16,6 +16,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
+#include "app/MousePageWindow.h"
 #include "app/VirtualMousePanel.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
@@ -28,7 +29,6 @@
 #include "tests/app/TestResources.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/MousePage.h"
-#include "ui/MousePageWindow.h"
 
 namespace ms1::test {
 namespace {

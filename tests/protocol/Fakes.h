@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/MessagePorts.h"
+#include "ports/LinkPorts.h"
 #include "protocol/DeviceStatus.h"
-#include "protocol/LinkPorts.h"
 #include "protocol/ProfileState.h"
 #include "protocol/ReportBytes.h"
 #include "protocol/StatusView.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 namespace ms1::test {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 #include "protocol/Reports.h"
 #include "sim/ManualSimClock.h"
 #include "sim/VirtualMouse.h"

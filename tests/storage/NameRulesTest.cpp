@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "storage/MacroRecord.h"
+#include "core/MacroRecord.h"
 
 namespace ms1 {
 namespace {

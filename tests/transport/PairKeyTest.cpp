@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "transport/LinkFlags.h"
+#include "ports/LinkFlags.h"
 #include "transport/UsbHidLink.h"
 
 namespace ms1 {

@@ -5,7 +5,7 @@
 #include <fstream>
 #include <functional>
 
-#include "storage/Utf16Text.h"
+#include "core/Utf16Text.h"
 #include "ui/MacroEditorFixture.h"
 
 namespace ms1::test {

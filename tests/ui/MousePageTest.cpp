@@ -8,9 +8,9 @@
 #include <functional>
 #include <map>
 
+#include "core/Utf16Text.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/SettingsFile.h"
-#include "storage/Utf16Text.h"
 #include "ui/PageFixture.h"
 
 namespace ms1 {

@@ -7,7 +7,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 #include "ui/DialogTestEnv.h"
 #include "ui/FunctionChoice.h"
 #include "ui/FunctionDialogs.h"

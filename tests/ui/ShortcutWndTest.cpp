@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
+#include "core/ProfileRecord.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
-#include "protocol/ProfileRecord.h"
 #include "ui/DialogTestEnv.h"
 #include "ui/FunctionChoice.h"
 #include "ui/FunctionDialogs.h"

@@ -19,6 +19,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
+#include "app/MousePageWindow.h"
 #include "libs/hook/CaptureChoice.h"
 #include "libs/hook/EvdevCapture.h"
 #include "tests/app/TestResources.h"
@@ -26,7 +27,6 @@
 #include "tests/ui/qt/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/MousePage.h"
-#include "ui/MousePageWindow.h"
 
 namespace ms1::test {
 namespace {

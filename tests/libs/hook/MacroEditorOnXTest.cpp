@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/HookBinding.h"
+#include "platform/HookBinding.h"
 #include "platform/WindowMessages.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/MacroStore.h"

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/HookBinding.h"
+#include "platform/HookBinding.h"
 #include "tests/app/TestResources.h"
 #include "tests/libs/hook/HookReceiver.h"
 #include "tests/libs/hook/XTestTypist.h"

@@ -14,7 +14,7 @@
 
 #include "app/CAboutWnd.h"
 #include "app/CMainWnd.h"
-#include "app/CMsgWnd.h"
+#include "app/MousePageWindow.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
@@ -22,7 +22,7 @@
 #include "ui/CDpiColorWnd.h"
 #include "ui/CMS_1_ProfileName.h"
 #include "ui/CMS_1_SelectMacro.h"
-#include "ui/MousePageWindow.h"
+#include "ui/CMsgWnd.h"
 
 namespace ms1::test {
 namespace {

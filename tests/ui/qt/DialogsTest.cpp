@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/CDpiColorWnd.h"
 #include "ui/CMS_1_ProfileName.h"

@@ -15,7 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "app/HookBinding.h"
+#include "platform/HookBinding.h"
 #include "platform/WindowMessages.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/MacroStore.h"

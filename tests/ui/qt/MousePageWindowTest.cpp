@@ -25,6 +25,7 @@
 #include <functional>
 
 #include "app/CMainWnd.h"
+#include "app/MousePageWindow.h"
 #include "platform/WindowMessages.h"
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
@@ -32,7 +33,6 @@
 #include "tests/ui/qt/RecordingSession.h"
 #include "ui/DuiPageDialogs.h"
 #include "ui/MousePage.h"
-#include "ui/MousePageWindow.h"
 
 namespace ms1::test {
 namespace {

@@ -8,11 +8,11 @@
 #include <QTextStream>
 
 #include "app/CMainWnd.h"
+#include "app/MousePageWindow.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/CDpiColorWnd.h"
-#include "ui/MousePageWindow.h"
 
 namespace {
 

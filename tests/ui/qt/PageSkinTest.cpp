@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 
 namespace ms1::test {

@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "app/CMainWnd.h"
+#include "app/MousePageWindow.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/WheelGuard.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
 #include "ui/MousePage.h"
-#include "ui/MousePageWindow.h"
 
 namespace ms1::test {
 namespace {

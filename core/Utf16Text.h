@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/LittleEndian.h"
+#include "core/LittleEndian.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "storage/Utf16Text.h"
+#include "core/Utf16Text.h"
 
 namespace ms1 {
 

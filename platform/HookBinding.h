@@ -3,7 +3,7 @@
 #include <QLibrary>
 #include <QString>
 
-#include "app/HookTable.h"
+#include "platform/HookTable.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "protocol/ProfileRecord.h"
+#include "core/ProfileRecord.h"
 
 #include <algorithm>
 #include <cstring>

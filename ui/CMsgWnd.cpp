@@ -1,4 +1,4 @@
-#include "app/CMsgWnd.h"
+#include "ui/CMsgWnd.h"
 
 #include <QStringList>
 #include <QWidget>

@@ -7,8 +7,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "protocol/LittleEndian.h"
-#include "storage/Utf16Text.h"
+#include "core/LittleEndian.h"
+#include "core/Utf16Text.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "ui/MousePageWindow.h"
+#include "app/MousePageWindow.h"
 
 #include <QMetaObject>
 #include <QTimer>

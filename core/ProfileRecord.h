@@ -10,9 +10,9 @@
 #include <type_traits>
 #include <vector>
 
-#include "protocol/LittleEndian.h"
-#include "storage/MacroRecord.h"
-#include "storage/Utf16Text.h"
+#include "core/LittleEndian.h"
+#include "core/MacroRecord.h"
+#include "core/Utf16Text.h"
 
 namespace ms1 {
 

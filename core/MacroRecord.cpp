@@ -1,4 +1,4 @@
-#include "storage/MacroRecord.h"
+#include "core/MacroRecord.h"
 
 #include <cstring>
 
