@@ -212,6 +212,13 @@ int UsbHidLink::PairAndElect(int k, const std::uint8_t* report) {
     }
     firstReportSeen_[k] = 1;
     if (report[1] == kStatusMark) {
+        // The receiver that spoke first stays current until the next enumeration or its
+        // removal: another receiver whose mouse speaks later would otherwise take over in
+        // the middle of an apply, and the mouse behind each would get part of it.
+        if (currentFeatureHandle_ != nullptr) {
+            notCurrent_[k] = 0;
+            return notCurrent_[k];
+        }
         currentReceiver_ = featureSlots_[j];
         currentFeatureHandle_ = currentReceiver_.featureHandle;
         currentInputHandle_ = currentReceiver_.inputHandle;

@@ -231,13 +231,45 @@ TEST_F(UsbHidLinkTest, TwoReceiversEachPairWithTheirOwnCollections) {
     }
     EXPECT_EQ(state.notCurrent[0], 0);
     EXPECT_EQ(state.notCurrent[1], 0);
-    // Whichever was elected last is current, and reports go to that receiver.
+    // Whichever was elected first is current, and reports go to that receiver.
     const int current = state.currentReceiver.path == bus->FeaturePath(0) ? 0 : 1;
     EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(current));
     EXPECT_EQ(SendPolling(), 60);
     ASSERT_EQ(bus->ReceivedPackets().size(), 1u);
     EXPECT_EQ(bus->ReceivedPackets()[0].receiver, current);
     EXPECT_EQ(bus->Settings(1 - current).rateCode, 0);
+}
+
+TEST_F(UsbHidLinkTest, AReceiverWhoseMouseSpeaksLaterDoesNotTakeOverTheCurrentOne) {
+    bus = std::make_unique<sim::VirtualHidBus>(clock);
+    sim::ReceiverOptions asleep;
+    asleep.instanceKey = "1f40b2d6";
+    asleep.asleep = true;
+    bus->Plug(bus->AddReceiver(sim::ReceiverOptions{}));
+    bus->Plug(bus->AddReceiver(asleep));
+    link =
+        std::make_unique<UsbHidLink>(UsbHidLink::Ports{*bus, status, flags, view, window, timers});
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    ASSERT_TRUE(Drained(0));
+    EXPECT_EQ(link->State().currentReceiver.path, bus->FeaturePath(0));
+    EXPECT_EQ(SendPolling(), 60);
+
+    // The second receiver's mouse wakes in the middle of an apply.
+    bus->WithMouse(1, [](sim::VirtualMouse& mouse) { mouse.SelectStage(2); });
+    ASSERT_TRUE(Drained(1));
+    const UsbHidLinkState state = link->State();
+    EXPECT_EQ(state.firstReportSeen[1], 1);
+    EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(0));
+    EXPECT_EQ(SendPolling(), 60);
+    ASSERT_EQ(bus->ReceivedPackets().size(), 2u);
+    EXPECT_EQ(bus->ReceivedPackets()[0].receiver, 0);
+    EXPECT_EQ(bus->ReceivedPackets()[1].receiver, 0) << "the rest of the apply stays with it";
+
+    // The next enumeration elects anew.
+    link->EnumerateReceivers();
+    clock->Advance(2000);
+    EXPECT_TRUE(Eventually([&] { return link->HasCurrentReceiver(); }));
 }
 
 TEST_F(UsbHidLinkTest, EnumeratingAgainStopsEveryReaderBeforeClearing) {

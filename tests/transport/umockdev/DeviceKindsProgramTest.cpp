@@ -157,5 +157,67 @@ TEST_F(DeviceKindsProgramTest, ApplyWritesOnlyToTheElectedReceiver) {
     }
 }
 
+// Devices that arrive while ms1 runs: one enumeration a second after the last of them. The
+// program writes to the mouse on its connection, and what ms1ctl hands it after, through
+// the elected receiver alone.
+TEST_F(DeviceKindsProgramTest, TheRunningProgramWritesToTheReceiverThatArrivedAndNoOtherDevice) {
+    const QString profile = DefaultProfile();
+    const QStringList expected = Reports(profile);
+    ASSERT_EQ(expected.size(), 5);
+    const struct {
+        const char* name;
+        QStringList plugs;
+        QList<int> elected;
+    } cases[] = {
+        {"another product of the maker, then a receiver", {"foreign", "receiver"}, {2}},
+        {"a receiver whose first report is no status report, then a receiver",
+         {"chatty", "receiver"},
+         {2}},
+        {"two receivers", {"receiver", "receiver"}, {1, 2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir runtime;
+        ASSERT_TRUE(runtime.isValid());
+        environment_.insert("XDG_RUNTIME_DIR", runtime.path());
+        ControlledBed bed;
+        ASSERT_TRUE(
+            bed.Start({}, {ProgramFolder() + "/ms1", "--data", files_.path()}, environment_));
+        ASSERT_TRUE(test::WaitForProgramSocket(runtime.path(), kPatienceMs));
+        for (const QString& kind : c.plugs)
+            ASSERT_NE(bed.Plug(kind), 0) << kind.toStdString();
+
+        int writtenTo = 0;
+        ASSERT_TRUE(bed.WaitFor([&] {
+            for (int device = 1; device <= c.plugs.size() && writtenTo == 0; ++device) {
+                if (!bed.Features(device).isEmpty())
+                    writtenTo = device;
+            }
+            return writtenTo != 0;
+        })) << "the program wrote to no device";
+        EXPECT_TRUE(c.elected.contains(writtenTo)) << "device " << writtenTo << " was written";
+        // The mouse's battery came with the first report; whether its stage and rate came
+        // before the program's writing stopped its heartbeat is a matter of timing.
+        const Ran status = RunMs1Ctl({"status"});
+        EXPECT_EQ(status.exitCode, 0) << status.err.toStdString();
+        EXPECT_TRUE(status.out.startsWith("link: 2.4 GHz receiver\nbattery: 80%\n"))
+            << status.out.toStdString();
+
+        const Ran apply = RunMs1Ctl({"apply", profile});
+        EXPECT_EQ(apply.exitCode, 0) << apply.err.toStdString();
+        EXPECT_TRUE(bed.WaitFor([&] {
+            const QStringList features = bed.Features(writtenTo);
+            return features.size() >= expected.size() &&
+                   features.mid(features.size() - expected.size()) == expected;
+        })) << bed.Features(writtenTo).join('\n').toStdString();
+        for (int device = 1; device <= c.plugs.size(); ++device) {
+            if (device != writtenTo) {
+                EXPECT_EQ(bed.Features(device).join('\n').toStdString(), "") << device;
+            }
+        }
+        EXPECT_EQ(bed.Finish(true).exitCode, 0);
+    }
+}
+
 }  // namespace
 }  // namespace ms1
