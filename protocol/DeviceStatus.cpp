@@ -77,7 +77,15 @@ void DeviceStatus::OnVendorStatus(std::uint32_t combined) {
     if (high == 0x7F00) {
         OnVendorConnection(static_cast<std::uint16_t>(combined & 0xFFFF));
     } else if (high >= 0x1000 && high <= 0x9000) {
-        DecodeStatus(static_cast<std::uint16_t>(high), static_cast<std::uint16_t>(combined));
+        const auto a = static_cast<std::uint16_t>(high);
+        const auto v = static_cast<std::uint16_t>(combined);
+        // The vendor library reads the cable alone. Until the wired link is up (a second
+        // after the cable arrived) its battery report is no word of the receiver's link.
+        if (flags_.wiredConnected != 1) {
+            DecodeAllButBattery(a, v);
+            return;
+        }
+        DecodeStatus(a, v);
     }
 }
 

@@ -18,6 +18,15 @@ constexpr std::size_t kReadBufferSize = 100;
 constexpr int kArrivalDelayMs = 1000;
 constexpr std::uint8_t kStatusMark = 0x11;
 
+bool HasSlotFor(const std::array<HidCollectionSlot, kReceiverSlots>& slots, int count,
+                const std::string& path) {
+    for (int i = 0; i < count; ++i) {
+        if (slots[static_cast<std::size_t>(i)].path == path)
+            return true;
+    }
+    return false;
+}
+
 }  // namespace
 
 bool IsReceiverInterface(const DeviceEvent& event) {
@@ -70,14 +79,21 @@ void UsbHidLink::EnumerateReceivers() {
             if (info.usagePage != kFeatureUsagePage && info.usagePage != kInputUsagePage) {
                 continue;
             }
+            const bool feature = info.usagePage == kFeatureUsagePage && info.usage == kFeatureUsage;
+            const bool input = info.usagePage == kInputUsagePage && info.usage == kInputUsage;
+            // A hidraw node carries every collection of its device and is listed once per
+            // collection under the same path: one handle per node and kind is enough, and a
+            // second reader of the same node would hand each report on twice.
+            if ((feature && HasSlotFor(featureSlots_, featureSlotCount_, info.path)) ||
+                (input && HasSlotFor(inputSlots_, inputSlotCount_, info.path))) {
+                continue;
+            }
             HidHandle* handle = ports_.hid.OpenPath(info.path);
             if (handle == nullptr) {
                 if (ports_.hid.LastOpenError() == EACCES && denied.empty())
                     denied = info.path;
                 continue;
             }
-            const bool feature = info.usagePage == kFeatureUsagePage && info.usage == kFeatureUsage;
-            const bool input = info.usagePage == kInputUsagePage && info.usage == kInputUsage;
             if (feature && featureSlotCount_ < kReceiverSlots) {
                 HidCollectionSlot& slot = featureSlots_[featureSlotCount_];
                 slot.featureHandle = handle;
@@ -196,6 +212,13 @@ int UsbHidLink::PairAndElect(int k, const std::uint8_t* report) {
     }
     firstReportSeen_[k] = 1;
     if (report[1] == kStatusMark) {
+        // The receiver that spoke first stays current until the next enumeration or its
+        // removal: another receiver whose mouse speaks later would otherwise take over in
+        // the middle of an apply, and the mouse behind each would get part of it.
+        if (currentFeatureHandle_ != nullptr) {
+            notCurrent_[k] = 0;
+            return notCurrent_[k];
+        }
         currentReceiver_ = featureSlots_[j];
         currentFeatureHandle_ = currentReceiver_.featureHandle;
         currentInputHandle_ = currentReceiver_.inputHandle;

@@ -234,6 +234,39 @@ TEST_F(StatusFixture, WiredArrivalWaitsWithoutBlockingAndRemovalCancelsIt) {
     EXPECT_EQ(ack, 1);
 }
 
+// The cable's reports come through the vendor library; while its link is not up they
+// neither connect the receiver's link nor show a battery, but still tell the stage.
+TEST_F(StatusFixture, TheCablesReportsBeforeItsLinkIsUpLeaveTheReceiverAlone) {
+    const struct {
+        const char* name;
+        std::vector<std::uint32_t> before;
+    } cases[] = {
+        {"arrival announced, link not up yet", {0x7F000001}},
+        {"cable gone", {0x7F000001, 0x7F000002}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        LinkFlags linkFlags;
+        test::FakeView linkView;
+        test::FakeWindow linkWindow;
+        FakeWired cable;
+        cable.bound = false;
+        profiles.working = test::DefaultProfile();
+        DeviceStatus cableStatus{profiles,   linkFlags,  ack,        linkView,
+                                 linkWindow, linkWindow, linkWindow, &cable};
+        cableStatus.InitLinks();
+        for (std::uint32_t value : c.before)
+            cableStatus.OnVendorStatus(value);
+        cableStatus.OnVendorStatus((0x4811u << 16) ^ 0x5001);  // battery 80 %, on battery
+        cableStatus.OnVendorStatus((0x1811u << 16) ^ 0x0003);  // the third stage
+        EXPECT_EQ(linkFlags.wirelessConnected, 0);
+        EXPECT_EQ(linkFlags.anyConnected, 0);
+        EXPECT_FALSE(linkView.IsVisible("ms_1_wireless"));
+        EXPECT_EQ(linkView.text["ms_1_label_power"], "");
+        EXPECT_EQ(profiles.working->activeStage, 2);
+    }
+}
+
 TEST_F(StatusFixture, BluetoothValuesDecodeWithoutTouchingTheLinks) {
     const std::uint8_t rate[] = {0x11, 0x28, 0x01, 0x00};
     profiles.working->pollingRate = 0;

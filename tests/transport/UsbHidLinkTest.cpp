@@ -231,13 +231,45 @@ TEST_F(UsbHidLinkTest, TwoReceiversEachPairWithTheirOwnCollections) {
     }
     EXPECT_EQ(state.notCurrent[0], 0);
     EXPECT_EQ(state.notCurrent[1], 0);
-    // Whichever was elected last is current, and reports go to that receiver.
+    // Whichever was elected first is current, and reports go to that receiver.
     const int current = state.currentReceiver.path == bus->FeaturePath(0) ? 0 : 1;
     EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(current));
     EXPECT_EQ(SendPolling(), 60);
     ASSERT_EQ(bus->ReceivedPackets().size(), 1u);
     EXPECT_EQ(bus->ReceivedPackets()[0].receiver, current);
     EXPECT_EQ(bus->Settings(1 - current).rateCode, 0);
+}
+
+TEST_F(UsbHidLinkTest, AReceiverWhoseMouseSpeaksLaterDoesNotTakeOverTheCurrentOne) {
+    bus = std::make_unique<sim::VirtualHidBus>(clock);
+    sim::ReceiverOptions asleep;
+    asleep.instanceKey = "1f40b2d6";
+    asleep.asleep = true;
+    bus->Plug(bus->AddReceiver(sim::ReceiverOptions{}));
+    bus->Plug(bus->AddReceiver(asleep));
+    link =
+        std::make_unique<UsbHidLink>(UsbHidLink::Ports{*bus, status, flags, view, window, timers});
+    link->EnumerateReceivers();
+    ASSERT_TRUE(status.WaitFor(kHeartbeat));
+    ASSERT_TRUE(Drained(0));
+    EXPECT_EQ(link->State().currentReceiver.path, bus->FeaturePath(0));
+    EXPECT_EQ(SendPolling(), 60);
+
+    // The second receiver's mouse wakes in the middle of an apply.
+    bus->WithMouse(1, [](sim::VirtualMouse& mouse) { mouse.SelectStage(2); });
+    ASSERT_TRUE(Drained(1));
+    const UsbHidLinkState state = link->State();
+    EXPECT_EQ(state.firstReportSeen[1], 1);
+    EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(0));
+    EXPECT_EQ(SendPolling(), 60);
+    ASSERT_EQ(bus->ReceivedPackets().size(), 2u);
+    EXPECT_EQ(bus->ReceivedPackets()[0].receiver, 0);
+    EXPECT_EQ(bus->ReceivedPackets()[1].receiver, 0) << "the rest of the apply stays with it";
+
+    // The next enumeration elects anew.
+    link->EnumerateReceivers();
+    clock->Advance(2000);
+    EXPECT_TRUE(Eventually([&] { return link->HasCurrentReceiver(); }));
 }
 
 TEST_F(UsbHidLinkTest, EnumeratingAgainStopsEveryReaderBeforeClearing) {
@@ -404,6 +436,98 @@ TEST_F(UsbHidLinkTest, ShutdownEndsEveryRunningReader) {
     EXPECT_EQ(std::count(after.readerRunning.begin(), after.readerRunning.end(), true), 0);
     bus->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(2); });
     EXPECT_EQ(bus->PendingInput(0), 1u);
+}
+
+// hidapi over hidraw: a node is listed once per top-level collection, all under its path,
+// and every handle opened on it reads every report of the device.
+class HidrawNodes final : public HidApi {
+  public:
+    explicit HidrawNodes(std::vector<HidDeviceInfo> records) : records_(std::move(records)) {}
+    int Init() override { return 0; }
+    std::vector<HidDeviceInfo> Enumerate(std::uint16_t, std::uint16_t) override { return records_; }
+    HidHandle* OpenPath(const std::string& path) override {
+        std::lock_guard lock(mutex_);
+        ++opens[path];
+        ++open;
+        return reinterpret_cast<HidHandle*>(++next_);
+    }
+    int SetNonblocking(HidHandle*, int) override { return 0; }
+    int Read(HidHandle*, std::uint8_t*, std::size_t) override { return 0; }
+    int SendFeatureReport(HidHandle*, const std::uint8_t*, std::size_t length) override {
+        return static_cast<int>(length);
+    }
+    void Close(HidHandle*) override {
+        std::lock_guard lock(mutex_);
+        --open;
+    }
+    std::mutex mutex_;
+    std::map<std::string, int> opens;
+    int open = 0;
+
+  private:
+    std::vector<HidDeviceInfo> records_;
+    std::uintptr_t next_ = 0;
+};
+
+HidDeviceInfo Collection(const char* path, std::uint16_t usagePage, std::uint16_t usage) {
+    HidDeviceInfo info;
+    info.path = path;
+    info.vendorId = kReceiverVendorId;
+    info.productId = kReceiverProductId;
+    info.usagePage = usagePage;
+    info.usage = usage;
+    return info;
+}
+
+TEST(UsbHidLinkOnHidrawTest, EachNodeIsOpenedOncePerKindOfCollection) {
+    // A receiver's node with 23 more collections after its two, input and feature in turn.
+    std::vector<HidDeviceInfo> wide = {Collection("/dev/hidraw3", 0xFF01, 1),
+                                       Collection("/dev/hidraw3", 0xFF02, 2)};
+    for (int i = 0; i < 23; ++i) {
+        wide.push_back(i % 2 == 0 ? Collection("/dev/hidraw3", 0xFF01, 1)
+                                  : Collection("/dev/hidraw3", 0xFF02, 2));
+    }
+    const struct {
+        const char* name;
+        std::vector<HidDeviceInfo> records;
+        int inputs;
+        int features;
+        std::map<std::string, int> opens;
+    } cases[] = {
+        {"one node of two collections",
+         {Collection("/dev/hidraw3", 0xFF01, 1), Collection("/dev/hidraw3", 0xFF02, 2)},
+         1,
+         1,
+         {{"/dev/hidraw3", 2}}},
+        {"one node of 25 collections", wide, 1, 1, {{"/dev/hidraw3", 2}}},
+        {"two nodes",
+         {Collection("/dev/hidraw3", 0xFF01, 1), Collection("/dev/hidraw3", 0xFF02, 2),
+          Collection("/dev/hidraw4", 0xFF02, 2), Collection("/dev/hidraw4", 0xFF01, 1)},
+         2,
+         2,
+         {{"/dev/hidraw3", 2}, {"/dev/hidraw4", 2}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        HidrawNodes hid(c.records);
+        RecordingStatus status;
+        LinkFlags flags;
+        FakeView view;
+        RecordingWindow window;
+        FakeTimers timers;
+        {
+            UsbHidLink link(UsbHidLink::Ports{hid, status, flags, view, window, timers});
+            link.EnumerateReceivers();
+            const UsbHidLinkState state = link.State();
+            EXPECT_EQ(state.inputSlotCount, c.inputs);
+            EXPECT_EQ(state.featureSlotCount, c.features);
+            EXPECT_EQ(std::count(state.readerRunning.begin(), state.readerRunning.end(), true),
+                      c.inputs);
+            std::lock_guard lock(hid.mutex_);
+            EXPECT_EQ(hid.opens, c.opens);
+        }
+        EXPECT_EQ(hid.open, 0) << "the link closes what it opened";
+    }
 }
 
 }  // namespace
