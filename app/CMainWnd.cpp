@@ -66,10 +66,6 @@ QWidget* CMainWnd::PageHost() const {
     return FindControl(kPageHost);
 }
 
-void CMainWnd::SetReceiverEnumerator(std::function<void()> enumerate) {
-    enumerateReceivers_ = std::move(enumerate);
-}
-
 bool CMainWnd::HasTray() const {
     return tray_ != nullptr;
 }
@@ -213,21 +209,6 @@ bool CMainWnd::HandleMessage(const Message& message) {
                 page_->OnConnectionChanged(any);
             return true;
         }
-        case MSG_WIRED_DATA:
-            if (page_ != nullptr) {
-                page_->OnVendorStatus(WiredDataValue(message.wParam, message.lParam));
-            }
-            return true;
-        case MSG_WIRED_STATE:
-            if (page_ != nullptr) {
-                page_->OnVendorStatus(WiredStateValue(message.wParam));
-            }
-            return true;
-        case MSG_APPLY_TRIGGER:
-            if (page_ != nullptr) {
-                page_->PostApplyNow();
-            }
-            return true;
         case MSG_HOOK_EVENT:
         case MSG_STAGE_CHANGED:
         case 1130:
@@ -360,31 +341,9 @@ void CMainWnd::ToggleAutostart() {
 
 void CMainWnd::OnTimer(int id) {
     switch (id) {
-        case TIMER_USB_ARRIVAL:
-            Timers().KillTimer(id);
-            if (enumerateReceivers_) {
-                enumerateReceivers_();
-            }
-            break;
-        case TIMER_APPLY_DELAY:
-            Timers().KillTimer(id);
-            Messages().Post(MSG_APPLY_TRIGGER, 0, 0);
-            break;
         case TIMER_PAGE_DEFERRED:
             Timers().KillTimer(id);
             dui::ScrollToEnd(FindControl(kSettingsPanel));
-            break;
-        case TIMER_WIRELESS_WATCHDOG:
-        case TIMER_BLE_DISCOVERY:
-            Timers().KillTimer(id);
-            if (page_ != nullptr) {
-                page_->OnMainTimer(id);
-            }
-            break;
-        case TIMER_CHARGE_ANIMATION:
-            if (page_ != nullptr) {
-                page_->OnMainTimer(id);
-            }
             break;
         default:
             break;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <functional>
 #include <memory>
 
 #include "platform/HookBinding.h"
@@ -48,9 +47,6 @@ class CMainWnd : public dui::DuiWindow {
     void UnregisterPage();
     // The container in which the page builds its controls (page 1 of "device_tab_switch").
     QWidget* PageHost() const;
-
-    // Timer 54 ends with one enumeration of the receivers (the USB link sets this).
-    void SetReceiverEnumerator(std::function<void()> enumerate);
 
     const HookTable& Hooks() const { return hooks_.Table(); }
     // The handle run-time libraries post to (hook events 1034, wired monitor 1539/1540).
@@ -101,7 +97,6 @@ class CMainWnd : public dui::DuiWindow {
     Options options_;
     Ms1WindowHandle handle_;
     MainWndPage* page_ = nullptr;
-    std::function<void()> enumerateReceivers_;
     HookBinding hooks_;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<dui::MenuWindow> trayMenu_;

@@ -36,15 +36,10 @@ class MainWndPage {
     virtual std::string AccessProblem() const { return {}; }
     // Whether the 2.4 GHz receiver is plugged in, even while its mouse does not answer.
     virtual bool ReceiverPluggedIn() const { return false; }
-    // A status value of the wired mouse, built from messages 1539 and 1540.
-    virtual void OnVendorStatus(std::uint32_t value) = 0;
     // A clicked item of the button function menu (its name starts with "ms_1").
     virtual void OnButtonMenuCommand(const QString& itemName) = 0;
-    // Message 1541: hand thread message 1536 to the apply worker.
-    virtual void PostApplyNow() = 0;
-    // Timers the page owns: 512 (already killed), 515 (periodic) and 516 (already killed).
-    virtual void OnMainTimer(int id) = 0;
-    // Any message the window has no rule for; true when the page handled it.
+    // Any message the window has no rule for (the vendor library's 1539 and 1540 among them);
+    // true when the page handled it.
     virtual bool OnOtherMessage(const Message& message) {
         (void)message;
         return false;

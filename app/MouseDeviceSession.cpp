@@ -97,9 +97,14 @@ void MouseDeviceSession::Stop() {
     wired_->Close();
 }
 
-void MouseDeviceSession::PostApplyNow() {
+void MouseDeviceSession::RequestApply() {
     if (session_)
         session_->RequestApply();
+}
+
+void MouseDeviceSession::RequestApplyDelayed(int milliseconds) {
+    if (session_)
+        session_->RequestApplyDelayed(milliseconds);
 }
 
 bool MouseDeviceSession::AnyConnected() const {
@@ -128,14 +133,8 @@ bool MouseDeviceSession::ReceiverPresent() const {
     return ReceiverPluggedIn() || cli::HeadlessHost::MayConnect(*session_);
 }
 
-void MouseDeviceSession::OnVendorStatus(std::uint32_t value) {
-    if (session_)
-        session_->status().OnVendorStatus(value);
-}
-
-void MouseDeviceSession::OnMainTimer(int id) {
-    if (session_)
-        session_->OnTimer(id);
+bool MouseDeviceSession::HandleMessage(const Message& message) {
+    return session_ && session_->HandleMessage(message);
 }
 
 void MouseDeviceSession::RefreshLinkSections() {

@@ -32,12 +32,12 @@ class MouseDeviceSession final : public PageDeviceSession {
 
     void Start(const PageDeviceContext& context) override;
     void Stop() override;
-    void PostApplyNow() override;
+    void RequestApply() override;
+    void RequestApplyDelayed(int milliseconds) override;
     bool AnyConnected() const override;
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
-    void OnVendorStatus(std::uint32_t value) override;
-    void OnMainTimer(int id) override;
+    bool HandleMessage(const Message& message) override;
     void RefreshLinkSections() override;
 
     // The virtual mouse, when simulating (for the panel that plays the mouse's part).

@@ -15,7 +15,6 @@
 #include "ui/DuiPageDialogs.h"
 #include "ui/DuiTextLookup.h"
 #include "ui/FunctionDialogs.h"
-#include "ui/HubApplyRequests.h"
 #include "ui/MousePage.h"
 
 namespace ms1 {
@@ -78,8 +77,7 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     controls_ = std::make_unique<DuiPageControls>(pageWidget_, window.Texts(),
                                                   window.Skins().ResourceFolder());
     dialogs_ = std::make_unique<DuiPageDialogs>(window, *controls_);
-    applyRequests_ = std::make_unique<HubApplyRequests>(window.Messages(), window.Timers());
-    page_ = std::make_unique<CMS_1_Page>(MousePageDeps{*controls_, *dialogs_, *applyRequests_,
+    page_ = std::make_unique<CMS_1_Page>(MousePageDeps{*controls_, *dialogs_, *this,
                                                        window.Timers(), *profiles_, *macros_,
                                                        dataFolder_, *texts_, *layout_});
     page_->shortcutDialog = ShortcutDialogFor(window, window.Hooks(), *layout_);
@@ -132,7 +130,7 @@ void MousePageWindow::OnConnectionChanged(bool anyConnected) {
         pending = page_->FullApplyPending();
     }
     if (pending)
-        session_->PostApplyNow();
+        session_->RequestApply();
 }
 
 std::string MousePageWindow::AccessProblem() const {
@@ -143,10 +141,8 @@ bool MousePageWindow::ReceiverPluggedIn() const {
     return session_ != nullptr && session_->ReceiverPluggedIn();
 }
 
-void MousePageWindow::OnVendorStatus(std::uint32_t value) {
-    if (session_ != nullptr) {
-        session_->OnVendorStatus(value);
-    }
+bool MousePageWindow::OnOtherMessage(const Message& message) {
+    return session_ != nullptr && session_->HandleMessage(message);
 }
 
 void MousePageWindow::OnButtonMenuCommand(const QString& itemName) {
@@ -155,18 +151,21 @@ void MousePageWindow::OnButtonMenuCommand(const QString& itemName) {
     }
 }
 
-void MousePageWindow::PostApplyNow() {
+// The page's requests go straight to the session, which hands them to its worker.
+void MousePageWindow::RequestApply() {
     if (session_ != nullptr) {
-        session_->PostApplyNow();
+        session_->RequestApply();
     } else if (page_ != nullptr && !page_->SaveProfiles()) {
         // With no mouse side at all an apply still keeps the edits on disk.
         qCWarning(lcMs1) << "the profiles could not be saved";
     }
 }
 
-void MousePageWindow::OnMainTimer(int id) {
+void MousePageWindow::RequestApplyDelayed(int milliseconds) {
     if (session_ != nullptr) {
-        session_->OnMainTimer(id);
+        session_->RequestApplyDelayed(milliseconds);
+    } else {
+        RequestApply();
     }
 }
 

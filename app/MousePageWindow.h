@@ -7,6 +7,7 @@
 #include "app/MainWndPage.h"
 #include "protocol/ApplyEngine.h"
 #include "ui/PageDeviceSession.h"
+#include "ui/PageDialogs.h"
 
 class QWidget;
 
@@ -17,7 +18,6 @@ class CMS_1_Page;
 class DuiPageControls;
 class DuiPageDialogs;
 class DuiTextLookup;
-class HubApplyRequests;
 class KeyboardLayout;
 class MacroStore;
 class ProfileStore;
@@ -26,7 +26,7 @@ class ProfileStore;
 // host, owns the stores and the page logic with its controls and dialogs, and routes the
 // window's notifications, menu commands, messages and timers to them. The device side is a
 // PageDeviceSession; without one the page edits and stores profiles with no mouse.
-class MousePageWindow : public MainWndPage, public ApplyView {
+class MousePageWindow : public MainWndPage, public ApplyView, private ApplyRequests {
   public:
     static constexpr const char* kSkinFile = "MS/MS_1/ms_1_page.xml";
 
@@ -44,10 +44,8 @@ class MousePageWindow : public MainWndPage, public ApplyView {
     void OnConnectionChanged(bool anyConnected) override;
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
-    void OnVendorStatus(std::uint32_t value) override;
     void OnButtonMenuCommand(const QString& itemName) override;
-    void PostApplyNow() override;
-    void OnMainTimer(int id) override;
+    bool OnOtherMessage(const Message& message) override;
 
     // ApplyView; called on the apply worker, shown on the window thread.
     void ShowApplyRing(bool visible) override;
@@ -63,6 +61,10 @@ class MousePageWindow : public MainWndPage, public ApplyView {
     QWidget* PageWidget() const { return pageWidget_; }
 
   private:
+    // ApplyRequests: the page's requests, straight to the session.
+    void RequestApply() override;
+    void RequestApplyDelayed(int milliseconds) override;
+
     std::filesystem::path dataFolder_;
     std::unique_ptr<PageDeviceSession> session_;
     std::unique_ptr<ProfileStore> profiles_;
@@ -71,7 +73,6 @@ class MousePageWindow : public MainWndPage, public ApplyView {
     std::unique_ptr<DuiTextLookup> texts_;
     std::unique_ptr<DuiPageControls> controls_;
     std::unique_ptr<DuiPageDialogs> dialogs_;
-    std::unique_ptr<HubApplyRequests> applyRequests_;
     std::unique_ptr<CMS_1_Page> page_;
     CMainWnd* window_ = nullptr;
     QPointer<QWidget> pageWidget_;

@@ -6,6 +6,7 @@
 #include "engine/SessionMessages.h"
 #include "platform/DebugLog.h"
 #include "platform/WindowMessages.h"
+#include "protocol/WiredMessages.h"
 
 namespace ms1 {
 namespace {
@@ -84,7 +85,7 @@ void DeviceSession::Stop() {
 }
 
 void DeviceSession::RequestApply() {
-    hub_.Post(MSG_APPLY_TRIGGER, 0, 0);
+    worker_.PostThreadMessage(MSG_APPLY_NOW, 0, 0);
 }
 
 void DeviceSession::ApplyProfileOnce(const ProfileRecord& profile, ReportListener onReport,
@@ -126,9 +127,6 @@ bool DeviceSession::HandleMessage(const Message& message) {
             status_.OnReceiverReport(static_cast<std::uint16_t>(message.wParam),
                                      static_cast<std::uint16_t>(message.lParam));
             return true;
-        case MSG_APPLY_TRIGGER:
-            worker_.PostThreadMessage(MSG_APPLY_NOW, 0, 0);
-            return true;
         case kMsgBleStatus:
             // A notification that was on its way when the mouse left shows nothing.
             if (flags_.bleConnected.load() != 0) {
@@ -146,17 +144,12 @@ bool DeviceSession::HandleMessage(const Message& message) {
                 }
             }
             return true;
-        case MSG_WIRED_DATA: {
-            const std::uint32_t a = static_cast<std::uint16_t>(message.wParam);
-            const std::uint32_t v = static_cast<std::uint16_t>(message.lParam);
-            status_.OnVendorStatus((a << 16) ^ v);
+        case MSG_WIRED_DATA:
+            status_.OnVendorStatus(WiredDataValue(message.wParam, message.lParam));
             return true;
-        }
-        case MSG_WIRED_STATE: {
-            const std::uint32_t code = message.wParam == 1 ? 1 : message.wParam == 0 ? 2 : 0;
-            status_.OnVendorStatus(0x7F000000u | code);
+        case MSG_WIRED_STATE:
+            status_.OnVendorStatus(WiredStateValue(message.wParam));
             return true;
-        }
         default:
             return false;
     }

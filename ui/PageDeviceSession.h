@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/MessagePorts.h"
+#include "platform/WindowMessage.h"
 #include "protocol/ApplyEngine.h"
 #include "protocol/ProfileState.h"
 #include "protocol/StatusView.h"
@@ -16,8 +17,8 @@ struct PageDeviceContext {
     ProfileState& profiles;  // the page: working profile, snapshot, saves
     StatusView& status;      // link indicators, battery, reported stage/rate/mode
     ApplyView& applyView;    // apply ring and the "not confirmed" notice
-    MessageTarget& window;   // the main window's messages (1128, 1541, ...)
-    WindowTimers& timers;    // the main window's timers (512, 515, 516)
+    MessageTarget& window;   // the main window's messages (1128, 1539, 1540, ...)
+    WindowTimers& timers;    // the main window's timers
 };
 
 // The device side of the page: links to the mouse, status decoding and the apply worker.
@@ -29,17 +30,17 @@ class PageDeviceSession {
     virtual void Start(const PageDeviceContext& context) = 0;
     // Stops readers and the worker and waits for them.
     virtual void Stop() = 0;
-    // Message 1541: one apply on the worker.
-    virtual void PostApplyNow() = 0;
+    // One apply on the worker, at once or after a delay that a new request restarts.
+    virtual void RequestApply() = 0;
+    virtual void RequestApplyDelayed(int milliseconds) = 0;
     virtual bool AnyConnected() const = 0;
     // A receiver's node that may not be opened (permission denied); empty when none.
     virtual std::string AccessProblem() const { return {}; }
     // Whether the 2.4 GHz receiver is plugged in, even while its mouse does not answer.
     virtual bool ReceiverPluggedIn() const { return false; }
-    // A status value of the wired mouse (messages 1539 and 1540).
-    virtual void OnVendorStatus(std::uint32_t value) = 0;
-    // Timers 512, 515 and 516 of the main window.
-    virtual void OnMainTimer(int id) = 0;
+    // A message of the device side that came through the main window (the vendor library's
+    // 1539 and 1540); true when it was the session's.
+    virtual bool HandleMessage(const Message& message) = 0;
     // The page was refreshed: show the sections the connected link supports.
     virtual void RefreshLinkSections() = 0;
 };

@@ -36,10 +36,7 @@ class SkinOnlyPage : public MainWndPage {
     void LoadProfiles() override {}
     void Notify(const dui::TNotify&) override {}
     bool AnyConnected() const override { return true; }
-    void OnVendorStatus(std::uint32_t) override {}
     void OnButtonMenuCommand(const QString&) override {}
-    void PostApplyNow() override {}
-    void OnMainTimer(int) override {}
 
     QWidget* widget = nullptr;
 };

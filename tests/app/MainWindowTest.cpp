@@ -16,6 +16,7 @@
 #include "app/MainWndPage.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
+#include "protocol/WiredMessages.h"
 #include "tests/platform/QtTestApp.h"
 
 namespace ms1 {
@@ -36,12 +37,13 @@ class FakePage : public MainWndPage {
     bool AnyConnected() const override { return anyConnected; }
     std::string AccessProblem() const override { return deniedNode; }
     bool ReceiverPluggedIn() const override { return receiverPluggedIn; }
-    void OnVendorStatus(std::uint32_t value) override { vendorStatus.push_back(value); }
     void OnButtonMenuCommand(const QString& name) override { menuCommands << name; }
-    void PostApplyNow() override { ++applyNow; }
-    void OnMainTimer(int id) override { timers.push_back(id); }
     bool OnOtherMessage(const Message& message) override {
         others.push_back(message.number);
+        if (message.number == MSG_WIRED_DATA)
+            vendorStatus.push_back(WiredDataValue(message.wParam, message.lParam));
+        if (message.number == MSG_WIRED_STATE)
+            vendorStatus.push_back(WiredStateValue(message.wParam));
         return message.number == 0x219;  // say the page handles device changes
     }
 
@@ -54,8 +56,6 @@ class FakePage : public MainWndPage {
     bool receiverPluggedIn = false;
     std::vector<std::uint32_t> vendorStatus;
     QStringList menuCommands;
-    int applyNow = 0;
-    std::vector<int> timers;
     std::vector<std::uint32_t> others;
 };
 
@@ -153,7 +153,7 @@ TEST_F(MainWindowTest, EmptyPageSaysWhyThereIsNoMouse) {
     EXPECT_TRUE(texts->Text("mouse_silent_hint_text").contains("receiver is plugged in"));
 }
 
-TEST_F(MainWindowTest, WiredMonitorMessagesFromAnotherThreadReachThePageAsValues) {
+TEST_F(MainWindowTest, WiredMonitorMessagesFromAnotherThreadReachThePageInOrder) {
     const Ms1WindowHandle* handle = window_->Handle();
     std::thread monitor([handle] {
         Ms1PostMessage(handle, MSG_WIRED_STATE, 1, 0);
@@ -165,34 +165,6 @@ TEST_F(MainWindowTest, WiredMonitorMessagesFromAnotherThreadReachThePageAsValues
     ASSERT_TRUE(QTest::qWaitFor([&] { return page_.vendorStatus.size() == 4; }, kWaitMs));
     EXPECT_EQ(page_.vendorStatus,
               (std::vector<std::uint32_t>{0x7F000001, 0x01580300, 0x7F000000, 0x7F000002}));
-}
-
-TEST_F(MainWindowTest, ApplyTriggerAndTheApplyDelayTimerReachTheWorker) {
-    PostAndHandle(MSG_APPLY_TRIGGER, 0, 0);
-    EXPECT_EQ(page_.applyNow, 1);
-
-    // Timer 513 stops itself and posts 1541, which hands one apply to the worker.
-    window_->Timers().StartTimer(TIMER_APPLY_DELAY, 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return page_.applyNow == 2; }, kWaitMs));
-    EXPECT_FALSE(window_->Timers().IsTimerRunning(TIMER_APPLY_DELAY));
-}
-
-TEST_F(MainWindowTest, PageTimersAreForwardedAndOneShotsKilled) {
-    window_->Timers().StartTimer(TIMER_WIRELESS_WATCHDOG, 1);
-    window_->Timers().StartTimer(TIMER_BLE_DISCOVERY, 1);
-    window_->Timers().StartTimer(TIMER_CHARGE_ANIMATION, 1);
-    auto count = [&](int id) { return std::count(page_.timers.begin(), page_.timers.end(), id); };
-    ASSERT_TRUE(QTest::qWaitFor([&] { return count(TIMER_CHARGE_ANIMATION) >= 3; }, kWaitMs));
-    EXPECT_EQ(count(TIMER_WIRELESS_WATCHDOG), 1);
-    EXPECT_EQ(count(TIMER_BLE_DISCOVERY), 1);
-    EXPECT_FALSE(window_->Timers().IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
-    EXPECT_TRUE(window_->Timers().IsTimerRunning(TIMER_CHARGE_ANIMATION));  // periodic
-
-    int enumerations = 0;
-    window_->SetReceiverEnumerator([&] { ++enumerations; });
-    window_->Timers().StartTimer(TIMER_USB_ARRIVAL, 1);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return enumerations == 1; }, kWaitMs));
-    EXPECT_FALSE(window_->Timers().IsTimerRunning(TIMER_USB_ARRIVAL));
 }
 
 TEST_F(MainWindowTest, MenuCommandsShowExitOrGoToTheButtonMenu) {

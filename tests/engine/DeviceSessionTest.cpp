@@ -277,5 +277,48 @@ TEST_F(DeviceSessionTest, VendorLibraryMessagesReachTheDecoding) {
     EXPECT_FALSE(session->HandleMessage(Message{MSG_TRAY_ICON, 0, 0, {}}));
 }
 
+// The page's request is handed to the worker by the call itself: the apply runs while the
+// window thread handles no event. A delayed request runs once timer 513 ends, which stops.
+TEST_F(DeviceSessionTest, ApplyRequestsReachTheWorkerInOneHop) {
+    Start("receiver");
+    session->RequestApply();
+    const auto deadline = std::chrono::steady_clock::now() + kPatience;
+    while (Results().empty() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(1ms);
+    EXPECT_EQ(Results().size(), 1u);
+
+    session->RequestApplyDelayed(1);
+    EXPECT_TRUE(session->timers().IsTimerRunning(TIMER_APPLY_DELAY));
+    ASSERT_TRUE(PumpUntil([&] { return Results().size() == 2; }));
+    EXPECT_FALSE(session->timers().IsTimerRunning(TIMER_APPLY_DELAY));
+}
+
+// The session's own timers: the watchdog and the Bluetooth discovery run once, the charge
+// animation until it is stopped, and the arrival timer ends with one enumeration.
+TEST_F(DeviceSessionTest, OneShotTimersStopAndTheChargeAnimationRuns) {
+    Start("receiver");
+    WindowTimers& timers = session->timers();
+    timers.StartTimer(TIMER_BLE_DISCOVERY, 1);
+    timers.StartTimer(TIMER_CHARGE_ANIMATION, 1);
+    int steps = 0;
+    int last = -1;
+    ASSERT_TRUE(PumpUntil([&] {
+        const auto bar = view.progress.find("ms_1_progress_power");
+        if (bar != view.progress.end() && bar->second != last) {
+            last = bar->second;
+            ++steps;
+        }
+        return steps >= 3;
+    }));
+    EXPECT_FALSE(timers.IsTimerRunning(TIMER_BLE_DISCOVERY));
+    EXPECT_TRUE(timers.IsTimerRunning(TIMER_CHARGE_ANIMATION));  // periodic
+    timers.KillTimer(TIMER_CHARGE_ANIMATION);
+
+    const int enumerations = bus->Enumerations();
+    timers.StartTimer(TIMER_USB_ARRIVAL, 1);
+    ASSERT_TRUE(PumpUntil([&] { return bus->Enumerations() == enumerations + 1; }));
+    EXPECT_FALSE(timers.IsTimerRunning(TIMER_USB_ARRIVAL));
+}
+
 }  // namespace
 }  // namespace ms1

@@ -128,10 +128,12 @@ class DeviceSessionTest : public ::testing::Test {
         return true;
     }
 
+    // The next apply not yet taken: a request reaches the worker at once, so its result may
+    // be there before the test asks.
     ApplyResult NextApply() {
-        const std::size_t before = Results().size();
-        EXPECT_TRUE(PumpUntil([&] { return Results().size() > before; }));
-        return Results().back();
+        EXPECT_TRUE(PumpUntil([&] { return Results().size() > taken; }));
+        const std::vector<ApplyResult> all = Results();
+        return all.size() > taken ? all[taken++] : ApplyResult{};
     }
     std::vector<ApplyResult> Results() {
         std::lock_guard lock(resultMutex);
@@ -168,6 +170,7 @@ class DeviceSessionTest : public ::testing::Test {
     VendorHidBinding* wired = nullptr;
     std::mutex resultMutex;
     std::vector<ApplyResult> results;
+    std::size_t taken = 0;
 };
 
 }  // namespace

@@ -144,7 +144,7 @@ TEST_F(MousePageWindowTest, TypedDpiIsStoredWithoutAnApply) {
     EXPECT_EQ(Find<QLabel>("ms_1_label_dpi_4")->text(), "3200");
     EXPECT_EQ(edit->text(), "3200");
     EXPECT_EQ(session_->applies, 0);
-    EXPECT_FALSE(TimerRunning(TIMER_APPLY_DELAY));
+    EXPECT_EQ(session_->delayedApplies, 0);
 
     auto* other = Find<QLineEdit>("ms_1_edit_dpi_2");
     other->selectAll();
@@ -160,7 +160,7 @@ TEST_F(MousePageWindowTest, LightingModeChangesWaitForOneDelayedApply) {
     combo->setCurrentIndex(5);
     Deliver();
     EXPECT_EQ(Working().lightMode, 5);
-    EXPECT_TRUE(TimerRunning(TIMER_APPLY_DELAY));
+    EXPECT_GT(session_->delayedApplies, 0);
     EXPECT_EQ(session_->applies, 0);
     EXPECT_FALSE(Find<QWidget>("ms_1_ver_breathspeed")->isHidden());
     EXPECT_TRUE(Find<QWidget>("ms_1_ver_brightness")->isHidden());
@@ -230,7 +230,7 @@ TEST_F(MousePageWindowTest, SlidersUpdateTheirLabelsAndDelayTheApply) {
     EXPECT_EQ(Find<QLabel>("ms_1_label_light_off")->text(), "Lights off after 1.5 min");
     EXPECT_EQ(Find<QLabel>("ms_1_label_key_debounce")->text(), "8 MS");
     EXPECT_EQ(Working().lightOffTimer, 3);
-    EXPECT_TRUE(TimerRunning(TIMER_APPLY_DELAY));
+    EXPECT_GT(session_->delayedApplies, 0);
     EXPECT_EQ(session_->applies, 0);
 }
 

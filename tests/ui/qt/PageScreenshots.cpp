@@ -29,10 +29,10 @@ class ShowcaseSession : public ms1::PageDeviceSession {
         context.window.Post(ms1::MSG_CONNECTION_CHANGED, 0, 0);
     }
     void Stop() override {}
-    void PostApplyNow() override {}
+    void RequestApply() override {}
+    void RequestApplyDelayed(int) override {}
     bool AnyConnected() const override { return connected_; }
-    void OnVendorStatus(std::uint32_t) override {}
-    void OnMainTimer(int) override {}
+    bool HandleMessage(const ms1::Message&) override { return false; }
     void RefreshLinkSections() override {}
 
   private:

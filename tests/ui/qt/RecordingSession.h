@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "platform/WindowMessages.h"
 #include "ui/PageDeviceSession.h"
@@ -16,15 +17,24 @@ class RecordingSession : public PageDeviceSession {
         context.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
     }
     void Stop() override { ++stops; }
-    void PostApplyNow() override { ++applies; }
+    void RequestApply() override { ++applies; }
+    void RequestApplyDelayed(int milliseconds) override {
+        ++delayedApplies;
+        lastDelayMs = milliseconds;
+    }
     bool AnyConnected() const override { return connected; }
-    void OnVendorStatus(std::uint32_t) override {}
-    void OnMainTimer(int) override {}
+    bool HandleMessage(const Message& message) override {
+        messages.push_back(message.number);
+        return false;
+    }
     void RefreshLinkSections() override { ++linkRefreshes; }
 
     StatusView* status = nullptr;
     bool connected = false;
     int applies = 0;
+    int delayedApplies = 0;  // requests for an apply after a delay (the session's timer 513)
+    int lastDelayMs = 0;
+    std::vector<std::uint32_t> messages;
     int stops = 0;
     int linkRefreshes = 0;
 };
