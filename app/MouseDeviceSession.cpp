@@ -116,15 +116,7 @@ std::string MouseDeviceSession::AccessProblem() const {
 }
 
 bool MouseDeviceSession::ReceiverPluggedIn() const {
-    if (!session_)
-        return false;
-    // A removed collection's slot is cleared at once; the count waits for the next enumeration.
-    const UsbHidLinkState state = session_->link().State();
-    for (int i = 0; i < state.inputSlotCount && i < kReceiverSlots; ++i) {
-        if (!state.inputSlots[static_cast<std::size_t>(i)].empty())
-            return true;
-    }
-    return false;
+    return session_ && session_->link().ReceiverPluggedIn();
 }
 
 bool MouseDeviceSession::ReceiverPresent() const {

@@ -26,10 +26,6 @@ Stage BleStage(DeviceSession& session) {
     return ble != nullptr ? ble->startUpStage() : Stage::kNoMouse;
 }
 
-int Receivers(DeviceSession& session) {
-    return session.link().State().inputSlotCount;
-}
-
 }  // namespace
 
 bool MouseConnected(LinkFlags& flags) {
@@ -139,14 +135,14 @@ HeadlessHost::Connection HeadlessHost::ConnectMouse(std::chrono::milliseconds pa
 bool HeadlessHost::MayConnect(DeviceSession& session) {
     const BleGattLink* ble = session.ble();
     const Stage stage = BleStage(session);
-    return Receivers(session) != 0 || stage == Stage::kPending ||
+    return session.link().ReceiverPluggedIn() || stage == Stage::kPending ||
            (stage == Stage::kNoWritableLink && ble != nullptr && ble->platformAnswered());
 }
 
 HeadlessHost::Connection HeadlessHost::ConnectionOf(DeviceSession& session) {
     if (MouseConnected(session.flags()))
         return Connection::kConnected;
-    if (Receivers(session) != 0)
+    if (session.link().ReceiverPluggedIn())
         return Connection::kSilentMouse;
     if (BleStage(session) == Stage::kNoWritableLink) {
         return session.ble()->platformAnswered() ? Connection::kBleNotConnected

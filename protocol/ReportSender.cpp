@@ -85,9 +85,11 @@ SendOutcome ReportSender::SendWireless(const std::uint8_t* report, std::size_t l
     if (macroPage)
         SplitMacroPage(report, true, packets);
     // A pause cut short because the program ends stops the attempts: what follows would go
-    // out back to back, with nobody left to hear the acknowledgement.
+    // out back to back, with nobody left to hear the acknowledgement. So does the receiver
+    // pulled out (the link clears its flag): there is nothing left to send to.
     bool paced = true;
-    for (int attempt = 0; attempt < kMaxAttempts && paced; ++attempt) {
+    auto linkUp = [this] { return flags_.wirelessConnected.load() != 0; };
+    for (int attempt = 0; attempt < kMaxAttempts && paced && linkUp(); ++attempt) {
         if (ackReceived_.load() != 0)
             break;
         ++outcome.attempts;
@@ -99,7 +101,7 @@ SendOutcome ReportSender::SendWireless(const std::uint8_t* report, std::size_t l
         for (auto& packet : packets) {
             wireless_->SendFeatureReport(packet.bytes, sizeof packet.bytes);
             paced = pacer_.Pause(milliseconds(1000));
-            if (!paced)
+            if (!paced || !linkUp())
                 break;
         }
     }

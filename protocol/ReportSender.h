@@ -20,9 +20,9 @@ struct SendOutcome {
 
 // Delivers one report over whichever link is up: wired first, then the 2.4 GHz receiver,
 // then Bluetooth LE. On 2.4 GHz the report is repeated until the mouse acknowledges it, at
-// most ten times; a report never acknowledged is a failure. Without a link the report is
-// not sent (link None, no attempt), except the polling rate after reports that went over
-// Bluetooth LE, which is skipped there as it would have been.
+// most ten times and only while the receiver is there; a report never acknowledged is a
+// failure. Without a link the report is not sent (link None, no attempt), except the polling
+// rate after reports that went over Bluetooth LE, which is skipped there as it would have been.
 class ReportSender {
   public:
     ReportSender(LinkFlags& flags, Pacer& pacer, WiredReportPort* wired,

@@ -246,20 +246,8 @@ int BleGattLink::SubscribeNotifications() {
 }
 
 void BleGattLink::Subscribe(GattServiceHandle& handle, const GattCharacteristic& characteristic) {
-    auto descriptors = handle.Descriptors(characteristic);
-    if (!descriptors.ok())
-        Trace("the descriptors could not be read: " + std::to_string(descriptors.error));
-    for (const GattDescriptor& descriptor : descriptors.value) {
-        const auto value = handle.DescriptorValue(descriptor);
-        if (!value.ok())
-            Trace("a descriptor value could not be read: " + std::to_string(value.error));
-        if (descriptor.attributeHandle >= kHighestWrittenDescriptor)
-            continue;
-        const int result = handle.SubscribeToNotifications(descriptor);
-        Trace(result == kGattOk ? "notifications set for service handle " +
-                                      std::to_string(descriptor.serviceHandle)
-                                : "the notifications could not be set: " + std::to_string(result));
-    }
+    // The link listens before the notifications start: the mouse tells its state the moment
+    // they are on, and a report that arrives before anyone listens is lost.
     auto registration = handle.RegisterValueChanged(
         characteristic,
         [this](const std::uint8_t* data, std::size_t size) { OnValueChanged(data, size); });
@@ -275,8 +263,24 @@ void BleGattLink::Subscribe(GattServiceHandle& handle, const GattCharacteristic&
         if (keep)
             registrations_.push_back(registration.value);
     }
-    if (!keep)
+    if (!keep) {
         ports_.gatt.UnregisterEvent(registration.value);
+        return;
+    }
+    auto descriptors = handle.Descriptors(characteristic);
+    if (!descriptors.ok())
+        Trace("the descriptors could not be read: " + std::to_string(descriptors.error));
+    for (const GattDescriptor& descriptor : descriptors.value) {
+        const auto value = handle.DescriptorValue(descriptor);
+        if (!value.ok())
+            Trace("a descriptor value could not be read: " + std::to_string(value.error));
+        if (descriptor.attributeHandle >= kHighestWrittenDescriptor)
+            continue;
+        const int result = handle.SubscribeToNotifications(descriptor);
+        Trace(result == kGattOk ? "notifications set for service handle " +
+                                      std::to_string(descriptor.serviceHandle)
+                                : "the notifications could not be set: " + std::to_string(result));
+    }
 }
 
 void BleGattLink::OnValueChanged(const std::uint8_t* data, std::size_t size) {

@@ -347,6 +347,15 @@ bool UsbHidLink::HasCurrentReceiver() const {
     return currentFeatureHandle_ != nullptr;
 }
 
+bool UsbHidLink::ReceiverPluggedIn() const {
+    std::lock_guard lock(mutex_);
+    for (int i = 0; i < inputSlotCount_; ++i) {
+        if (!inputSlots_[i].empty())
+            return true;
+    }
+    return false;
+}
+
 UsbHidLinkState UsbHidLink::State() const {
     UsbHidLinkState state;
     std::lock_guard lock(mutex_);

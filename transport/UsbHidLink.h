@@ -102,6 +102,10 @@ class UsbHidLink final : public DeviceEventSink {
     int SendFeatureReport(const std::uint8_t* data, std::size_t length);
 
     bool HasCurrentReceiver() const;
+    // True while an input collection of a receiver is open: from the enumeration that found
+    // it until its removal. (The slot count waits for the next enumeration; a pulled receiver
+    // must not count as there until then.)
+    bool ReceiverPluggedIn() const;
     UsbHidLinkState State() const;
 
   private:

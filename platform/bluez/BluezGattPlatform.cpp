@@ -242,11 +242,16 @@ void BluezGattPlatform::OnInterfacesChanged(const QDBusMessage&) {
 }
 
 void BluezGattPlatform::OnNameOwnerChanged(const QDBusMessage& message) {
-    // bluetoothd came or went: what it had is gone, what it has now arrives.
-    if (!message.arguments().isEmpty() &&
-        message.arguments().constFirst().toString() == QLatin1String(bluez::kService)) {
-        Refresh();
-    }
+    // NameOwnerChanged(name, old owner, new owner).
+    const QVariantList arguments = message.arguments();
+    if (arguments.size() < 3 || arguments.at(0).toString() != QLatin1String(bluez::kService))
+        return;
+    // The bluetoothd that had the name is gone, also when another one took the name at once
+    // or started again before the next look: its devices, and every notification started on
+    // them, went with it. What the one there now has arrives afresh.
+    if (!arguments.at(1).toString().isEmpty())
+        Announce({});
+    Refresh();
 }
 
 void BluezGattPlatform::Refresh() {
@@ -286,6 +291,12 @@ void BluezGattPlatform::OnRefreshed(QDBusPendingCallWatcher* watcher) {
         return;
     }
     // An answer, or bluetoothd has left the bus: then what it had is gone.
+    Announce(std::move(now));
+    if (std::exchange(refreshAgain_, false))
+        Refresh();
+}
+
+void BluezGattPlatform::Announce(std::map<std::string, std::string> now) {
     std::vector<std::string> arrived;
     std::vector<std::string> removed;
     DeviceEventSink* sink = nullptr;
@@ -310,8 +321,6 @@ void BluezGattPlatform::OnRefreshed(QDBusPendingCallWatcher* watcher) {
         for (const std::string& path : arrived)
             sink->OnDeviceArrival(DeviceEvent{path});
     }
-    if (std::exchange(refreshAgain_, false))
-        Refresh();
 }
 
 }  // namespace ms1

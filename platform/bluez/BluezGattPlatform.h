@@ -38,7 +38,8 @@ namespace ms1 {
 // the window thread, which receives the signals (device events and notifications) without
 // waiting on the bus. Without the bus or bluetoothd every list is empty. A look at the tree
 // that fails while bluetoothd is there changes nothing: what was known stays known, and the
-// look is tried again.
+// look is tried again. The bluetoothd that leaves the bus takes all it had with it, also when
+// another one takes the name at once: what that one has arrives afresh.
 class BluezGattPlatform final : public QObject, public GattPlatform {
     Q_OBJECT
   public:
@@ -83,6 +84,8 @@ class BluezGattPlatform final : public QObject, public GattPlatform {
     // Looks at the tree again without waiting; the answer turns into arrivals and removals.
     void Refresh();
     void OnRefreshed(QDBusPendingCallWatcher* watcher);
+    // Makes `now` the known interfaces and tells the sink what left and what came.
+    void Announce(std::map<std::string, std::string> now);
 
     const QString name_;
     std::mutex connectMutex_;  // the one attempt to connect

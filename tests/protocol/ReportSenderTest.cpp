@@ -59,6 +59,56 @@ TEST_F(SenderFixture, WirelessWithoutAcknowledgementFailsAfterTenAttempts) {
     EXPECT_TRUE(sender.SendReport(report.data(), report.size()).confirmed);
 }
 
+// The receiver is pulled out (the link clears its flag) while a report waits for its
+// acknowledgement: the attempts end there, rather than going on into a receiver that is gone.
+TEST_F(SenderFixture, WirelessStopsRepeatingWhenTheReceiverIsPulledOut) {
+    auto lighting = EncodeLightingReport(*profile);
+    auto page = Page();
+    const struct {
+        const char* name;
+        std::uint8_t* bytes;
+        std::size_t size;
+        int pulledInPause;
+        int attempts;
+        std::size_t sent;
+        std::vector<int> pauses;
+    } cases[] = {
+        {"report, pulled after the first send", lighting.data(), lighting.size(), 1, 1, 1, {500}},
+        {"report, pulled after the third send",
+         lighting.data(),
+         lighting.size(),
+         3,
+         3,
+         3,
+         {500, 500, 500}},
+        {"macro page, pulled after its first packet", page.data(), page.size(), 1, 1, 1, {1000}},
+        {"macro page, pulled in its second pass",
+         page.data(),
+         page.size(),
+         5,
+         2,
+         5,
+         {1000, 1000, 1000, 1000, 1000}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        flags.wirelessConnected = 1;
+        wireless.sent.clear();
+        pacer.pauses.clear();
+        int pauses = 0;
+        pacer.onPause = [&](int) {
+            if (++pauses == c.pulledInPause)
+                flags.wirelessConnected = 0;
+        };
+        const SendOutcome outcome = sender.SendReport(c.bytes, c.size);
+        EXPECT_FALSE(outcome.confirmed);
+        EXPECT_EQ(outcome.link, SentOver::Wireless);
+        EXPECT_EQ(outcome.attempts, c.attempts);
+        EXPECT_EQ(wireless.sent.size(), c.sent);
+        EXPECT_EQ(pacer.pauses, c.pauses);
+    }
+}
+
 TEST_F(SenderFixture, MacroPageTravelsInThreePacketsOnTheReceiver) {
     flags.wirelessConnected = 1;
     auto page = Page();

@@ -491,6 +491,19 @@ TEST_F(BleGattLinkTest, NotificationsHandOverTheTwoWordsAndEndWithTheConnection)
     using Words = std::vector<std::pair<std::uint16_t, std::uint16_t>>;
     EXPECT_EQ(notifications.words, (Words{{0x4811, 0x4B01}, {0x1811, 0x0003}}));
 
+    // The mouse tells its state the moment its notifications are on, before the platform has
+    // answered the subscription: that report reaches the link too.
+    link.SetBleConnected(false);
+    notifications.words.clear();
+    link.SetBleConnected(true);
+    gatt.onSubscribe = [this, &battery] {
+        gatt.onSubscribe = nullptr;
+        for (const auto& [handle, registered] : gatt.callbacks)
+            registered(battery.data(), battery.size());
+    };
+    link.SubscribeNotifications();
+    EXPECT_EQ(notifications.words, (Words{{0x4811, 0x4B01}})) << "the first report was lost";
+
     // The mouse leaves while its subscription registers: that registration goes at once.
     link.SetBleConnected(false);
     link.SetBleConnected(true);

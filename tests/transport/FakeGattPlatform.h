@@ -70,7 +70,8 @@ struct FakeGattPlatform final : GattPlatform {
     std::map<GattEventHandle, GattValueCallback> callbacks;
     DeviceEventSink* sink = nullptr;
     int deviceEventStarts = 0;
-    std::function<void()> onRegister;  // runs inside RegisterValueChanged
+    std::function<void()> onRegister;   // runs inside RegisterValueChanged
+    std::function<void()> onSubscribe;  // runs inside SubscribeToNotifications
 
     void StartDeviceEvents(DeviceEventSink& s) override {
         sink = &s;
@@ -126,6 +127,8 @@ class FakeServiceHandle final : public GattServiceHandle {
     }
     int SubscribeToNotifications(const GattDescriptor& d) override {
         p_.configured.push_back(d.attributeHandle);
+        if (p_.onSubscribe)
+            p_.onSubscribe();
         return kGattOk;
     }
     GattResult<GattEventHandle> RegisterValueChanged(const GattCharacteristic& c,

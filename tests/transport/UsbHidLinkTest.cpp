@@ -311,9 +311,11 @@ TEST_F(UsbHidLinkTest, RemovalClearsTheReceiverAndPostsOnce) {
     // What the status decoding does on the first report of the elected receiver.
     flags.wirelessConnected = 1;
     flags.RecomputeAnyConnected();
+    EXPECT_TRUE(link->ReceiverPluggedIn());
 
     bus->Unplug(0);  // the USB device and every collection go, each with its own event
 
+    EXPECT_FALSE(link->ReceiverPluggedIn()) << "gone before the next enumeration";
     const UsbHidLinkState state = link->State();
     EXPECT_FALSE(state.readerRunning[0]);
     EXPECT_TRUE(state.inputSlots[0].empty());
@@ -344,6 +346,7 @@ TEST_F(UsbHidLinkTest, RemovalWithoutTheWirelessStateSetPostsNothing) {
 
     // Only the input collection goes: its reader stops, the current receiver stays.
     link->OnReceiverRemoved({ToUpperAscii(bus->InputPath(0)), 0, 0});
+    EXPECT_FALSE(link->ReceiverPluggedIn()) << "no status report can come any more";
     UsbHidLinkState state = link->State();
     EXPECT_FALSE(state.readerRunning[0]);
     EXPECT_TRUE(link->HasCurrentReceiver());

@@ -2,110 +2,26 @@
 // system bus: the mouse connecting late, its GATT objects coming late, a mouse paired while
 // the program runs (Modalias last), slow and refused writes, the mouse leaving during an
 // apply, and a bluetoothd that fails to list its objects.
-#include <gtest/gtest.h>
-
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
-#include <QTest>
-
-#include "tests/app/ProgramRun.h"
-#include "tests/app/TestResources.h"
-#include "tests/platform/bluez/PrivateBus.h"
+#include "tests/platform/bluez/ProgramOnBus.h"
 
 namespace ms1 {
 namespace {
 
 using test::Finish;
 using test::Ran;
-using test::RunProgram;
-
-constexpr int kPatienceMs = 20000;
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "ms1_bluez_program_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv);
-    return *app;
-}
 
 // The status of the mouse as the stand-in announces it once notifications run.
 constexpr const char* kAnnouncedStatus =
     "link: Bluetooth LE\nbattery: 75%\nstage: 2\npolling rate: 1000 Hz\n";
 
-class BluezProgramTest : public ::testing::Test {
+class BluezProgramTest : public ProgramOnBus {
   protected:
-    void SetUp() override {
-        App();
-        const QString why = bus_.Start();
-        if (!why.isEmpty())
-            GTEST_SKIP() << why.toStdString();
-        environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", bus_.Address());
-        environment_.insert("XDG_RUNTIME_DIR", runtime_.path());  // a single instance of its own
-        environment_.insert("QT_QPA_PLATFORM", "offscreen");
-    }
-    void TearDown() override { StopProgram(); }
-
     void StartBluetoothd(const QStringList& arguments) {
         const QString why = bus_.StartBluetoothd(arguments);
         ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     }
-
-    // Starts ms1ctl; Finish waits for it.
-    void Start(QProcess& process, const QStringList& arguments) {
-        process.setProcessEnvironment(environment_);
-        process.start(ProgramFolder() + "/ms1ctl", arguments);
-        ASSERT_TRUE(process.waitForStarted(kPatienceMs));
-    }
-    Ran Ms1Ctl(const QStringList& arguments) {
-        return RunProgram(ProgramFolder() + "/ms1ctl", arguments, environment_, kPatienceMs);
-    }
-
-    // The default profile as a file, for apply.
-    QString DefaultProfile() {
-        const QString file = files_.filePath("default.pro");
-        if (!QFile::exists(file)) {
-            const Ran exported =
-                Ms1Ctl({"profile", "export", "Profile1", file, "--data", files_.path()});
-            EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-        }
-        return file;
-    }
-
-    // The program on the real devices (none here) and the stand-in bluetoothd; returns once
-    // it takes ms1ctl's commands.
-    void StartProgram() {
-        program_.setProcessEnvironment(environment_);
-        program_.setProcessChannelMode(QProcess::ForwardedChannels);
-        program_.start(ProgramFolder() + "/ms1", {"--data", data_.path()});
-        ASSERT_TRUE(program_.waitForStarted(kPatienceMs));
-        ASSERT_TRUE(QTest::qWaitFor(
-            [&] { return QFile::exists(QDir(runtime_.path()).filePath("Tarvex.socket")); },
-            kPatienceMs));
-    }
-    void StopProgram() {
-        if (program_.state() == QProcess::NotRunning)
-            return;
-        program_.terminate();
-        if (!program_.waitForFinished(kPatienceMs))
-            program_.kill();
-        program_.waitForFinished(kPatienceMs);
-    }
-
     bool Notifying() { return bus_.First("Notifying").toBool(); }
     int Count(const char* method) { return bus_.First(method).toInt(); }
-    bool WaitUntil(const std::function<bool()>& done) { return QTest::qWaitFor(done, kPatienceMs); }
-
-    PrivateBus bus_;
-    QProcessEnvironment environment_;
-    QTemporaryDir runtime_;
-    QTemporaryDir data_;
-    QTemporaryDir files_;
-    QProcess program_;
 };
 
 // ms1ctl waits up to 3 s for a Bluetooth LE mouse that BlueZ knows: one that connects a
