@@ -1,4 +1,4 @@
-#include "ui/DuiPageControls.h"
+#include "ui/page/qt/DuiPageControls.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,5 +1,5 @@
 // The macro editor's list of macros, the working copy of the current one and its rows.
-#include "ui/MacroEditor.h"
+#include "ui/macro/MacroEditor.h"
 
 #include <algorithm>
 #include <cstring>
@@ -9,8 +9,8 @@
 #include "storage/MacroFile.h"
 #include "storage/NameRules.h"
 #include "ui/KeyTables.h"
-#include "ui/MacroEditorNames.h"
 #include "ui/ProposedFileName.h"
+#include "ui/macro/MacroEditorNames.h"
 
 namespace ms1 {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/MacroEditor.h"
-#include "ui/MacroEditorNames.h"
-#include "ui/MacroNumbers.h"
+#include "ui/macro/MacroEditor.h"
+#include "ui/macro/MacroEditorNames.h"
+#include "ui/macro/MacroNumbers.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "ui/MacroNumbers.h"
+#include "ui/macro/MacroNumbers.h"
 
 namespace ms1 {
 

@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QString>
 
-#include "ui/MacroEditorPorts.h"
-#include "ui/MacroRowDelegate.h"
+#include "ui/macro/MacroEditorPorts.h"
+#include "ui/macro/qt/MacroRowDelegate.h"
 
 class QListWidget;
 class QListWidgetItem;

@@ -1,4 +1,4 @@
-#include "ui/DuiMacroControls.h"
+#include "ui/macro/qt/DuiMacroControls.h"
 
 #include <QListWidget>
 #include <QSignalBlocker>

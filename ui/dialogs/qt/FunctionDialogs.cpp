@@ -1,4 +1,4 @@
-#include "ui/FunctionDialogs.h"
+#include "ui/dialogs/qt/FunctionDialogs.h"
 
 #include <QWidget>
 #include <string>
@@ -6,8 +6,8 @@
 #include "platform/DebugLog.h"
 #include "platform/TextLookup.h"
 #include "platform/dui/LanguageTexts.h"
-#include "ui/CMS_1_SelectMacro.h"
-#include "ui/CShortcutWnd.h"
+#include "ui/dialogs/qt/CMS_1_SelectMacro.h"
+#include "ui/dialogs/qt/CShortcutWnd.h"
 
 namespace ms1 {
 namespace {

@@ -11,8 +11,8 @@
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
 #include "storage/MacroStore.h"
-#include "ui/MacroEditorPorts.h"
 #include "ui/PageControls.h"
+#include "ui/macro/MacroEditorPorts.h"
 
 namespace ms1 {
 

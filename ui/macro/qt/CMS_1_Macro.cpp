@@ -1,4 +1,4 @@
-#include "ui/CMS_1_Macro.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -8,12 +8,12 @@
 
 #include "platform/DebugLog.h"
 #include "platform/WindowMessages.h"
-#include "ui/DuiMacroControls.h"
-#include "ui/DuiMacroDialogs.h"
 #include "ui/DuiTextLookup.h"
-#include "ui/HookTableHooks.h"
-#include "ui/MacroEditor.h"
-#include "ui/MacroEditorNames.h"
+#include "ui/macro/HookTableHooks.h"
+#include "ui/macro/MacroEditor.h"
+#include "ui/macro/MacroEditorNames.h"
+#include "ui/macro/qt/DuiMacroControls.h"
+#include "ui/macro/qt/DuiMacroDialogs.h"
 
 namespace ms1 {
 namespace {

@@ -5,7 +5,7 @@
 
 #include "platform/HookTable.h"
 #include "platform/WindowHandle.h"
-#include "ui/MacroEditorPorts.h"
+#include "ui/macro/MacroEditorPorts.h"
 
 namespace ms1 {
 

@@ -5,9 +5,9 @@
 #include "core/Utf16Text.h"
 #include "storage/NameRules.h"
 #include "storage/ProfileFile.h"
-#include "ui/MousePage.h"
-#include "ui/PageNames.h"
 #include "ui/ProposedFileName.h"
+#include "ui/page/CMS_1_Page.h"
+#include "ui/page/PageNames.h"
 
 namespace ms1 {
 

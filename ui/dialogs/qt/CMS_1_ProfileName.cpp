@@ -1,9 +1,9 @@
-#include "ui/CMS_1_ProfileName.h"
+#include "ui/dialogs/qt/CMS_1_ProfileName.h"
 
 #include <QLineEdit>
 
 #include "storage/NameRules.h"
-#include "ui/CMsgWnd.h"
+#include "ui/dialogs/qt/CMsgWnd.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 #include <cstdio>
 #include <cstring>
@@ -8,8 +8,8 @@
 #include "storage/ProfileFile.h"
 #include "storage/SettingsFile.h"
 #include "ui/ButtonFunctions.h"
-#include "ui/PageNames.h"
-#include "ui/PageRanges.h"
+#include "ui/page/PageNames.h"
+#include "ui/page/PageRanges.h"
 
 namespace ms1 {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "ui/MacroEditorPorts.h"
+#include "ui/macro/MacroEditorPorts.h"
 
 namespace ms1 {
 

@@ -7,7 +7,7 @@
 #include "platform/HookTable.h"
 #include "platform/KeyboardLayout.h"
 #include "platform/dui/DuiWindow.h"
-#include "ui/FunctionChoice.h"
+#include "ui/dialogs/FunctionChoice.h"
 
 namespace ms1 {
 

@@ -1,4 +1,4 @@
-#include "ui/ColorPalette.h"
+#include "ui/dialogs/qt/ColorPalette.h"
 
 #include <QColor>
 #include <QLinearGradient>

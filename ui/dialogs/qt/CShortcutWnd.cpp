@@ -1,4 +1,4 @@
-#include "ui/CShortcutWnd.h"
+#include "ui/dialogs/qt/CShortcutWnd.h"
 
 #include <QEvent>
 #include <QLineEdit>

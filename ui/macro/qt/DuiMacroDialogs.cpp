@@ -1,10 +1,10 @@
-#include "ui/DuiMacroDialogs.h"
+#include "ui/macro/qt/DuiMacroDialogs.h"
 
 #include <QFileDialog>
 #include <QString>
 
 #include "platform/dui/DuiWindow.h"
-#include "ui/CMsgWnd.h"
+#include "ui/dialogs/qt/CMsgWnd.h"
 
 namespace ms1 {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/CDpiColorWnd.h"
+#include "ui/dialogs/qt/CDpiColorWnd.h"
 
 #include <QLayout>
 #include <QLineEdit>
@@ -6,7 +6,7 @@
 #include <climits>
 
 #include "platform/dui/ControlOps.h"
-#include "ui/ColorPalette.h"
+#include "ui/dialogs/qt/ColorPalette.h"
 
 namespace ms1 {
 namespace {

@@ -5,9 +5,9 @@
 #include "protocol/Reports.h"
 #include "storage/SettingsFile.h"
 #include "ui/ButtonFunctions.h"
-#include "ui/MousePage.h"
-#include "ui/PageNames.h"
-#include "ui/PageRanges.h"
+#include "ui/page/CMS_1_Page.h"
+#include "ui/page/PageNames.h"
+#include "ui/page/PageRanges.h"
 
 namespace ms1 {
 namespace {

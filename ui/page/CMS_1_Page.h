@@ -13,9 +13,9 @@
 #include "protocol/ProfileState.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
-#include "ui/FunctionChoice.h"
 #include "ui/PageControls.h"
 #include "ui/PageDialogs.h"
+#include "ui/dialogs/FunctionChoice.h"
 
 namespace ms1 {
 

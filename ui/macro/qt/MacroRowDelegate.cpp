@@ -1,4 +1,4 @@
-#include "ui/MacroRowDelegate.h"
+#include "ui/macro/qt/MacroRowDelegate.h"
 
 #include <QApplication>
 #include <QDir>

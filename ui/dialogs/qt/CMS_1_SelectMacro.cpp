@@ -1,10 +1,10 @@
-#include "ui/CMS_1_SelectMacro.h"
+#include "ui/dialogs/qt/CMS_1_SelectMacro.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 
 #include "platform/dui/ControlOps.h"
-#include "ui/LoopCountField.h"
+#include "ui/dialogs/LoopCountField.h"
 
 namespace ms1 {
 namespace {

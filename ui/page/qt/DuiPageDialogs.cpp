@@ -1,4 +1,4 @@
-#include "ui/DuiPageDialogs.h"
+#include "ui/page/qt/DuiPageDialogs.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -16,10 +16,10 @@
 #include "platform/DebugLog.h"
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/MenuWindow.h"
-#include "ui/CDpiColorWnd.h"
-#include "ui/CMS_1_ProfileName.h"
-#include "ui/CMsgWnd.h"
-#include "ui/DuiPageControls.h"
+#include "ui/dialogs/qt/CDpiColorWnd.h"
+#include "ui/dialogs/qt/CMS_1_ProfileName.h"
+#include "ui/dialogs/qt/CMsgWnd.h"
+#include "ui/page/qt/DuiPageControls.h"
 
 namespace ms1 {
 namespace {
