@@ -65,14 +65,14 @@ std::string CMS_1_Page::Tr(std::string_view key) const {
 
 void CMS_1_Page::InitPage() {
     auto& c = deps_.controls;
-    c.SetVisible("ms_1_check_lift_of_distance", false);
-    c.SetVisible("ms_1_ver_light", false);
+    c.SetVisible(pageui::kCheckLiftOfDistance, false);
+    c.SetVisible(pageui::kVerLight, false);
     ShowModel(ReadModel(deps_.dataFolder));
 }
 
 void CMS_1_Page::ShowModel(int model) {
-    deps_.controls.SelectOption(Numbered("ms_1_option_mouse_pic_", model + 1));
-    deps_.controls.SetBackgroundImage("ms_1_container_mouse_pic",
+    deps_.controls.SelectOption(Numbered(pageui::kOptionMousePicPrefix, model + 1));
+    deps_.controls.SetBackgroundImage(pageui::kContainerMousePic,
                                       "skins/ms_1/mouse_" + std::to_string(model + 1) + ".png");
 }
 
@@ -111,65 +111,68 @@ void CMS_1_Page::RefreshPage() {
         return;
     const ProfileRecord& p = *working_;
     auto& c = deps_.controls;
-    c.SelectOption(Numbered("ms_1_option_dpi_step_", kStageOptionRange.Shown(p.activeStage) + 1));
+    c.SelectOption(
+        Numbered(pageui::kOptionDpiStepPrefix, kStageOptionRange.Shown(p.activeStage) + 1));
     for (int i = 1; i <= kDpiStages; ++i) {
         const int step = p.dpiValue[i - 1];
         const std::string shown = std::to_string(DpiStepToDisplay(step));
-        c.SetValue(Numbered("ms_1_slider_dpi_", i), kDpiStepRange.Shown(step));
-        c.SetPlainText(Numbered("ms_1_label_dpi_", i), shown);
-        c.SetPlainText(Numbered("ms_1_edit_dpi_", i), shown);
-        c.SetBackgroundColor(Numbered("ms_1_btn_dpi_color_", i),
+        c.SetValue(Numbered(pageui::kSliderDpiPrefix, i), kDpiStepRange.Shown(step));
+        c.SetPlainText(Numbered(pageui::kLabelDpiPrefix, i), shown);
+        c.SetPlainText(Numbered(pageui::kEditDpiPrefix, i), shown);
+        c.SetBackgroundColor(Numbered(pageui::kBtnDpiColorPrefix, i),
                              ColorToDisplay(p.stageColor[i - 1]));
         // The mouse cannot run on a stage that is off: its pointer would stop.
         const bool usable = StageUsable(p, i - 1);
-        c.SetEnabled(Numbered("ms_1_option_dpi_step_", i), usable,
+        c.SetEnabled(Numbered(pageui::kOptionDpiStepPrefix, i), usable,
                      usable ? "" : "dpi_stage_off_tip");
     }
-    c.SelectComboItem("ms_1_combo_light", kLightModeRange.Shown(p.lightMode));
-    c.SetValue("ms_1_slider_brightness", kBrightnessRange.Shown(p.brightness));
-    c.SetValue("ms_1_slider_breathspeed", kBreathSpeedRange.Shown(p.breathSpeed));
-    c.SetBackgroundColor("ms_1_btn_light_color", ColorToDisplay(p.lightColor));
+    c.SelectComboItem(pageui::kComboLight, kLightModeRange.Shown(p.lightMode));
+    c.SetValue(pageui::kSliderBrightness, kBrightnessRange.Shown(p.brightness));
+    c.SetValue(pageui::kSliderBreathspeed, kBreathSpeedRange.Shown(p.breathSpeed));
+    c.SetBackgroundColor(pageui::kBtnLightColor, ColorToDisplay(p.lightColor));
     RefreshLightSections();
-    c.SelectOption(Numbered("ms_1_btn_prate_", kPollingRateOptionRange.Shown(p.pollingRate) + 1));
     c.SelectOption(
-        Numbered("ms_1_option_lift_of_distance_", kTwoOptionRange.Shown(p.liftOffDistance) + 1));
+        Numbered(pageui::kBtnPratePrefix, kPollingRateOptionRange.Shown(p.pollingRate) + 1));
+    c.SelectOption(Numbered(pageui::kOptionLiftOfDistancePrefix,
+                            kTwoOptionRange.Shown(p.liftOffDistance) + 1));
     c.SelectOption(
-        Numbered("ms_1_option_ripple_control_", kTwoOptionRange.Shown(p.rippleControl) + 1));
-    c.SelectOption(Numbered("ms_1_option_angle_snap_", kTwoOptionRange.Shown(p.angleSnap) + 1));
-    c.SetValue("ms_1_slider_light_off", kLightOffRange.Shown(p.lightOffTimer));
+        Numbered(pageui::kOptionRippleControlPrefix, kTwoOptionRange.Shown(p.rippleControl) + 1));
+    c.SelectOption(
+        Numbered(pageui::kOptionAngleSnapPrefix, kTwoOptionRange.Shown(p.angleSnap) + 1));
+    c.SetValue(pageui::kSliderLightOff, kLightOffRange.Shown(p.lightOffTimer));
     UpdateLightOffLabel();
-    c.SetValue("ms_1_slider_sleep_timer", kSleepTimerRange.Shown(p.sleepTimer));
+    c.SetValue(pageui::kSliderSleepTimer, kSleepTimerRange.Shown(p.sleepTimer));
     UpdateSleepLabel();
-    c.SetValue("ms_1_slider_key_debounce", kDebounceRange.Shown(p.keyDebounce));
+    c.SetValue(pageui::kSliderKeyDebounce, kDebounceRange.Shown(p.keyDebounce));
     UpdateDebounceLabel();
-    c.SetChecked("ms_1_check_move_close_light", p.moveCloseLight == 1);
+    c.SetChecked(pageui::kCheckMoveCloseLight, p.moveCloseLight == 1);
     for (int k = 0; k < kPageButtons; ++k)
         DrawButtonLabel(k);
 }
 
 void CMS_1_Page::RefreshLightSections() {
     auto& c = deps_.controls;
-    c.SetVisible("ms_1_ver_brightness", false);
-    c.SetVisible("ms_1_ver_breathspeed", false);
-    c.SetVisible("ms_1_hor_light_color", false);
+    c.SetVisible(pageui::kVerBrightness, false);
+    c.SetVisible(pageui::kVerBreathspeed, false);
+    c.SetVisible(pageui::kHorLightColor, false);
     if (!working_)
         return;
     const int mode = working_->lightMode;
     if (mode == 1) {
-        c.SetVisible("ms_1_ver_brightness", true);
-        c.SetVisible("ms_1_hor_light_color", true);
+        c.SetVisible(pageui::kVerBrightness, true);
+        c.SetVisible(pageui::kHorLightColor, true);
     } else if (mode == 2) {
-        c.SetVisible("ms_1_ver_breathspeed", true);
-        c.SetVisible("ms_1_hor_light_color", true);
+        c.SetVisible(pageui::kVerBreathspeed, true);
+        c.SetVisible(pageui::kHorLightColor, true);
     } else if (mode >= 3 && mode <= 11) {
-        c.SetVisible("ms_1_ver_breathspeed", true);
+        c.SetVisible(pageui::kVerBreathspeed, true);
     }
 }
 
 void CMS_1_Page::UpdateSleepLabel() {
     if (!working_)
         return;
-    deps_.controls.SetPlainText("ms_1_label_sleep_timer",
+    deps_.controls.SetPlainText(pageui::kLabelSleepTimer,
                                 Tr("sleep_timer_3_text") +
                                     std::to_string(kSleepTimerRange.Shown(working_->sleepTimer)) +
                                     " " + Tr("sleep_timer_2_text"));
@@ -181,7 +184,7 @@ void CMS_1_Page::UpdateLightOffLabel() {
     char number[32];
     std::snprintf(number, sizeof number, "%.1f",
                   kLightOffRange.Shown(working_->lightOffTimer) * 0.5);
-    deps_.controls.SetPlainText("ms_1_label_light_off",
+    deps_.controls.SetPlainText(pageui::kLabelLightOff,
                                 Tr("sleep_timer_1_text") + number + " " + Tr("sleep_timer_2_text"));
 }
 
@@ -189,7 +192,7 @@ void CMS_1_Page::UpdateDebounceLabel() {
     if (!working_)
         return;
     deps_.controls.SetPlainText(
-        "ms_1_label_key_debounce",
+        pageui::kLabelKeyDebounce,
         std::to_string(2 * kDebounceRange.Shown(working_->keyDebounce)) + " MS");
 }
 
@@ -197,7 +200,7 @@ void CMS_1_Page::DrawButtonLabel(int button) {
     if (!working_ || button < 0 || button >= kPageButtons)
         return;
     ButtonLabel label = ComposeButtonLabel(working_->button[button], deps_.layout, deps_.texts);
-    const std::string control = Numbered("ms_1_btn_key_", button + 1);
+    const std::string control = Numbered(pageui::kBtnKeyPrefix, button + 1);
     if (label.resourceText) {
         deps_.controls.SetTextKey(control, ToUtf8(label.text));
     } else {

@@ -23,18 +23,18 @@ struct Section {
 };
 
 constexpr Section kSections[] = {
-    {"ms_1_check_button", "ms_1_hor_button", false},
-    {"ms_1_check_profile", "ms_1_ver_profile", false},
-    {"ms_1_check_power", "ms_1_ver_power", false},
-    {"ms_1_check_dpi", "ms_1_ver_dpi", false},
-    {"ms_1_check_light", "ms_1_ver_light", false},
-    {"ms_1_check_prate", "ms_1_ver_prate", false},
-    {"ms_1_check_mouse_attribute", "ms_1_ver_mouse_attribute", false},
-    {"ms_1_check_power_setting", "ms_1_ver_power_setting", true},
-    {"ms_1_check_lift_of_distance", "ms_1_hor_lift_of_distance", true},
-    {"ms_1_check_key_debounce", "ms_1_hor_key_debounce", true},
-    {"ms_1_check_ripple_control", "ms_1_hor_ripple_control", true},
-    {"ms_1_check_angle_snap", "ms_1_hor_angle_snap", true},
+    {pageui::kCheckButton, pageui::kHorButton, false},
+    {pageui::kCheckProfile, pageui::kVerProfile, false},
+    {pageui::kCheckPower, pageui::kVerPower, false},
+    {pageui::kCheckDpi, pageui::kVerDpi, false},
+    {pageui::kCheckLight, pageui::kVerLight, false},
+    {pageui::kCheckPrate, pageui::kVerPrate, false},
+    {pageui::kCheckMouseAttribute, pageui::kVerMouseAttribute, false},
+    {pageui::kCheckPowerSetting, pageui::kVerPowerSetting, true},
+    {pageui::kCheckLiftOfDistance, pageui::kHorLiftOfDistance, true},
+    {pageui::kCheckKeyDebounce, pageui::kHorKeyDebounce, true},
+    {pageui::kCheckRippleControl, pageui::kHorRippleControl, true},
+    {pageui::kCheckAngleSnap, pageui::kHorAngleSnap, true},
 };
 
 // A function choice runs on a copy of the working profile, so that its dialogs run without a
@@ -93,19 +93,19 @@ void CMS_1_Page::Notify(const PageNotification& n) {
 
 void CMS_1_Page::OnPageClick(const std::string& s) {
     // Every branch that opens a dialog takes the locks only around what it changes.
-    if (s == "ms_1_profile_add_btn")
+    if (s == pageui::kProfileAddBtn)
         return AddProfile();
-    if (s == "ms_1_profile_delete_btn")
+    if (s == pageui::kProfileDeleteBtn)
         return DeleteProfile();
-    if (s == "ms_1_profile_rename_btn")
+    if (s == pageui::kProfileRenameBtn)
         return RenameProfile();
-    if (s == "ms_1_profile_import_btn")
+    if (s == pageui::kProfileImportBtn)
         return ImportProfile();
-    if (s == "ms_1_profile_export_btn")
+    if (s == pageui::kProfileExportBtn)
         return ExportProfile();
-    if (s == "ms_1_apply_btn" || s == "ms_1_btn_apply_dpi")
+    if (s == pageui::kApplyBtn || s == pageui::kBtnApplyDpi)
         return deps_.apply.RequestApply();
-    if (s == "ms_1_btn_reset_dpi") {
+    if (s == pageui::kBtnResetDpi) {
         {
             auto lock = Lock();
             if (!working_)
@@ -115,23 +115,23 @@ void CMS_1_Page::OnPageClick(const std::string& s) {
         }
         return deps_.apply.RequestApply();
     }
-    if (s == "ms_1_btn_mouse_attribute")
+    if (s == pageui::kBtnMouseAttribute)
         return deps_.dialogs.OpenMouseSettings();
-    if (s == "ms_1_profile_reset_btn" || s == "ms_1_btn_reset")
+    if (s == pageui::kProfileResetBtn || s == pageui::kBtnReset)
         return ResetProfile();
     {
         auto lock = Lock();
         if (!working_)
             return;
     }
-    if (s == "ms_1_btn_light_color")
+    if (s == pageui::kBtnLightColor)
         return ChooseColor(s, -1);
-    if (s == "ms_1_btn_macro") {
+    if (s == pageui::kBtnMacro) {
         return OnMacroEditorClosed(deps_.dialogs.RunMacroEditor());
     }
-    if (int stage = NumberAfter(s, "ms_1_btn_dpi_color_", kDpiStages))
+    if (int stage = NumberAfter(s, pageui::kBtnDpiColorPrefix, kDpiStages))
         return ChooseColor(s, stage - 1);
-    if (int button = NumberAfter(s, "ms_1_btn_key_", 12)) {
+    if (int button = NumberAfter(s, pageui::kBtnKeyPrefix, 12)) {
         menuButton_ = button - 1;
         deps_.dialogs.OpenFunctionMenu(s);
     }
@@ -184,7 +184,7 @@ void CMS_1_Page::ChooseColor(const std::string& control, int stage) {
 
 void CMS_1_Page::OnOptionChanged(const std::string& s) {
     auto lock = Lock();
-    if (int model = NumberAfter(s, "ms_1_option_mouse_pic_", 6)) {
+    if (int model = NumberAfter(s, pageui::kOptionMousePicPrefix, 6)) {
         WriteModel(deps_.dataFolder, model - 1);
         ShowModel(model - 1);
         return;
@@ -192,21 +192,21 @@ void CMS_1_Page::OnOptionChanged(const std::string& s) {
     if (!working_)
         return;
     ProfileRecord& p = *working_;
-    if (int n = NumberAfter(s, "ms_1_option_dpi_step_", kDpiStages)) {
+    if (int n = NumberAfter(s, pageui::kOptionDpiStepPrefix, kDpiStages)) {
         if (!StageUsable(p, n - 1)) {
             // Kept off by the page; should a click get through, the active stage stays.
             deps_.controls.SelectOption(
-                Numbered("ms_1_option_dpi_step_", kStageOptionRange.Shown(p.activeStage) + 1));
+                Numbered(pageui::kOptionDpiStepPrefix, kStageOptionRange.Shown(p.activeStage) + 1));
             return;
         }
         p.activeStage = n - 1;
-    } else if (int rate = NumberAfter(s, "ms_1_btn_prate_", 4)) {
+    } else if (int rate = NumberAfter(s, pageui::kBtnPratePrefix, 4)) {
         p.pollingRate = rate - 1;
-    } else if (int lift = NumberAfter(s, "ms_1_option_lift_of_distance_", 2)) {
+    } else if (int lift = NumberAfter(s, pageui::kOptionLiftOfDistancePrefix, 2)) {
         p.liftOffDistance = lift - 1;
-    } else if (int ripple = NumberAfter(s, "ms_1_option_ripple_control_", 2)) {
+    } else if (int ripple = NumberAfter(s, pageui::kOptionRippleControlPrefix, 2)) {
         p.rippleControl = ripple - 1;
-    } else if (int snap = NumberAfter(s, "ms_1_option_angle_snap_", 2)) {
+    } else if (int snap = NumberAfter(s, pageui::kOptionAngleSnapPrefix, 2)) {
         p.angleSnap = snap - 1;
     } else {
         return;
@@ -216,7 +216,7 @@ void CMS_1_Page::OnOptionChanged(const std::string& s) {
 
 void CMS_1_Page::OnItemSelect(const PageNotification& n) {
     auto lock = Lock();
-    if (n.sender == "ms_1_combo_light") {
+    if (n.sender == pageui::kComboLight) {
         if (!working_ || n.index < 0)
             return;
         working_->lightMode = n.index;
@@ -240,14 +240,14 @@ void CMS_1_Page::OnCheckClick(const PageNotification& n) {
         }
         return;
     }
-    if (n.sender == "ms_1_check_move_close_light" && working_) {
+    if (n.sender == pageui::kCheckMoveCloseLight && working_) {
         working_->moveCloseLight = n.checked ? 1 : 0;
         deps_.apply.RequestApply();
     }
 }
 
 void CMS_1_Page::OnDeferredScroll() {
-    deps_.controls.ScrollToEnd("ms_1_ver_setting");
+    deps_.controls.ScrollToEnd(pageui::kVerSetting);
 }
 
 void CMS_1_Page::OnSliderChanged(const PageNotification& n) {
@@ -256,24 +256,24 @@ void CMS_1_Page::OnSliderChanged(const PageNotification& n) {
         return;
     ProfileRecord& p = *working_;
     const std::string& s = n.sender;
-    if (int stage = NumberAfter(s, "ms_1_slider_dpi_", kDpiStages)) {
+    if (int stage = NumberAfter(s, pageui::kSliderDpiPrefix, kDpiStages)) {
         p.dpiValue[stage - 1] = n.value;
         const std::string shown = std::to_string(DpiStepToDisplay(n.value));
-        deps_.controls.SetPlainText(Numbered("ms_1_label_dpi_", stage), shown);
-        deps_.controls.SetPlainText(Numbered("ms_1_edit_dpi_", stage), shown);
+        deps_.controls.SetPlainText(Numbered(pageui::kLabelDpiPrefix, stage), shown);
+        deps_.controls.SetPlainText(Numbered(pageui::kEditDpiPrefix, stage), shown);
         return;
     }
-    if (s == "ms_1_slider_brightness") {
+    if (s == pageui::kSliderBrightness) {
         p.brightness = n.value;
-    } else if (s == "ms_1_slider_breathspeed") {
+    } else if (s == pageui::kSliderBreathspeed) {
         p.breathSpeed = n.value;
-    } else if (s == "ms_1_slider_sleep_timer") {
+    } else if (s == pageui::kSliderSleepTimer) {
         p.sleepTimer = n.value;
         UpdateSleepLabel();
-    } else if (s == "ms_1_slider_light_off") {
+    } else if (s == pageui::kSliderLightOff) {
         p.lightOffTimer = n.value;
         UpdateLightOffLabel();
-    } else if (s == "ms_1_slider_key_debounce") {
+    } else if (s == pageui::kSliderKeyDebounce) {
         p.keyDebounce = n.value;
         UpdateDebounceLabel();
     } else {
@@ -287,7 +287,7 @@ void CMS_1_Page::CommitTypedDpiValues() {
     if (!working_)
         return;
     for (int stage = 1; stage <= kDpiStages; ++stage) {
-        const std::string edit = Numbered("ms_1_edit_dpi_", stage);
+        const std::string edit = Numbered(pageui::kEditDpiPrefix, stage);
         const std::string shown = std::to_string(DpiStepToDisplay(working_->dpiValue[stage - 1]));
         const std::string typed = deps_.controls.Text(edit);
         // An empty box is no value yet (and a skin without the box gives no text).
@@ -298,7 +298,7 @@ void CMS_1_Page::CommitTypedDpiValues() {
 
 void CMS_1_Page::OnDpiEditCommit(const std::string& s) {
     auto lock = Lock();
-    int stage = NumberAfter(s, "ms_1_edit_dpi_", kDpiStages);
+    int stage = NumberAfter(s, pageui::kEditDpiPrefix, kDpiStages);
     if (!stage || !working_)
         return;
     const std::string text = deps_.controls.Text(s);
@@ -311,14 +311,14 @@ void CMS_1_Page::OnDpiEditCommit(const std::string& s) {
     }
     const int step = DisplayToDpiStep(n);
     working_->dpiValue[stage - 1] = step;
-    deps_.controls.SetValue(Numbered("ms_1_slider_dpi_", stage), step);
+    deps_.controls.SetValue(Numbered(pageui::kSliderDpiPrefix, stage), step);
     const std::string shown = std::to_string(DpiStepToDisplay(step));
     deps_.controls.SetPlainText(s, shown);
-    deps_.controls.SetPlainText(Numbered("ms_1_label_dpi_", stage), shown);
+    deps_.controls.SetPlainText(Numbered(pageui::kLabelDpiPrefix, stage), shown);
 }
 
 void CMS_1_Page::OnDpiEditText(const std::string& s) {
-    if (!NumberAfter(s, "ms_1_edit_dpi_", kDpiStages))
+    if (!NumberAfter(s, pageui::kEditDpiPrefix, kDpiStages))
         return;
     const std::string text = deps_.controls.Text(s);
     std::string digits;
@@ -336,17 +336,17 @@ void CMS_1_Page::OnPageTimer(int timerId) {
     if (timerId != kBannerInTimer && timerId != kBannerOutTimer)
         return;
     bannerOffset_ += timerId == kBannerInTimer ? 2 : -2;
-    deps_.controls.SetAttribute("ms_1_low_power_label", "padding",
+    deps_.controls.SetAttribute(pageui::kLowPowerLabel, "padding",
                                 std::to_string(bannerOffset_) + ",-82,0,0");
     if (timerId == kBannerInTimer && bannerOffset_ >= 0) {
         bannerOffset_ = -212;
-        deps_.controls.KillControlTimer("ms_1_low_power_label", kBannerInTimer);
+        deps_.controls.KillControlTimer(pageui::kLowPowerLabel, kBannerInTimer);
     }
     if (timerId == kBannerOutTimer && bannerOffset_ < -211) {
         bannerOffset_ = 0;
-        deps_.controls.KillControlTimer("ms_1_low_power_label", kBannerOutTimer);
+        deps_.controls.KillControlTimer(pageui::kLowPowerLabel, kBannerOutTimer);
         // Slid out: gone from the page's layout too.
-        deps_.controls.SetVisible("ms_1_low_power_label", false);
+        deps_.controls.SetVisible(pageui::kLowPowerLabel, false);
     }
 }
 

@@ -7,14 +7,15 @@
 
 #include "platform/dui/ControlOps.h"
 #include "ui/dialogs/qt/ColorPalette.h"
+#include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
 namespace {
 
 constexpr int kWidth = 250;
 constexpr int kHeight = 200;
-const QString kPaletteName = QStringLiteral("ColorPallet");
-const QString kSwatchPrefix = QStringLiteral("mouse_dpi_color_");
+const QString kPaletteName = QString::fromLatin1(kColorDialog.palette);
+const QString kSwatchPrefix = QString::fromLatin1(kColorDialog.swatchPrefix);
 
 std::uint32_t FromChannels(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
     return 0xFF000000u | red << 16 | green << 8 | blue;
@@ -65,10 +66,10 @@ void CDpiColorWnd::InitWindow() {
     connect(palette_, &ColorPalette::colorChangedButtonUp, this,
             [this] { RaiseNotify(palette_, QStringLiteral("colorchangedbuttonup")); });
 
-    show_ = FindControl("color_show_control");
-    red_ = FindControlAs<QLineEdit>("r_edit");
-    green_ = FindControlAs<QLineEdit>("g_edit");
-    blue_ = FindControlAs<QLineEdit>("b_edit");
+    show_ = FindControl(kColorDialog.colorShow);
+    red_ = FindControlAs<QLineEdit>(kColorDialog.channelEdits[0]);
+    green_ = FindControlAs<QLineEdit>(kColorDialog.channelEdits[1]);
+    blue_ = FindControlAs<QLineEdit>(kColorDialog.channelEdits[2]);
     for (int i = 0; i < static_cast<int>(kPresetColours.size()); ++i) {
         dui::SetBkColor(FindControl(kSwatchPrefix + QString::number(i + 1)), kPresetColours[i]);
     }
@@ -91,9 +92,9 @@ void CDpiColorWnd::Notify(const dui::TNotify& notify) {
 }
 
 void CDpiColorWnd::OnClick(const dui::TNotify& notify) {
-    if (notify.sender == u"confirm_btn") {
+    if (notify.sender == kColorDialog.confirm) {
         Close(1);
-    } else if (notify.sender == u"cancel_btn") {
+    } else if (notify.sender == kColorDialog.cancel) {
         Close(0);
     } else if (notify.sender.startsWith(kSwatchPrefix)) {
         bool ok = false;

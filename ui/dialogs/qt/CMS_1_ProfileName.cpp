@@ -4,6 +4,7 @@
 
 #include "storage/NameRules.h"
 #include "ui/dialogs/qt/CMsgWnd.h"
+#include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
 
@@ -25,12 +26,12 @@ CMS_1_ProfileName::~CMS_1_ProfileName() = default;
 
 void CMS_1_ProfileName::InitWindow() {
     Widget()->setWindowTitle(LanguageText(titleKey_));
-    if (QWidget* title = FindControl("title_string")) {
+    if (QWidget* title = FindControl(kProfileNameDialog.title)) {
         title->setProperty("resourcetext", true);
         SetText(title, titleKey_);
     }
     // The profile's name field holds 99 characters and its terminator.
-    if (auto* edit = FindControlAs<QLineEdit>("edit_name")) {
+    if (auto* edit = FindControlAs<QLineEdit>(kProfileNameDialog.nameEdit)) {
         edit->setMaxLength(kMaxNameChars);
         edit->setText(QString::fromStdU16String(startName_));
         edit->selectAll();
@@ -46,8 +47,8 @@ void CMS_1_ProfileName::Notify(const dui::TNotify& notify) {
 }
 
 void CMS_1_ProfileName::OnClick(const dui::TNotify& notify) {
-    if (notify.sender == u"btn_ok") {
-        auto* edit = FindControlAs<QLineEdit>("edit_name");
+    if (notify.sender == kDialogButtons.ok) {
+        auto* edit = FindControlAs<QLineEdit>(kProfileNameDialog.nameEdit);
         const QString text = edit != nullptr ? edit->text().left(kMaxNameChars) : QString();
         if (text.isEmpty()) {
             WarnAndStay(QStringLiteral("warn_name_1_text"));
@@ -60,7 +61,7 @@ void CMS_1_ProfileName::OnClick(const dui::TNotify& notify) {
         }
         resultName_ = name;
         Close(1);
-    } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {
+    } else if (notify.sender == kDialogButtons.cancel || notify.sender == kDialogButtons.exit) {
         Close(0);
     }
 }
@@ -72,7 +73,7 @@ void CMS_1_ProfileName::WarnAndStay(const QString& key) {
     warn_(key);
     Widget()->resize(size);
     Widget()->activateWindow();
-    if (auto* edit = FindControlAs<QLineEdit>("edit_name")) {
+    if (auto* edit = FindControlAs<QLineEdit>(kProfileNameDialog.nameEdit)) {
         edit->setFocus();
         edit->selectAll();
     }

@@ -5,6 +5,7 @@
 
 #include "platform/dui/ControlOps.h"
 #include "ui/dialogs/LoopCountField.h"
+#include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
 namespace {
@@ -24,11 +25,12 @@ CMS_1_SelectMacro::~CMS_1_SelectMacro() = default;
 void CMS_1_SelectMacro::InitWindow() {
     Widget()->setWindowTitle(LanguageText("select_macro_title_text"));
     for (int i = 0; i < kModes; ++i) {
-        options_[i] = FindControl(QStringLiteral("repeat_%1").arg(i + 1));
+        options_[i] = FindControl(QString::fromLatin1(kSelectMacroDialog.repeatOptionPrefix) +
+                                  QString::number(i + 1));
     }
-    list_ = FindControl(QStringLiteral("list_macro"));
-    loopRow_ = FindControl(QStringLiteral("hor_loop_time"));
-    loopEdit_ = FindControl(QStringLiteral("edit_loop_time"));
+    list_ = FindControl(kSelectMacroDialog.macroList);
+    loopRow_ = FindControl(kSelectMacroDialog.loopRow);
+    loopEdit_ = FindControl(kSelectMacroDialog.loopEdit);
 
     auto* list = qobject_cast<QListWidget*>(list_);
     for (const MacroRecord& macro : macroStore) {
@@ -76,7 +78,7 @@ void CMS_1_SelectMacro::Notify(const dui::TNotify& notify) {
 }
 
 void CMS_1_SelectMacro::OnClick(const dui::TNotify& notify) {
-    if (notify.sender == u"btn_ok") {
+    if (notify.sender == kDialogButtons.ok) {
         // Enter in the loop field closes without leaving it: take what it shows.
         CommitLoopText();
         // The row the list made current on getting the focus raises no itemselect when it is
@@ -88,7 +90,7 @@ void CMS_1_SelectMacro::OnClick(const dui::TNotify& notify) {
             }
         }
         Close(1);
-    } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {
+    } else if (notify.sender == kDialogButtons.cancel || notify.sender == kDialogButtons.exit) {
         Close(0);
     }
 }

@@ -4,6 +4,7 @@
 #include <QWidget>
 
 #include "platform/DebugLog.h"
+#include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
 
@@ -26,13 +27,13 @@ CMsgWnd::CMsgWnd(std::shared_ptr<const dui::SkinLoader> skins,
       kind_(kind) {}
 
 void CMsgWnd::InitWindow() {
-    okButton_ = FindControl("btn_ok");
-    cancelButton_ = FindControl("btn_cancel");
+    okButton_ = FindControl(kDialogButtons.ok);
+    cancelButton_ = FindControl(kDialogButtons.cancel);
     if (cancelButton_ != nullptr && kind_ == MessageKind::Notice)
         cancelButton_->hide();
     // Both are resource-text controls in the skin: they show the language texts of the keys.
-    SetText(FindControl("warning_title"), titleKey_);
-    SetText(FindControl("warning"), messageKey_);
+    SetText(FindControl(kMessageBox.title), titleKey_);
+    SetText(FindControl(kMessageBox.message), messageKey_);
     Widget()->setWindowTitle(LanguageText(titleKey_));
 }
 

@@ -6,11 +6,10 @@
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "ui/KeyTables.h"
+#include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
 namespace {
-
-const char* const kFlagNames[4] = {"check_flag_1", "check_flag_2", "check_flag_3", "check_flag_4"};
 
 // The hook reports mouse buttons with their message numbers (0x201 and up); keyboard keys
 // are virtual-key codes below 0x100.
@@ -54,10 +53,10 @@ void CShortcutWnd::InitWindow() {
     Widget()->setWindowTitle(LanguageText("shortcut_title_text"));
     const std::uint8_t flags[4] = {ctrlFlag, shiftFlag, altFlag, winFlag};
     for (int i = 0; i < 4; ++i) {
-        checkFlags_[i] = FindControl(QString::fromLatin1(kFlagNames[i]));
+        checkFlags_[i] = FindControl(QString::fromLatin1(kShortcutDialog.modifierChecks[i]));
         dui::SetSelected(checkFlags_[i], flags[i] != 0, false);
     }
-    editKey_ = FindControlAs<QLineEdit>(QStringLiteral("edit_key"));
+    editKey_ = FindControlAs<QLineEdit>(kShortcutDialog.keyEdit);
     if (editKey_ != nullptr) {
         // Keys typed while capturing belong to the shortcut, not to the dialog (Esc, Enter, Tab).
         editKey_->installEventFilter(this);
@@ -89,9 +88,9 @@ void CShortcutWnd::Notify(const dui::TNotify& notify) {
 }
 
 void CShortcutWnd::OnClick(const dui::TNotify& notify) {
-    if (notify.sender == u"btn_ok") {
+    if (notify.sender == kDialogButtons.ok) {
         Close(1);
-    } else if (notify.sender == u"btn_cancel" || notify.sender == u"btn_exit") {
+    } else if (notify.sender == kDialogButtons.cancel || notify.sender == kDialogButtons.exit) {
         Close(0);
     }
 }

@@ -1,4 +1,5 @@
 #include "ui/page/qt/DuiPageControls.h"
+#include "ui/page/PageNames.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,8 +19,6 @@ QString Q(std::string_view text) {
 
 // Lines of the profile list have a fixed height.
 constexpr int kListLineHeight = 22;
-constexpr const char* kPowerBar = "ms_1_progress_power";
-constexpr const char* kLowPowerBanner = "ms_1_low_power_label";
 constexpr int kBannerInTimer = 50;
 constexpr int kBannerOutTimer = 51;
 // 2 pixels a step over 212: the banner slides in or out in about half a second.
@@ -154,7 +153,7 @@ void DuiPageControls::KillControlTimer(std::string_view control, int id) {
 }
 
 void DuiPageControls::ShowBattery(int level, bool charging) {
-    if (QWidget* bar = Find(kPowerBar)) {
+    if (QWidget* bar = Find(pageui::kProgressPower)) {
         // The skin colours the bar's chunk by this property.
         const char* state = charging                  ? ""
                             : level <= kCriticalLevel ? "critical"
@@ -171,12 +170,12 @@ void DuiPageControls::ShowBattery(int level, bool charging) {
         return;
     bannerIn_ = low;
     if (low) {
-        SetVisible(kLowPowerBanner, true);
-        KillControlTimer(kLowPowerBanner, kBannerOutTimer);
-        StartControlTimer(kLowPowerBanner, kBannerInTimer, kBannerStepMs);
+        SetVisible(pageui::kLowPowerLabel, true);
+        KillControlTimer(pageui::kLowPowerLabel, kBannerOutTimer);
+        StartControlTimer(pageui::kLowPowerLabel, kBannerInTimer, kBannerStepMs);
     } else {
-        KillControlTimer(kLowPowerBanner, kBannerInTimer);
-        StartControlTimer(kLowPowerBanner, kBannerOutTimer, kBannerStepMs);
+        KillControlTimer(pageui::kLowPowerLabel, kBannerInTimer);
+        StartControlTimer(pageui::kLowPowerLabel, kBannerOutTimer, kBannerStepMs);
     }
 }
 
