@@ -7,6 +7,7 @@
 #include "platform/dui/ControlOps.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
+#include "ui/QuietText.h"
 
 namespace ms1 {
 namespace {
@@ -75,23 +76,11 @@ QString DuiMacroControls::RowImage(std::string_view list, int row, std::string_v
 }
 
 void DuiMacroControls::SetText(std::string_view control, std::string_view text) {
-    QWidget* widget = Find(control);
-    if (widget == nullptr) {
-        return;
-    }
-    widget->setProperty("resourcetext", false);
-    const QSignalBlocker quiet(widget);
-    dui::SetText(widget, Q(text), nullptr);
+    SetTextQuietly(Find(control), Q(text), false, texts_);
 }
 
 void DuiMacroControls::SetTextKey(std::string_view control, std::string_view key) {
-    QWidget* widget = Find(control);
-    if (widget == nullptr) {
-        return;
-    }
-    widget->setProperty("resourcetext", true);
-    const QSignalBlocker quiet(widget);
-    dui::SetText(widget, Q(key), texts_);
+    SetTextQuietly(Find(control), Q(key), true, texts_);
 }
 
 std::string DuiMacroControls::Text(std::string_view control) const {

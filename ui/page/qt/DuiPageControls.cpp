@@ -1,5 +1,4 @@
 #include "ui/page/qt/DuiPageControls.h"
-#include "ui/page/PageNames.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -9,6 +8,8 @@
 
 #include "platform/dui/ControlOps.h"
 #include "platform/dui/LanguageTexts.h"
+#include "ui/QuietText.h"
+#include "ui/page/PageNames.h"
 
 namespace ms1 {
 namespace {
@@ -72,14 +73,8 @@ void DuiPageControls::SetProgress(std::string_view control, int value) {
 }
 
 void DuiPageControls::SetPlainText(std::string_view control, std::string_view text) {
-    QWidget* widget = Find(control);
-    if (widget == nullptr) {
-        return;
-    }
     // Plain text is shown as it is, even on a control that showed a language text before.
-    widget->setProperty("resourcetext", false);
-    const QSignalBlocker quiet(widget);
-    dui::SetText(widget, Q(text), nullptr);
+    SetTextQuietly(Find(control), Q(text), false, texts_);
 }
 
 void DuiPageControls::SetEnabled(std::string_view control, bool enabled, std::string_view whyKey) {
@@ -92,13 +87,7 @@ void DuiPageControls::SetEnabled(std::string_view control, bool enabled, std::st
 }
 
 void DuiPageControls::SetTextKey(std::string_view control, std::string_view key) {
-    QWidget* widget = Find(control);
-    if (widget == nullptr) {
-        return;
-    }
-    widget->setProperty("resourcetext", true);
-    const QSignalBlocker quiet(widget);
-    dui::SetText(widget, Q(key), texts_);
+    SetTextQuietly(Find(control), Q(key), true, texts_);
 }
 
 void DuiPageControls::RefreshLightSections() {
