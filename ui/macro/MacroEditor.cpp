@@ -9,6 +9,7 @@
 #include "storage/MacroFile.h"
 #include "storage/NameRules.h"
 #include "ui/KeyTables.h"
+#include "ui/NotificationType.h"
 #include "ui/ProposedFileName.h"
 #include "ui/macro/MacroEditorNames.h"
 
@@ -69,32 +70,51 @@ void MacroEditor::Init() {
 void MacroEditor::Notify(const PageNotification& n) {
     ListNewMacros();
     const std::string& s = n.sender;
+    const NotificationType type = NotificationTypeOf(n.type);
     // Buttons never take the focus, so a field's text must be taken before anything else
     // acts: a click must not find the delay typed for one action on another.
-    const bool acts = n.type == "click" || n.type == "selectchanged" || n.type == "checkclick" ||
-                      n.type == "itemselect" || n.type == "setfocus" || n.type == "return";
-    // Cancel is the one control that throws a typed delay away.
-    if (acts)
-        ApplyTypedEdits(!(n.type == "click" && s == kCancelButton));
-    if (n.type == "click" || n.type == "selectchanged") {
-        OnClick(s);
-    } else if (n.type == "checkclick") {
-        OnCheckClick(n);
-    } else if (n.type == "killfocus") {
-        OnKillFocus(s);
-    } else if (n.type == "setfocus") {
-        if (s == kActionKeyEdit)
-            StartKeyCapture();
-    } else if (n.type == "itemselect") {
-        if (s == kMacroList) {
-            OnMacroSelected(n.index);
-        } else if (s == kActionList) {
-            SelectActionRow(n.index);
-        } else if (s == kMouseActionCombo) {
-            ChooseMouseButton(n.index);
-        }
-    } else if (n.type == "timer") {
-        OnTimer(n.value);
+    switch (type) {
+        case NotificationType::Click:
+        case NotificationType::SelectChanged:
+        case NotificationType::CheckClick:
+        case NotificationType::ItemSelect:
+        case NotificationType::SetFocus:
+        case NotificationType::Return:
+            // Cancel is the one control that throws a typed delay away.
+            ApplyTypedEdits(!(type == NotificationType::Click && s == kCancelButton));
+            break;
+        default:
+            break;
+    }
+    switch (type) {
+        case NotificationType::Click:
+        case NotificationType::SelectChanged:
+            OnClick(s);
+            break;
+        case NotificationType::CheckClick:
+            OnCheckClick(n);
+            break;
+        case NotificationType::KillFocus:
+            OnKillFocus(s);
+            break;
+        case NotificationType::SetFocus:
+            if (s == kActionKeyEdit)
+                StartKeyCapture();
+            break;
+        case NotificationType::ItemSelect:
+            if (s == kMacroList) {
+                OnMacroSelected(n.index);
+            } else if (s == kActionList) {
+                SelectActionRow(n.index);
+            } else if (s == kMouseActionCombo) {
+                ChooseMouseButton(n.index);
+            }
+            break;
+        case NotificationType::Timer:
+            OnTimer(n.value);
+            break;
+        default:
+            break;
     }
     ShowPendingProblem();
 }
@@ -193,7 +213,7 @@ void MacroEditor::OnMacroSelected(int index) {
     if (index < 0)
         return;
     // What was recorded so far belongs to the macro it was recorded into.
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     currentIndex_ = index;
     LoadMacro(index);
@@ -315,7 +335,7 @@ std::string MacroEditor::KeyName(std::uint8_t key) const {
 }
 
 void MacroEditor::AddMacro() {
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     MacroStore::Added added{};
     std::u16string name;
@@ -330,7 +350,7 @@ void MacroEditor::AddMacro() {
 }
 
 void MacroEditor::DeleteMacro() {
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     if (!deps_.dialogs.MessageBox("warning_title_text", "delete_macro_text"))
         return;
@@ -442,7 +462,7 @@ void MacroEditor::RenameMacro() {
 }
 
 void MacroEditor::ImportMacro() {
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     const std::optional<std::filesystem::path> file = deps_.dialogs.AskMacroFileToOpen();
     if (!file)
@@ -465,7 +485,7 @@ void MacroEditor::ImportMacro() {
 void MacroEditor::ExportMacro() {
     if (!hasCurrent_)
         return;
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     std::u16string proposed;
     {

@@ -13,6 +13,7 @@
 #include "storage/MacroStore.h"
 #include "ui/PageControls.h"
 #include "ui/macro/MacroEditorPorts.h"
+#include "ui/macro/RecordingStateMachine.h"
 
 namespace ms1 {
 
@@ -61,7 +62,7 @@ class MacroEditor {
     void RebuildActionList();
 
     // What the tests and the window look at.
-    bool Recording() const { return recording_; }
+    bool Recording() const { return recorder_.Recording(); }
     int CurrentMacroIndex() const { return hasCurrent_ ? currentIndex_ : -1; }
     int ActionCount() const { return editCount_; }
     const MacroAction& Action(int index) const { return actions_.at(index); }
@@ -121,14 +122,14 @@ class MacroEditor {
     bool HasAction(int index) const { return index >= 0 && index < editCount_; }
 
     MacroEditorDeps deps_;
+    // Recording and key capture, and the hook library's switches that go with them.
+    RecordingStateMachine recorder_{deps_.hooks};
 
     bool hasCurrent_ = false;
     int currentIndex_ = -1;
     std::array<MacroAction, kMaxMacroActions> actions_{};
     int editCount_ = 0;
 
-    bool recording_ = false;
-    bool timingStarted_ = false;
     int insertStart_ = -1;
     bool insertMode_ = false;
     int insertPosition_ = -1;
@@ -137,10 +138,6 @@ class MacroEditor {
     int selectedAction_ = -1;
     bool actionEditOpen_ = false;
     bool reloading_ = false;
-    bool hookToRecorder_ = false;
-    bool hookToKeyEdit_ = false;
-    // The hook library holds our window from installhook until removehook.
-    bool hookInstalled_ = false;
 
     // The last hook event seen while recording: a held key repeats its press.
     std::uint32_t lastCode_ = 0;

@@ -48,7 +48,7 @@ void MacroEditor::InsertMouseEvent(int button) {
     // A press and its release, or nothing: there must be room for both.
     if (!hasCurrent_ || editCount_ + 2 > kMaxMacroActions || button < 0 || button > 4)
         return;
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     insertMode_ = true;
     insertPosition_ = HasAction(selectedAction_) ? selectedAction_ + 1 : 0;
@@ -66,7 +66,7 @@ void MacroEditor::InsertMouseEvent(int button) {
 }
 
 void MacroEditor::MoveAction(int step) {
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     const int from = deps_.controls.ListSelection(kActionList);
     const int to = from + step;
@@ -80,7 +80,7 @@ void MacroEditor::MoveAction(int step) {
 }
 
 void MacroEditor::DeleteAction() {
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     if (!HasAction(selectedAction_))
         return;
@@ -102,7 +102,7 @@ void MacroEditor::DeleteAction() {
 void MacroEditor::ClearActions() {
     if (!hasCurrent_)
         return;
-    if (recording_)
+    if (recorder_.Recording())
         StopRecording();
     actions_.fill(MacroAction{});
     editCount_ = 0;

@@ -68,16 +68,22 @@ RecordedKey Translate(std::uint32_t code, std::uint32_t kind, const KeyboardLayo
 
 void MacroEditor::OnHookEvent(std::uintptr_t code, std::intptr_t kind, bool overEditor) {
     // Events the library had posted before it was switched off are not taken.
-    if (hookToRecorder_ && recording_) {
-        RecordEvent(static_cast<std::uint32_t>(code), static_cast<std::uint32_t>(kind), overEditor);
-    } else if (hookToKeyEdit_ && hookInstalled_) {
-        CaptureKey(static_cast<std::uint32_t>(code));
+    switch (recorder_.Route()) {
+        case HookEventRoute::Record:
+            RecordEvent(static_cast<std::uint32_t>(code), static_cast<std::uint32_t>(kind),
+                        overEditor);
+            break;
+        case HookEventRoute::CaptureKey:
+            CaptureKey(static_cast<std::uint32_t>(code));
+            break;
+        case HookEventRoute::Drop:
+            break;
     }
     ShowPendingProblem();
 }
 
 void MacroEditor::ToggleRecording(bool) {
-    if (recording_) {
+    if (recorder_.Recording()) {
         StopRecording();
     } else {
         StartRecording();
@@ -107,37 +113,23 @@ void MacroEditor::StartRecording() {
         insertPosition_ = insertStart_ = selectedAction_ + 1;
         insertMode_ = true;
     }
-    recording_ = true;
-    timingStarted_ = true;
+    recorder_.StartRecording();
     c.SetTextKey(kRecordButton, "stop_recording_text");
     c.SetChecked(kRecordButton, true);
     defaultDelay_ = ReadDefaultDelay();
-    hookToRecorder_ = true;
-    hookToKeyEdit_ = false;
     // A new recording takes its first event whatever the last one before it was.
     lastCode_ = 0;
     lastKind_ = 0;
     openPresses_.clear();
-    deps_.hooks.InstallHook();
-    hookInstalled_ = true;
-    deps_.hooks.EnableHook(true);
-    deps_.hooks.MouseWheelEnable(false);
     referenceTick_ = deps_.clock.NowMs();
 }
 
 void MacroEditor::StopRecording() {
     auto& c = deps_.controls;
     referenceTick_ = 0;
-    recording_ = false;
-    timingStarted_ = false;
+    recorder_.StopRecording();
     c.SetTextKey(kRecordButton, "start_recording_text");
     c.SetChecked(kRecordButton, false);
-    deps_.hooks.RemoveHook();
-    hookInstalled_ = false;
-    deps_.hooks.RemoveMouseHook();
-    deps_.hooks.EnableMouseHook(false);
-    deps_.hooks.EnableHook(false);
-    deps_.hooks.MouseWheelEnable(false);
     DropOpenPresses();
     CommitEdits();
 }
@@ -189,16 +181,13 @@ void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind, bool overE
     if (!recorded.press && open != openPresses_.rend())
         openPresses_.erase(std::next(open).base());
     const std::uint32_t now = deps_.clock.NowMs();
-    std::uint16_t delay = kRecordedDelayMs;
-    if (timingStarted_) {
-        if (delayMode_ == 0) {
-            delay = static_cast<std::uint16_t>(std::min<std::uint32_t>(
-                now - referenceTick_, static_cast<std::uint32_t>(kMaxDelay)));
-        } else if (delayMode_ == 1) {
-            delay = defaultDelay_;
-        } else {
-            delay = 1;
-        }
+    // Events come here only while recording, so the time since the last one is always known.
+    std::uint16_t delay = 1;
+    if (delayMode_ == 0) {
+        delay = static_cast<std::uint16_t>(
+            std::min<std::uint32_t>(now - referenceTick_, static_cast<std::uint32_t>(kMaxDelay)));
+    } else if (delayMode_ == 1) {
+        delay = defaultDelay_;
     }
     // The gap belongs to the action before the new one; when inserting after a selected
     // action, the first gap goes to that selected action.
@@ -213,7 +202,6 @@ void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind, bool overE
     if (recorded.press && editCount_ > countBefore)
         openPresses_.push_back(at);
     referenceTick_ = now;
-    timingStarted_ = true;
     if (editCount_ >= kMaxMacroActions)
         StopRecording();
     RebuildActionList();
@@ -221,21 +209,11 @@ void MacroEditor::RecordEvent(std::uint32_t code, std::uint32_t kind, bool overE
 
 void MacroEditor::StartKeyCapture() {
     // A running recording keeps the hook; the key field does not take it over.
-    if (recording_ || !deps_.hooks.Available())
-        return;
-    hookToRecorder_ = false;
-    hookToKeyEdit_ = true;
-    deps_.hooks.InstallHook();
-    hookInstalled_ = true;
-    deps_.hooks.EnableHook(true);
+    recorder_.StartKeyCapture();
 }
 
 void MacroEditor::StopKeyCapture() {
-    if (recording_ || !hookInstalled_)
-        return;
-    deps_.hooks.RemoveHook();
-    hookInstalled_ = false;
-    deps_.hooks.EnableHook(false);
+    recorder_.StopKeyCapture();
 }
 
 void MacroEditor::CaptureKey(std::uint32_t code) {
@@ -253,12 +231,10 @@ void MacroEditor::CaptureKey(std::uint32_t code) {
 
 void MacroEditor::OnClose() {
     // Closing ends a recording as its button would, and leaves no hook on a window that goes.
-    if (recording_) {
+    if (recorder_.Recording()) {
         StopRecording();
-    } else if (hookInstalled_) {
-        deps_.hooks.RemoveHook();
-        hookInstalled_ = false;
-        deps_.hooks.EnableHook(false);
+    } else {
+        recorder_.StopKeyCapture();
     }
     // A name or delay typed and not yet taken (the window closed with the field in focus).
     ApplyTypedEdits();
