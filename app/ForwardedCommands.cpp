@@ -13,7 +13,7 @@
 #include "engine/DeviceSession.h"
 #include "engine/StatusRecorder.h"
 #include "sim/VirtualHidBus.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1 {
 namespace {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/PageDeviceSession.h"
+#include "ui/page/PageDeviceSession.h"
 
 class QSocketNotifier;
 

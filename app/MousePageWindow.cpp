@@ -10,12 +10,12 @@
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
-#include "ui/CMS_1_Macro.h"
-#include "ui/DuiPageControls.h"
-#include "ui/DuiPageDialogs.h"
 #include "ui/DuiTextLookup.h"
-#include "ui/FunctionDialogs.h"
-#include "ui/MousePage.h"
+#include "ui/dialogs/qt/FunctionDialogs.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
+#include "ui/page/CMS_1_Page.h"
+#include "ui/page/qt/DuiPageControls.h"
+#include "ui/page/qt/DuiPageDialogs.h"
 
 namespace ms1 {
 namespace {

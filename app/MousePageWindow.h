@@ -6,8 +6,8 @@
 
 #include "app/MainWndPage.h"
 #include "protocol/ApplyEngine.h"
-#include "ui/PageDeviceSession.h"
-#include "ui/PageDialogs.h"
+#include "ui/page/PageDeviceSession.h"
+#include "ui/page/PageDialogs.h"
 
 class QWidget;
 

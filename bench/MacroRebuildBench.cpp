@@ -15,9 +15,9 @@
 #include "platform/dui/SkinLoader.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/MacroStore.h"
-#include "ui/CMS_1_Macro.h"
-#include "ui/DuiMacroControls.h"
-#include "ui/MacroEditor.h"
+#include "ui/macro/MacroEditor.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
+#include "ui/macro/qt/DuiMacroControls.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
 #include "ui/FakePage.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1::fuzz {
 

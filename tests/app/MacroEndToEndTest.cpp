@@ -23,7 +23,7 @@
 #include "tests/app/HookCallLog.h"
 #include "tests/ui/qt/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1::test {
 namespace {

@@ -1,4 +1,4 @@
-#include "ui/CMsgWnd.h"
+#include "ui/dialogs/qt/CMsgWnd.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "app/CMainWnd.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
-#include "ui/CMsgWnd.h"
+#include "ui/dialogs/qt/CMsgWnd.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

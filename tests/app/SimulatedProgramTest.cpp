@@ -29,7 +29,7 @@
 #include "storage/ProfileStore.h"
 #include "tests/app/TestResources.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1::test {
 namespace {

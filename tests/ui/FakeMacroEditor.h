@@ -10,7 +10,7 @@
 
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
-#include "ui/MacroEditorPorts.h"
+#include "ui/macro/MacroEditorPorts.h"
 
 namespace ms1::test {
 

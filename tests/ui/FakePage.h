@@ -10,7 +10,7 @@
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
 #include "ui/PageControls.h"
-#include "ui/PageDialogs.h"
+#include "ui/page/PageDialogs.h"
 
 namespace ms1::test {
 

@@ -1,4 +1,4 @@
-#include "ui/FunctionChoice.h"
+#include "ui/dialogs/FunctionChoice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/LoopCountField.h"
+#include "ui/dialogs/LoopCountField.h"
 
 #include <gtest/gtest.h>
 

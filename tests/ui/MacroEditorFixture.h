@@ -11,8 +11,8 @@
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "ui/FakeMacroEditor.h"
-#include "ui/MacroEditor.h"
-#include "ui/MacroEditorNames.h"
+#include "ui/macro/MacroEditor.h"
+#include "ui/macro/MacroEditorNames.h"
 
 namespace ms1::test {
 

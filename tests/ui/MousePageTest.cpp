@@ -1,4 +1,4 @@
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "ui/FakePage.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1::test {
 

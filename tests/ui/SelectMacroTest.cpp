@@ -1,4 +1,4 @@
-#include "ui/CMS_1_SelectMacro.h"
+#include "ui/dialogs/qt/CMS_1_SelectMacro.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 
 #include "core/ProfileRecord.h"
 #include "ui/DialogTestEnv.h"
-#include "ui/FunctionChoice.h"
-#include "ui/FunctionDialogs.h"
+#include "ui/dialogs/FunctionChoice.h"
+#include "ui/dialogs/qt/FunctionDialogs.h"
 
 namespace ms1 {
 namespace {

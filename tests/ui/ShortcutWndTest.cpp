@@ -1,4 +1,4 @@
-#include "ui/CShortcutWnd.h"
+#include "ui/dialogs/qt/CShortcutWnd.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +13,8 @@
 #include "core/ProfileRecord.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "ui/DialogTestEnv.h"
-#include "ui/FunctionChoice.h"
-#include "ui/FunctionDialogs.h"
+#include "ui/dialogs/FunctionChoice.h"
+#include "ui/dialogs/qt/FunctionDialogs.h"
 
 namespace ms1 {
 namespace {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
-#include "ui/MousePage.h"
 #include "ui/PageFixture.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1 {
 namespace {
@@ -27,8 +27,7 @@ TEST_F(StoredOptions, AnyStoredValueSelectsTheNearestOptionCountedFromOne) {
          "ms_1_option_dpi_step_8"},
         {[](ProfileRecord& p, std::int32_t v) { p.activeStage = v; }, INT_MIN,
          "ms_1_option_dpi_step_1"},
-        {[](ProfileRecord& p, std::int32_t v) { p.pollingRate = v; }, INT_MAX,
-         "ms_1_btn_prate_4"},
+        {[](ProfileRecord& p, std::int32_t v) { p.pollingRate = v; }, INT_MAX, "ms_1_btn_prate_4"},
         {[](ProfileRecord& p, std::int32_t v) { p.liftOffDistance = v; }, INT_MAX,
          "ms_1_option_lift_of_distance_2"},
         {[](ProfileRecord& p, std::int32_t v) { p.rippleControl = v; }, INT_MAX,

@@ -19,8 +19,8 @@
 #include "tests/app/TestResources.h"
 #include "tests/libs/hook/XTestTypist.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/CMS_1_Macro.h"
-#include "ui/MacroEditor.h"
+#include "ui/macro/MacroEditor.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
 
 namespace ms1::test {
 namespace {

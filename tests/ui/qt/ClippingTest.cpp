@@ -19,10 +19,10 @@
 #include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
-#include "ui/CDpiColorWnd.h"
-#include "ui/CMS_1_ProfileName.h"
-#include "ui/CMS_1_SelectMacro.h"
-#include "ui/CMsgWnd.h"
+#include "ui/dialogs/qt/CDpiColorWnd.h"
+#include "ui/dialogs/qt/CMS_1_ProfileName.h"
+#include "ui/dialogs/qt/CMS_1_SelectMacro.h"
+#include "ui/dialogs/qt/CMsgWnd.h"
 
 namespace ms1::test {
 namespace {

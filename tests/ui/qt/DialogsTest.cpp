@@ -10,9 +10,9 @@
 
 #include "core/ProfileRecord.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/CDpiColorWnd.h"
-#include "ui/CMS_1_ProfileName.h"
-#include "ui/ColorPalette.h"
+#include "ui/dialogs/qt/CDpiColorWnd.h"
+#include "ui/dialogs/qt/CMS_1_ProfileName.h"
+#include "ui/dialogs/qt/ColorPalette.h"
 
 namespace ms1::test {
 namespace {

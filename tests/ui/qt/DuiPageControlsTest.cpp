@@ -13,7 +13,7 @@
 
 #include "platform/dui/NotifyBridge.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/DuiPageControls.h"
+#include "ui/page/qt/DuiPageControls.h"
 
 namespace ms1::test {
 namespace {

@@ -13,7 +13,7 @@
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "storage/MacroStore.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/CMS_1_Macro.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
 
 namespace {
 

@@ -21,10 +21,10 @@
 #include "storage/MacroStore.h"
 #include "tests/app/HookCallLog.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/CMS_1_Macro.h"
-#include "ui/DuiMacroControls.h"
-#include "ui/MacroEditor.h"
-#include "ui/MacroEditorNames.h"
+#include "ui/macro/MacroEditor.h"
+#include "ui/macro/MacroEditorNames.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
+#include "ui/macro/qt/DuiMacroControls.h"
 
 namespace ms1::test {
 namespace {

@@ -31,8 +31,8 @@
 #include "storage/SettingsFile.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
-#include "ui/DuiPageDialogs.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
+#include "ui/page/qt/DuiPageDialogs.h"
 
 namespace ms1::test {
 namespace {

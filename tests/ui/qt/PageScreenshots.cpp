@@ -12,7 +12,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "tests/ui/qt/QtPageFixtures.h"
-#include "ui/CDpiColorWnd.h"
+#include "ui/dialogs/qt/CDpiColorWnd.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/WindowMessages.h"
-#include "ui/PageDeviceSession.h"
+#include "ui/page/PageDeviceSession.h"
 
 namespace ms1::test {
 

@@ -22,7 +22,7 @@
 #include "platform/dui/WheelGuard.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
-#include "ui/MousePage.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace ms1::test {
 namespace {
