@@ -5,9 +5,9 @@
 // is (short and damaged files). Even: the rest's first four bytes are the stored selection,
 // followed by a header block of zeros and then the rest: the header's other bytes are only
 // carried along, and leaving them out keeps the inputs small.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <algorithm>
 #include <span>
 #include <string>
 #include <vector>
