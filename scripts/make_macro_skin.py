@@ -6,6 +6,10 @@
 
 Edit this script and run it again rather than editing the XML by hand. The control names are
 the ones the program looks up; the texts and the look are free.
+
+    scripts/make_macro_skin.py [SKIN_DIR]
+
+SKIN_DIR (default skin/) is the folder the files are written under.
 """
 import os
 import sys
@@ -13,9 +17,8 @@ from xml.sax.saxutils import escape
 
 sys.dont_write_bytecode = True  # no __pycache__ in scripts/
 sys.path.insert(0, os.path.dirname(__file__))
-from make_page_skin import Ui, s, b, n, size, label, caption, row  # noqa: E402
+from make_page_skin import Ui, s, b, n, size, label, caption, row, skin_dir, write  # noqa: E402
 
-SKIN = os.path.join(os.path.dirname(__file__), "..", "skin")
 
 STYLE = """
 QDialog#ms_1_macro_wnd { background: #f4f6f9; border: 1px solid #c5ccd6; }
@@ -332,14 +335,10 @@ def key_list_item():
     return ui.lines
 
 
-def write(path, lines):
-    with open(path, "w", encoding="utf-8") as f:
-        f.write("\n".join(lines) + "\n")
-
-
 def main():
-    write(os.path.join(SKIN, "MS", "MS_1", "ms_1_macropage.xml"), editor())
-    write(os.path.join(SKIN, "keylistitem.xml"), key_list_item())
+    skin = skin_dir()
+    write(os.path.join(skin, "MS", "MS_1", "ms_1_macropage.xml"), editor())
+    write(os.path.join(skin, "keylistitem.xml"), key_list_item())
 
 
 if __name__ == "__main__":

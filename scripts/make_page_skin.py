@@ -3,11 +3,29 @@
 
 The page repeats the same rows many times (eight DPI stages, eighteen buttons), so the skin
 is generated; edit this script and run it again rather than editing the XML by hand.
+
+    scripts/make_page_skin.py [SKIN_DIR]
+
+SKIN_DIR (default skin/) is the folder the file is written under, at MS/MS_1/ms_1_page.xml;
+scripts/check_skins writes into a temporary one and compares.
 """
 import os
+import sys
 from xml.sax.saxutils import escape
 
-OUT = os.path.join(os.path.dirname(__file__), "..", "skin", "MS", "MS_1", "ms_1_page.xml")
+SKIN = os.path.join(os.path.dirname(__file__), "..", "skin")
+PAGE = os.path.join("MS", "MS_1", "ms_1_page.xml")
+
+
+def skin_dir():
+    """The folder the skins are written under: the first argument, else the repository's."""
+    return sys.argv[1] if len(sys.argv) > 1 else SKIN
+
+
+def write(path, lines):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "w", encoding="utf-8") as f:
+        f.write("\n".join(lines) + "\n")
 
 STYLE = """
 QWidget#ms_1_page { background: #f4f6f9; }
@@ -492,8 +510,7 @@ def main():
     ui.out("<resources/>")
     ui.out("<connections/>")
     ui.out("</ui>")
-    with open(OUT, "w", encoding="utf-8") as f:
-        f.write("\n".join(ui.lines) + "\n")
+    write(os.path.join(skin_dir(), PAGE), ui.lines)
 
 
 if __name__ == "__main__":
