@@ -16,7 +16,7 @@
 #include "app/MainWndPage.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

@@ -8,8 +8,9 @@
 #include <QTest>
 #include <future>
 
-#include "QtTestApp.h"
 #include "platform/SingleInstance.h"
+#include "tests/support/Forwarding.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {
@@ -17,27 +18,10 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = ForwardOutcome::Kind;
 
-struct Forwarded {
-    ForwardOutcome outcome;
-    std::string out;
-    std::string err;
-};
+using test::Forwarded;
 
-// The client blocks, so it runs on a thread of its own while this thread runs the server's
-// event loop.
 Forwarded Forward(const QString& name, std::chrono::milliseconds patience) {
-    auto result = std::async(std::launch::async, [&] {
-        Forwarded forwarded;
-        forwarded.outcome =
-            ForwardRequest(SingleInstance::SocketPath(name), QJsonObject{{"command", "status"}},
-                           patience, [&](bool toErr, const std::string& text) {
-                               (toErr ? forwarded.err : forwarded.out) += text;
-                           });
-        return forwarded;
-    });
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 20000));
-    return result.get();
+    return test::Forward(name, QJsonObject{{"command", "status"}}, patience);
 }
 
 struct Case {
