@@ -6,11 +6,12 @@
 #include <QTest>
 #include <future>
 
-#include "../platform/QtTestApp.h"
 #include "../ui/PageFixture.h"
 #include "platform/SingleInstance.h"
 #include "storage/ProfileFile.h"
 #include "storage/StoreFileIo.h"
+#include "tests/support/Forwarding.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1::test {
 namespace {
@@ -18,26 +19,10 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = ForwardOutcome::Kind;
 
-struct Answer {
-    ForwardOutcome outcome;
-    std::string out;
-    std::string err;
-};
+using Answer = Forwarded;
 
-// ms1ctl's side runs on a thread of its own (it blocks); this thread is the program's window
-// thread and runs the event loop meanwhile.
 Answer Send(const QString& name, const QJsonObject& request) {
-    auto result = std::async(std::launch::async, [&] {
-        Answer answer;
-        answer.outcome = ForwardRequest(SingleInstance::SocketPath(name), request, 5s,
-                                        [&](bool toErr, const std::string& text) {
-                                            (toErr ? answer.err : answer.out) += text;
-                                        });
-        return answer;
-    });
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 20000));
-    return result.get();
+    return Forward(name, request, 5s);
 }
 
 struct Case {

@@ -8,9 +8,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "../platform/QtTestApp.h"
 #include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1::test {
 namespace {

@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include "HookCallLog.h"
 
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

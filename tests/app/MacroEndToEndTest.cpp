@@ -21,7 +21,7 @@
 #include "app/MousePageWindow.h"
 #include "sim/VirtualHidBus.h"
 #include "tests/app/HookCallLog.h"
-#include "tests/ui/qt/ModalActions.h"
+#include "tests/support/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/page/CMS_1_Page.h"
 

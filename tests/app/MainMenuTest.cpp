@@ -20,10 +20,13 @@
 #include "app/CMainWnd.h"
 #include "app/MainWndPage.h"
 #include "storage/SettingsFile.h"
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/ModalActions.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {
+
+using test::WhenModal;
 
 constexpr int kWaitMs = 5000;
 
@@ -40,17 +43,6 @@ class SkinOnlyPage : public MainWndPage {
 
     QWidget* widget = nullptr;
 };
-
-// Acts on the next modal window once the modal loop runs it.
-void WhenModal(std::function<void(QWidget*)> act, int attempts = 100) {
-    QTimer::singleShot(0, [act = std::move(act), attempts]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            act(modal);
-        } else if (attempts > 0) {
-            WhenModal(std::move(act), attempts - 1);
-        }
-    });
-}
 
 std::string FileText(const QString& path) {
     std::ifstream in(path.toStdString(), std::ios::binary);

@@ -17,7 +17,7 @@
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "protocol/WiredMessages.h"
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

@@ -11,7 +11,7 @@
 
 #include "TestResources.h"
 #include "app/CMainWnd.h"
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

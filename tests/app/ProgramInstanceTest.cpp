@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "TestResources.h"
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

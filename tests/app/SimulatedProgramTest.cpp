@@ -16,9 +16,9 @@
 
 #include "app/CMainWnd.h"
 #include "app/MouseDeviceSession.h"
-#include "engine/DeviceSession.h"
 #include "app/MousePageWindow.h"
 #include "app/VirtualMousePanel.h"
+#include "engine/DeviceSession.h"
 #include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
 #include "sim/VirtualCable.h"

@@ -6,7 +6,7 @@
 #include "TestResources.h"
 #include "platform/MessageHub.h"
 #include "platform/dui/MenuWindow.h"
-#include "tests/platform/QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

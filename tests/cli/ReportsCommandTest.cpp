@@ -6,7 +6,7 @@
 #include <sstream>
 
 #include "cli/CliCommand.h"
-#include "protocol/ReportBytes.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1 {
 namespace {

@@ -9,23 +9,12 @@
 #include <vector>
 
 #include "cli/CliCommand.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {
 
-using test::Bytes;
-using test::PutI32;
-using test::PutName;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
-
-constexpr std::size_t kHeader = 238884;
-constexpr std::size_t kRecord = 47776;
-constexpr std::size_t kMacro = 856;
-constexpr std::size_t kButtons = 2464;
-constexpr std::size_t kEntry = 1888;
+using namespace test::files;
 
 struct Outcome {
     int code;

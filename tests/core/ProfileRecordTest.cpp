@@ -6,7 +6,7 @@
 #include <cstring>
 #include <utility>
 
-#include "protocol/ReportBytes.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1 {
 namespace {

@@ -12,11 +12,11 @@
 
 #include "engine/SessionMessages.h"
 #include "platform/WindowMessages.h"
-#include "protocol/Fakes.h"
-#include "protocol/ReportBytes.h"
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
 #include "tests/engine/SessionFixture.h"
+#include "tests/support/ProtocolFakes.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1 {
 namespace {

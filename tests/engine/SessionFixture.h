@@ -14,10 +14,13 @@
 #include <vector>
 
 #include "engine/DeviceSession.h"
-#include "protocol/Fakes.h"
-#include "protocol/ReportBytes.h"
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/ProtocolFakes.h"
+#include "tests/support/RecordingApplyView.h"
+#include "tests/support/ReportBytes.h"
+#include "tests/support/WindowFakes.h"
 #include "transport/VendorHidBinding.h"
 
 namespace ms1 {
@@ -50,11 +53,8 @@ struct AnsweringPacer final : Pacer {
             std::lock_guard lock(mutex);
             pauses.push_back(static_cast<int>(duration.count()));
         }
-        if (!answered)
-            return true;
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        while (!answered() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
+        if (answered)
+            test::Eventually(answered, kPatience);
         return true;
     }
     std::vector<int> Pauses() {
@@ -66,24 +66,8 @@ struct AnsweringPacer final : Pacer {
     std::vector<int> pauses;
 };
 
-struct RecordingApplyView final : ApplyView {
-    void ShowApplyRing(bool) override {}
-    void ApplyFinished(bool allConfirmed) override {
-        std::lock_guard lock(mutex);
-        finished.push_back(allConfirmed);
-    }
-    std::mutex mutex;
-    std::vector<bool> finished;
-};
-
-struct RecordingWindow final : MessageTarget {
-    void Post(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
-        std::lock_guard lock(mutex);
-        posted.push_back(message);
-    }
-    std::mutex mutex;
-    std::vector<std::uint32_t> posted;
-};
+using test::RecordingApplyView;
+using test::RecordingWindow;
 
 class DeviceSessionTest : public ::testing::Test {
   protected:
@@ -118,14 +102,7 @@ class DeviceSessionTest : public ::testing::Test {
 
     // Runs the window thread's event loop until `condition` holds.
     bool PumpUntil(const std::function<bool()>& condition) {
-        const auto deadline = std::chrono::steady_clock::now() + kPatience;
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            QCoreApplication::processEvents();
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
+        return test::Eventually(condition, kPatience, [] { QCoreApplication::processEvents(); });
     }
 
     // The next apply not yet taken: a request reaches the worker at once, so its result may

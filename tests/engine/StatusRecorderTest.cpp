@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/Fakes.h"
+#include "tests/support/ProtocolFakes.h"
 
 namespace ms1 {
 namespace {

@@ -16,11 +16,11 @@
 #include <QTest>
 #include <QWheelEvent>
 
-#include "QtTestApp.h"
 #include "platform/dui/ControlOps.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/MenuSkin.h"
 #include "platform/dui/MenuWindow.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1::dui {
 namespace {

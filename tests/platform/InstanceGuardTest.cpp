@@ -17,10 +17,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "QtTestApp.h"
 #include "platform/InstanceFolder.h"
 #include "platform/InstanceLineReader.h"
 #include "platform/SingleInstance.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

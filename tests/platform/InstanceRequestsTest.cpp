@@ -6,10 +6,12 @@
 #include <QFile>
 #include <QLocalSocket>
 #include <QTest>
+#include <QTimer>
 #include <future>
 
-#include "QtTestApp.h"
 #include "platform/SingleInstance.h"
+#include "tests/support/Forwarding.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {
@@ -17,27 +19,10 @@ namespace {
 using namespace std::chrono_literals;
 using Kind = ForwardOutcome::Kind;
 
-struct Forwarded {
-    ForwardOutcome outcome;
-    std::string out;
-    std::string err;
-};
+using test::Forwarded;
 
-// The client blocks, so it runs on a thread of its own while this thread runs the server's
-// event loop.
 Forwarded Forward(const QString& name, std::chrono::milliseconds patience) {
-    auto result = std::async(std::launch::async, [&] {
-        Forwarded forwarded;
-        forwarded.outcome =
-            ForwardRequest(SingleInstance::SocketPath(name), QJsonObject{{"command", "status"}},
-                           patience, [&](bool toErr, const std::string& text) {
-                               (toErr ? forwarded.err : forwarded.out) += text;
-                           });
-        return forwarded;
-    });
-    EXPECT_TRUE(
-        QTest::qWaitFor([&] { return result.wait_for(0s) == std::future_status::ready; }, 20000));
-    return result.get();
+    return test::Forward(name, QJsonObject{{"command", "status"}}, patience);
 }
 
 struct Case {
@@ -58,6 +43,34 @@ class InstanceRequests : public ::testing::TestWithParam<Case> {
     }
     void TearDown() override { QFile::remove(SingleInstance::LockFilePath(name_)); }
     QString name_;
+};
+
+// Sees the running instance read from a connection: the socket notifier of a local socket on
+// this thread fired, and once that event has been handled, what the socket had is read.
+class ServerReads final : public QObject {
+  public:
+    ServerReads() { QCoreApplication::instance()->installEventFilter(this); }
+    ~ServerReads() override { QCoreApplication::instance()->removeEventFilter(this); }
+    bool Seen() const { return seen_; }
+
+  protected:
+    bool eventFilter(QObject* receiver, QEvent* event) override {
+        if (event->type() == QEvent::SockAct && OfLocalSocket(receiver)) {
+            // Queued behind the event being handled.
+            QTimer::singleShot(0, this, [this] { seen_ = true; });
+        }
+        return false;
+    }
+
+  private:
+    static bool OfLocalSocket(QObject* object) {
+        for (; object != nullptr; object = object->parent()) {
+            if (qobject_cast<QLocalSocket*>(object) != nullptr)
+                return true;
+        }
+        return false;
+    }
+    bool seen_ = false;
 };
 
 std::vector<std::shared_ptr<InstanceReply>> kept;  // replies a case never finishes
@@ -108,11 +121,13 @@ TEST_F(InstanceRequests, NobodyListeningMeansDoItHere) {
 TEST_F(InstanceRequests, ARequestBeforeTheHandlerIsAnsweredOnceItIsSet) {
     SingleInstance instance(name_);
     ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    ServerReads reads;
     auto result = std::async(std::launch::async, [&] {
         return ForwardRequest(SingleInstance::SocketPath(name_), QJsonObject{}, 10s,
                               [](bool, const std::string&) {});
     });
-    QTest::qWait(200);  // time for the request to arrive; the test holds either way
+    // The request has arrived and was read before there is a handler.
+    ASSERT_TRUE(QTest::qWaitFor([&] { return reads.Seen(); }, 20000));
     instance.SetRequestHandler([](const QJsonObject&, auto reply) {
         reply->Accept();
         reply->Finish(0);

@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "QtTestApp.h"
 #include "platform/TimerSet.h"
 #include "platform/WindowHandle.h"
 #include "platform/WindowMessages.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

@@ -12,8 +12,8 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-#include "QtTestApp.h"
 #include "platform/dui/ControlOps.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1::dui {
 namespace {

@@ -7,7 +7,7 @@
 #include <QProcess>
 #include <QTest>
 
-#include "QtTestApp.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1 {
 namespace {

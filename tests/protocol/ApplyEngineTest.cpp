@@ -3,16 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/WindowMessages.h"
-#include "protocol/Fakes.h"
+#include "tests/support/ProtocolFakes.h"
+#include "tests/support/RecordingApplyView.h"
 
 namespace ms1 {
 namespace {
 
-struct RecordingApplyView : ApplyView {
-    std::vector<std::string> events;
-    void ShowApplyRing(bool v) override { events.push_back(v ? "ring on" : "ring off"); }
-    void ApplyFinished(bool ok) override { events.push_back(ok ? "confirmed" : "not confirmed"); }
-};
+using test::RecordingApplyView;
 
 struct ApplyFixture : ::testing::Test {
     LinkFlags flags;

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "protocol/ReportBytes.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1 {
 namespace {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/WindowMessages.h"
-#include "protocol/Fakes.h"
+#include "tests/support/ProtocolFakes.h"
 
 namespace ms1 {
 namespace {

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/Fakes.h"
 #include "protocol/Reports.h"
+#include "tests/support/ProtocolFakes.h"
 
 namespace ms1 {
 namespace {

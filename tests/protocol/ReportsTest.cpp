@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "protocol/ReportBytes.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1 {
 namespace {

@@ -4,13 +4,14 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <mutex>
-#include <thread>
+#include <set>
+#include <vector>
 
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
 #include "sim/VirtualHidBus.h"
+#include "tests/support/Recorded.h"
+#include "tests/support/ThreadRounds.h"
 
 namespace ms1::sim {
 namespace {
@@ -34,10 +35,24 @@ struct RecordingEvents final : DeviceEventSink {
 class VirtualGattMouseTest : public ::testing::Test {
   protected:
     void SetUp() override {
+        const std::set<int> before = test::ThreadIds();
         bus = MakeSimulation("ble", clock);
         ASSERT_NE(bus, nullptr);
         ASSERT_NE(bus->Gatt(), nullptr);
         gatt = bus->Gatt();
+        for (int id : test::ThreadIds()) {
+            if (before.count(id) == 0)
+                started.push_back(id);
+        }
+    }
+    // The notification thread (the one thread the simulation started) went round its loop
+    // since the call: what it would hand over by then, it has handed over.
+    bool NotificationThreadWentRound() {
+        if (started.size() != 1) {
+            ADD_FAILURE() << started.size() << " threads started with the simulation";
+            return false;
+        }
+        return test::WaitForRounds(started[0], 2, test::kPatience);
     }
     // The vendor service's interface and its two characteristics, notify then write.
     std::unique_ptr<GattServiceHandle> OpenVendor(std::vector<GattCharacteristic>& out) {
@@ -49,28 +64,19 @@ class VirtualGattMouseTest : public ::testing::Test {
         out = handle->Characteristics(services.value.at(0)).value;
         return handle;
     }
-    std::vector<Bytes> Notifications() {
-        std::lock_guard lock(mutex);
-        return values;
-    }
-    bool WaitForNotifications(std::size_t count) {
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (Notifications().size() < count && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(1ms);
-        return Notifications().size() >= count;
-    }
+    std::vector<Bytes> Notifications() const { return values.All(); }
+    bool WaitForNotifications(std::size_t count) { return values.WaitForSize(count); }
     GattValueCallback Recorder() {
         return [this](const std::uint8_t* data, std::size_t size) {
-            std::lock_guard lock(mutex);
-            values.emplace_back(data, data + size);
+            values.Add(Bytes(data, data + size));
         };
     }
 
     std::shared_ptr<ManualSimClock> clock = std::make_shared<ManualSimClock>();
     std::unique_ptr<VirtualHidBus> bus;
     VirtualGattMouse* gatt = nullptr;
-    std::mutex mutex;
-    std::vector<Bytes> values;
+    std::vector<int> started;  // threads the simulation started
+    test::Recorded<Bytes> values;
 };
 
 // A write is one whole report, checked as the receiver's mouse checks it; the result of the
@@ -160,7 +166,7 @@ TEST_F(VirtualGattMouseTest, NotificationsAndConnectionFollowTheMouse) {
     auto registration = vendor->RegisterValueChanged(notify, Recorder());
     ASSERT_TRUE(registration.ok());
     bus->WithMouse(0, [](VirtualMouse& mouse) { mouse.SelectStage(3); });
-    std::this_thread::sleep_for(50ms);
+    ASSERT_TRUE(NotificationThreadWentRound());
     EXPECT_TRUE(Notifications().empty()) << "nothing before the configuration is written";
 
     auto descriptors = vendor->Descriptors(notify);

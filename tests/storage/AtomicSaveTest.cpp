@@ -10,7 +10,7 @@
 #include "storage/AtomicFileWriter.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {

@@ -5,19 +5,12 @@
 
 #include "storage/MacroFile.h"
 #include "storage/MacroStore.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {
 
-using test::Bytes;
-using test::PutI32;
-using test::PutName;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
-
-constexpr std::size_t kMacro = 856;
+using namespace test::files;
 
 // "Combo": repeat 7, three actions, and a stray byte in a slot past the count.
 Bytes ComboBytes(const char* name = "Combo") {

@@ -4,19 +4,12 @@
 #include <string>
 
 #include "storage/MacroStore.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {
 
-using test::Bytes;
-using test::PutI32;
-using test::PutName;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
-
-constexpr std::size_t kMacro = 856;
+using namespace test::files;
 
 // One macro record written out by hand: name, repeat, count, then the first action.
 Bytes HandMadeMacro(const char* name, std::int32_t count, std::uint8_t key = 0x04) {

@@ -6,23 +6,12 @@
 #include "storage/MacroStore.h"
 #include "storage/ProfileFile.h"
 #include "storage/ProfileStore.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {
 
-using test::Bytes;
-using test::PutI32;
-using test::PutName;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
-
-constexpr std::size_t kHeader = 238884;
-constexpr std::size_t kRecord = 47776;
-constexpr std::size_t kMacro = 856;
-constexpr std::size_t kButtons = 2464;
-constexpr std::size_t kEntry = 1888;
+using namespace test::files;
 
 std::size_t EntryAt(int k) {
     return kButtons + static_cast<std::size_t>(k) * kEntry;

@@ -5,20 +5,12 @@
 #include <string>
 
 #include "storage/ProfileStore.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {
 
-using test::Bytes;
-using test::PutI32;
-using test::PutName;
-using test::ReadBytes;
-using test::TempFolder;
-using test::WriteBytes;
-
-constexpr std::size_t kHeader = 238884;
-constexpr std::size_t kRecord = 47776;
+using namespace test::files;
 
 // A store file written out by hand: selection, a patterned reserved block, named records
 // with a marker byte inside each one.

@@ -6,7 +6,7 @@
 #include "storage/DataFolders.h"
 #include "storage/IniText.h"
 #include "storage/SettingsFile.h"
-#include "tests/storage/TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 namespace ms1 {
 namespace {

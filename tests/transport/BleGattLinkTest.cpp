@@ -7,7 +7,7 @@
 
 #include "platform/WindowMessages.h"
 #include "protocol/DeviceStatus.h"
-#include "protocol/Fakes.h"
+#include "tests/support/ProtocolFakes.h"
 #include "transport/FakeGattPlatform.h"
 
 namespace ms1 {

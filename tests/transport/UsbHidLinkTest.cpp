@@ -18,6 +18,8 @@
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
 #include "sim/VirtualHidBus.h"
+#include "tests/support/Eventually.h"
+#include "tests/support/WindowFakes.h"
 #include "transport/AsciiText.h"
 
 namespace ms1 {
@@ -61,41 +63,10 @@ struct FakeView final : LinkView {
     int refreshed = 0;
 };
 
-struct RecordingWindow final : MessageTarget {
-    void Post(std::uint32_t message, std::uintptr_t, std::intptr_t) override {
-        std::lock_guard lock(mutex);
-        posted.push_back(message);
-    }
-    int Count(std::uint32_t message) {
-        std::lock_guard lock(mutex);
-        return static_cast<int>(std::count(posted.begin(), posted.end(), message));
-    }
-    std::mutex mutex;
-    std::vector<std::uint32_t> posted;
-};
+using test::FakeTimers;
+using test::RecordingWindow;
 
-struct FakeTimers final : WindowTimers {
-    void StartTimer(int id, int milliseconds) override {
-        running[id] = milliseconds;
-        ++starts[id];
-    }
-    void KillTimer(int id) override { running.erase(id); }
-    bool IsTimerRunning(int id) const override { return running.count(id) != 0; }
-    std::map<int, int> running;
-    std::map<int, int> starts;
-};
-
-// Waits for a state the reader threads bring about; fails the test after kPatience.
-bool Eventually(const std::function<bool()>& condition) {
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
+using test::Eventually;
 
 // A battery heartbeat "11 11 48 01 50" as the two words: A = 0x11 + 256 * 0x48,
 // V = 0x01 + 256 * 0x50.

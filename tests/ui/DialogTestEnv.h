@@ -11,20 +11,16 @@
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1::dialogtest {
 
-// One application object for the executable, never destroyed: Qt's input devices are its
-// children and cannot be torn down from the exit handlers once Qt's own globals are gone.
+// The executable's one application object, offscreen unless the environment says otherwise.
 inline QApplication& DialogApp() {
-    static int argc = 1;
-    static char name[] = "ms1_ui_dialog_tests";
-    static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return TestApp();
 }
 
 // The skins and language texts as the program finds them: res/ in the program folder.

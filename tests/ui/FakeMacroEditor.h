@@ -10,6 +10,8 @@
 
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
+#include "tests/support/TableTexts.h"
+#include "tests/support/WindowFakes.h"
 #include "ui/macro/MacroEditorPorts.h"
 
 namespace ms1::test {
@@ -175,20 +177,9 @@ struct SetClock : MillisecondClock {
     std::uint32_t NowMs() const override { return now; }
 };
 
-struct FakeTimers : WindowTimers {
-    std::map<int, int> running;
-    void StartTimer(int id, int ms) override { running[id] = ms; }
-    void KillTimer(int id) override { running.erase(id); }
-    bool IsTimerRunning(int id) const override { return running.count(id) != 0; }
-};
-
 // Language texts: the English default macro name and action words, other keys as they are.
-struct EditorTexts : TextLookup {
-    std::u16string Text(std::string_view key) const override {
-        if (key == "add_macro_text")
-            return u"Macro";
-        return std::u16string(key.begin(), key.end());
-    }
-};
+inline TableTexts EditorTexts() {
+    return TableTexts({{"add_macro_text", u"Macro"}});
+}
 
 }  // namespace ms1::test

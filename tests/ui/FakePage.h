@@ -9,6 +9,7 @@
 
 #include "platform/MessagePorts.h"
 #include "platform/TextLookup.h"
+#include "tests/support/TableTexts.h"
 #include "ui/PageControls.h"
 #include "ui/page/PageDialogs.h"
 
@@ -189,18 +190,12 @@ struct CountingApply : ApplyRequests, WindowTimers {
     bool IsTimerRunning(int id) const override { return timers.count(id) != 0; }
 };
 
-struct EnglishTexts : TextLookup {
-    std::u16string Text(std::string_view key) const override {
-        if (key == "add_profile_text")
-            return u"Profile";
-        if (key == "sleep_timer_1_text")
-            return u"Lights off after ";
-        if (key == "sleep_timer_2_text")
-            return u"min";
-        if (key == "sleep_timer_3_text")
-            return u"Sleep after ";
-        return std::u16string(key.begin(), key.end());
-    }
+struct EnglishTexts : TableTexts {
+    EnglishTexts()
+        : TableTexts({{"add_profile_text", u"Profile"},
+                      {"sleep_timer_1_text", u"Lights off after "},
+                      {"sleep_timer_2_text", u"min"},
+                      {"sleep_timer_3_text", u"Sleep after "}}) {}
 };
 
 }  // namespace ms1::test

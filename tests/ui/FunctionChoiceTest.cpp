@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "tests/support/TableTexts.h"
 #include "ui/ButtonFunctions.h"
 
 namespace ms1 {
@@ -31,21 +32,14 @@ struct RecordingUi : FunctionChoiceUi {
     void DrawButtonLabel(int button) override { redrawn.push_back(button); }
 };
 
-struct Texts : TextLookup {
-    std::u16string Text(std::string_view key) const override {
-        if (key == "keyboard_ctrl_text")
-            return u"Ctrl";
-        if (key == "keyboard_alt_text")
-            return u"Alt";
-        if (key == "keyboard_win_text")
-            return u"Win";
-        if (key == "keyboard_shift_text")
-            return u"Shift";
-        if (key == "assign_macro_text")
-            return u"Macro: ";
-        return u"?";
-    }
-};
+test::TableTexts Texts() {
+    return test::TableTexts({{"keyboard_ctrl_text", u"Ctrl"},
+                             {"keyboard_alt_text", u"Alt"},
+                             {"keyboard_win_text", u"Win"},
+                             {"keyboard_shift_text", u"Shift"},
+                             {"assign_macro_text", u"Macro: "}},
+                            test::TableTexts::Missing::Unknown);
+}
 
 std::unique_ptr<ProfileRecord> Profile() {
     auto p = MakeZeroedProfile();
@@ -156,7 +150,7 @@ TEST(FunctionChoice, MacroDialogOutcomes) {
 TEST(FunctionChoice, LabelsForEveryKindOfCode) {
     auto us = XkbKeyboardLayout::FromNames("us");
     ASSERT_TRUE(us);
-    Texts texts;
+    test::TableTexts texts = Texts();
     ButtonEntry e{};
     e.function = 39;  // undo: labelled although the menu does not offer it
     ButtonLabel label = ComposeButtonLabel(e, *us, texts);

@@ -5,19 +5,10 @@
 #include <set>
 
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "tests/support/TableTexts.h"
 
 namespace ms1 {
 namespace {
-
-// Shows a text key as "<key>" so a test sees which key a name came from.
-struct KeyEcho : TextLookup {
-    std::u16string Text(std::string_view key) const override {
-        std::u16string text = u"<";
-        for (char c : key)
-            text.push_back(static_cast<char16_t>(c));
-        return text + u">";
-    }
-};
 
 class KeyTables : public ::testing::Test {
   protected:
@@ -33,7 +24,8 @@ class KeyTables : public ::testing::Test {
 
     static XkbKeyboardLayout* us_;
     static XkbKeyboardLayout* fr_;
-    KeyEcho texts_;
+    // Shows a text key as "<key>" so a test sees which key a name came from.
+    test::TableTexts texts_{{}, test::TableTexts::Missing::MarkedKey};
 };
 XkbKeyboardLayout* KeyTables::us_ = nullptr;
 XkbKeyboardLayout* KeyTables::fr_ = nullptr;

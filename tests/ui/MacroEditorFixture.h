@@ -143,7 +143,7 @@ class MacroEditorFixture : public ::testing::Test {
     RecordingHooks hooks_;
     SetClock clock_;
     FakeTimers timers_;
-    EditorTexts texts_;
+    TableTexts texts_ = EditorTexts();
     std::unique_ptr<MacroStore> store_;
     std::unique_ptr<MacroEditor> editor_;
 };

@@ -12,6 +12,7 @@
 
 #include "core/ProfileRecord.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "tests/support/TableTexts.h"
 #include "ui/DialogTestEnv.h"
 #include "ui/dialogs/FunctionChoice.h"
 #include "ui/dialogs/qt/FunctionDialogs.h"
@@ -62,12 +63,6 @@ void HookPostsKey(std::uintptr_t virtualKey, bool release) {
     Ms1PostMessage(gHook.window, 1034, virtualKey, release ? 1 : 0);
 }
 
-struct KeyTexts : TextLookup {
-    std::u16string Text(std::string_view key) const override {
-        return std::u16string(key.begin(), key.end());
-    }
-};
-
 class ShortcutWnd : public ::testing::Test {
   protected:
     static void SetUpTestSuite() { us_ = XkbKeyboardLayout::FromNames("us").release(); }
@@ -98,7 +93,7 @@ class ShortcutWnd : public ::testing::Test {
     static void DeliverPosted() { QCoreApplication::sendPostedEvents(); }
 
     static XkbKeyboardLayout* us_;
-    KeyTexts keyTexts_;
+    test::TableTexts keyTexts_;  // every key as its own text
     std::shared_ptr<const dui::LanguageTexts> texts_;
     // The dialog keeps a reference to its hook table, so both tables are members declared
     // before it: they outlive the dialog of every test, also one left open at its end.

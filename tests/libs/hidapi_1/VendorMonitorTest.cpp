@@ -7,9 +7,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <condition_variable>
 #include <deque>
 #include <map>
 #include <thread>
+
+#include "tests/support/Recorded.h"
 
 namespace ms1::vendorhid {
 namespace {
@@ -46,14 +49,31 @@ class FakeDevice final : public DeviceAccess {
                                 {"/dev/hidraw8", 0xFF02, 2, "usb1/1-2"}};
             }
         }
+        Nudge();
+    }
+    // A change event that changes nothing, as udev sends for other devices.
+    void Nudge() {
         const char change = 1;
         EXPECT_EQ(write(changesWrite_, &change, 1), 1);
     }
+    // How often the change events were taken. A look at the changes ends the previous one,
+    // with all it posted.
+    std::size_t ChangesTaken() const { return taken_.Size(); }
+    bool WaitForChangesTaken(std::size_t count) const { return taken_.WaitForSize(count); }
     void Queue(const Bytes& report) {
         std::lock_guard lock(mutex_);
         input_.push_back(report);
     }
     void Flood(bool on) { flood_ = on; }
+    // While held, a read gives nothing and lasts its whole timeout, unless let go before.
+    void HoldReads(bool hold) {
+        {
+            std::lock_guard lock(mutex_);
+            hold_ = hold;
+        }
+        letGo_.notify_all();
+    }
+    bool WaitForHeldRead() const { return held_.WaitForSize(1); }
     void FailSends(bool fail) { failSends_ = fail; }
     std::vector<Bytes> Sent() {
         std::lock_guard lock(mutex_);
@@ -83,9 +103,14 @@ class FakeDevice final : public DeviceAccess {
     }
     int Read(Handle device, std::uint8_t* data, std::size_t length, int timeoutMs) override {
         {
-            std::lock_guard lock(mutex_);
+            std::unique_lock lock(mutex_);
             if (open_.count(device) == 0 || collections_.empty())
                 return -1;
+            if (hold_) {
+                held_.Add(true);
+                letGo_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return !hold_; });
+                return 0;
+            }
             Bytes report;
             if (flood_) {
                 report = {0x11, 0x11, 0x18, 0x02, 0x00};
@@ -99,6 +124,7 @@ class FakeDevice final : public DeviceAccess {
                 return static_cast<int>(n);
             }
         }
+        // Nothing came: the read waits out its timeout, as the device's would.
         std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
         return 0;
     }
@@ -119,6 +145,7 @@ class FakeDevice final : public DeviceAccess {
         char buffer[16];
         while (read(changesRead_, buffer, sizeof buffer) > 0) {
         }
+        taken_.Add(true);
     }
 
   private:
@@ -127,6 +154,10 @@ class FakeDevice final : public DeviceAccess {
     std::deque<Bytes> input_;
     std::vector<Bytes> sent_;
     std::map<Handle, std::string> open_;
+    test::Recorded<bool> taken_;
+    test::Recorded<bool> held_;
+    std::condition_variable letGo_;
+    bool hold_ = false;
     std::atomic<bool> flood_{false};
     std::atomic<bool> failSends_{false};
     int next_ = 1;
@@ -145,27 +176,13 @@ struct Posted {
 struct Window {
     static void Post(void* context, std::uint32_t message, std::uintptr_t wParam,
                      std::intptr_t lParam) {
-        auto* window = static_cast<Window*>(context);
-        std::lock_guard lock(window->mutex);
-        window->posted.push_back({message, wParam, lParam});
+        static_cast<Window*>(context)->posted.Add({message, wParam, lParam});
     }
-    std::vector<Posted> Messages() {
-        std::lock_guard lock(mutex);
-        return posted;
-    }
-    bool WaitFor(std::size_t count) {
-        const auto deadline = std::chrono::steady_clock::now() + 5s;
-        while (Messages().size() < count) {
-            if (std::chrono::steady_clock::now() > deadline)
-                return false;
-            std::this_thread::sleep_for(1ms);
-        }
-        return true;
-    }
+    std::vector<Posted> Messages() const { return posted.All(); }
+    bool WaitFor(std::size_t count) const { return posted.WaitForSize(count); }
     Ms1WindowHandle Handle() { return {this, &Window::Post}; }
 
-    std::mutex mutex;
-    std::vector<Posted> posted;
+    test::Recorded<Posted> posted;
 };
 
 int ThreadCount() {
@@ -203,7 +220,11 @@ TEST_F(VendorMonitorTest, PostsArrivalReportsAndRemovalOncePerDevice) {
     ASSERT_TRUE(window.WaitFor(3));
     device.Plug(false);
     ASSERT_TRUE(window.WaitFor(4));
-    std::this_thread::sleep_for(100ms);  // nothing else follows
+    // Nothing else follows: once the monitor takes the next change event, its look at the
+    // removal is over, with everything it posted for it.
+    const std::size_t looks = device.ChangesTaken();
+    device.Nudge();
+    ASSERT_TRUE(device.WaitForChangesTaken(looks + 1));
     const std::vector<Posted> expected = {
         {1540, 1, 0}, {1539, 0x4811, 0x5003}, {1539, 0x1811, 0x0002}, {1540, 0, 0}};
     EXPECT_EQ(window.Messages(), expected);
@@ -252,11 +273,15 @@ TEST_F(VendorMonitorTest, ClosingWhileReportsKeepComingLeavesNothingBehind) {
     Open();
     Open();  // a second start does nothing
     ASSERT_TRUE(window.WaitFor(20));
+    // Closed while the thread waits in a read: the call returns only once the thread is gone,
+    // so nothing can come later.
+    device.HoldReads(true);
+    ASSERT_TRUE(device.WaitForHeldRead());
     monitor.CloseMonitor();
     const std::size_t postedAtClose = window.Messages().size();
-    std::this_thread::sleep_for(100ms);
-    EXPECT_EQ(window.Messages().size(), postedAtClose);
     EXPECT_EQ(ThreadCount(), threadsBefore);
+    device.HoldReads(false);
+    EXPECT_EQ(window.Messages().size(), postedAtClose);
     EXPECT_EQ(device.OpenHandles(), 0);
     monitor.CloseMonitor();
 }

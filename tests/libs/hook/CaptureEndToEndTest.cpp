@@ -24,7 +24,7 @@
 #include "libs/hook/EvdevCapture.h"
 #include "tests/app/TestResources.h"
 #include "tests/libs/hook/XTestTypist.h"
-#include "tests/ui/qt/ModalActions.h"
+#include "tests/support/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/page/CMS_1_Page.h"
 

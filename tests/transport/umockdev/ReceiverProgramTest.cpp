@@ -15,7 +15,7 @@
 
 #include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
-#include "tests/protocol/ReportBytes.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1 {
 namespace {

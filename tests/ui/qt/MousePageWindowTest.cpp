@@ -29,6 +29,7 @@
 #include "platform/WindowMessages.h"
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
+#include "tests/support/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
 #include "ui/page/CMS_1_Page.h"
@@ -36,21 +37,6 @@
 
 namespace ms1::test {
 namespace {
-
-// Acts on the next modal window once the modal loop runs it (the loop hands over the call).
-void WhenModal(std::function<void(QWidget*)> act, int attempts = 50) {
-    QTimer::singleShot(0, [act = std::move(act), attempts]() mutable {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            act(modal);
-        } else if (attempts > 0) {
-            WhenModal(std::move(act), attempts - 1);
-        }
-    });
-}
-
-void ClickIn(QWidget* window, const char* button) {
-    window->findChild<QAbstractButton*>(button)->click();
-}
 
 class MousePageWindowTest : public ::testing::Test {
   protected:
@@ -248,7 +234,7 @@ TEST_F(MousePageWindowTest, ThePageStaysAsTheUserLeftIt) {
     Start();
     WhenModal([](QWidget* dialog) {
         dialog->findChild<QLineEdit*>("edit_name")->setText("Racing");
-        ClickIn(dialog, "btn_ok");
+        Click(dialog, "btn_ok");
     });
     Find<QAbstractButton>("ms_1_profile_add_btn")->click();
     Deliver();
@@ -326,7 +312,7 @@ TEST_F(MousePageWindowTest, AddedProfileIsSelectedAndApplied) {
     Start();
     WhenModal([](QWidget* dialog) {
         dialog->findChild<QLineEdit*>("edit_name")->setText("Racing");
-        ClickIn(dialog, "btn_ok");
+        Click(dialog, "btn_ok");
     });
     Find<QAbstractButton>("ms_1_profile_add_btn")->click();
     Deliver();
@@ -356,10 +342,10 @@ TEST_F(MousePageWindowTest, RenameToATakenNameIsRefusedThenCancelled) {
             EXPECT_NE(box, dialog);  // the refusal is a box of its own
             EXPECT_EQ(box->findChild<QLabel*>("warning")->text(),
                       "A profile with this name already exists.");
-            ClickIn(box, "btn_ok");
-            WhenModal([](QWidget* stillOpen) { ClickIn(stillOpen, "btn_cancel"); });
+            Click(box, "btn_ok");
+            WhenModal([](QWidget* stillOpen) { Click(stillOpen, "btn_cancel"); });
         });
-        ClickIn(dialog, "btn_ok");
+        Click(dialog, "btn_ok");
     });
     Find<QAbstractButton>("ms_1_profile_rename_btn")->click();
     Deliver();
@@ -373,7 +359,7 @@ TEST_F(MousePageWindowTest, TheOnlyProfileIsNotDeleted) {
     QString shown;
     WhenModal([&shown](QWidget* box) {
         shown = box->findChild<QLabel*>("warning")->text();
-        ClickIn(box, "btn_ok");
+        Click(box, "btn_ok");
     });
     Find<QAbstractButton>("ms_1_profile_delete_btn")->click();
     Deliver();
@@ -419,7 +405,7 @@ TEST_F(MousePageWindowTest, ImportOfAShortFileIsRefusedWithAMessage) {
             if (auto* text = box->findChild<QLabel*>("warning")) {
                 shown = text->text();
             }
-            ClickIn(box, "btn_ok");
+            Click(box, "btn_ok");
         });
     });
     Find<QAbstractButton>("ms_1_profile_import_btn")->click();
@@ -446,7 +432,7 @@ TEST_F(MousePageWindowTest, AFinishedExportIsToldInTheStatusLineForFourSeconds) 
         dialog->selectFile(file);
         static_cast<QDialog*>(dialog)->accept();
     });
-    ClickIn(window_->Widget(), "ms_1_profile_export_btn");
+    Click(window_->Widget(), "ms_1_profile_export_btn");
     Deliver();
     ASSERT_TRUE(QFileInfo::exists(file));
     EXPECT_EQ(status->text(), "Profile saved as Profile1.pro");
@@ -464,7 +450,7 @@ TEST_F(MousePageWindowTest, ConfirmedResetRestoresDefaultsAndApplies) {
     Find<QSlider>("ms_1_slider_dpi_1")->setValue(200);
     Deliver();
     const int appliesBefore = session_->applies;
-    WhenModal([](QWidget* box) { ClickIn(box, "btn_ok"); });
+    WhenModal([](QWidget* box) { Click(box, "btn_ok"); });
     Find<QAbstractButton>("ms_1_btn_reset")->click();
     Deliver();
     EXPECT_EQ(Working().pollingRate, 3);
@@ -477,8 +463,8 @@ TEST_F(MousePageWindowTest, ConfirmedResetRestoresDefaultsAndApplies) {
 TEST_F(MousePageWindowTest, StageColourFromTheDialogIsStoredShownAndApplied) {
     Start();
     WhenModal([](QWidget* dialog) {
-        ClickIn(dialog, "mouse_dpi_color_13");
-        ClickIn(dialog, "confirm_btn");
+        Click(dialog, "mouse_dpi_color_13");
+        Click(dialog, "confirm_btn");
     });
     Find<QAbstractButton>("ms_1_btn_dpi_color_2")->click();
     Deliver();
@@ -491,8 +477,8 @@ TEST_F(MousePageWindowTest, StageColourFromTheDialogIsStoredShownAndApplied) {
 
     const RgbColor light = Working().lightColor;
     WhenModal([](QWidget* dialog) {
-        ClickIn(dialog, "mouse_dpi_color_5");
-        ClickIn(dialog, "cancel_btn");
+        Click(dialog, "mouse_dpi_color_5");
+        Click(dialog, "cancel_btn");
     });
     Find<QAbstractButton>("ms_1_btn_light_color")->click();
     Deliver();

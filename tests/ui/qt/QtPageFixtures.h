@@ -8,18 +8,9 @@
 
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
+#include "tests/support/QtTestApp.h"
 
 namespace ms1::test {
-
-// One application object for the whole executable (widgets need it). It is never destroyed:
-// tearing it down after the widgets' statics at exit crashes in Qt's input handling.
-inline QApplication& TestApp() {
-    static int argc = 1;
-    static char name[] = "ms1_ui_qt_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // res/ of the built program, with the skins, the language file and the pictures.
 inline QString ResourceFolder() {

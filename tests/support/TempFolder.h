@@ -74,4 +74,23 @@ inline void PutI32(Bytes& bytes, std::size_t offset, std::int32_t value) {
         bytes[offset + i] = static_cast<std::uint8_t>(bits >> (8 * i));
 }
 
+// What tests that write the stored files by hand use, with the files' layout: one
+// `using namespace test::files;` brings it all.
+namespace files {
+using test::Bytes;
+using test::PutI32;
+using test::PutName;
+using test::ReadBytes;
+using test::ReadText;
+using test::TempFolder;
+using test::WriteBytes;
+using test::WriteText;
+
+inline constexpr std::size_t kHeader = 238884;  // profile store: selection and reserved block
+inline constexpr std::size_t kRecord = 47776;   // one profile
+inline constexpr std::size_t kMacro = 856;      // one macro
+inline constexpr std::size_t kButtons = 2464;   // where a profile's button entries begin
+inline constexpr std::size_t kEntry = 1888;     // one button entry
+}  // namespace files
+
 }  // namespace ms1::test

@@ -12,8 +12,8 @@
 #include "ports/LinkPorts.h"
 #include "protocol/DeviceStatus.h"
 #include "protocol/ProfileState.h"
-#include "protocol/ReportBytes.h"
 #include "protocol/StatusView.h"
+#include "tests/support/ReportBytes.h"
 
 namespace ms1::test {
 
