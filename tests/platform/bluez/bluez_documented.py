@@ -76,6 +76,7 @@ class State:
         self.attempts = []  # the characteristic paths of every WriteValue
         self.writing = set()  # characteristics with a write request in flight
         self.foreign_until = 0  # another program's write is in flight until then (us)
+        self.foreign_ms = 0  # the next write meets another program's write of this length
         self.slow_writes = 0
         self.slow_write_ms = 0
         self.failing_writes = 0
@@ -115,6 +116,10 @@ def write_value(char, value, options, reply, fail):
     if 'write' not in char.props[CHARACTERISTIC]['Flags']:
         fail(error('NotPermitted', 'Write not permitted'))
         return
+    if STATE.foreign_ms > 0:
+        # However long the program took to come, its first write meets the other one.
+        STATE.foreign_until = GLib.get_monotonic_time() + STATE.foreign_ms * 1000
+        STATE.foreign_ms = 0
     if char.path in STATE.writing or GLib.get_monotonic_time() < STATE.foreign_until:
         STATE.in_progress_answers += 1
         fail(error('InProgress', 'In Progress'))
@@ -352,8 +357,9 @@ def FailWrites(mock, count):
 
 @dbus.service.method(STEER, in_signature='u', out_signature='')
 def ForeignWrite(mock, ms):
-    """Another program's write is in flight on every characteristic for `ms`."""
-    STATE.foreign_until = GLib.get_monotonic_time() + int(ms) * 1000
+    """The next write finds another program's write in flight on every characteristic, for
+    `ms` from then."""
+    STATE.foreign_ms = int(ms)
 
 
 @dbus.service.method(STEER, in_signature='u', out_signature='')
