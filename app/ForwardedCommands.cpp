@@ -143,10 +143,9 @@ void ForwardedCommands::AwaitMouse(const std::shared_ptr<Command>& command,
 }
 
 std::string ForwardedCommands::NoMouseText(const char* command) const {
-    using Connection = cli::HeadlessHost::Connection;
     DeviceSession* session = ports_.device->Session();
     const Connection connection =
-        session != nullptr ? cli::HeadlessHost::ConnectionOf(*session) : Connection::kNoReceiver;
+        session != nullptr ? ConnectionOf(*session) : Connection::kNoReceiver;
     return cli::HeadlessHost::NoMouseText(command, connection, ports_.device->AccessProblem());
 }
 

@@ -10,16 +10,13 @@
 #include <string>
 
 #include "cli/CliCommand.h"
+#include "engine/DeviceBackend.h"
 #include "engine/DeviceSession.h"
 #include "engine/MemoryProfileState.h"
+#include "engine/SessionConnection.h"
 #include "engine/StatusRecorder.h"
 #include "platform/MessageHub.h"
 #include "sim/VirtualHidBus.h"
-#include "transport/VendorHidBinding.h"
-
-namespace ms1 {
-class BluezGattPlatform;
-}
 
 namespace ms1::cli {
 
@@ -44,29 +41,13 @@ class HeadlessHost final : private ApplyView {
     // Not for an apply: what the mouse reports is written into the profile being sent.
     void AnnounceVirtualMouseSettings();
 
-    // kNoAccess: a receiver is there but this user may not open it (see DeniedPath).
-    // kNoBleLink: the Bluetooth LE mouse was seen but BlueZ could not be asked about it;
-    // kBleNotConnected: BlueZ knows the mouse, but it did not connect with a writable link.
-    enum class Connection {
-        kConnected,
-        kNoReceiver,
-        kSilentMouse,
-        kNoBleLink,
-        kBleNotConnected,
-        kNoAccess
-    };
+    using Connection = ms1::Connection;
     // Starts the session and waits until a link reports the mouse, at most `patience`; at
     // once when there is neither a receiver nor a Bluetooth LE mouse to wait for.
     Connection ConnectMouse(std::chrono::milliseconds patience);
     // The line for stderr when the mouse is not there.
     static std::string NoMouseText(const char* command, Connection connection,
                                    const std::string& deniedPath = {});
-    // Where the session stands: connected, or why not. The same for ms1ctl and for the
-    // running program that carries out its command.
-    static Connection ConnectionOf(DeviceSession& session);
-    // Whether the mouse may still connect: a receiver is plugged in (its mouse may wake),
-    // or the Bluetooth LE mouse is being looked at or known to BlueZ without its link yet.
-    static bool MayConnect(DeviceSession& session);
     const std::string& DeniedPath() const { return deniedPath_; }
     // Waits until `done` holds, looking again after every status change, at most `patience`.
     bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds patience);
@@ -78,7 +59,7 @@ class HeadlessHost final : private ApplyView {
     StatusRecorder& view() { return view_; }
     MemoryProfileState& profiles() { return profiles_; }
     // The virtual mouse, when simulating.
-    sim::VirtualHidBus* bus() { return bus_.get(); }
+    sim::VirtualHidBus* bus() { return backend_->virtualBus(); }
 
   private:
     void ShowApplyRing(bool) override {}
@@ -90,23 +71,17 @@ class HeadlessHost final : private ApplyView {
     char name_[7] = "ms1ctl";
     char* argv_[2] = {name_, nullptr};
     std::unique_ptr<QCoreApplication> app_;
-    std::unique_ptr<sim::VirtualHidBus> bus_;
-    std::unique_ptr<HidApi> realHid_;
-    std::unique_ptr<VendorHidLibrary> vendorLibrary_;
-    std::unique_ptr<VendorHidBinding> wired_;
-    std::unique_ptr<BluezGattPlatform> bluez_;
     MemoryProfileState profiles_;
     StatusRecorder view_;
     MessageHub window_;
-    std::unique_ptr<DeviceSession> session_;
+    // After what the session uses, so that it goes first.
+    std::unique_ptr<DeviceBackend> backend_;
+    DeviceSession* session_ = nullptr;
     QEventLoop* waiting_ = nullptr;
     std::string deniedPath_;
     std::function<bool()> done_;
     std::mutex resultMutex_;
     std::optional<ApplyResult> result_;
 };
-
-// Whether any of the three links has the mouse.
-bool MouseConnected(LinkFlags& flags);
 
 }  // namespace ms1::cli

@@ -13,10 +13,15 @@ struct LinkFlags {
     std::atomic<std::int32_t> bleConnected{0};
     std::atomic<std::int32_t> anyConnected{0};
 
+    bool WiredUp() const { return wiredConnected.load() == 1; }
+    bool WirelessUp() const { return wirelessConnected.load() != 0; }
+    bool BleUp() const { return bleConnected.load() != 0; }
+    // Whether any of the three links has the mouse, as the flags stand now.
+    bool AnyLinkUp() const { return WiredUp() || WirelessUp() || BleUp(); }
+
     // Returns the new value of anyConnected.
     std::int32_t RecomputeAnyConnected() {
-        const bool any =
-            bleConnected.load() != 0 || wiredConnected.load() == 1 || wirelessConnected.load() != 0;
+        const bool any = AnyLinkUp();
         anyConnected.store(any ? 1 : 0);
         return any ? 1 : 0;
     }

@@ -161,8 +161,7 @@ TEST_F(BluezSessionTest, WithoutBluetoothdNothingConnectsAndNothingHangs) {
         EXPECT_FALSE(view.IsVisible("ms_1_BLE"));
         EXPECT_LT(longestGap, 1000) << "the window thread waited";
         // ms1ctl's reason asks about bluetoothd only here, where it does not answer.
-        EXPECT_EQ(cli::HeadlessHost::ConnectionOf(*session),
-                  cli::HeadlessHost::Connection::kNoBleLink);
+        EXPECT_EQ(ConnectionOf(*session), Connection::kNoBleLink);
         // Without an answer each call gives up after 2 s: the look at start-up makes three.
         EXPECT_LT(elapsed.elapsed(), case_ == Bluetoothd::kSilent ? 8000 : 1500);
         EXPECT_FALSE(session->ble()->WriteCharacteristic(
@@ -181,13 +180,12 @@ TEST_F(BluezSessionTest, APairedMouseThatIsAwayIsWaitedForAndNamed) {
     StartSession();
     ASSERT_TRUE(PumpUntil([&] { return StartUpDone(); }));
     EXPECT_EQ(session->ble()->startUpStage(), BleGattLink::StartUpStage::kNoWritableLink);
-    EXPECT_TRUE(cli::HeadlessHost::MayConnect(*session));
-    EXPECT_EQ(cli::HeadlessHost::ConnectionOf(*session),
-              cli::HeadlessHost::Connection::kBleNotConnected);
+    EXPECT_TRUE(MayConnect(*session));
+    EXPECT_EQ(ConnectionOf(*session), Connection::kBleNotConnected);
     // It connects: BlueZ's order, Connected, the objects, ServicesResolved.
     privateBus.Ask("ConnectLater", {0u});
     ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
-    EXPECT_EQ(cli::HeadlessHost::ConnectionOf(*session), cli::HeadlessHost::Connection::kConnected);
+    EXPECT_EQ(ConnectionOf(*session), Connection::kConnected);
 }
 
 }  // namespace
