@@ -19,8 +19,8 @@
 #include "app/MainMessageRules.h"
 #include "app/MainWndPage.h"
 #include "platform/DebugLog.h"
-#include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1 {
 namespace {

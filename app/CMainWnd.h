@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "platform/HookBinding.h"
-#include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
 #include "platform/dui/MenuWindow.h"
+#include "ports/WindowHandle.h"
 #include "storage/SettingsFile.h"
 
 class QSystemTrayIcon;

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "ui/page/PageDeviceSession.h"
+#include "app/PageDeviceSession.h"
 
 namespace ms1 {
 

@@ -5,8 +5,8 @@
 #include <memory>
 
 #include "app/MainWndPage.h"
+#include "app/PageDeviceSession.h"
 #include "protocol/ApplyEngine.h"
-#include "ui/page/PageDeviceSession.h"
 #include "ui/page/PageDialogs.h"
 
 class QWidget;

@@ -10,10 +10,10 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "platform/HookTable.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "ports/HookTable.h"
 #include "storage/MacroStore.h"
 #include "ui/macro/MacroEditor.h"
 #include "ui/macro/qt/CMS_1_Macro.h"

@@ -3,7 +3,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "sim/Simulation.h"
 #include "sim/VirtualCable.h"
 #include "sim/VirtualGattMouse.h"

@@ -5,7 +5,7 @@
 #include "engine/MemoryProfileState.h"
 #include "engine/SessionMessages.h"
 #include "platform/DebugLog.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "protocol/WiredMessages.h"
 
 namespace ms1 {

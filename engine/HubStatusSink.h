@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/MessagePorts.h"
+#include "ports/MessagePorts.h"
 #include "transport/ReceiverStatusSink.h"
 
 namespace ms1 {

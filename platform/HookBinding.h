@@ -3,7 +3,7 @@
 #include <QLibrary>
 #include <QString>
 
-#include "platform/HookTable.h"
+#include "ports/HookTable.h"
 
 namespace ms1 {
 

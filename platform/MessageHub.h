@@ -3,8 +3,8 @@
 #include <QObject>
 #include <functional>
 
-#include "platform/MessagePorts.h"
 #include "platform/WindowMessage.h"
+#include "ports/MessagePorts.h"
 
 namespace ms1 {
 

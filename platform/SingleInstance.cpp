@@ -15,7 +15,7 @@
 #include "platform/DebugLog.h"
 #include "platform/InstanceFolder.h"
 #include "platform/InstanceLineReader.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1 {
 namespace {

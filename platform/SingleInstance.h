@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/InstanceRequests.h"
-#include "platform/MessagePorts.h"
+#include "ports/MessagePorts.h"
 
 class QLocalServer;
 class QLocalSocket;

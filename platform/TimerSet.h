@@ -6,7 +6,7 @@
 #include <mutex>
 #include <set>
 
-#include "platform/MessagePorts.h"
+#include "ports/MessagePorts.h"
 
 class QTimer;
 

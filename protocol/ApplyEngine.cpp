@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "protocol/Reports.h"
 
 namespace ms1 {

@@ -5,8 +5,8 @@
 #include <functional>
 #include <vector>
 
-#include "platform/MessagePorts.h"
 #include "ports/LinkFlags.h"
+#include "ports/MessagePorts.h"
 #include "protocol/ApplyPlan.h"
 #include "protocol/ProfileState.h"
 #include "protocol/ReportSender.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1 {
 namespace {

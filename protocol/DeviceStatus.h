@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "platform/MessagePorts.h"
 #include "ports/LinkFlags.h"
+#include "ports/MessagePorts.h"
 #include "ports/WiredDevicePort.h"
 #include "protocol/ProfileState.h"
 #include "protocol/StatusView.h"

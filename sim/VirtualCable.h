@@ -5,7 +5,7 @@
 #include <mutex>
 #include <thread>
 
-#include "platform/WindowHandle.h"
+#include "ports/WindowHandle.h"
 #include "transport/VendorHidBinding.h"
 
 namespace ms1::sim {

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "transport/AsciiText.h"
 
 namespace ms1 {

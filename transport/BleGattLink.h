@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessagePorts.h"
 #include "ports/LinkFlags.h"
 #include "ports/LinkPorts.h"
+#include "ports/MessagePorts.h"
 #include "transport/BleAddressTable.h"
 #include "transport/DeviceEvent.h"
 #include "transport/GattPlatform.h"

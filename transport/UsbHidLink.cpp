@@ -6,7 +6,7 @@
 #include <string_view>
 #include <system_error>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "transport/AsciiText.h"
 #include "transport/PairKey.h"
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <thread>
 
-#include "platform/MessagePorts.h"
 #include "ports/LinkFlags.h"
+#include "ports/MessagePorts.h"
 #include "transport/DeviceEvent.h"
 #include "transport/HidApi.h"
 #include "transport/HidCollectionSlot.h"

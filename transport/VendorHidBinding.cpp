@@ -2,7 +2,7 @@
 
 #include <dlfcn.h>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1 {
 namespace {

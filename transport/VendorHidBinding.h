@@ -9,8 +9,8 @@
 #include <string>
 
 #include "ports/LinkPorts.h"
+#include "ports/VendorHidApi.h"
 #include "ports/WiredDevicePort.h"
-#include "transport/VendorHidApi.h"
 
 namespace ms1 {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "core/ProfileRecord.h"
-#include "platform/KeyboardLayout.h"
-#include "platform/TextLookup.h"
+#include "ports/KeyboardLayout.h"
+#include "ports/TextLookup.h"
 
 namespace ms1 {
 

@@ -2,8 +2,8 @@
 
 #include <memory>
 
-#include "platform/TextLookup.h"
 #include "platform/dui/LanguageTexts.h"
+#include "ports/TextLookup.h"
 
 namespace ms1 {
 

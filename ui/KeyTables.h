@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/KeyboardLayout.h"
-#include "platform/TextLookup.h"
+#include "ports/KeyboardLayout.h"
+#include "ports/TextLookup.h"
 
 namespace ms1 {
 

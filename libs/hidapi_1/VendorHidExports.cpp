@@ -2,7 +2,7 @@
 // callers expect; its state lives as long as the library is loaded.
 #include "libs/hidapi_1/HidapiDeviceAccess.h"
 #include "libs/hidapi_1/VendorMonitor.h"
-#include "transport/VendorHidApi.h"
+#include "ports/VendorHidApi.h"
 
 namespace {
 

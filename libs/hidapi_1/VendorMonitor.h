@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "libs/hidapi_1/VendorDeviceAccess.h"
-#include "platform/WindowHandle.h"
+#include "ports/WindowHandle.h"
 
 namespace ms1::vendorhid {
 

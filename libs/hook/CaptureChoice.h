@@ -5,7 +5,7 @@
 #include <string>
 
 #include "libs/hook/CaptureSource.h"
-#include "platform/KeyboardLayout.h"
+#include "ports/KeyboardLayout.h"
 
 namespace ms1::hook {
 

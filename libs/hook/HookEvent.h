@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "platform/KeyboardLayout.h"
+#include "ports/KeyboardLayout.h"
 
 namespace ms1::hook {
 

@@ -1,6 +1,6 @@
 #include "libs/hook/HookLibrary.h"
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1::hook {
 

@@ -4,7 +4,7 @@
 #include <mutex>
 
 #include "libs/hook/CaptureThread.h"
-#include "platform/WindowHandle.h"
+#include "ports/WindowHandle.h"
 
 namespace ms1::hook {
 

@@ -5,8 +5,8 @@
 
 #include "platform/DebugLog.h"
 #include "platform/MessageHub.h"
-#include "platform/WindowMessages.h"
 #include "platform/dui/MenuSkin.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1::dui {
 namespace {

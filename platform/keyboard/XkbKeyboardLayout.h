@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/KeyboardLayout.h"
+#include "ports/KeyboardLayout.h"
 
 struct xkb_context;
 struct xkb_keymap;

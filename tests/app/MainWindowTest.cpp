@@ -14,8 +14,8 @@
 #include "HookCallLog.h"
 #include "TestResources.h"
 #include "app/MainWndPage.h"
-#include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
+#include "ports/WindowMessages.h"
 #include "protocol/WiredMessages.h"
 #include "tests/support/QtTestApp.h"
 

@@ -3,7 +3,7 @@
    message 1034 while key events are enabled. */
 #include <stdint.h>
 
-#include "platform/WindowHandle.h"
+#include "ports/WindowHandle.h"
 
 static const Ms1WindowHandle* window;
 static int keysEnabled;

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "engine/SessionMessages.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
 #include "tests/engine/SessionFixture.h"

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/DeviceSession.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "sim/VirtualCable.h"
 #include "tests/engine/SessionFixture.h"
 #include "transport/VendorHidBinding.h"

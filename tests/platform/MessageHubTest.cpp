@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/TimerSet.h"
-#include "platform/WindowHandle.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowHandle.h"
+#include "ports/WindowMessages.h"
 #include "tests/support/QtTestApp.h"
 
 namespace ms1 {

@@ -5,7 +5,7 @@
 
 #include "platform/MessageHub.h"
 #include "platform/SingleInstance.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "tests/support/ProtocolFakes.h"
 
 namespace ms1 {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessagePorts.h"
 #include "ports/LinkPorts.h"
+#include "ports/MessagePorts.h"
 #include "protocol/DeviceStatus.h"
 #include "protocol/ProfileState.h"
 #include "protocol/StatusView.h"

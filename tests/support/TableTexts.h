@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "platform/TextLookup.h"
+#include "ports/TextLookup.h"
 
 namespace ms1::test {
 

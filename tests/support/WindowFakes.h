@@ -6,7 +6,7 @@
 #include <mutex>
 #include <vector>
 
-#include "platform/MessagePorts.h"
+#include "ports/MessagePorts.h"
 
 namespace ms1::test {
 

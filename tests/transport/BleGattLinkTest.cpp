@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "protocol/DeviceStatus.h"
 #include "tests/support/ProtocolFakes.h"
 #include "transport/FakeGattPlatform.h"

@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
 #include "sim/VirtualHidBus.h"

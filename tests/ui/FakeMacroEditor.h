@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessagePorts.h"
-#include "platform/TextLookup.h"
+#include "ports/MessagePorts.h"
+#include "ports/TextLookup.h"
 #include "tests/support/TableTexts.h"
 #include "tests/support/WindowFakes.h"
 #include "ui/macro/MacroEditorPorts.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/MessagePorts.h"
-#include "platform/TextLookup.h"
+#include "ports/MessagePorts.h"
+#include "ports/TextLookup.h"
 #include "tests/support/TableTexts.h"
 #include "ui/PageControls.h"
 #include "ui/page/PageDialogs.h"

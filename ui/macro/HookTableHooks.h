@@ -3,8 +3,8 @@
 #include <chrono>
 #include <string>
 
-#include "platform/HookTable.h"
-#include "platform/WindowHandle.h"
+#include "ports/HookTable.h"
+#include "ports/WindowHandle.h"
 #include "ui/macro/MacroEditorPorts.h"
 
 namespace ms1 {

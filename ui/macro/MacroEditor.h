@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "core/ProfileRecord.h"
-#include "platform/KeyboardLayout.h"
-#include "platform/MessagePorts.h"
-#include "platform/TextLookup.h"
+#include "ports/KeyboardLayout.h"
+#include "ports/MessagePorts.h"
+#include "ports/TextLookup.h"
 #include "storage/MacroStore.h"
 #include "ui/PageControls.h"
 #include "ui/macro/MacroEditorPorts.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/KeyboardLayout.h"
-#include "platform/MessagePorts.h"
-#include "platform/TextLookup.h"
+#include "ports/KeyboardLayout.h"
+#include "ports/MessagePorts.h"
+#include "ports/TextLookup.h"
 #include "protocol/ProfileState.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"

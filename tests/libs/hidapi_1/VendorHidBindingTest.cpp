@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1 {
 namespace {

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "libs/hook/HookEvent.h"
-#include "platform/WindowHandle.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowHandle.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1::hook::test {
 

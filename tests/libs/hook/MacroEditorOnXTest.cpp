@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/HookBinding.h"
-#include "platform/WindowMessages.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "ports/WindowMessages.h"
 #include "storage/MacroStore.h"
 #include "tests/app/TestResources.h"
 #include "tests/libs/hook/XTestTypist.h"

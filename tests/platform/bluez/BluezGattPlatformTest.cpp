@@ -12,7 +12,7 @@
 
 #include "cli/HeadlessHost.h"
 #include "engine/DeviceSession.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "tests/engine/SessionFixture.h"
 #include "tests/platform/bluez/PrivateBus.h"
 

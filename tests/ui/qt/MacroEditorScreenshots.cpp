@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QTextStream>
 
-#include "platform/WindowMessages.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "ports/WindowMessages.h"
 #include "storage/MacroStore.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/macro/qt/CMS_1_Macro.h"

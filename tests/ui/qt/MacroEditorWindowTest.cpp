@@ -16,8 +16,8 @@
 #include <QTest>
 
 #include "platform/HookBinding.h"
-#include "platform/WindowMessages.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "ports/WindowMessages.h"
 #include "storage/MacroStore.h"
 #include "tests/app/HookCallLog.h"
 #include "tests/ui/qt/QtPageFixtures.h"

@@ -26,7 +26,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/MousePageWindow.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
 #include "tests/support/ModalActions.h"

@@ -9,8 +9,8 @@
 
 #include "app/CMainWnd.h"
 #include "app/MousePageWindow.h"
-#include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
+#include "ports/WindowMessages.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "ui/dialogs/qt/CDpiColorWnd.h"
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/WindowMessages.h"
-#include "ui/page/PageDeviceSession.h"
+#include "app/PageDeviceSession.h"
+#include "ports/WindowMessages.h"
 
 namespace ms1::test {
 

@@ -18,8 +18,8 @@
 
 #include "app/CMainWnd.h"
 #include "app/MousePageWindow.h"
-#include "platform/WindowMessages.h"
 #include "platform/dui/WheelGuard.h"
+#include "ports/WindowMessages.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
 #include "ui/page/CMS_1_Page.h"

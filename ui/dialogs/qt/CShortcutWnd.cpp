@@ -3,8 +3,8 @@
 #include <QEvent>
 #include <QLineEdit>
 
-#include "platform/WindowMessages.h"
 #include "platform/dui/ControlOps.h"
+#include "ports/WindowMessages.h"
 #include "ui/KeyTables.h"
 #include "ui/dialogs/qt/DialogNames.h"
 

@@ -5,11 +5,11 @@
 #include <memory>
 #include <string>
 
-#include "platform/HookTable.h"
-#include "platform/KeyboardLayout.h"
-#include "platform/TextLookup.h"
-#include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
+#include "ports/HookTable.h"
+#include "ports/KeyboardLayout.h"
+#include "ports/TextLookup.h"
+#include "ports/WindowHandle.h"
 
 class QLineEdit;
 

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "platform/DebugLog.h"
-#include "platform/TextLookup.h"
 #include "platform/dui/LanguageTexts.h"
+#include "ports/TextLookup.h"
 #include "ui/dialogs/qt/CMS_1_SelectMacro.h"
 #include "ui/dialogs/qt/CShortcutWnd.h"
 

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "core/MacroRecord.h"
-#include "platform/HookTable.h"
-#include "platform/KeyboardLayout.h"
 #include "platform/dui/DuiWindow.h"
+#include "ports/HookTable.h"
+#include "ports/KeyboardLayout.h"
 #include "ui/dialogs/FunctionChoice.h"
 
 namespace ms1 {

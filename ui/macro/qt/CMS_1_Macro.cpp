@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "platform/DebugLog.h"
-#include "platform/WindowMessages.h"
+#include "ports/WindowMessages.h"
 #include "ui/DuiTextLookup.h"
 #include "ui/macro/HookTableHooks.h"
 #include "ui/macro/MacroEditor.h"

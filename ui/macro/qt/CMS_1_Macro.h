@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "core/ProfileRecord.h"
-#include "platform/HookTable.h"
-#include "platform/KeyboardLayout.h"
-#include "platform/WindowHandle.h"
 #include "platform/dui/DuiWindow.h"
+#include "ports/HookTable.h"
+#include "ports/KeyboardLayout.h"
+#include "ports/WindowHandle.h"
 
 namespace ms1 {
 

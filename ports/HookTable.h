@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/WindowHandle.h"
+#include "ports/WindowHandle.h"
 
 // The functions of the key and mouse hook library "libHook.so", resolved by name. The library
 // delivers events as message 1034 to the window handle given to installhook; it keeps the

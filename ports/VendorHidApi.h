@@ -5,7 +5,7 @@
 #include <stddef.h>
 #include <stdint.h>
 
-#include "platform/WindowHandle.h"
+#include "ports/WindowHandle.h"
 
 #ifdef __cplusplus
 extern "C" {

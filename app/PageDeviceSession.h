@@ -4,8 +4,8 @@
 #include <functional>
 #include <string>
 
-#include "platform/MessagePorts.h"
 #include "platform/WindowMessage.h"
+#include "ports/MessagePorts.h"
 #include "protocol/ApplyEngine.h"
 #include "protocol/ProfileState.h"
 #include "protocol/StatusView.h"

@@ -25,7 +25,7 @@ static inline void Ms1PostMessage(const Ms1WindowHandle* window, uint32_t messag
 #ifdef __cplusplus
 }
 
-#include "platform/MessagePorts.h"
+#include "ports/MessagePorts.h"
 
 namespace ms1 {
 
