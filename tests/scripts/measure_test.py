@@ -117,6 +117,24 @@ class TableTest(unittest.TestCase):
         self.assertEqual(lines[6], "| wake-ups per second | 2.0 | 3.0 (1.50x) |")
 
 
+class LinesTest(unittest.TestCase):
+    def test_lines_are_whole_across_chunks_and_a_silence_is_none(self):
+        # The helper writes "window" in two pieces with a pause, then stays silent.
+        script = ("import sys, time\n"
+                  "w = sys.stdout.buffer\n"
+                  "w.write(b'ready\\nmapped 0x1 1.0\\nwin'); w.flush(); time.sleep(0.3)\n"
+                  "w.write(b'dow 0x2 7 800x572 2.5\\n'); w.flush(); time.sleep(30)\n")
+        helper = subprocess.Popen([sys.executable, "-c", script], stdout=subprocess.PIPE)
+        try:
+            lines = measure.Lines(helper)
+            self.assertEqual(lines.wait_for("ready", 10), "ready")
+            self.assertEqual(lines.wait_for("window", 10), "window 0x2 7 800x572 2.5")
+            self.assertIsNone(lines.wait_for("unmapped", 0.5))
+        finally:
+            helper.kill()
+            helper.wait()
+
+
 class CommandLineTest(unittest.TestCase):
     def test_wrong_options_are_refused(self):
         for arguments in (["--configs", "simulate,tray"], ["--runs", "0"]):
