@@ -54,7 +54,7 @@ void MouseDeviceSession::RequestApplyDelayed(int milliseconds) {
 }
 
 bool MouseDeviceSession::AnyConnected() const {
-    return session_ && session_->flags().anyConnected.load() != 0;
+    return session_ && session_->flags().anyConnected.load();
 }
 
 std::string MouseDeviceSession::AccessProblem() const {

@@ -14,6 +14,7 @@
 #include "ui/dialogs/qt/FunctionDialogs.h"
 #include "ui/macro/qt/CMS_1_Macro.h"
 #include "ui/page/CMS_1_Page.h"
+#include "ui/page/PageStatusView.h"
 #include "ui/page/qt/DuiPageControls.h"
 #include "ui/page/qt/DuiPageDialogs.h"
 
@@ -76,6 +77,7 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     }
     controls_ = std::make_unique<DuiPageControls>(pageWidget_, window.Texts(),
                                                   window.Skins().ResourceFolder());
+    statusView_ = std::make_unique<PageStatusView>(*controls_);
     dialogs_ = std::make_unique<DuiPageDialogs>(window, *controls_);
     page_ = std::make_unique<CMS_1_Page>(MousePageDeps{*controls_, *dialogs_, *this,
                                                        window.Timers(), *profiles_, *macros_,
@@ -96,7 +98,7 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     page_->InitPage();
     if (session_ != nullptr) {
         session_->Start(
-            PageDeviceContext{*page_, *controls_, *this, window.Messages(), window.Timers()});
+            PageDeviceContext{*page_, *statusView_, *this, window.Messages(), window.Timers()});
     }
 }
 

@@ -18,6 +18,7 @@ class CMS_1_Page;
 class DuiPageControls;
 class DuiPageDialogs;
 class DuiTextLookup;
+class PageStatusView;
 class KeyboardLayout;
 class MacroStore;
 class ProfileStore;
@@ -72,6 +73,7 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     std::unique_ptr<KeyboardLayout> layout_;
     std::unique_ptr<DuiTextLookup> texts_;
     std::unique_ptr<DuiPageControls> controls_;
+    std::unique_ptr<PageStatusView> statusView_;  // the status decoding's, over controls_
     std::unique_ptr<DuiPageDialogs> dialogs_;
     std::unique_ptr<CMS_1_Page> page_;
     CMainWnd* window_ = nullptr;

@@ -26,8 +26,7 @@ inline constexpr std::chrono::milliseconds kBleReportPatience{kReportPatience.co
 
 // How long status waits for the mouse's reports on the links that are up.
 inline std::chrono::milliseconds ReportPatience(const LinkFlags& flags) {
-    const bool onlyBle = flags.bleConnected.load() != 0 && flags.wiredConnected.load() != 1 &&
-                         flags.wirelessConnected.load() == 0;
+    const bool onlyBle = flags.BleUp() && !flags.WiredUp() && !flags.WirelessUp();
     return onlyBle ? kBleReportPatience : kReportPatience;
 }
 

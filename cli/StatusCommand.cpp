@@ -26,11 +26,11 @@ const char* RateText(int pollingRate) {
 
 void PrintStatus(CliContext& context, const LinkFlags& flags, const StatusRecorder& view, int stage,
                  int pollingRate) {
-    if (flags.wiredConnected.load() == 1)
+    if (flags.WiredUp())
         context.out << "link: wired\n";
-    if (flags.wirelessConnected.load() != 0)
+    if (flags.WirelessUp())
         context.out << "link: 2.4 GHz receiver\n";
-    if (flags.bleConnected.load() != 0)
+    if (flags.BleUp())
         context.out << "link: Bluetooth LE\n";
     context.out << "battery: " << view.Battery().value_or("unknown") << "\n";
     if (view.StageReported()) {

@@ -129,7 +129,7 @@ bool DeviceSession::HandleMessage(const Message& message) {
             return true;
         case kMsgBleStatus:
             // A notification that was on its way when the mouse left shows nothing.
-            if (flags_.bleConnected.load() != 0) {
+            if (flags_.BleUp()) {
                 status_.DecodeBleStatus(static_cast<std::uint16_t>(message.wParam),
                                         static_cast<std::uint16_t>(message.lParam));
             }
@@ -185,7 +185,7 @@ void DeviceSession::OnTimer(int id) {
 }
 
 void DeviceSession::HideWirelessIndicator() {
-    ports_.statusView.SetVisible("ms_1_wireless", false);
+    ports_.statusView.ShowLink(StatusLink::kWireless, false);
 }
 
 void DeviceSession::RefreshLinkSections() {
@@ -271,7 +271,7 @@ void DeviceSession::OnDeviceRemoval(const DeviceEvent& event) {
 }
 
 void DeviceSession::PostPresenceWhileNothingConnected() {
-    if (flags_.anyConnected.load() == 0)
+    if (!flags_.anyConnected.load())
         ports_.window.Post(MSG_CONNECTION_CHANGED, 0, 0);
 }
 

@@ -46,7 +46,7 @@ class DeviceSession final : private LinkView,
         Pacer* pacer = nullptr;  // null: real pauses on the worker
         WiredDevicePort* wiredDevice = nullptr;
         WiredReportPort* wiredReports = nullptr;
-        // The Bluetooth LE GATT services; null: no Bluetooth link, bleConnected stays 0.
+        // The Bluetooth LE GATT services; null: no Bluetooth link, bleConnected stays false.
         GattPlatform* gatt = nullptr;
     };
     using ApplyListener = std::function<void(const ApplyResult&)>;

@@ -1,109 +1,77 @@
 #include "engine/StatusRecorder.h"
 
 namespace ms1 {
-namespace {
 
-constexpr std::string_view kPowerLabel = "ms_1_label_power";
-
-bool StartsWith(std::string_view text, std::string_view prefix) {
-    return text.substr(0, prefix.size()) == prefix;
-}
-
-}  // namespace
-
-void StatusRecorder::SetVisible(std::string_view control, bool visible) {
-    if (shown_)
-        shown_->SetVisible(control, visible);
-    if (visible) {
-        visible_.emplace(control);
-    } else if (auto it = visible_.find(control); it != visible_.end()) {
-        visible_.erase(it);
-    }
+void StatusRecorder::ShowLink(StatusLink link, bool up) {
+    Pass([&](StatusView& shown) { shown.ShowLink(link, up); });
     Changed();
 }
 
-bool StatusRecorder::IsVisible(std::string_view control) const {
-    if (shown_)
-        return shown_->IsVisible(control);
-    return visible_.find(control) != visible_.end();
+void StatusRecorder::ShowBatteryLevel(int level) {
+    Pass([&](StatusView& shown) { shown.ShowBatteryLevel(level); });
+    ShowBattery(std::to_string(level) + "%", true);
 }
 
-void StatusRecorder::SetChecked(std::string_view control, bool checked) {
-    if (shown_)
-        shown_->SetChecked(control, checked);
-    if (checked) {
-        checked_.emplace(control);
-    } else if (auto it = checked_.find(control); it != checked_.end()) {
-        checked_.erase(it);
-    }
+void StatusRecorder::ShowBatteryFull() {
+    Pass([](StatusView& shown) { shown.ShowBatteryFull(); });
+    ShowBattery("100%", true);
 }
 
-bool StatusRecorder::IsChecked(std::string_view control) const {
-    if (shown_)
-        return shown_->IsChecked(control);
-    return checked_.find(control) != checked_.end();
+void StatusRecorder::ShowBatteryCharging(int level, bool cableArrived) {
+    Pass([&](StatusView& shown) { shown.ShowBatteryCharging(level, cableArrived); });
+    ShowBattery("charging", true);
 }
 
-void StatusRecorder::SelectOption(std::string_view control) {
-    if (shown_)
-        shown_->SelectOption(control);
-    // The decoding selects a stage option or a rate option when the mouse reports one.
-    if (StartsWith(control, "ms_1_option_dpi_step_"))
-        stageReported_ = true;
-    if (StartsWith(control, "ms_1_btn_prate_"))
-        rateReported_ = true;
+void StatusRecorder::ShowBatteryUnreported() {
+    Pass([](StatusView& shown) { shown.ShowBatteryUnreported(); });
+    // The full bar of a fresh Bluetooth connection is no report.
+    ShowBattery("100%", false);
+}
+
+void StatusRecorder::ClearBattery() {
+    Pass([](StatusView& shown) { shown.ClearBattery(); });
+    ShowBattery("", false);
+}
+
+void StatusRecorder::ShowChargeFrame() {
+    Pass([](StatusView& shown) { shown.ShowChargeFrame(); });
+}
+
+void StatusRecorder::ShowStage(int stage) {
+    Pass([&](StatusView& shown) { shown.ShowStage(stage); });
+    stageReported_ = true;
     Changed();
 }
 
-void StatusRecorder::SelectComboItem(std::string_view control, int index) {
-    if (shown_)
-        shown_->SelectComboItem(control, index);
-}
-
-void StatusRecorder::SetProgress(std::string_view control, int value) {
-    if (shown_)
-        shown_->SetProgress(control, value);
-}
-
-void StatusRecorder::ShowBattery(int level, bool charging) {
-    if (shown_)
-        shown_->ShowBattery(level, charging);
-    batteryReported_ = true;
+void StatusRecorder::ShowPollingRate(int rate) {
+    Pass([&](StatusView& shown) { shown.ShowPollingRate(rate); });
+    rateReported_ = true;
     Changed();
+}
+
+void StatusRecorder::ShowLightMode(int mode) {
+    Pass([&](StatusView& shown) { shown.ShowLightMode(mode); });
 }
 
 void StatusRecorder::RefreshLightSections() {
-    if (shown_)
-        shown_->RefreshLightSections();
+    Pass([](StatusView& shown) { shown.RefreshLightSections(); });
 }
 
-void StatusRecorder::SetPlainText(std::string_view control, std::string_view text) {
-    if (shown_)
-        shown_->SetPlainText(control, text);
-    plainText_[std::string(control)] = std::string(text);
-    textKey_.erase(std::string(control));
-    Changed();
-}
-
-void StatusRecorder::SetTextKey(std::string_view control, std::string_view key) {
-    if (shown_)
-        shown_->SetTextKey(control, key);
-    textKey_[std::string(control)] = std::string(key);
-    plainText_.erase(std::string(control));
+void StatusRecorder::ShowRateAndDebounce(bool show) {
+    Pass([&](StatusView& shown) { shown.ShowRateAndDebounce(show); });
     Changed();
 }
 
 std::optional<std::string> StatusRecorder::Battery() const {
-    // The label's "100%" of a fresh Bluetooth connection is no report.
-    if (!batteryReported_)
+    if (!batteryReported_ || battery_.empty())
         return std::nullopt;
-    if (auto key = textKey_.find(kPowerLabel); key != textKey_.end()) {
-        if (key->second == "charging_text")
-            return std::string("charging");
-    }
-    if (auto text = plainText_.find(kPowerLabel); text != plainText_.end() && !text->second.empty())
-        return text->second;
-    return std::nullopt;
+    return battery_;
+}
+
+void StatusRecorder::ShowBattery(std::string label, bool reported) {
+    battery_ = std::move(label);
+    batteryReported_ = batteryReported_ || reported;
+    Changed();
 }
 
 void StatusRecorder::Changed() {

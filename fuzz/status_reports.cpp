@@ -16,6 +16,7 @@
 
 #include "fuzz/FuzzInput.h"
 #include "protocol/DeviceStatus.h"
+#include "ui/page/PageStatusView.h"
 
 namespace ms1::fuzz {
 namespace {
@@ -31,7 +32,7 @@ int NumberAfter(std::string_view name, std::string_view prefix) {
 }
 
 // The page's controls, checking that what the decoding shows is something they can show.
-struct CheckingView : StatusView {
+struct CheckingControls : StatusControls {
     std::set<std::string, std::less<>> visible;
     std::set<std::string, std::less<>> checked;
 
@@ -69,6 +70,11 @@ struct CheckingView : StatusView {
         MS1_FUZZ_CHECK(key == "charging_text");
     }
     void RefreshLightSections() override {}
+};
+
+// What the decoding shows, through the page's status view onto the checking controls.
+struct CheckingView : CheckingControls, PageStatusView {
+    CheckingView() : PageStatusView(static_cast<CheckingControls&>(*this)) {}
 };
 
 struct Window : MessageTarget, WindowTimers, DelayedCalls {
@@ -119,12 +125,12 @@ struct Wired : WiredDevicePort {
     void CloseFeatureDevice() override {}
 };
 
-void CheckState(const DeviceStatus& status, LinkFlags& flags, const std::atomic<std::int32_t>& ack,
-                Profiles& profiles) {
-    const std::int32_t any = flags.anyConnected;
+void CheckState(const DeviceStatus& status, const CheckingView& view, LinkFlags& flags,
+                const std::atomic<std::int32_t>& ack, Profiles& profiles) {
+    const bool any = flags.anyConnected;
     MS1_FUZZ_CHECK(any == flags.RecomputeAnyConnected());
     MS1_FUZZ_CHECK(status.batteryLevel() >= 0 && status.batteryLevel() <= 100);
-    MS1_FUZZ_CHECK(status.chargeAnimStep() >= 0 && status.chargeAnimStep() <= 100);
+    MS1_FUZZ_CHECK(view.chargeStep() >= 0 && view.chargeStep() <= 100);
     MS1_FUZZ_CHECK(ack == 0 || ack == 1);
     // A setting changed on the mouse is what the mouse holds: it is saved with the snapshot.
     const ProfileRecord& p = *profiles.working;
@@ -154,10 +160,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                         setup & 4 ? nullptr : &wired);
     status.InitLinks();
     if ((setup >> 3) & 1) {  // the Bluetooth LE link connects, as its link does it
-        flags.bleConnected = 1;
+        flags.bleConnected = true;
         status.ShowBleConnected();
     }
-    CheckState(status, flags, ack, profiles);
+    CheckState(status, view, flags, ack, profiles);
 
     while (!input.Empty()) {
         switch (input.Byte() % 8) {
@@ -193,7 +199,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 window.RunLater();
                 break;
         }
-        CheckState(status, flags, ack, profiles);
+        CheckState(status, view, flags, ack, profiles);
     }
     return 0;
 }

@@ -25,8 +25,7 @@ ApplyEngine::ApplyEngine(ProfileState& state, ReportSender& sender, LinkFlags& f
     : state_(state), sender_(sender), flags_(flags), pacer_(pacer), timers_(timers), view_(view) {}
 
 bool ApplyEngine::LinkUp() const {
-    return flags_.wiredConnected.load() == 1 || flags_.wirelessConnected.load() == 1 ||
-           flags_.bleConnected.load() == 1;
+    return flags_.AnyLinkUp();
 }
 
 ApplyResult ApplyEngine::OnApplyRequest() {

@@ -1,6 +1,5 @@
 #include "protocol/DeviceStatus.h"
 
-#include <string>
 #include <utility>
 
 #include "ports/WindowMessages.h"
@@ -20,16 +19,6 @@ constexpr std::uint8_t kTypeProfile = 0x88;
 constexpr int kWatchdogMs = 6000;
 constexpr int kChargeFrameMs = 30;
 
-constexpr const char* kWired = "ms_1_wired";
-constexpr const char* kWireless = "ms_1_wireless";
-constexpr const char* kBle = "ms_1_BLE";
-constexpr const char* kPowerBar = "ms_1_progress_power";
-constexpr const char* kPowerLabel = "ms_1_label_power";
-
-std::string Numbered(const char* pattern, int n) {
-    return pattern + std::to_string(n);
-}
-
 }  // namespace
 
 DeviceStatus::DeviceStatus(ProfileState& profiles, LinkFlags& flags,
@@ -46,27 +35,24 @@ DeviceStatus::DeviceStatus(ProfileState& profiles, LinkFlags& flags,
       wired_(wired) {}
 
 void DeviceStatus::InitLinks() {
-    flags_.wiredConnected = 0;
+    flags_.wiredConnected = WiredState::kAbsent;
     if (wired_ && wired_->IsBound()) {
         wired_->StartMonitor();
         if (wired_->OpenFeatureDevice() != 0) {
-            flags_.wiredConnected = 1;
-            ShowCharging();
+            flags_.wiredConnected = WiredState::kUp;
+            ShowCharging(false);
         }
     }
-    view_.SetVisible(kWired, flags_.wiredConnected == 1);
-    flags_.bleConnected = 0;
-    flags_.anyConnected =
-        (flags_.wiredConnected == 1 || flags_.wirelessConnected == 1 || flags_.bleConnected != 0)
-            ? 1
-            : 0;
+    view_.ShowLink(StatusLink::kWired, flags_.WiredUp());
+    flags_.bleConnected = false;
+    flags_.RecomputeAnyConnected();
     PostConnectionChanged();
 }
 
 void DeviceStatus::OnReceiverReport(std::uint16_t a, std::uint16_t v) {
     if ((a & 0xFF) == kStatusMarker) {
         timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
-        if (flags_.wirelessConnected != 1)
+        if (!flags_.WirelessUp())
             SetWireless(true);
     }
     DecodeStatus(a, v);
@@ -81,7 +67,7 @@ void DeviceStatus::OnVendorStatus(std::uint32_t combined) {
         const auto v = static_cast<std::uint16_t>(combined);
         // The vendor library reads the cable alone. Until the wired link is up (a second
         // after the cable arrived) its battery report is no word of the receiver's link.
-        if (flags_.wiredConnected != 1) {
+        if (!flags_.WiredUp()) {
             DecodeAllButBattery(a, v);
             return;
         }
@@ -91,37 +77,36 @@ void DeviceStatus::OnVendorStatus(std::uint32_t combined) {
 
 void DeviceStatus::OnVendorConnection(std::uint16_t code) {
     if (code == 1) {
-        if (flags_.wiredConnected == 1)
+        if (flags_.WiredUp())
             return;
         // The mouse needs a moment after it appears; wait on a timer, not on the window.
         const std::uint32_t generation = ++wiredGeneration_;
         delayed_.After(std::chrono::milliseconds(1000), [this, generation] {
-            if (generation != wiredGeneration_ || flags_.wiredConnected == 1)
+            if (generation != wiredGeneration_ || flags_.WiredUp())
                 return;
             if (wired_)
                 wired_->OpenFeatureDevice();
-            flags_.wiredConnected = 1;
-            view_.SetVisible(kWired, true);
+            flags_.wiredConnected = WiredState::kUp;
+            view_.ShowLink(StatusLink::kWired, true);
             RefreshLinkSections();
-            chargeAnimStep_ = 0;
-            ShowCharging();
-            if (flags_.bleConnected == 0) {
-                flags_.anyConnected = 1;
+            ShowCharging(true);
+            if (!flags_.BleUp()) {
+                flags_.RecomputeAnyConnected();
                 PostConnectionChanged();
             }
         });
     } else if (code == 2) {
         ++wiredGeneration_;
-        if (flags_.wiredConnected == 2)
+        if (flags_.wiredConnected == WiredState::kRemoved)
             return;
         if (wired_)
             wired_->CloseFeatureDevice();
-        flags_.wiredConnected = 2;
-        view_.SetVisible(kWired, false);
+        flags_.wiredConnected = WiredState::kRemoved;
+        view_.ShowLink(StatusLink::kWired, false);
         RefreshLinkSections();
-        view_.SetPlainText(kPowerLabel, "");
+        view_.ClearBattery();
         timers_.KillTimer(TIMER_CHARGE_ANIMATION);
-        if (flags_.bleConnected == 0) {
+        if (!flags_.BleUp()) {
             // The receiver may still reach the mouse: recompute rather than assume nothing is.
             flags_.RecomputeAnyConnected();
             PostConnectionChanged();
@@ -130,34 +115,34 @@ void DeviceStatus::OnVendorConnection(std::uint16_t code) {
 }
 
 void DeviceStatus::ShowBleConnected() {
-    view_.SetVisible(kBle, true);
+    view_.ShowLink(StatusLink::kBle, true);
     RefreshLinkSections();
     timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
-    // A full bar until the mouse reports; not a report of its battery (ShowBattery).
+    // A full battery until the mouse reports; no report of it.
     timers_.KillTimer(TIMER_CHARGE_ANIMATION);
     bleCharging_ = false;
-    view_.SetProgress(kPowerBar, 100);
-    view_.SetPlainText(kPowerLabel, "100%");
+    view_.ShowBatteryUnreported();
     // The mouse talks over one link at a time: the receiver's state is stale now.
-    if (flags_.wirelessConnected != 0)
+    if (flags_.WirelessUp())
         SetWireless(false);
-    view_.SetVisible(kWireless, false);
-    if (flags_.wirelessConnected == 0 && flags_.wiredConnected != 1) {
-        flags_.anyConnected = 1;
+    view_.ShowLink(StatusLink::kWireless, false);
+    // The Bluetooth link sets its flag before it calls: the mouse counts as connected.
+    if (!flags_.WirelessUp() && !flags_.WiredUp()) {
+        flags_.RecomputeAnyConnected();
         PostConnectionChanged();
     }
 }
 
 void DeviceStatus::ShowBleDisconnected() {
     // Only the charging display the Bluetooth link started ends with it; the cable's goes on.
-    if (std::exchange(bleCharging_, false) && flags_.wiredConnected != 1)
+    if (std::exchange(bleCharging_, false) && !flags_.WiredUp())
         timers_.KillTimer(TIMER_CHARGE_ANIMATION);
-    view_.SetVisible(kBle, false);
-    // Bluetooth hid the polling rate and debounce headers; the other links have both.
-    view_.SetVisible("ms_1_check_prate", true);
-    view_.SetVisible("ms_1_check_key_debounce", true);
-    if (flags_.wirelessConnected == 0 && flags_.wiredConnected != 1) {
-        flags_.anyConnected = 0;
+    view_.ShowLink(StatusLink::kBle, false);
+    // Bluetooth hid the polling rate and debounce settings; the other links have both.
+    view_.ShowRateAndDebounce(true);
+    // ...and clears it before it calls: nothing is connected any more.
+    if (!flags_.WirelessUp() && !flags_.WiredUp()) {
+        flags_.RecomputeAnyConnected();
         PostConnectionChanged();
     }
 }
@@ -186,21 +171,21 @@ void DeviceStatus::DecodeStatus(std::uint16_t a, std::uint16_t v) {
     timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
     const int state = v & 0xFF;
     const int level = v >> 8;
-    if (flags_.wiredConnected == 1) {
+    if (flags_.WiredUp()) {
         // A battery report while wired comes over the cable: the receiver is not the link.
-        if (flags_.wirelessConnected != 0)
+        if (flags_.WirelessUp())
             SetWireless(false);
         if (state == 2) {
             ShowFull();
         } else {
-            ShowCharging();
+            ShowCharging(false);
         }
         return;
     }
-    if (flags_.wirelessConnected == 0)
+    if (!flags_.WirelessUp())
         SetWireless(true);
     if (state == 3) {
-        ShowCharging();
+        ShowCharging(false);
         return;
     }
     ShowFull();
@@ -217,7 +202,7 @@ void DeviceStatus::DecodeBleStatus(std::uint16_t a, std::uint16_t v) {
     if (state == 2) {
         ShowFull();
     } else if (state == 3) {
-        ShowCharging();
+        ShowCharging(false);
     } else {
         timers_.KillTimer(TIMER_CHARGE_ANIMATION);
         if (level <= 100)
@@ -237,7 +222,7 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
                 profiles_.Snapshot().activeStage = v - 1;
                 step = profiles_.Working().dpiValue[v - 1];
             }
-            view_.SelectOption(Numbered("ms_1_option_dpi_step_", v));
+            view_.ShowStage(v);
             window_.Post(MSG_STAGE_CHANGED, 0, step);
             Save();
             return true;
@@ -246,12 +231,8 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
             if (v < 1 || v > 8)
                 return false;
             const int rate = v == 1 ? 3 : v == 2 ? 2 : v == 4 ? 1 : 0;
-            {
-                auto lock = profiles_.Lock();
-                profiles_.Working().pollingRate = rate;
-                profiles_.Snapshot().pollingRate = rate;
-            }
-            view_.SelectOption(Numbered("ms_1_btn_prate_", rate + 1));
+            Keep(&ProfileRecord::pollingRate, rate);
+            view_.ShowPollingRate(rate);
             Save();
             return true;
         }
@@ -265,13 +246,8 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
             return true;
         case kTypeLightMode: {
             const int mode = (v >> 4) & 0x0F;
-            {
-                auto lock = profiles_.Lock();
-                profiles_.Working().lightMode = mode;
-                profiles_.Snapshot().lightMode = mode;
-            }
-            view_.SelectComboItem("ms_1_combo_light", mode);
-            view_.RefreshLightSections();
+            Keep(&ProfileRecord::lightMode, mode);
+            view_.ShowLightMode(mode);
             Save();
             return true;
         }
@@ -285,6 +261,12 @@ bool DeviceStatus::DecodeCommon(std::uint8_t type, std::uint16_t v) {
     }
 }
 
+void DeviceStatus::Keep(le_i32 ProfileRecord::*field, std::int32_t value) {
+    auto lock = profiles_.Lock();
+    profiles_.Working().*field = value;
+    profiles_.Snapshot().*field = value;
+}
+
 void DeviceStatus::Save() {
     // The mouse holds the value it reported, nothing more: edits not applied yet (a DPI typed
     // but not applied, a slider within its delay) stay different from the snapshot and are
@@ -293,29 +275,24 @@ void DeviceStatus::Save() {
     profiles_.SaveProfiles();
 }
 
-void DeviceStatus::ShowCharging() {
-    view_.SetTextKey(kPowerLabel, "charging_text");
+void DeviceStatus::ShowCharging(bool cableArrived) {
+    view_.ShowBatteryCharging(batteryLevel_, cableArrived);
     timers_.StartTimer(TIMER_CHARGE_ANIMATION, kChargeFrameMs);
-    view_.ShowBattery(batteryLevel_, true);
 }
 
 void DeviceStatus::ShowFull() {
     timers_.KillTimer(TIMER_CHARGE_ANIMATION);
-    view_.SetProgress(kPowerBar, 100);
-    view_.SetPlainText(kPowerLabel, "100%");
-    view_.ShowBattery(100, false);
+    view_.ShowBatteryFull();
 }
 
 void DeviceStatus::ShowLevel(int level) {
     batteryLevel_ = level;
-    view_.SetProgress(kPowerBar, level);
-    view_.SetPlainText(kPowerLabel, std::to_string(level) + "%");
-    view_.ShowBattery(level, false);
+    view_.ShowBatteryLevel(level);
 }
 
 void DeviceStatus::SetWireless(bool connected) {
-    flags_.wirelessConnected = connected ? 1 : 0;
-    view_.SetVisible(kWireless, connected);
+    flags_.wirelessConnected = connected;
+    view_.ShowLink(StatusLink::kWireless, connected);
     RefreshLinkSections();
     flags_.RecomputeAnyConnected();
     PostConnectionChanged();
@@ -327,34 +304,21 @@ void DeviceStatus::PostConnectionChanged() {
 
 void DeviceStatus::RefreshLinkSections() {
     view_.RefreshLightSections();
-    if (flags_.wiredConnected == 1) {
-        view_.SetVisible("ms_1_check_prate", true);
-        view_.SetVisible("ms_1_check_key_debounce", true);
-    } else if (flags_.bleConnected != 0) {
-        const std::pair<const char*, const char*> sections[] = {
-            {"ms_1_check_prate", "ms_1_ver_prate"},
-            {"ms_1_check_key_debounce", "ms_1_hor_key_debounce"}};
-        for (const auto& [header, panel] : sections) {
-            if (view_.IsChecked(header))
-                view_.SetChecked(header, false);
-            view_.SetVisible(header, false);
-            if (view_.IsVisible(panel))
-                view_.SetVisible(panel, false);
-        }
+    if (flags_.WiredUp()) {
+        view_.ShowRateAndDebounce(true);
+    } else if (flags_.BleUp()) {
+        view_.ShowRateAndDebounce(false);
     }
 }
 
 void DeviceStatus::OnWatchdogTimer() {
     timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
-    if (flags_.wirelessConnected != 0)
+    if (flags_.WirelessUp())
         SetWireless(false);
 }
 
 void DeviceStatus::OnChargeAnimationTimer() {
-    view_.SetProgress(kPowerBar, chargeAnimStep_);
-    chargeAnimStep_ += 2;
-    if (chargeAnimStep_ > 100)
-        chargeAnimStep_ = 0;
+    view_.ShowChargeFrame();
 }
 
 }  // namespace ms1

@@ -50,20 +50,22 @@ class DeviceStatus {
     void DecodeBleStatus(std::uint16_t a, std::uint16_t v);
     void RefreshLinkSections();
 
-    // Timers 512 and 515 of the main window.
+    // Timers 512 and 515 of the main window. The charging display runs timer 515 while the
+    // mouse charges; each tick is one frame of it.
     void OnWatchdogTimer();
     void OnChargeAnimationTimer();
 
     std::int32_t batteryLevel() const { return batteryLevel_; }
-    std::int32_t chargeAnimStep() const { return chargeAnimStep_; }
 
   private:
     // Decodes every status type but the battery, whose display differs by link; true when
     // (a, v) is a battery message for the caller.
     bool DecodeAllButBattery(std::uint16_t a, std::uint16_t v);
     bool DecodeCommon(std::uint8_t type, std::uint16_t v);
+    // A setting the mouse reported: the working profile and the snapshot both take it.
+    void Keep(le_i32 ProfileRecord::*field, std::int32_t value);
     void Save();
-    void ShowCharging();
+    void ShowCharging(bool cableArrived);
     void ShowFull();
     void ShowLevel(int level);
     void SetWireless(bool connected);
@@ -78,7 +80,6 @@ class DeviceStatus {
     DelayedCalls& delayed_;
     WiredDevicePort* wired_;
     std::int32_t batteryLevel_ = 0;
-    std::int32_t chargeAnimStep_ = 0;
     std::uint32_t wiredGeneration_ = 0;  // a removal cancels a pending arrival
     bool bleCharging_ = false;           // the charging display is the Bluetooth link's
 };

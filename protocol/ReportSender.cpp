@@ -37,11 +37,11 @@ ReportSender::ReportSender(LinkFlags& flags, Pacer& pacer, WiredReportPort* wire
 
 SendOutcome ReportSender::SendReport(const std::uint8_t* report, std::size_t length) {
     SendOutcome outcome;
-    if (flags_.wiredConnected.load() == 1 && wired_) {
+    if (flags_.WiredUp() && wired_) {
         outcome = SendWired(report, length);
-    } else if (flags_.wirelessConnected.load() != 0 && wireless_) {
+    } else if (flags_.WirelessUp() && wireless_) {
         outcome = SendWireless(report, length);
-    } else if (flags_.bleConnected.load() != 0 && ble_) {
+    } else if (flags_.BleUp() && ble_) {
         outcome = SendBle(report, length);
     } else if (report[0] == kCommandPolling && lastLink_ == SentOver::Ble) {
         // The mouse left in the middle of an apply over Bluetooth LE: this report was never
@@ -88,7 +88,7 @@ SendOutcome ReportSender::SendWireless(const std::uint8_t* report, std::size_t l
     // out back to back, with nobody left to hear the acknowledgement. So does the receiver
     // pulled out (the link clears its flag): there is nothing left to send to.
     bool paced = true;
-    auto linkUp = [this] { return flags_.wirelessConnected.load() != 0; };
+    auto linkUp = [this] { return flags_.WirelessUp(); };
     for (int attempt = 0; attempt < kMaxAttempts && paced && linkUp(); ++attempt) {
         if (ackReceived_.load() != 0)
             break;

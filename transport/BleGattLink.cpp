@@ -80,12 +80,12 @@ void BleGattLink::OnConfirmation(std::uint64_t generation, const Look& look) {
     platformAnswered_ = look.listed;
     const bool stale = generation != generation_;  // the mouse left while it was asked
     const bool startUp = startUp_ == StartUpStage::kPending;
-    if (look.writable && !stale && ports_.flags.bleConnected.load() == 0) {
+    if (look.writable && !stale && !ports_.flags.BleUp()) {
         SetBleConnected(true);
     } else if (startUp && hidPresent_ && !stale) {
         SetBleConnected(false);  // the start-up's one run, with the answer
     }
-    if (ports_.flags.bleConnected.load() != 0) {
+    if (ports_.flags.BleUp()) {
         startUp_ = StartUpStage::kConnected;
     } else {
         // hidapi's word counts at start-up only; later the platform's list tells.
@@ -93,14 +93,14 @@ void BleGattLink::OnConfirmation(std::uint64_t generation, const Look& look) {
         startUp_ = known ? StartUpStage::kNoWritableLink : StartUpStage::kNoMouse;
     }
     // An interface that arrived during the look may have brought the characteristic.
-    if (again && ports_.flags.bleConnected.load() == 0)
+    if (again && !ports_.flags.BleUp())
         RequestConfirmation();
 }
 
 void BleGattLink::SetBleConnected(bool connected) {
     if (stopped_)
         return;
-    ports_.flags.bleConnected = connected ? 1 : 0;
+    ports_.flags.bleConnected = connected;
     if (connected) {
         {
             std::lock_guard lock(mutex_);
@@ -131,7 +131,7 @@ void BleGattLink::SetBleConnected(bool connected) {
 void BleGattLink::OnDeviceArrival(const DeviceEvent& event) {
     if (stopped_ || !IsMouseInterfaceName(event.interfaceName))
         return;
-    if (ports_.flags.bleConnected.load() != 0)
+    if (ports_.flags.BleUp())
         return;
     // The page says "connected" only once the mouse can be written to.
     RequestConfirmation();

@@ -7,7 +7,7 @@ namespace ms1 {
 class LinkView {
   public:
     virtual ~LinkView() = default;
-    // Hides the 2.4 GHz indicator "ms_1_wireless".
+    // Hides the 2.4 GHz indicator.
     virtual void HideWirelessIndicator() = 0;
     virtual void RefreshLinkSections() = 0;
 };

@@ -298,7 +298,7 @@ void UsbHidLink::OnReceiverRemoved(const DeviceEvent& event) {
         currentFeatureHandle_ = nullptr;
         currentInputHandle_ = nullptr;
     }
-    if (ports_.flags.wirelessConnected.exchange(0) != 0) {
+    if (ports_.flags.wirelessConnected.exchange(false)) {
         ports_.view.HideWirelessIndicator();
         ports_.view.RefreshLinkSections();
         ports_.flags.RecomputeAnyConnected();

@@ -4,13 +4,38 @@
 #include <string>
 #include <string_view>
 
-#include "protocol/StatusView.h"
-
 namespace ms1 {
+
+// The controls of the mouse page the status display drives, by their skin names. Text is
+// UTF-8. A control the skin lacks is skipped by every call. Calls come on the window thread
+// only.
+class StatusControls {
+  public:
+    virtual ~StatusControls() = default;
+    virtual void SetVisible(std::string_view control, bool visible) = 0;
+    virtual bool IsVisible(std::string_view control) const = 0;
+    virtual void SetChecked(std::string_view control, bool checked) = 0;
+    virtual bool IsChecked(std::string_view control) const = 0;
+    // Selects an option of a group without raising its notification.
+    virtual void SelectOption(std::string_view control) = 0;
+    virtual void SelectComboItem(std::string_view control, int index) = 0;
+    virtual void SetProgress(std::string_view control, int value) = 0;
+    virtual void SetPlainText(std::string_view control, std::string_view text) = 0;
+    // The control shows the language text of `key`.
+    virtual void SetTextKey(std::string_view control, std::string_view key) = 0;
+    // The lighting sections follow the lighting mode and the link.
+    virtual void RefreshLightSections() = 0;
+    // The battery as the mouse last reported it: its level in percent (100 when full) and
+    // whether it charges. Controls that warn of a low battery override it.
+    virtual void ShowBattery(int level, bool charging) {
+        (void)level;
+        (void)charging;
+    }
+};
 
 // The controls of the mouse page, by their skin names. Text is UTF-8. A control the skin
 // lacks is skipped by every call. Calls come on the window thread only.
-class PageControls : public StatusView {
+class PageControls : public StatusControls {
   public:
     // Sliders and progress bars, without raising "valuechanged".
     virtual void SetValue(std::string_view control, int value) = 0;

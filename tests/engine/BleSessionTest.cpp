@@ -23,7 +23,7 @@ class BleSessionTest : public DeviceSessionTest {
             results.push_back(result);
         });
         session->Start(HidSeesBleMouse(*bus));
-        ASSERT_TRUE(PumpUntil([this] { return session->flags().bleConnected.load() == 1; }));
+        ASSERT_TRUE(PumpUntil([this] { return session->flags().bleConnected.load(); }));
     }
     // Timer 516 without its two seconds.
     void Subscribe() { session->OnTimer(TIMER_BLE_DISCOVERY); }
@@ -34,7 +34,7 @@ TEST_F(BleSessionTest, TheMouseShowsOverBluetoothAndReportsOnceSubscribed) {
     StartBle();
     EXPECT_TRUE(view.IsVisible("ms_1_BLE"));
     EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
-    EXPECT_EQ(session->flags().anyConnected.load(), 1);
+    EXPECT_TRUE(session->flags().anyConnected.load());
     EXPECT_EQ(Power(), "100%");
     EXPECT_EQ(view.progress["ms_1_progress_power"], 100);
     // Bluetooth has neither a polling rate nor a debounce setting.
@@ -53,18 +53,18 @@ TEST_F(BleSessionTest, TheMouseShowsOverBluetoothAndReportsOnceSubscribed) {
         return profiles.working->activeStage == 3;
     }));
     EXPECT_TRUE(profiles.SnapshotEqualsWorking());
-    EXPECT_EQ(session->flags().wirelessConnected.load(), 0) << "Bluetooth feeds no watchdog";
+    EXPECT_FALSE(session->flags().wirelessConnected.load()) << "Bluetooth feeds no watchdog";
 
     bus->Gatt()->Disconnect();
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return !session->flags().bleConnected.load(); }));
     EXPECT_FALSE(view.IsVisible("ms_1_BLE"));
-    EXPECT_EQ(session->flags().anyConnected.load(), 0);
+    EXPECT_FALSE(session->flags().anyConnected.load());
     EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
     EXPECT_EQ(bus->Gatt()->RegistrationCount(), 0);
 
     // Back: connected once the link has found the write characteristic again.
     bus->Gatt()->Connect();
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load(); }));
     EXPECT_EQ(Power(), "100%");
     Subscribe();
     ASSERT_TRUE(PumpUntil([&] { return Power() == "80%"; }));
@@ -126,8 +126,8 @@ TEST_F(BleSessionTest, TheHidEnumerationAloneConnectsNothing) {
     session->Start(true);
     const auto end = std::chrono::steady_clock::now() + 300ms;  // the window thread's chance
     PumpUntil([&] { return std::chrono::steady_clock::now() >= end; });
-    EXPECT_EQ(session->flags().bleConnected.load(), 0);
-    EXPECT_EQ(session->flags().anyConnected.load(), 0);
+    EXPECT_FALSE(session->flags().bleConnected.load());
+    EXPECT_FALSE(session->flags().anyConnected.load());
     EXPECT_FALSE(view.IsVisible("ms_1_BLE"));
 }
 

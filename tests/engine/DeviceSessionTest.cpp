@@ -121,7 +121,7 @@ TEST_F(DeviceSessionTest, StoppingDropsQueuedAppliesAndSendsNothingUnpaced) {
         results.push_back(result);
     });
     session->Start();
-    ASSERT_TRUE(PumpUntil([this] { return session->flags().wirelessConnected.load() == 1; }));
+    ASSERT_TRUE(PumpUntil([this] { return session->flags().wirelessConnected.load(); }));
     {
         auto lock = profiles.Lock();
         profiles.working->breathSpeed = 2;
@@ -228,12 +228,12 @@ TEST_F(DeviceSessionTest, RemovalAndWatchdogEndTheLinkAndAnApplyThenOnlyStores) 
     Start("receiver");
     bus->SetEventSink(&session->link());
     bus->Unplug(0);  // the current receiver's feature collection goes away
-    EXPECT_EQ(session->flags().wirelessConnected.load(), 0);
+    EXPECT_FALSE(session->flags().wirelessConnected.load());
     EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
     // A heartbeat a reader had read before the removal arrives late: it is not the mouse.
     session->hub().Post(kMsgReceiverStatus, 0x4811, 0x5001);
     QCoreApplication::processEvents();
-    EXPECT_EQ(session->flags().wirelessConnected.load(), 0);
+    EXPECT_FALSE(session->flags().wirelessConnected.load());
 
     {
         auto lock = profiles.Lock();
@@ -253,8 +253,8 @@ TEST_F(DeviceSessionTest, SilentMouseIsDroppedByTheWatchdog) {
     Start("receiver");
     ASSERT_TRUE(session->timers().IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
     session->OnTimer(TIMER_WIRELESS_WATCHDOG);  // six seconds without a report
-    EXPECT_EQ(session->flags().wirelessConnected.load(), 0);
-    EXPECT_EQ(session->flags().anyConnected.load(), 0);
+    EXPECT_FALSE(session->flags().wirelessConnected.load());
+    EXPECT_FALSE(session->flags().anyConnected.load());
     EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
     EXPECT_FALSE(session->timers().IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
 }
@@ -269,11 +269,11 @@ TEST_F(DeviceSessionTest, VendorLibraryMessagesReachTheDecoding) {
     }
     // 1540 with wParam 0: the wired mouse left.
     EXPECT_TRUE(session->HandleMessage(Message{MSG_WIRED_STATE, 0, 0, {}}));
-    EXPECT_EQ(session->flags().wiredConnected.load(), 2);
-    EXPECT_EQ(session->flags().anyConnected.load(), 1) << "the receiver still has the mouse";
+    EXPECT_EQ(session->flags().wiredConnected.load(), WiredState::kRemoved);
+    EXPECT_TRUE(session->flags().anyConnected.load()) << "the receiver still has the mouse";
     // Other values of wParam are no event.
     EXPECT_TRUE(session->HandleMessage(Message{MSG_WIRED_STATE, 7, 0, {}}));
-    EXPECT_EQ(session->flags().wiredConnected.load(), 2);
+    EXPECT_EQ(session->flags().wiredConnected.load(), WiredState::kRemoved);
     EXPECT_FALSE(session->HandleMessage(Message{MSG_TRAY_ICON, 0, 0, {}}));
 }
 

@@ -95,8 +95,7 @@ class DeviceSessionTest : public ::testing::Test {
         });
         session->Start();
         if (waitForReceiver) {
-            ASSERT_TRUE(
-                PumpUntil([this] { return session->flags().wirelessConnected.load() == 1; }));
+            ASSERT_TRUE(PumpUntil([this] { return session->flags().wirelessConnected.load(); }));
         }
     }
 

@@ -53,7 +53,7 @@ class WiredSessionTest : public DeviceSessionTest {
 TEST_F(WiredSessionTest, TheCableComesChargesAndGoes) {
     StartWired("wired");
     // The feature device opened at start-up: wired at once, and charging over the cable.
-    EXPECT_EQ(session->flags().wiredConnected.load(), 1);
+    EXPECT_EQ(session->flags().wiredConnected.load(), WiredState::kUp);
     EXPECT_TRUE(view.IsVisible("ms_1_wired"));
     EXPECT_TRUE(PumpUntil([&] { return PowerLabel() == "key:charging_text"; }));
 
@@ -63,14 +63,15 @@ TEST_F(WiredSessionTest, TheCableComesChargesAndGoes) {
 
     bus->Cable()->Unplug();
     EXPECT_TRUE(PumpUntil([&] { return !view.IsVisible("ms_1_wired"); }));
-    EXPECT_NE(session->flags().wiredConnected.load(), 1);
-    EXPECT_EQ(session->flags().anyConnected.load(), 0);
+    EXPECT_NE(session->flags().wiredConnected.load(), WiredState::kUp);
+    EXPECT_FALSE(session->flags().anyConnected.load());
 
     // Back in: the feature device is opened a moment after the arrival, not at once.
     bus->Cable()->Plug();
     PumpFor(300ms);  // the arrival is decoded; the opening waits its second
-    EXPECT_NE(session->flags().wiredConnected.load(), 1);
-    EXPECT_TRUE(PumpUntil([&] { return session->flags().wiredConnected.load() == 1; }));
+    EXPECT_NE(session->flags().wiredConnected.load(), WiredState::kUp);
+    EXPECT_TRUE(
+        PumpUntil([&] { return session->flags().wiredConnected.load() == WiredState::kUp; }));
     EXPECT_TRUE(view.IsVisible("ms_1_wired"));
 }
 

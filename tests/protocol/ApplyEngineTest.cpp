@@ -35,7 +35,7 @@ struct ApplyFixture : ::testing::Test {
 };
 
 TEST_F(ApplyFixture, OneSliderChangeSendsOneReportAndTakesTheSnapshot) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     profiles.working->breathSpeed = 3;
     window.running[TIMER_WIRELESS_WATCHDOG] = 6000;
 
@@ -58,7 +58,7 @@ TEST_F(ApplyFixture, OneSliderChangeSendsOneReportAndTakesTheSnapshot) {
 }
 
 TEST_F(ApplyFixture, FullApplySendsEverythingInOrderWithPagePauses) {
-    flags.wiredConnected = 1;
+    flags.wiredConnected = WiredState::kUp;
     profiles.fullApplyPending = true;
     test::SetMacro(profiles.working->button[1], {test::Action(4, 1, 10)});
     engine.OnApplyRequest();
@@ -71,7 +71,7 @@ TEST_F(ApplyFixture, FullApplySendsEverythingInOrderWithPagePauses) {
 }
 
 TEST_F(ApplyFixture, UnconfirmedGroupsAreSentAgainByTheNextApply) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     link.onSend = nullptr;  // the mouse never answers
     profiles.working->brightness = 1;
     profiles.working->pollingRate = 0;
@@ -112,7 +112,7 @@ TEST_F(ApplyFixture, AfterAnUnconfirmedFullApplyOnlyTheFailedGroupsGoAgain) {
     };
     for (const FullApplyFailure& row : rows) {
         SCOPED_TRACE(testing::Message() << "refused 0x" << std::hex << int(row.refused));
-        flags.wirelessConnected = 1;
+        flags.wirelessConnected = true;
         test::SetMacro(profiles.working->button[2], {test::Action(4, 1, 10)});
         profiles.fullApplyPending = true;
         link.sent.clear();
@@ -138,7 +138,7 @@ TEST_F(ApplyFixture, AfterAnUnconfirmedFullApplyOnlyTheFailedGroupsGoAgain) {
 // without their pauses, no further groups; the store is written and what was not sent stays
 // unsent in the snapshot.
 TEST_F(ApplyFixture, StoppingEndsTheApplyAfterTheCurrentReport) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     profiles.working->brightness = 2;   // 0x15
     profiles.working->pollingRate = 1;  // 0x16
     link.onSend = [this] {
@@ -169,16 +169,16 @@ TEST_F(ApplyFixture, RequestWithoutAMouseStillStoresTheEdits) {
     EXPECT_EQ(profiles.snapshot->brightness, 8);  // sent by the first apply with a link
     EXPECT_TRUE(view.events.empty());
 
-    flags.wiredConnected = 2;  // a removed wired mouse is no link either
+    flags.wiredConnected = WiredState::kRemoved;  // a removed wired mouse is no link either
     EXPECT_FALSE(engine.OnApplyRequest().ran);
 
-    flags.bleConnected = 1;
+    flags.bleConnected = true;
     engine.OnApplyRequest();
     EXPECT_EQ(SentCommands(), (std::vector<std::string>{"15"}));
 }
 
 TEST_F(ApplyFixture, EditsDuringAnApplyAreLeftForTheNextOne) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     profiles.working->brightness = 2;
     // While the lighting report is on its way, the user moves another slider.
     link.onSend = [this] {
@@ -200,7 +200,7 @@ TEST_F(ApplyFixture, EditsDuringAnApplyAreLeftForTheNextOne) {
 // An apply takes seconds of reports and pauses: the edit reaches the store before the first
 // report goes, so a program killed mid-apply keeps it, and again at the end.
 TEST_F(ApplyFixture, TheStoreIsWrittenBeforeTheFirstReportAndAfterTheLast) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     for (bool full : {false, true}) {
         SCOPED_TRACE(full ? "full apply" : "one group");
         link.sent.clear();
@@ -221,7 +221,7 @@ TEST_F(ApplyFixture, TheStoreIsWrittenBeforeTheFirstReportAndAfterTheLast) {
 // ms1ctl apply carried out by the running program: the file's profile goes whole, the
 // page's own is left alone but goes whole next time, since the mouse now holds the file's.
 TEST_F(ApplyFixture, ApplyingAnotherProfileLeavesThePagesForAFullApplyNextTime) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     test::FakeProfiles other;
     other.working->lightMode = 1;  // the mode that carries the brightness
     other.working->brightness = 1;
@@ -235,7 +235,7 @@ TEST_F(ApplyFixture, ApplyingAnotherProfileLeavesThePagesForAFullApplyNextTime) 
     EXPECT_EQ(profiles.saves, 0) << "the page's store is not the other's";
     EXPECT_TRUE(profiles.SnapshotEqualsWorking());
 
-    flags.wirelessConnected = 0;
+    flags.wirelessConnected = false;
     EXPECT_FALSE(engine.ApplyOther(other, nullptr).ran);
 }
 

@@ -112,7 +112,7 @@ TEST_F(StatusFixture, AcknowledgementsAndForeignMessages) {
     auto before = *profiles.working;
     status.OnReceiverReport(0x1812, 0x0003);
     EXPECT_FALSE(window.IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
-    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_FALSE(flags.wirelessConnected.load());
     EXPECT_EQ(std::memcmp(&before, profiles.working.get(), sizeof before), 0);
 
     Receiver(0x58, 0, 0);
@@ -133,16 +133,16 @@ TEST_F(StatusFixture, AcknowledgementsAndForeignMessages) {
 
 TEST_F(StatusFixture, FirstReceiverReportConnectsAndTheWatchdogDisconnectsOnce) {
     Receiver(0x58, 0, 0);
-    EXPECT_EQ(flags.wirelessConnected, 1);
-    EXPECT_EQ(flags.anyConnected, 1);
+    EXPECT_TRUE(flags.wirelessConnected.load());
+    EXPECT_TRUE(flags.anyConnected.load());
     EXPECT_TRUE(view.IsVisible("ms_1_wireless"));
     EXPECT_EQ(window.running[TIMER_WIRELESS_WATCHDOG], 6000);
     Receiver(0x58, 0, 0);
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
 
     status.OnWatchdogTimer();
-    EXPECT_EQ(flags.wirelessConnected, 0);
-    EXPECT_EQ(flags.anyConnected, 0);
+    EXPECT_FALSE(flags.wirelessConnected.load());
+    EXPECT_FALSE(flags.anyConnected.load());
     EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
     EXPECT_FALSE(window.IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 2);
@@ -165,7 +165,7 @@ TEST_F(StatusFixture, BatteryOverTheReceiver) {
     EXPECT_EQ(view.progress["ms_1_progress_power"], 2);
     for (int i = 0; i < 50; ++i)
         status.OnChargeAnimationTimer();
-    EXPECT_EQ(status.chargeAnimStep(), 2);  // wrapped after 100
+    EXPECT_EQ(view.chargeStep(), 2);  // wrapped after 100
 
     Receiver(0x48, 0x01, 0x65);  // level 101: the full form stays
     EXPECT_EQ(view.text["ms_1_label_power"], "100%");
@@ -181,15 +181,15 @@ TEST_F(StatusFixture, BatteryOverTheReceiver) {
 
 TEST_F(StatusFixture, BatteryWhileWiredTakesTheReceiverOffline) {
     status.InitLinks();
-    EXPECT_EQ(flags.wiredConnected, 1);
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kUp);
     EXPECT_EQ(wired.monitors, 1);
     EXPECT_TRUE(view.IsVisible("ms_1_wired"));
     EXPECT_EQ(view.text["ms_1_label_power"], "key:charging_text");
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     view.visible.insert("ms_1_wireless");
 
     Receiver(0x48, 0x02, 0x10);
-    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_FALSE(flags.wirelessConnected.load());
     EXPECT_FALSE(view.IsVisible("ms_1_wireless"));
     EXPECT_EQ(view.text["ms_1_label_power"], "100%");
     EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
@@ -200,32 +200,32 @@ TEST_F(StatusFixture, BatteryWhileWiredTakesTheReceiverOffline) {
 TEST_F(StatusFixture, WiredArrivalWaitsWithoutBlockingAndRemovalCancelsIt) {
     wired.bound = false;
     status.InitLinks();
-    EXPECT_EQ(flags.wiredConnected, 0);
-    EXPECT_EQ(flags.anyConnected, 0);
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kAbsent);
+    EXPECT_FALSE(flags.anyConnected.load());
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
 
     status.OnVendorStatus(0x7F000001);
-    EXPECT_EQ(flags.wiredConnected, 0);  // not before the delay
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kAbsent);  // not before the delay
     ASSERT_EQ(window.later.size(), 1u);
     EXPECT_EQ(window.later[0].first, 1000);
     window.RunLater();
-    EXPECT_EQ(flags.wiredConnected, 1);
-    EXPECT_EQ(flags.anyConnected, 1);
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kUp);
+    EXPECT_TRUE(flags.anyConnected.load());
     EXPECT_TRUE(view.IsVisible("ms_1_wired"));
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 2);
 
     status.OnVendorStatus(0x7F000002);
-    EXPECT_EQ(flags.wiredConnected, 2);
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kRemoved);
     EXPECT_EQ(wired.closes, 1);
     EXPECT_EQ(view.text["ms_1_label_power"], "");
-    EXPECT_EQ(flags.anyConnected, 0);
+    EXPECT_FALSE(flags.anyConnected.load());
     status.OnVendorStatus(0x7F000002);  // already removed
     EXPECT_EQ(wired.closes, 1);
 
     status.OnVendorStatus(0x7F000001);
     status.OnVendorStatus(0x7F000002);  // unplugged again before the delay ran out
     window.RunLater();
-    EXPECT_EQ(flags.wiredConnected, 2);
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kRemoved);
 
     status.OnVendorStatus(0x7F000000);  // nothing
     status.OnVendorStatus((0x5811u << 16) ^ 0x0000);
@@ -259,8 +259,8 @@ TEST_F(StatusFixture, TheCablesReportsBeforeItsLinkIsUpLeaveTheReceiverAlone) {
             cableStatus.OnVendorStatus(value);
         cableStatus.OnVendorStatus((0x4811u << 16) ^ 0x5001);  // battery 80 %, on battery
         cableStatus.OnVendorStatus((0x1811u << 16) ^ 0x0003);  // the third stage
-        EXPECT_EQ(linkFlags.wirelessConnected, 0);
-        EXPECT_EQ(linkFlags.anyConnected, 0);
+        EXPECT_FALSE(linkFlags.wirelessConnected.load());
+        EXPECT_FALSE(linkFlags.anyConnected.load());
         EXPECT_FALSE(linkView.IsVisible("ms_1_wireless"));
         EXPECT_EQ(linkView.text["ms_1_label_power"], "");
         EXPECT_EQ(profiles.working->activeStage, 2);
@@ -276,7 +276,7 @@ TEST_F(StatusFixture, BluetoothValuesDecodeWithoutTouchingTheLinks) {
     const std::uint8_t battery[] = {0x11, 0x48, 0x01, 0x20};
     status.OnBleNotification(battery, sizeof battery);
     EXPECT_EQ(view.text["ms_1_label_power"], "32%");
-    EXPECT_EQ(flags.wirelessConnected, 0);
+    EXPECT_FALSE(flags.wirelessConnected.load());
     EXPECT_FALSE(window.IsTimerRunning(TIMER_WIRELESS_WATCHDOG));
 
     status.OnBleNotification(battery, 0);  // an empty value is ignored
@@ -285,7 +285,7 @@ TEST_F(StatusFixture, BluetoothValuesDecodeWithoutTouchingTheLinks) {
 }
 
 TEST_F(StatusFixture, LinkSectionsFollowTheLink) {
-    flags.bleConnected = 1;
+    flags.bleConnected = true;
     view.visible = {"ms_1_check_prate", "ms_1_ver_prate", "ms_1_check_key_debounce"};
     view.checked = {"ms_1_check_prate"};
     status.RefreshLinkSections();
@@ -293,16 +293,16 @@ TEST_F(StatusFixture, LinkSectionsFollowTheLink) {
     EXPECT_TRUE(view.checked.empty());
 
     // Once Bluetooth is gone the headers come back for the other links; the panels stay shut.
-    flags.bleConnected = 0;
+    flags.bleConnected = false;
     status.ShowBleDisconnected();
     EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
     EXPECT_TRUE(view.IsVisible("ms_1_check_key_debounce"));
     EXPECT_FALSE(view.IsVisible("ms_1_ver_prate"));
     EXPECT_FALSE(view.IsChecked("ms_1_check_prate"));
-    flags.bleConnected = 1;
+    flags.bleConnected = true;
     status.RefreshLinkSections();
 
-    flags.wiredConnected = 1;
+    flags.wiredConnected = WiredState::kUp;
     status.RefreshLinkSections();
     EXPECT_TRUE(view.IsVisible("ms_1_check_prate"));
     EXPECT_TRUE(view.IsVisible("ms_1_check_key_debounce"));
@@ -334,13 +334,13 @@ TEST_F(StatusFixture, ABluetoothDisconnectionStopsOnlyItsOwnChargingDisplay) {
         decoding.InitLinks();
         EXPECT_EQ(main.IsTimerRunning(TIMER_CHARGE_ANIMATION), row.cable);
         if (row.bleConnects) {
-            linkFlags.bleConnected = 1;
+            linkFlags.bleConnected = true;
             decoding.ShowBleConnected();
             const std::uint8_t battery[] = {0x11, 0x48,
                                             static_cast<std::uint8_t>(row.bleBatteryState), 0x40};
             decoding.OnBleNotification(battery, sizeof battery);
         }
-        linkFlags.bleConnected = 0;
+        linkFlags.bleConnected = false;
         decoding.ShowBleDisconnected();
         EXPECT_EQ(main.IsTimerRunning(TIMER_CHARGE_ANIMATION), row.animating);
     }

@@ -24,7 +24,7 @@ struct SenderFixture : ::testing::Test {
 };
 
 TEST_F(SenderFixture, WirelessRepeatsUntilTheMouseAcknowledges) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     auto report = EncodeLightingReport(*profile);
     // The acknowledgement arrives during the pause after the second attempt.
     pacer.onPause = [&](int n) {
@@ -41,7 +41,7 @@ TEST_F(SenderFixture, WirelessRepeatsUntilTheMouseAcknowledges) {
 }
 
 TEST_F(SenderFixture, WirelessWithoutAcknowledgementFailsAfterTenAttempts) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     sender.ackReceived() = 1;  // a stale acknowledgement is cleared first
     auto report = EncodeDpiReport(*profile);
     SendOutcome outcome = sender.SendReport(report.data(), report.size());
@@ -92,13 +92,13 @@ TEST_F(SenderFixture, WirelessStopsRepeatingWhenTheReceiverIsPulledOut) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        flags.wirelessConnected = 1;
+        flags.wirelessConnected = true;
         wireless.sent.clear();
         pacer.pauses.clear();
         int pauses = 0;
         pacer.onPause = [&](int) {
             if (++pauses == c.pulledInPause)
-                flags.wirelessConnected = 0;
+                flags.wirelessConnected = false;
         };
         const SendOutcome outcome = sender.SendReport(c.bytes, c.size);
         EXPECT_FALSE(outcome.confirmed);
@@ -110,7 +110,7 @@ TEST_F(SenderFixture, WirelessStopsRepeatingWhenTheReceiverIsPulledOut) {
 }
 
 TEST_F(SenderFixture, MacroPageTravelsInThreePacketsOnTheReceiver) {
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     auto page = Page();
     wireless.onSend = [&] {
         if (wireless.sent.size() == 3)
@@ -132,8 +132,8 @@ TEST_F(SenderFixture, MacroPageTravelsInThreePacketsOnTheReceiver) {
 }
 
 TEST_F(SenderFixture, WiredSendsOnceAndPausesOnlyAfterGoodPackets) {
-    flags.wiredConnected = 1;
-    flags.wirelessConnected = 1;  // wired goes first
+    flags.wiredConnected = WiredState::kUp;
+    flags.wirelessConnected = true;  // wired goes first
     auto report = EncodePollingReport(*profile);
     SendOutcome outcome = sender.SendReport(report.data(), report.size());
     EXPECT_TRUE(outcome.confirmed);
@@ -158,7 +158,7 @@ TEST_F(SenderFixture, WiredSendsOnceAndPausesOnlyAfterGoodPackets) {
 }
 
 TEST_F(SenderFixture, BluetoothWritesWholeReportsAndSkipsThePollingRate) {
-    flags.bleConnected = 1;
+    flags.bleConnected = true;
     auto polling = EncodePollingReport(*profile);
     SendOutcome skipped = sender.SendReport(polling.data(), polling.size());
     EXPECT_TRUE(skipped.skipped);
@@ -178,7 +178,7 @@ TEST_F(SenderFixture, NoLinkSendsNothing) {
     SendOutcome outcome = sender.SendReport(report.data(), report.size());
     EXPECT_FALSE(outcome.confirmed);
     EXPECT_EQ(outcome.link, SentOver::None);
-    flags.wiredConnected = 2;  // after a removal: not connected
+    flags.wiredConnected = WiredState::kRemoved;  // after a removal: not connected
     EXPECT_EQ(sender.SendReport(report.data(), report.size()).link, SentOver::None);
     EXPECT_TRUE(wired.sent.empty() && wireless.sent.empty() && ble.sent.empty());
 }
@@ -186,10 +186,10 @@ TEST_F(SenderFixture, NoLinkSendsNothing) {
 // The mouse leaves in the middle of an apply over Bluetooth LE: what follows is not sent (no
 // link, no attempt), but the polling rate is skipped as it would have been there.
 TEST_F(SenderFixture, AfterTheBluetoothMouseLeftThePollingRateStaysSkipped) {
-    flags.bleConnected = 1;
+    flags.bleConnected = true;
     auto lighting = EncodeLightingReport(*profile);
     EXPECT_EQ(sender.SendReport(lighting.data(), lighting.size()).link, SentOver::Ble);
-    flags.bleConnected = 0;
+    flags.bleConnected = false;
     const SendOutcome gone = sender.SendReport(lighting.data(), lighting.size());
     EXPECT_EQ(gone.link, SentOver::None);
     EXPECT_FALSE(gone.confirmed);

@@ -12,8 +12,9 @@
 #include "ports/MessagePorts.h"
 #include "protocol/DeviceStatus.h"
 #include "protocol/ProfileState.h"
-#include "protocol/StatusView.h"
 #include "tests/support/ReportBytes.h"
+#include "ui/PageControls.h"
+#include "ui/page/PageStatusView.h"
 
 namespace ms1::test {
 
@@ -106,7 +107,8 @@ struct FakeProfiles : ProfileState {
     }
 };
 
-struct FakeView : StatusView {
+// The page's status controls over maps.
+struct FakeStatusControls : StatusControls {
     std::set<std::string> visible;
     std::set<std::string> checked;
     std::string selectedOption;
@@ -135,6 +137,13 @@ struct FakeView : StatusView {
         battery.push_back(std::to_string(level) + (charging ? " charging" : ""));
     }
     std::vector<std::string> battery;  // every ShowBattery, "75" or "75 charging"
+};
+
+// What the status decoding shows, as the page shows it: the page's status view over the
+// controls above.
+struct FakeView : FakeStatusControls, PageStatusView {
+    FakeView() : PageStatusView(static_cast<FakeStatusControls&>(*this)) {}
+    using FakeStatusControls::RefreshLightSections;
 };
 
 }  // namespace ms1::test

@@ -170,9 +170,9 @@ TEST_F(BleGattLinkTest, StartUpConnectsOnlyWithAWritableLink) {
         bool hidPresent;
         bool writable;
         bool mouseAway;
-        int wireless;
-        int wired;
-        int ble;
+        bool wireless;
+        bool wired;  // the cable's link is up
+        bool ble;
         const char* power;
         int connectionPosts;
         BleGattLink::StartUpStage stage;
@@ -198,7 +198,7 @@ TEST_F(BleGattLinkTest, StartUpConnectsOnlyWithAWritableLink) {
         test::QueuedWork queued;
         LinkFlags linkFlags;
         linkFlags.wirelessConnected = row.wireless;
-        linkFlags.wiredConnected = row.wired;
+        linkFlags.wiredConnected = row.wired ? WiredState::kUp : WiredState::kAbsent;
         test::FakeView page;
         if (row.wireless)
             page.visible.insert("ms_1_wireless");
@@ -218,7 +218,7 @@ TEST_F(BleGattLinkTest, StartUpConnectsOnlyWithAWritableLink) {
         platform.interfaces = gatt.interfaces;
 
         ble.StartUp(row.hidPresent);
-        EXPECT_EQ(linkFlags.bleConnected.load(), 0) << "connected only once the platform answered";
+        EXPECT_FALSE(linkFlags.bleConnected.load()) << "connected only once the platform answered";
         queued.Drain();
         EXPECT_EQ(platform.deviceEventStarts, 1);
         EXPECT_EQ(ble.startUpStage(), row.stage);
@@ -233,7 +233,7 @@ TEST_F(BleGattLinkTest, StartUpConnectsOnlyWithAWritableLink) {
             EXPECT_EQ(main.running[TIMER_BLE_DISCOVERY], 2000);
         }
         EXPECT_EQ(main.Count(MSG_CONNECTION_CHANGED), row.connectionPosts);
-        EXPECT_EQ(linkFlags.wirelessConnected.load(), row.ble ? 0 : row.wireless);
+        EXPECT_EQ(linkFlags.wirelessConnected.load(), !row.ble && row.wireless);
         EXPECT_EQ(page.IsVisible("ms_1_wireless"), row.ble == 0 && row.wireless == 1);
         EXPECT_EQ(ble.VidPattern(), row.ble ? "VID&02045E" : "");
         EXPECT_EQ(ble.PidPattern(), row.ble ? "PID&A011" : "");
@@ -256,7 +256,7 @@ TEST_F(BleGattLinkTest, DeviceChangesFollowTheMouseAndRepeatHarmlessly) {
         const char* what;
         Step step;
         std::string name;
-        int ble;
+        bool ble;
         std::size_t opens;  // service interfaces opened so far
         std::size_t registrations;
         std::size_t unregistered;

@@ -40,18 +40,18 @@ TEST(ReceiverInterfaceTest, IdsWhenKnownElseTheName) {
 
 TEST(LinkFlagsTest, AnyConnectedCountsOnlyWiredOne) {
     LinkFlags flags;
-    EXPECT_EQ(flags.RecomputeAnyConnected(), 0);
-    flags.wiredConnected = 2;  // after a removal event
-    EXPECT_EQ(flags.RecomputeAnyConnected(), 0);
-    flags.wiredConnected = 1;
-    EXPECT_EQ(flags.RecomputeAnyConnected(), 1);
-    flags.wiredConnected = 0;
-    flags.wirelessConnected = 3;
-    EXPECT_EQ(flags.RecomputeAnyConnected(), 1);
-    flags.wirelessConnected = 0;
-    flags.bleConnected = -1;
-    EXPECT_EQ(flags.RecomputeAnyConnected(), 1);
-    EXPECT_EQ(flags.anyConnected.load(), 1);
+    EXPECT_FALSE(flags.RecomputeAnyConnected());
+    flags.wiredConnected = WiredState::kRemoved;  // after a removal event
+    EXPECT_FALSE(flags.RecomputeAnyConnected());
+    flags.wiredConnected = WiredState::kUp;
+    EXPECT_TRUE(flags.RecomputeAnyConnected());
+    flags.wiredConnected = WiredState::kAbsent;
+    flags.wirelessConnected = true;
+    EXPECT_TRUE(flags.RecomputeAnyConnected());
+    flags.wirelessConnected = false;
+    flags.bleConnected = true;
+    EXPECT_TRUE(flags.RecomputeAnyConnected());
+    EXPECT_TRUE(flags.anyConnected.load());
 }
 
 }  // namespace

@@ -280,7 +280,7 @@ TEST_F(UsbHidLinkTest, RemovalClearsTheReceiverAndPostsOnce) {
     link->EnumerateReceivers();
     ASSERT_TRUE(status.WaitFor(kHeartbeat));
     // What the status decoding does on the first report of the elected receiver.
-    flags.wirelessConnected = 1;
+    flags.wirelessConnected = true;
     flags.RecomputeAnyConnected();
     EXPECT_TRUE(link->ReceiverPluggedIn());
 
@@ -296,8 +296,8 @@ TEST_F(UsbHidLinkTest, RemovalClearsTheReceiverAndPostsOnce) {
     EXPECT_EQ(state.featureSlots[0].path, bus->FeaturePath(0)) << "feature slots stay";
     EXPECT_FALSE(link->HasCurrentReceiver());
     EXPECT_EQ(SendPolling(), -1);
-    EXPECT_EQ(flags.wirelessConnected.load(), 0);
-    EXPECT_EQ(flags.anyConnected.load(), 0);
+    EXPECT_FALSE(flags.wirelessConnected.load());
+    EXPECT_FALSE(flags.anyConnected.load());
     EXPECT_EQ(view.hidden, 1);
     EXPECT_EQ(view.refreshed, 1);
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 1);
@@ -313,7 +313,7 @@ TEST_F(UsbHidLinkTest, RemovalWithoutTheWirelessStateSetPostsNothing) {
     Start("receiver");
     link->EnumerateReceivers();
     ASSERT_TRUE(status.WaitFor(kHeartbeat));
-    flags.wiredConnected = 1;
+    flags.wiredConnected = WiredState::kUp;
 
     // Only the input collection goes: its reader stops, the current receiver stays.
     link->OnReceiverRemoved({ToUpperAscii(bus->InputPath(0)), 0, 0});
@@ -327,7 +327,7 @@ TEST_F(UsbHidLinkTest, RemovalWithoutTheWirelessStateSetPostsNothing) {
     EXPECT_FALSE(link->HasCurrentReceiver());
     EXPECT_EQ(window.Count(MSG_CONNECTION_CHANGED), 0);
     EXPECT_EQ(view.hidden, 0);
-    EXPECT_EQ(flags.wiredConnected.load(), 1);
+    EXPECT_EQ(flags.wiredConnected.load(), WiredState::kUp);
 }
 
 TEST_F(UsbHidLinkTest, ArrivalsAreDebouncedIntoOneEnumeration) {

@@ -62,7 +62,7 @@ TEST_F(BluezSessionTest, TheMouseOverBlueZ) {
     const QString why = privateBus.StartBluetoothd();
     ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     StartSession();
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load(); }));
     EXPECT_TRUE(view.IsVisible("ms_1_BLE"));
     EXPECT_EQ(Power(), "100%");
 
@@ -114,19 +114,19 @@ TEST_F(BluezSessionTest, TheMouseOverBlueZ) {
 
     // The mouse goes, its services still listed (cached): only Connected tells.
     privateBus.Ask("SetConnected", {false, false});
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return !session->flags().bleConnected.load(); }));
     EXPECT_FALSE(view.IsVisible("ms_1_BLE"));
-    EXPECT_EQ(session->flags().anyConnected.load(), 0);
+    EXPECT_FALSE(session->flags().anyConnected.load());
     EXPECT_TRUE(session->ble()->Registrations().empty());
     privateBus.Ask("SetConnected", {true, false});
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load(); }));
 
     // It goes with its services, as BlueZ usually has it, and comes back with them:
     // connected again once its write characteristic is there.
     privateBus.Ask("SetConnected", {false, true});
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 0; }));
+    ASSERT_TRUE(PumpUntil([&] { return !session->flags().bleConnected.load(); }));
     privateBus.Ask("SetConnected", {true, true});
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load(); }));
     EXPECT_TRUE(view.IsVisible("ms_1_BLE"));
 }
 
@@ -157,7 +157,7 @@ TEST_F(BluezSessionTest, WithoutBluetoothdNothingConnectsAndNothingHangs) {
         tick.start(50);
         ASSERT_TRUE(PumpUntil([&] { return StartUpDone(); }));
         EXPECT_EQ(session->ble()->startUpStage(), BleGattLink::StartUpStage::kNoWritableLink);
-        EXPECT_EQ(session->flags().bleConnected.load(), 0);
+        EXPECT_FALSE(session->flags().bleConnected.load());
         EXPECT_FALSE(view.IsVisible("ms_1_BLE"));
         EXPECT_LT(longestGap, 1000) << "the window thread waited";
         // ms1ctl's reason asks about bluetoothd only here, where it does not answer.
@@ -184,7 +184,7 @@ TEST_F(BluezSessionTest, APairedMouseThatIsAwayIsWaitedForAndNamed) {
     EXPECT_EQ(ConnectionOf(*session), Connection::kBleNotConnected);
     // It connects: BlueZ's order, Connected, the objects, ServicesResolved.
     privateBus.Ask("ConnectLater", {0u});
-    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load() == 1; }));
+    ASSERT_TRUE(PumpUntil([&] { return session->flags().bleConnected.load(); }));
     EXPECT_EQ(ConnectionOf(*session), Connection::kConnected);
 }
 

@@ -112,7 +112,7 @@ TEST_F(MousePageWindowTest, OptionsApplyAtOnceAndOnlyTheUsersOwnChoice) {
     EXPECT_EQ(session_->applies, 1);
 
     // A stage the mouse reports is shown and not sent back.
-    session_->status->SelectOption("ms_1_option_dpi_step_3");
+    session_->status->ShowStage(3);
     Deliver();
     EXPECT_TRUE(Find<QAbstractButton>("ms_1_option_dpi_step_3")->isChecked());
     EXPECT_EQ(session_->applies, 1);

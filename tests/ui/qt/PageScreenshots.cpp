@@ -22,9 +22,8 @@ class ShowcaseSession : public ms1::PageDeviceSession {
     explicit ShowcaseSession(bool connected) : connected_(connected) {}
     void Start(const ms1::PageDeviceContext& context) override {
         if (connected_) {
-            context.status.SetVisible("ms_1_wireless", true);
-            context.status.SetProgress("ms_1_progress_power", 76);
-            context.status.SetPlainText("ms_1_label_power", "76%");
+            context.status.ShowLink(ms1::StatusLink::kWireless, true);
+            context.status.ShowBatteryLevel(76);
         }
         context.window.Post(ms1::MSG_CONNECTION_CHANGED, 0, 0);
     }

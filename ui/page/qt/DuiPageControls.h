@@ -34,7 +34,7 @@ class DuiPageControls : public PageControls {
 
     QWidget* Find(std::string_view control) const;
 
-    // StatusView
+    // StatusControls
     void SetVisible(std::string_view control, bool visible) override;
     bool IsVisible(std::string_view control) const override;
     void SetChecked(std::string_view control, bool checked) override;
