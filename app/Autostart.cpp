@@ -52,30 +52,24 @@ std::string Autostart::EntryText(const std::filesystem::path& program) {
            "X-GNOME-Autostart-enabled=true\n";
 }
 
-bool Autostart::Enable(const std::filesystem::path& program, std::string* why) {
+Result Autostart::Enable(const std::filesystem::path& program) {
     std::error_code error;
     std::filesystem::create_directories(EntryPath().parent_path(), error);
-    if (error) {
-        if (why != nullptr)
-            *why = EntryPath().parent_path().string() + ": " + error.message();
-        return false;
-    }
+    if (error)
+        return Result::Failed(EntryPath().parent_path().string() + ": " + error.message());
     const std::string text = EntryText(program);
     const std::span<const std::uint8_t> bytes(reinterpret_cast<const std::uint8_t*>(text.data()),
                                               text.size());
     AtomicFileWriter writer;
-    WriteResult written = writer.Write(EntryPath(), bytes);
-    if (!written && why != nullptr)
-        *why = written.reason;
-    return static_cast<bool>(written);
+    return writer.Write(EntryPath(), bytes);
 }
 
-bool Autostart::Disable(std::string* why) {
+Result Autostart::Disable() {
     std::error_code error;
     std::filesystem::remove(EntryPath(), error);
-    if (error && why != nullptr)
-        *why = EntryPath().string() + ": " + error.message();
-    return !error;
+    if (error)
+        return Result::Failed(EntryPath().string() + ": " + error.message());
+    return Result::Done();
 }
 
 }  // namespace ms1

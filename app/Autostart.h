@@ -3,6 +3,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/Result.h"
+
 namespace ms1 {
 
 // The XDG autostart entry that starts the program hidden in the tray when the user logs in
@@ -17,11 +19,11 @@ class Autostart {
 
     std::filesystem::path EntryPath() const;
     bool IsEnabled() const;
-    // Writes the entry that runs `program --hidden` (replacing an older one). False, with the
+    // Writes the entry that runs `program --hidden` (replacing an older one); failed, with the
     // reason, when it cannot be written.
-    bool Enable(const std::filesystem::path& program, std::string* why = nullptr);
+    Result Enable(const std::filesystem::path& program);
     // Removes the entry; no entry is no error.
-    bool Disable(std::string* why = nullptr);
+    Result Disable();
 
     // The entry's text.
     static std::string EntryText(const std::filesystem::path& program);

@@ -287,9 +287,9 @@ void CMainWnd::ToggleTheme() {
     ApplyTheme(Widget(), theme_, darkSheet_);
     if (dataFolder_.isEmpty())
         return;
-    const WriteResult written = WriteTheme(dataFolder_.toStdString(), theme_);
+    const Result written = WriteTheme(dataFolder_.toStdString(), theme_);
     if (!written)
-        qCWarning(lcMs1) << "the page style could not be kept:" << written.reason.c_str();
+        qCWarning(lcMs1) << "the page style could not be kept:" << written.reason().c_str();
 }
 
 void CMainWnd::ShowEmptyPage() {
@@ -330,13 +330,12 @@ void CMainWnd::ShowEmptyPage() {
 
 void CMainWnd::ToggleAutostart() {
     Autostart autostart = Autostart::ForUser();
-    std::string why;
-    const bool done =
+    const Result done =
         autostart.IsEnabled()
-            ? autostart.Disable(&why)
-            : autostart.Enable(QCoreApplication::applicationFilePath().toStdString(), &why);
+            ? autostart.Disable()
+            : autostart.Enable(QCoreApplication::applicationFilePath().toStdString());
     if (!done)
-        qCWarning(lcMs1) << "start with the desktop:" << why.c_str();
+        qCWarning(lcMs1) << "start with the desktop:" << done.reason().c_str();
 }
 
 void CMainWnd::OnTimer(int id) {

@@ -23,9 +23,9 @@ int ExportMacroCommand(CliContext& context, const StoreArgs& args) {
         if (!NamesEqual(macro.name.get(), FromUtf8(name)))
             continue;
         AtomicFileWriter writer;
-        WriteResult written = ExportMacro(macro, file, writer);
+        Result written = ExportMacro(macro, file, writer);
         if (!written) {
-            context.err << "ms1ctl macro: " << written.reason << "\n";
+            context.err << "ms1ctl macro: " << written.reason() << "\n";
             return kExitWriteFailed;
         }
         return kExitOk;

@@ -24,9 +24,9 @@ int ExportProfileCommand(CliContext& context, const StoreArgs& args) {
         if (!NamesEqual(profile->profileName.get(), FromUtf8(name)))
             continue;
         AtomicFileWriter writer;
-        WriteResult written = ExportProfile(*profile, file, writer);
+        Result written = ExportProfile(*profile, file, writer);
         if (!written) {
-            context.err << "ms1ctl profile: " << written.reason << "\n";
+            context.err << "ms1ctl profile: " << written.reason() << "\n";
             return kExitWriteFailed;
         }
         return kExitOk;

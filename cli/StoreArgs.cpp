@@ -50,7 +50,7 @@ void ReportLoad(CliContext& context, const std::filesystem::path& file,
         context.err << name << ": cannot be kept aside (" << *report.keepAsideError
                     << "); it is left as found and not written over\n";
     } else if (!report.save) {
-        context.err << report.save.reason << "\n";
+        context.err << report.save.reason() << "\n";
     }
 }
 

@@ -41,22 +41,22 @@ int ImportProfileInto(CliContext& context, const std::string& file,
                       const std::vector<std::uint8_t>& bytes, ProfileStore::Access& profiles,
                       MacroStore::Access& macros) {
     // No macros for a profile that would not be stored.
-    if (profiles.SaveRefusal() || macros.SaveRefusal()) {
+    if (!profiles.SavesAllowed() || !macros.SavesAllowed()) {
         context.err << "ms1ctl profile: nothing imported\n";
         return kExitWriteFailed;
     }
     ProfileImport imported = ImportProfileBytes(bytes, profiles, macros);
-    if (imported.refused) {
-        context.err << file << ": " << *imported.refused << "\n";
+    if (!imported.taken) {
+        context.err << file << ": " << imported.taken.reason() << "\n";
         return kExitRefusedFile;
     }
     if (!imported.macroSave) {
-        context.err << "ms1ctl profile: " << imported.macroSave.reason << "\n";
+        context.err << "ms1ctl profile: " << imported.macroSave.reason() << "\n";
         return kExitWriteFailed;
     }
-    WriteResult saved = profiles.SaveProfileStore();
+    Result saved = profiles.SaveProfileStore();
     if (!saved) {
-        context.err << "ms1ctl profile: " << saved.reason << "\n";
+        context.err << "ms1ctl profile: " << saved.reason() << "\n";
         return kExitWriteFailed;
     }
     for (const std::u16string& macro : imported.macroNames) {
@@ -69,12 +69,12 @@ int ImportProfileInto(CliContext& context, const std::string& file,
 int ImportMacroInto(CliContext& context, const std::string& file,
                     const std::vector<std::uint8_t>& bytes, MacroStore::Access& macros) {
     MacroImport imported = ImportMacroBytes(bytes, macros);
-    if (imported.refused) {
-        context.err << file << ": " << *imported.refused << "\n";
+    if (!imported.taken) {
+        context.err << file << ": " << imported.taken.reason() << "\n";
         return kExitRefusedFile;
     }
     if (!imported.save) {
-        context.err << "ms1ctl macro: " << imported.save.reason << "\n";
+        context.err << "ms1ctl macro: " << imported.save.reason() << "\n";
         return kExitWriteFailed;
     }
     context.out << ToUtf8(imported.name) << "\n";

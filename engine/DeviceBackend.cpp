@@ -17,9 +17,9 @@ std::unique_ptr<DeviceBackend> DeviceBackend::Real(const std::string& programFol
     std::unique_ptr<DeviceBackend> backend(new DeviceBackend());
     backend->realHid_ = std::make_unique<RealHidApi>();
     backend->realHid_->Init();
-    backend->vendorLibrary_ = VendorHidLibrary::Load(programFolder, &backend->noWiredLink_);
-    if (backend->vendorLibrary_ != nullptr)
-        backend->noWiredLink_.clear();
+    auto loaded = VendorHidLibrary::Load(programFolder);
+    backend->noWiredLink_ = loaded.reason();  // empty when it loaded
+    backend->vendorLibrary_ = std::move(loaded).value();
     backend->bluez_ = std::make_unique<BluezGattPlatform>();
     return backend;
 }

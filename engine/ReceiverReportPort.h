@@ -9,7 +9,7 @@ namespace ms1 {
 class ReceiverReportPort final : public WirelessReportPort {
   public:
     explicit ReceiverReportPort(UsbHidLink& link) : link_(link) {}
-    int SendFeatureReport(const std::uint8_t* data, std::size_t length) override {
+    Result SendFeatureReport(const std::uint8_t* data, std::size_t length) override {
         return link_.SendFeatureReport(data, length);
     }
 

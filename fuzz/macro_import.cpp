@@ -29,13 +29,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const MacroList& macros = access.Macros();
 
     if (CheckMacroBytes(file)) {
-        MS1_FUZZ_CHECK(first.refused && second.refused && macros.empty());
+        MS1_FUZZ_CHECK(!first.taken && !second.taken && macros.empty());
         MS1_FUZZ_CHECK(!std::filesystem::exists(store.FilePath()));
         return 0;
     }
 
     // Both taken, byte for byte but for the names, which differ and fit their field.
-    MS1_FUZZ_CHECK(!first.refused && !second.refused && first.save && second.save);
+    MS1_FUZZ_CHECK(first.taken && second.taken && first.save && second.save);
     MS1_FUZZ_CHECK(macros.size() == 2 && first.index == 0 && second.index == 1);
     MS1_FUZZ_CHECK(!NamesEqual(macros[0].name.get(), macros[1].name.get()));
     for (std::size_t i = 0; i < 2; ++i) {

@@ -8,23 +8,23 @@
 
 namespace ms1 {
 
-std::optional<std::string> UnsafeFolderReason(const std::string& folder, uid_t uid) {
+Result CheckInstanceFolder(const std::string& folder, uid_t uid) {
     struct stat st {};
     if (::lstat(folder.c_str(), &st) != 0)
-        return std::string(std::strerror(errno));
+        return Result::Failed(std::strerror(errno));
     if (S_ISLNK(st.st_mode))
-        return std::string("it is a symbolic link, not a folder");
+        return Result::Failed("it is a symbolic link, not a folder");
     if (!S_ISDIR(st.st_mode))
-        return std::string("it is not a folder");
+        return Result::Failed("it is not a folder");
     if (st.st_uid != uid)
-        return "it belongs to user " + std::to_string(st.st_uid) + ", not to user " +
-               std::to_string(uid);
+        return Result::Failed("it belongs to user " + std::to_string(st.st_uid) + ", not to user " +
+                              std::to_string(uid));
     if ((st.st_mode & 077) != 0) {
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
-        return std::string("other users may use it (mode ") + mode + ", not 0700)";
+        return Result::Failed(std::string("other users may use it (mode ") + mode + ", not 0700)");
     }
-    return std::nullopt;
+    return Result::Done();
 }
 
 InstanceFolderChoice ChooseInstanceFolder(const std::string& runtimeFolder,
@@ -37,8 +37,8 @@ InstanceFolderChoice ChooseInstanceFolder(const std::string& runtimeFolder,
     // what a link points at. The folder is taken as it is, or not at all.
     if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
         return {{}, folder + " cannot be created: " + std::strerror(errno)};
-    if (auto reason = UnsafeFolderReason(folder, uid))
-        return {{}, folder + " is not safe to use: " + *reason};
+    if (const Result safe = CheckInstanceFolder(folder, uid); !safe)
+        return {{}, folder + " is not safe to use: " + safe.reason()};
     return {folder, {}};
 }
 

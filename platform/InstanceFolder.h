@@ -2,15 +2,16 @@
 
 #include <sys/types.h>
 
-#include <optional>
 #include <string>
+
+#include "core/Result.h"
 
 namespace ms1 {
 
-// Why `folder` may not hold the single-instance lock and socket of user `uid`: it must be a
-// real folder (not a link), owned by that user, open to no one else. Nothing when it may.
-// Looked at with lstat, so a link planted under the folder's name is never followed.
-std::optional<std::string> UnsafeFolderReason(const std::string& folder, uid_t uid);
+// Whether `folder` may hold the single-instance lock and socket of user `uid`, or why not: it
+// must be a real folder (not a link), owned by that user, open to no one else. Looked at with
+// lstat, so a link planted under the folder's name is never followed.
+Result CheckInstanceFolder(const std::string& folder, uid_t uid);
 
 // The folder for the lock and the socket: the user's runtime folder ($XDG_RUNTIME_DIR, made by
 // the login manager), or else "ms1-UID" under the temporary folder, created 0700 when missing.

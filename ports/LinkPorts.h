@@ -4,28 +4,31 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/Result.h"
+
 namespace ms1 {
 
-// The three ways a report reaches the mouse. Each returns what its transport returned.
+// The three ways a report reaches the mouse. Each says whether its transport took the
+// report, or why not.
 class WiredReportPort {
   public:
     virtual ~WiredReportPort() = default;
-    // The vendor library's set-feature call; non-zero is success.
-    virtual int SetFeature(const std::uint8_t* data, std::size_t length) = 0;
+    // The vendor library's set-feature call.
+    virtual Result SetFeature(const std::uint8_t* data, std::size_t length) = 0;
 };
 
 class WirelessReportPort {
   public:
     virtual ~WirelessReportPort() = default;
-    // A feature report on the current receiver; hidapi's result (-1 on failure).
-    virtual int SendFeatureReport(const std::uint8_t* data, std::size_t length) = 0;
+    // A feature report on the current receiver.
+    virtual Result SendFeatureReport(const std::uint8_t* data, std::size_t length) = 0;
 };
 
 class BleReportPort {
   public:
     virtual ~BleReportPort() = default;
     // One GATT write of the whole report.
-    virtual bool WriteCharacteristic(const std::uint8_t* data, std::size_t length) = 0;
+    virtual Result WriteCharacteristic(const std::uint8_t* data, std::size_t length) = 0;
 };
 
 // Every pause between reports goes through here, so tests can see the pauses without

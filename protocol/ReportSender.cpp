@@ -59,21 +59,21 @@ SendOutcome ReportSender::SendReport(const std::uint8_t* report, std::size_t len
 SendOutcome ReportSender::SendWired(const std::uint8_t* report, std::size_t length) {
     SendOutcome outcome{false, 1, SentOver::Wired};
     if (report[0] != kCommandMacroPage) {
-        outcome.confirmed = wired_->SetFeature(report, length) != 0;
+        outcome.confirmed = wired_->SetFeature(report, length).ok();
         pacer_.Pause(milliseconds(200));
         return outcome;
     }
     MacroPacket packets[3];
     SplitMacroPage(report, false, packets);
-    int result = 0;
+    bool taken = false;
     for (auto& packet : packets) {
-        result = wired_->SetFeature(packet.bytes, sizeof packet.bytes);
-        if (result != 0 && !pacer_.Pause(milliseconds(200))) {
-            result = 0;  // the rest of the page would go without its pauses
+        taken = wired_->SetFeature(packet.bytes, sizeof packet.bytes).ok();
+        if (taken && !pacer_.Pause(milliseconds(200))) {
+            taken = false;  // the rest of the page would go without its pauses
             break;
         }
     }
-    outcome.confirmed = result != 0;
+    outcome.confirmed = taken;
     return outcome;
 }
 
@@ -117,7 +117,7 @@ SendOutcome ReportSender::SendBle(const std::uint8_t* report, std::size_t length
         return outcome;
     }
     outcome.attempts = 1;
-    outcome.confirmed = ble_->WriteCharacteristic(report, length);
+    outcome.confirmed = ble_->WriteCharacteristic(report, length).ok();
     pacer_.Pause(milliseconds(500));
     return outcome;
 }

@@ -59,32 +59,32 @@ class VirtualGattMouse::Handle final : public GattServiceHandle {
   public:
     Handle(VirtualGattMouse& owner, const Service& service) : owner_(owner), service_(service) {}
 
-    GattResult<std::vector<GattService>> Services() override {
+    ResultOf<std::vector<GattService>> Services() override {
         return Answer(std::vector<GattService>{service_.service});
     }
-    GattResult<std::vector<GattCharacteristic>> Characteristics(const GattService&) override {
+    ResultOf<std::vector<GattCharacteristic>> Characteristics(const GattService&) override {
         return Answer(service_.characteristics);
     }
-    GattResult<std::vector<GattDescriptor>> Descriptors(const GattCharacteristic& c) override {
+    ResultOf<std::vector<GattDescriptor>> Descriptors(const GattCharacteristic& c) override {
         std::vector<GattDescriptor> descriptors;
         if (c.notifiable)
             descriptors.push_back(Configuration(c));
         return Answer(descriptors);
     }
-    GattResult<std::vector<std::uint8_t>> DescriptorValue(const GattDescriptor&) override {
+    ResultOf<std::vector<std::uint8_t>> DescriptorValue(const GattDescriptor&) override {
         return Answer(
             std::vector<std::uint8_t>{owner_.notifying_ ? std::uint8_t{1} : std::uint8_t{0}, 0});
     }
-    int SubscribeToNotifications(const GattDescriptor& descriptor) override {
+    Result SubscribeToNotifications(const GattDescriptor& descriptor) override {
         return owner_.Subscribe(service_, descriptor);
     }
-    GattResult<GattEventHandle> RegisterValueChanged(const GattCharacteristic& c,
-                                                     GattValueCallback callback) override {
+    ResultOf<GattEventHandle> RegisterValueChanged(const GattCharacteristic& c,
+                                                   GattValueCallback callback) override {
         return owner_.Register(service_, c, std::move(callback));
     }
-    GattResult<std::uint64_t> BeginReliableWrite() override { return Answer(std::uint64_t{0}); }
-    int SetCharacteristicValue(const GattCharacteristic& c, const std::uint8_t* data,
-                               std::size_t length, std::uint64_t) override {
+    ResultOf<std::uint64_t> BeginReliableWrite() override { return Answer(std::uint64_t{0}); }
+    Result SetCharacteristicValue(const GattCharacteristic& c, const std::uint8_t* data,
+                                  std::size_t length, std::uint64_t) override {
         return owner_.Write(service_, c, data, length);
     }
     void EndReliableWrite(std::uint64_t) override {}
@@ -92,10 +92,10 @@ class VirtualGattMouse::Handle final : public GattServiceHandle {
   private:
     // A disconnected mouse answers nothing; the keyboard is always there.
     template <typename T>
-    GattResult<T> Answer(T value) const {
+    ResultOf<T> Answer(T value) const {
         if (service_.mouse && !owner_.connected_)
-            return {kGattNotConnected, {}};
-        return {kGattOk, std::move(value)};
+            return ResultOf<T>::Failed(GattFailed(GattFailure::NotConnected));
+        return ResultOf<T>::Done(std::move(value));
     }
 
     VirtualGattMouse& owner_;
@@ -219,47 +219,47 @@ std::unique_ptr<GattServiceHandle> VirtualGattMouse::Open(const std::string& int
     return std::make_unique<Handle>(*this, *service);
 }
 
-int VirtualGattMouse::Subscribe(const Service& service, const GattDescriptor& descriptor) {
+Result VirtualGattMouse::Subscribe(const Service& service, const GattDescriptor& descriptor) {
     if (service.mouse && !connected_)
-        return kGattNotConnected;
+        return GattFailed(GattFailure::NotConnected);
     if (descriptor.type != kGattClientConfiguration)
-        return kGattFailed;
+        return GattFailed(GattFailure::Failed);
     // Only the mouse's vendor notify characteristic turns its status messages on.
     if (service.mouse && descriptor.characteristicHandle == kNotifyHandle)
         notifying_ = true;
-    return kGattOk;
+    return Result::Done();
 }
 
-GattResult<GattEventHandle> VirtualGattMouse::Register(const Service& service,
-                                                       const GattCharacteristic& characteristic,
-                                                       GattValueCallback callback) {
+ResultOf<GattEventHandle> VirtualGattMouse::Register(const Service& service,
+                                                     const GattCharacteristic& characteristic,
+                                                     GattValueCallback callback) {
     if (!callback)
-        return {kGattFailed, 0};
+        return ResultOf<GattEventHandle>::Failed(GattFailed(GattFailure::Failed));
     std::lock_guard lock(registrationMutex_);
     const GattEventHandle handle = nextHandle_++;
     const bool mouseStatus = service.mouse && characteristic.attributeHandle == kNotifyHandle;
     registrations_[handle] = Registration{mouseStatus, std::move(callback)};
-    return {kGattOk, handle};
+    return ResultOf<GattEventHandle>::Done(handle);
 }
 
-int VirtualGattMouse::UnregisterEvent(GattEventHandle handle) {
+Result VirtualGattMouse::UnregisterEvent(GattEventHandle handle) {
     std::lock_guard lock(registrationMutex_);
-    return registrations_.erase(handle) == 1 ? kGattOk : kGattFailed;
+    return registrations_.erase(handle) == 1 ? Result::Done() : GattFailed(GattFailure::Failed);
 }
 
-int VirtualGattMouse::Write(const Service& service, const GattCharacteristic& characteristic,
-                            const std::uint8_t* data, std::size_t length) {
+Result VirtualGattMouse::Write(const Service& service, const GattCharacteristic& characteristic,
+                               const std::uint8_t* data, std::size_t length) {
     if (!service.mouse) {
         ++keyboardWrites_;  // the keyboard takes it, and the mouse never hears of it
-        return kGattOk;
+        return Result::Done();
     }
     if (!connected_)
-        return kGattNotConnected;
+        return GattFailed(GattFailure::NotConnected);
     if (!characteristic.writable || characteristic.attributeHandle != kWriteHandle)
-        return kGattFailed;
-    if (refusing_)
-        return kGattRefused;
-    return bus_.WriteOverGatt(receiver_, data, length) == kAckOk ? kGattOk : kGattRefused;
+        return GattFailed(GattFailure::Failed);
+    if (refusing_ || bus_.WriteOverGatt(receiver_, data, length) != kAckOk)
+        return GattFailed(GattFailure::Refused);
+    return Result::Done();
 }
 
 void VirtualGattMouse::Run() {

@@ -55,7 +55,7 @@ class VirtualGattMouse final : public GattPlatform {
     std::optional<std::vector<std::string>> PresentServiceInterfaces() override;
     std::optional<std::vector<GattDeviceRecord>> PresentBluetoothDevices() override;
     std::unique_ptr<GattServiceHandle> Open(const std::string& interfacePath) override;
-    int UnregisterEvent(GattEventHandle handle) override;
+    Result UnregisterEvent(GattEventHandle handle) override;
 
   private:
     class Handle;
@@ -66,12 +66,12 @@ class VirtualGattMouse final : public GattPlatform {
     };
 
     const Service* FindService(const std::string& path) const;
-    GattResult<GattEventHandle> Register(const Service& service,
-                                         const GattCharacteristic& characteristic,
-                                         GattValueCallback callback);
-    int Subscribe(const Service& service, const GattDescriptor& descriptor);
-    int Write(const Service& service, const GattCharacteristic& characteristic,
-              const std::uint8_t* data, std::size_t length);
+    ResultOf<GattEventHandle> Register(const Service& service,
+                                       const GattCharacteristic& characteristic,
+                                       GattValueCallback callback);
+    Result Subscribe(const Service& service, const GattDescriptor& descriptor);
+    Result Write(const Service& service, const GattCharacteristic& characteristic,
+                 const std::uint8_t* data, std::size_t length);
     void Announce(bool arrival);
     void Run();
 

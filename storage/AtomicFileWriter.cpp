@@ -33,14 +33,14 @@ bool IsLetterOrDigit(char c) {
 
 }  // namespace
 
-WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
-                                    std::span<const std::uint8_t> bytes) {
+Result AtomicFileWriter::Write(const std::filesystem::path& target,
+                               std::span<const std::uint8_t> bytes) {
     std::span<const std::uint8_t> pieces[] = {bytes};
     return Write(target, pieces);
 }
 
-WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
-                                    std::span<const std::span<const std::uint8_t>> pieces) {
+Result AtomicFileWriter::Write(const std::filesystem::path& target,
+                               std::span<const std::span<const std::uint8_t>> pieces) {
     const std::filesystem::path folder = FolderOf(target);
     // Held until the temporary file is renamed or removed, so that a load in another program
     // does not take it for a leftover. A folder that cannot be locked does not stop the save.
@@ -54,7 +54,7 @@ WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
     std::string pattern = (folder / name).string();
     int fd = ::mkstemp(pattern.data());
     if (fd < 0)
-        return WriteResult::Failed(Describe(target, "cannot create a temporary file", errno));
+        return Result::Failed(Describe(target, "cannot create a temporary file", errno));
     const std::filesystem::path temporary = pattern;
 
     // Every failure from here on removes the temporary file. Should even that fail, the file
@@ -64,7 +64,7 @@ WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
             CloseFile(fd);
         std::error_code ignored;
         std::filesystem::remove(temporary, ignored);
-        return WriteResult::Failed(Describe(target, step, error));
+        return Result::Failed(Describe(target, step, error));
     };
 
     // mkstemp creates the file 0600 and it stays so: the stores and exported files can hold
@@ -87,7 +87,7 @@ WriteResult AtomicFileWriter::Write(const std::filesystem::path& target,
     // The folder entry of the rename reaches the disk only when the folder itself is synced.
     if (lock.Descriptor() >= 0)
         ::fsync(lock.Descriptor());
-    return WriteResult::Done();
+    return Result::Done();
 }
 
 bool AtomicFileWriter::IsTemporaryName(std::string_view name, std::string_view targetName) {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "storage/WriteResult.h"
+#include "core/Result.h"
 
 namespace ms1 {
 
@@ -23,9 +23,9 @@ class AtomicFileWriter {
     virtual ~AtomicFileWriter() = default;
 
     // Writes the pieces one after another as the new content of `target`.
-    WriteResult Write(const std::filesystem::path& target,
-                      std::span<const std::span<const std::uint8_t>> pieces);
-    WriteResult Write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+    Result Write(const std::filesystem::path& target,
+                 std::span<const std::span<const std::uint8_t>> pieces);
+    Result Write(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
 
     // Whether `name` is a temporary name that a save of the file `targetName` uses.
     static bool IsTemporaryName(std::string_view name, std::string_view targetName);

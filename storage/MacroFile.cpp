@@ -27,8 +27,10 @@ std::optional<std::string> CheckMacroBytes(std::span<const std::uint8_t> bytes) 
 
 MacroImport ImportMacroBytes(std::span<const std::uint8_t> bytes, MacroStore::Access& macros) {
     MacroImport result;
-    if ((result.refused = CheckMacroBytes(bytes)))
+    if (auto why = CheckMacroBytes(bytes)) {
+        result.taken = Result::Failed(std::move(*why));
         return result;
+    }
     MacroRecord macro;
     std::memcpy(&macro, bytes.data(), sizeof macro);
     MacroList& list = macros.Macros();
@@ -44,14 +46,14 @@ MacroImport ImportMacroFile(const std::filesystem::path& file, MacroStore::Acces
     auto bytes = ReadFilePrefix(file, sizeof(MacroRecord));
     if (!bytes) {
         MacroImport result;
-        result.refused = "cannot be read";
+        result.taken = Result::Failed("cannot be read");
         return result;
     }
     return ImportMacroBytes(*bytes, macros);
 }
 
-WriteResult ExportMacro(const MacroRecord& macro, const std::filesystem::path& file,
-                        AtomicFileWriter& writer) {
+Result ExportMacro(const MacroRecord& macro, const std::filesystem::path& file,
+                   AtomicFileWriter& writer) {
     return writer.Write(file, BytesOf(macro));
 }
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "core/MacroRecord.h"
+#include "core/Result.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/MacroStore.h"
-#include "storage/WriteResult.h"
 
 namespace ms1 {
 
@@ -18,10 +18,10 @@ namespace ms1 {
 std::optional<std::string> CheckMacroBytes(std::span<const std::uint8_t> bytes);
 
 struct MacroImport {
-    std::optional<std::string> refused;  // the file was not taken, and why
-    std::size_t index = 0;               // position of the new macro
-    std::u16string name;                 // its name, made unique
-    WriteResult save;                    // the save of the macro store
+    Result taken;           // the file was taken, or why not
+    std::size_t index = 0;  // position of the new macro
+    std::u16string name;    // its name, made unique
+    Result save;            // the save of the macro store
 };
 
 // Takes the first record of a macro file as a new macro with a unique name, appends it and
@@ -30,7 +30,7 @@ MacroImport ImportMacroFile(const std::filesystem::path& file, MacroStore::Acces
 MacroImport ImportMacroBytes(std::span<const std::uint8_t> bytes, MacroStore::Access& macros);
 
 // Writes the record's 856 bytes as they are.
-WriteResult ExportMacro(const MacroRecord& macro, const std::filesystem::path& file,
-                        AtomicFileWriter& writer);
+Result ExportMacro(const MacroRecord& macro, const std::filesystem::path& file,
+                   AtomicFileWriter& writer);
 
 }  // namespace ms1

@@ -36,16 +36,16 @@ std::span<const std::uint8_t> MacroStore::ListBytes() const {
             macros_.size() * sizeof(MacroRecord)};
 }
 
-WriteResult MacroStore::Access::SaveMacroStore() {
+Result MacroStore::Access::SaveMacroStore() {
     const auto path = store_->FilePath();
-    if (store_->saveRefusal_)
-        return WriteResult::Failed(*store_->saveRefusal_);
+    if (!store_->savesAllowed_)
+        return store_->savesAllowed_;
     std::error_code error;
     error = CreatePrivateFolders(path.parent_path());
     if (error)
-        return WriteResult::Failed(path.parent_path().string() + ": " + error.message());
+        return Result::Failed(path.parent_path().string() + ": " + error.message());
     const std::span<const std::uint8_t> bytes = store_->ListBytes();
-    WriteResult written = store_->writer_->Write(path, bytes);
+    Result written = store_->writer_->Write(path, bytes);
     if (written) {
         store_->onDisk_.emplace(bytes.begin(), bytes.end());
     } else {
@@ -54,11 +54,11 @@ WriteResult MacroStore::Access::SaveMacroStore() {
     return written;
 }
 
-WriteResult MacroStore::Access::SaveMacroStoreIfChanged() {
+Result MacroStore::Access::SaveMacroStoreIfChanged() {
     const std::span<const std::uint8_t> bytes = store_->ListBytes();
-    if (!store_->saveRefusal_ && store_->onDisk_ &&
+    if (store_->savesAllowed_ && store_->onDisk_ &&
         std::equal(bytes.begin(), bytes.end(), store_->onDisk_->begin(), store_->onDisk_->end())) {
-        return WriteResult::Done();
+        return Result::Done();
     }
     return SaveMacroStore();
 }
@@ -70,7 +70,7 @@ StoreLoadReport MacroStore::LoadMacroStore(StoreMode mode) {
     const bool writes = mode == StoreMode::ReadWrite;
     macros_.clear();
     onDisk_.reset();
-    saveRefusal_.reset();
+    savesAllowed_ = Result::Done();
     if (writes)
         AtomicFileWriter::RemoveStaleTemporaries(path);
     StoreFileContents file = ReadStoreFile(path);
@@ -96,7 +96,7 @@ StoreLoadReport MacroStore::LoadMacroStore(StoreMode mode) {
     // Something there could not be taken; the next save would lose it for good.
     const bool lost = !file.readable || report.droppedBytes > 0 || report.droppedRecords > 0;
     if (lost && writes)
-        saveRefusal_ = KeepDamagedFile(path, !file.readable, report);
+        savesAllowed_ = KeepDamagedFile(path, !file.readable, report);
     return report;
 }
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "core/MacroRecord.h"
+#include "core/Result.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/StoreLoadReport.h"
-#include "storage/WriteResult.h"
 
 namespace ms1 {
 
@@ -24,7 +24,7 @@ class MacroStore {
 
     struct Added {
         std::size_t index;
-        WriteResult save;
+        Result save;
     };
 
     class Access {
@@ -34,13 +34,13 @@ class MacroStore {
         // Appends an empty macro named addMacroText + (count + 1), made unique and cut to
         // 23 characters, and saves.
         Added AddMacro(std::u16string_view addMacroText);
-        WriteResult SaveMacroStore();
+        Result SaveMacroStore();
         // Saves only when the list differs from the file as this store last read or wrote
         // it; otherwise Done without touching the disk, so that what another program wrote
         // meanwhile stays.
-        WriteResult SaveMacroStoreIfChanged();
+        Result SaveMacroStoreIfChanged();
         // Why every save fails until the next load (a damaged file could not be kept aside).
-        const std::optional<std::string>& SaveRefusal() const { return store_->saveRefusal_; }
+        const Result& SavesAllowed() const { return store_->savesAllowed_; }
 
       private:
         friend class MacroStore;
@@ -57,8 +57,8 @@ class MacroStore {
     // removes the temporary files that killed saves left. When a damaged file cannot be kept
     // aside, every save fails until the next load.
     StoreLoadReport LoadMacroStore(StoreMode mode = StoreMode::ReadWrite);
-    WriteResult SaveMacroStore() { return Lock().SaveMacroStore(); }
-    WriteResult SaveMacroStoreIfChanged() { return Lock().SaveMacroStoreIfChanged(); }
+    Result SaveMacroStore() { return Lock().SaveMacroStore(); }
+    Result SaveMacroStoreIfChanged() { return Lock().SaveMacroStoreIfChanged(); }
 
     std::filesystem::path FilePath() const;
     static std::filesystem::path FilePath(const std::filesystem::path& dataFolder);
@@ -73,7 +73,7 @@ class MacroStore {
     // unknown (an unreadable file, a failed save).
     std::optional<std::vector<std::uint8_t>> onDisk_;
     // Set while a damaged file that could not be kept aside must not be written over.
-    std::optional<std::string> saveRefusal_;
+    Result savesAllowed_;
 
     std::span<const std::uint8_t> ListBytes() const;
 };

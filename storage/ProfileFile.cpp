@@ -8,8 +8,10 @@ namespace ms1 {
 ProfileImport ImportProfileBytes(std::span<const std::uint8_t> bytes,
                                  ProfileStore::Access& profiles, MacroStore::Access& macros) {
     ProfileImport result;
-    if ((result.refused = CheckProfileBytes(bytes)))
+    if (auto why = CheckProfileBytes(bytes)) {
+        result.taken = Result::Failed(std::move(*why));
         return result;
+    }
     auto profile = ProfileFromBytes(bytes);
 
     ProfileList& list = profiles.Profiles();
@@ -43,14 +45,14 @@ ProfileImport ImportProfileFile(const std::filesystem::path& file, ProfileStore:
     auto bytes = ReadFilePrefix(file, sizeof(ProfileRecord));
     if (!bytes) {
         ProfileImport result;
-        result.refused = "cannot be read";
+        result.taken = Result::Failed("cannot be read");
         return result;
     }
     return ImportProfileBytes(*bytes, profiles, macros);
 }
 
-WriteResult ExportProfile(const ProfileRecord& profile, const std::filesystem::path& file,
-                          AtomicFileWriter& writer) {
+Result ExportProfile(const ProfileRecord& profile, const std::filesystem::path& file,
+                     AtomicFileWriter& writer) {
     return writer.Write(file, BytesOf(profile));
 }
 

@@ -8,19 +8,19 @@
 #include <vector>
 
 #include "core/ProfileRecord.h"
+#include "core/Result.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
-#include "storage/WriteResult.h"
 
 namespace ms1 {
 
 struct ProfileImport {
-    std::optional<std::string> refused;      // the file was not taken, and why
+    Result taken;                            // the file was taken, or why not
     std::size_t index = 0;                   // position of the new profile
     std::u16string name;                     // its name, made unique
     std::vector<std::u16string> macroNames;  // macros created for its macro buttons
-    WriteResult macroSave;                   // the save of the macro store, when macros came
+    Result macroSave;                        // the save of the macro store, when macros came
 };
 
 // Appends the first record of a profile file under a unique name. Each of its first 18
@@ -34,7 +34,7 @@ ProfileImport ImportProfileBytes(std::span<const std::uint8_t> bytes,
                                  ProfileStore::Access& profiles, MacroStore::Access& macros);
 
 // Writes the profile's 47776 bytes as they are.
-WriteResult ExportProfile(const ProfileRecord& profile, const std::filesystem::path& file,
-                          AtomicFileWriter& writer);
+Result ExportProfile(const ProfileRecord& profile, const std::filesystem::path& file,
+                     AtomicFileWriter& writer);
 
 }  // namespace ms1

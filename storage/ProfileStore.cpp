@@ -75,17 +75,17 @@ bool ProfileStore::MatchesDisk() const {
     return true;
 }
 
-WriteResult ProfileStore::Access::SaveProfileStore() {
+Result ProfileStore::Access::SaveProfileStore() {
     const auto path = store_->FilePath();
-    if (store_->saveRefusal_)
-        return WriteResult::Failed(*store_->saveRefusal_);
+    if (!store_->savesAllowed_)
+        return store_->savesAllowed_;
     std::error_code error;
     error = CreatePrivateFolders(path.parent_path());
     if (error)
-        return WriteResult::Failed(path.parent_path().string() + ": " + error.message());
+        return Result::Failed(path.parent_path().string() + ": " + error.message());
 
     std::vector<std::uint8_t> bytes = store_->FileBytes();
-    WriteResult written = store_->writer_->Write(path, bytes);
+    Result written = store_->writer_->Write(path, bytes);
     if (written) {
         store_->onDisk_ = std::move(bytes);
     } else {
@@ -94,9 +94,9 @@ WriteResult ProfileStore::Access::SaveProfileStore() {
     return written;
 }
 
-WriteResult ProfileStore::Access::SaveProfileStoreIfChanged() {
-    if (!store_->saveRefusal_ && store_->MatchesDisk())
-        return WriteResult::Done();
+Result ProfileStore::Access::SaveProfileStoreIfChanged() {
+    if (store_->savesAllowed_ && store_->MatchesDisk())
+        return Result::Done();
     return SaveProfileStore();
 }
 
@@ -131,7 +131,7 @@ StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileTex
     profiles_.clear();
     std::memset(header_.get(), 0, sizeof(ProfileStoreHeader));
     onDisk_.reset();
-    saveRefusal_.reset();
+    savesAllowed_ = Result::Done();
     if (writes)
         AtomicFileWriter::RemoveStaleTemporaries(path);
 
@@ -145,7 +145,7 @@ StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileTex
         }
         // The next save would drop the fragment for good; keep the file as it was.
         if (report.droppedBytes > 0 && writes)
-            saveRefusal_ = KeepDamagedFile(path, false, report);
+            savesAllowed_ = KeepDamagedFile(path, false, report);
         return report;
     }
 
@@ -153,7 +153,7 @@ StoreLoadReport ProfileStore::LoadProfileStore(std::u16string_view addProfileTex
     report.freshStart = true;
     report.unusableFile = file.exists && !empty;
     if (writes && report.unusableFile)
-        saveRefusal_ = KeepDamagedFile(path, true, report);
+        savesAllowed_ = KeepDamagedFile(path, true, report);
     profiles_.clear();
     std::memset(header_.get(), 0, sizeof(ProfileStoreHeader));
     access.AddDefaultProfile(addProfileText);

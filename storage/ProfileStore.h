@@ -12,9 +12,9 @@
 
 #include "core/LittleEndian.h"
 #include "core/ProfileRecord.h"
+#include "core/Result.h"
 #include "storage/AtomicFileWriter.h"
 #include "storage/StoreLoadReport.h"
-#include "storage/WriteResult.h"
 
 namespace ms1 {
 
@@ -48,13 +48,13 @@ class ProfileStore {
         // (made unique); does not save.
         ProfileRecord& AddDefaultProfile(std::u16string_view addProfileText);
         // Writes the header and every profile, replacing the file as a whole.
-        WriteResult SaveProfileStore();
+        Result SaveProfileStore();
         // Saves only when the header or a profile differs from the file as this store last
         // read or wrote it; otherwise Done without touching the disk, so that what another
         // program wrote meanwhile stays.
-        WriteResult SaveProfileStoreIfChanged();
+        Result SaveProfileStoreIfChanged();
         // Why every save fails until the next load (a damaged file could not be kept aside).
-        const std::optional<std::string>& SaveRefusal() const { return store_->saveRefusal_; }
+        const Result& SavesAllowed() const { return store_->savesAllowed_; }
 
       private:
         friend class ProfileStore;
@@ -73,8 +73,8 @@ class ProfileStore {
     // be kept aside, every save fails until the next load.
     StoreLoadReport LoadProfileStore(std::u16string_view addProfileText,
                                      StoreMode mode = StoreMode::ReadWrite);
-    WriteResult SaveProfileStore() { return Lock().SaveProfileStore(); }
-    WriteResult SaveProfileStoreIfChanged() { return Lock().SaveProfileStoreIfChanged(); }
+    Result SaveProfileStore() { return Lock().SaveProfileStore(); }
+    Result SaveProfileStoreIfChanged() { return Lock().SaveProfileStoreIfChanged(); }
 
     std::filesystem::path FilePath() const;
     static std::filesystem::path FilePath(const std::filesystem::path& dataFolder);
@@ -89,7 +89,7 @@ class ProfileStore {
     // The file's bytes as last read or written; nothing when unknown (after a failed save).
     std::optional<std::vector<std::uint8_t>> onDisk_;
     // Set while a damaged file that could not be kept aside must not be written over.
-    std::optional<std::string> saveRefusal_;
+    Result savesAllowed_;
 
     std::vector<std::uint8_t> FileBytes() const;
     bool MatchesDisk() const;

@@ -43,13 +43,13 @@ std::optional<int> ParseModel(const std::string& text) {
 }
 
 // Sets one key of section "SETTING" and keeps the rest of the file.
-WriteResult WriteSetting(const std::filesystem::path& dataFolder, const char* key,
-                         const std::string& value, AtomicFileWriter& writer) {
+Result WriteSetting(const std::filesystem::path& dataFolder, const char* key,
+                    const std::string& value, AtomicFileWriter& writer) {
     const auto path = dataFolder / "setting.ini";
     auto old = ReadText(path);
     // Rewriting a file we could not read would lose whatever else the user keeps in it.
     if (!old)
-        return WriteResult::Failed(path.string() + ": cannot be read");
+        return Result::Failed(path.string() + ": cannot be read");
     IniText ini(*old);
     ini.Set(kSection, key, value);
     std::string text = ini.Text();
@@ -77,13 +77,12 @@ int ReadModel(const std::filesystem::path& dataFolder, AtomicFileWriter& writer)
     return 0;
 }
 
-WriteResult WriteModel(const std::filesystem::path& dataFolder, int model) {
+Result WriteModel(const std::filesystem::path& dataFolder, int model) {
     AtomicFileWriter writer;
     return WriteModel(dataFolder, model, writer);
 }
 
-WriteResult WriteModel(const std::filesystem::path& dataFolder, int model,
-                       AtomicFileWriter& writer) {
+Result WriteModel(const std::filesystem::path& dataFolder, int model, AtomicFileWriter& writer) {
     return WriteSetting(dataFolder, kKey, std::to_string(model), writer);
 }
 
@@ -93,13 +92,12 @@ Theme ReadTheme(const std::filesystem::path& dataFolder) {
     return value && *value == kDark ? Theme::Dark : Theme::Light;
 }
 
-WriteResult WriteTheme(const std::filesystem::path& dataFolder, Theme theme) {
+Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme) {
     AtomicFileWriter writer;
     return WriteTheme(dataFolder, theme, writer);
 }
 
-WriteResult WriteTheme(const std::filesystem::path& dataFolder, Theme theme,
-                       AtomicFileWriter& writer) {
+Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme, AtomicFileWriter& writer) {
     return WriteSetting(dataFolder, kThemeKey, theme == Theme::Dark ? kDark : kLight, writer);
 }
 

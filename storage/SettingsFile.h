@@ -2,8 +2,8 @@
 
 #include <filesystem>
 
+#include "core/Result.h"
 #include "storage/AtomicFileWriter.h"
-#include "storage/WriteResult.h"
 
 namespace ms1 {
 
@@ -18,17 +18,15 @@ int ReadModel(const std::filesystem::path& dataFolder);
 int ReadModel(const std::filesystem::path& dataFolder, AtomicFileWriter& writer);
 
 // Writes "Model"; every other section and key of the file stays as it was.
-WriteResult WriteModel(const std::filesystem::path& dataFolder, int model);
-WriteResult WriteModel(const std::filesystem::path& dataFolder, int model,
-                       AtomicFileWriter& writer);
+Result WriteModel(const std::filesystem::path& dataFolder, int model);
+Result WriteModel(const std::filesystem::path& dataFolder, int model, AtomicFileWriter& writer);
 
 // The page style: "Theme" in section "SETTING", "light" or "dark". A missing or unknown value
 // is the light style; reading never rewrites the file.
 enum class Theme { Light, Dark };
 Theme ReadTheme(const std::filesystem::path& dataFolder);
 // Writes "Theme"; every other section and key of the file stays as it was.
-WriteResult WriteTheme(const std::filesystem::path& dataFolder, Theme theme);
-WriteResult WriteTheme(const std::filesystem::path& dataFolder, Theme theme,
-                       AtomicFileWriter& writer);
+Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme);
+Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme, AtomicFileWriter& writer);
 
 }  // namespace ms1

@@ -116,16 +116,16 @@ KeptFile KeepAside(const std::filesystem::path& path, bool move) {
     return kept;
 }
 
-std::optional<std::string> KeepDamagedFile(const std::filesystem::path& path, bool move,
-                                           StoreLoadReport& report) {
+Result KeepDamagedFile(const std::filesystem::path& path, bool move, StoreLoadReport& report) {
     KeptFile kept = KeepAside(path, move);
     report.keptAside = !kept.error;
     report.keptAs = kept.path;
     report.keepAsideError = kept.error;
     if (!kept.error)
-        return std::nullopt;
-    return path.string() + ": not written over, since the damaged file there could not be kept " +
-           "aside (" + *kept.error + ")";
+        return Result::Done();
+    return Result::Failed(path.string() +
+                          ": not written over, since the damaged file there could not be kept " +
+                          "aside (" + *kept.error + ")");
 }
 
 }  // namespace ms1

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Result.h"
 #include "storage/StoreLoadReport.h"
 
 namespace ms1 {
@@ -44,8 +45,8 @@ std::filesystem::path KeptFileName(const std::filesystem::path& path, int slot);
 KeptFile KeepAside(const std::filesystem::path& path, bool move);
 
 // Keeps a damaged store file aside and notes in the load report where, or why not. Returns
-// what every save of the store must answer while the file could not be kept aside.
-std::optional<std::string> KeepDamagedFile(const std::filesystem::path& path, bool move,
-                                           StoreLoadReport& report);
+// whether saves of the store may write over it: failed, with what every save must answer,
+// while the file could not be kept aside.
+Result KeepDamagedFile(const std::filesystem::path& path, bool move, StoreLoadReport& report);
 
 }  // namespace ms1

@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "storage/WriteResult.h"
+#include "core/Result.h"
 
 namespace ms1 {
 
@@ -26,7 +26,7 @@ struct StoreLoadReport {
     // Why the damaged file could not be kept aside. The store then refuses every save until
     // it is loaded again, so that the file is not written over.
     std::optional<std::string> keepAsideError;
-    WriteResult save;  // the save of a fresh start
+    Result save;  // the save of a fresh start
 };
 
 }  // namespace ms1

@@ -122,7 +122,7 @@ void BleGattLink::SetBleConnected(bool connected) {
     // Every registration of the connection, not only the last: the others would go on
     // delivering after the mouse left.
     for (GattEventHandle handle : registrations) {
-        if (ports_.gatt.UnregisterEvent(handle) == kGattOk)
+        if (ports_.gatt.UnregisterEvent(handle))
             Trace("notifications unregistered");
     }
     ports_.view.ShowBleDisconnected();
@@ -203,17 +203,17 @@ std::optional<BleGattLink::OpenInterface> BleGattLink::OpenMatching(const std::s
     if (!open.handle)
         return std::nullopt;
     auto services = open.handle->Services();
-    if (!services.ok() || services.value.empty()) {
-        Trace("the services could not be read: " + std::to_string(services.error));
+    if (!services || services.value().empty()) {
+        Trace("the services could not be read: " + services.reason());
         return std::nullopt;
     }
     // The mouse puts everything the program uses into the interface's first service.
-    auto characteristics = open.handle->Characteristics(services.value.front());
-    if (!characteristics.ok()) {
-        Trace("the characteristics could not be read: " + std::to_string(characteristics.error));
+    auto characteristics = open.handle->Characteristics(services.value().front());
+    if (!characteristics) {
+        Trace("the characteristics could not be read: " + characteristics.reason());
         return std::nullopt;
     }
-    open.characteristics = std::move(characteristics.value);
+    open.characteristics = std::move(characteristics).value();
     return open;
 }
 
@@ -251,8 +251,8 @@ void BleGattLink::Subscribe(GattServiceHandle& handle, const GattCharacteristic&
     auto registration = handle.RegisterValueChanged(
         characteristic,
         [this](const std::uint8_t* data, std::size_t size) { OnValueChanged(data, size); });
-    if (!registration.ok() || registration.value == 0) {
-        Trace("no registration for value changes: " + std::to_string(registration.error));
+    if (!registration || registration.value() == 0) {
+        Trace("no registration for value changes: " + registration.reason());
         return;
     }
     bool keep = true;
@@ -261,25 +261,25 @@ void BleGattLink::Subscribe(GattServiceHandle& handle, const GattCharacteristic&
         // The mouse left while this ran: its disconnection has already unregistered the rest.
         keep = !vidPattern_.empty();
         if (keep)
-            registrations_.push_back(registration.value);
+            registrations_.push_back(registration.value());
     }
     if (!keep) {
-        ports_.gatt.UnregisterEvent(registration.value);
+        ports_.gatt.UnregisterEvent(registration.value());
         return;
     }
-    auto descriptors = handle.Descriptors(characteristic);
-    if (!descriptors.ok())
-        Trace("the descriptors could not be read: " + std::to_string(descriptors.error));
-    for (const GattDescriptor& descriptor : descriptors.value) {
+    const auto descriptors = handle.Descriptors(characteristic);
+    if (!descriptors)
+        Trace("the descriptors could not be read: " + descriptors.reason());
+    for (const GattDescriptor& descriptor : descriptors.value()) {
         const auto value = handle.DescriptorValue(descriptor);
-        if (!value.ok())
-            Trace("a descriptor value could not be read: " + std::to_string(value.error));
+        if (!value)
+            Trace("a descriptor value could not be read: " + value.reason());
         if (descriptor.attributeHandle >= kHighestWrittenDescriptor)
             continue;
-        const int result = handle.SubscribeToNotifications(descriptor);
-        Trace(result == kGattOk ? "notifications set for service handle " +
-                                      std::to_string(descriptor.serviceHandle)
-                                : "the notifications could not be set: " + std::to_string(result));
+        const Result subscribed = handle.SubscribeToNotifications(descriptor);
+        Trace(subscribed ? "notifications set for service handle " +
+                               std::to_string(descriptor.serviceHandle)
+                         : "the notifications could not be set: " + subscribed.reason());
     }
 }
 
@@ -313,25 +313,30 @@ bool BleGattLink::VisitWriteCharacteristics(const Snapshot& snapshot, const Writ
     return false;
 }
 
-bool BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t length) {
+Result BleGattLink::WriteCharacteristic(const std::uint8_t* data, std::size_t length) {
     const Snapshot snapshot = Copy();
     if (snapshot.vid.empty() || snapshot.pid.empty())
-        return false;
+        return Result::Failed("the mouse is not connected");
     if (data == nullptr || length > kBleMaxWriteLength)
-        return false;
-    return VisitWriteCharacteristics(snapshot, [&](const std::string& path, OpenInterface& open,
-                                                   const GattCharacteristic& characteristic) {
+        return Result::Failed("the report does not fit one write");
+    // The failure of the last characteristic tried, when none took the report.
+    Result written = Result::Failed("no writable characteristic of the mouse was found");
+    VisitWriteCharacteristics(snapshot, [&](const std::string& path, OpenInterface& open,
+                                            const GattCharacteristic& characteristic) {
         Trace(path);
         const auto context = open.handle->BeginReliableWrite();
-        if (!context.ok())
+        if (!context) {
+            written = context;
             return false;
-        const bool written = open.handle->SetCharacteristicValue(characteristic, data, length,
-                                                                 context.value) == kGattOk;
+        }
+        written =
+            open.handle->SetCharacteristicValue(characteristic, data, length, context.value());
         Trace(written ? "written" : "not written");
-        if (context.value != 0)
-            open.handle->EndReliableWrite(context.value);
-        return written;
+        if (context.value() != 0)
+            open.handle->EndReliableWrite(context.value());
+        return written.ok();
     });
+    return written;
 }
 
 BleGattLink::Look BleGattLink::LookAtMouse() {

@@ -116,8 +116,8 @@ class BleGattLink final : public BleReportPort, public DeviceEventSink {
     // Off the window thread.
     void ScanBluetoothAddresses();
     int SubscribeNotifications();
-    // One report to the first writable 0xFEE3 of a matching interface; true when written.
-    bool WriteCharacteristic(const std::uint8_t* data, std::size_t length) override;
+    // One report to the first writable 0xFEE3 of a matching interface that takes it.
+    Result WriteCharacteristic(const std::uint8_t* data, std::size_t length) override;
     // What a look at the platform found.
     struct Look {
         bool listed = false;    // the devices could be listed

@@ -1,8 +1,19 @@
 #include "transport/GattPlatform.h"
 
+#include <string>
+
 #include "transport/AsciiText.h"
 
 namespace ms1 {
+
+Result GattFailed(GattFailure failure) {
+    // In the order of the numbers, from 1.
+    static constexpr const char* kWords[] = {"failed", "not connected", "refused", "timed out",
+                                             "busy"};
+    const int number = static_cast<int>(failure);
+    const char* words = number >= 1 && number <= 5 ? kWords[number - 1] : "failed";
+    return Result::Failed(std::to_string(number) + " (" + words + ")");
+}
 
 std::optional<std::uint16_t> ShortUuidOf(std::string_view uuid) {
     constexpr std::string_view kBaseTail = "-0000-1000-8000-00805f9b34fb";

@@ -9,25 +9,23 @@
 #include <string_view>
 #include <vector>
 
+#include "core/Result.h"
 #include "transport/DeviceEvent.h"
 
 namespace ms1 {
 
-// Results of the GATT calls: 0 is success, anything else a platform error code that is only
-// ever traced.
-inline constexpr int kGattOk = 0;
-inline constexpr int kGattFailed = 1;
-inline constexpr int kGattNotConnected = 2;
-inline constexpr int kGattRefused = 3;
-inline constexpr int kGattTimedOut = 4;
-inline constexpr int kGattBusy = 5;  // another operation on the same attribute is in flight
-
-template <typename T>
-struct GattResult {
-    int error = kGattFailed;
-    T value{};
-    bool ok() const { return error == kGattOk; }
+// Why a GATT call failed, by the platform's number for it.
+enum class GattFailure {
+    Failed = 1,
+    NotConnected = 2,
+    Refused = 3,
+    TimedOut = 4,
+    Busy = 5,  // another operation on the same attribute is in flight
 };
+
+// The failed result of a GATT call. Its reason leads with the platform's number, which the
+// link's trace lines have always named: "3 (refused)".
+Result GattFailed(GattFailure failure);
 
 // A registration for value changes; 0 is none.
 using GattEventHandle = std::uint64_t;
@@ -86,24 +84,24 @@ class GattServiceHandle {
   public:
     virtual ~GattServiceHandle() = default;
 
-    virtual GattResult<std::vector<GattService>> Services() = 0;
-    virtual GattResult<std::vector<GattCharacteristic>> Characteristics(
+    virtual ResultOf<std::vector<GattService>> Services() = 0;
+    virtual ResultOf<std::vector<GattCharacteristic>> Characteristics(
         const GattService& service) = 0;
-    virtual GattResult<std::vector<GattDescriptor>> Descriptors(
+    virtual ResultOf<std::vector<GattDescriptor>> Descriptors(
         const GattCharacteristic& characteristic) = 0;
-    virtual GattResult<std::vector<std::uint8_t>> DescriptorValue(
+    virtual ResultOf<std::vector<std::uint8_t>> DescriptorValue(
         const GattDescriptor& descriptor) = 0;
     // Writes a client characteristic configuration value with notifications on and
     // indications off.
-    virtual int SubscribeToNotifications(const GattDescriptor& descriptor) = 0;
+    virtual Result SubscribeToNotifications(const GattDescriptor& descriptor) = 0;
     // Value changes of this one characteristic go to `callback` until unregistered.
-    virtual GattResult<GattEventHandle> RegisterValueChanged(
-        const GattCharacteristic& characteristic, GattValueCallback callback) = 0;
+    virtual ResultOf<GattEventHandle> RegisterValueChanged(const GattCharacteristic& characteristic,
+                                                           GattValueCallback callback) = 0;
     // A write context; 0 when the platform has none to give.
-    virtual GattResult<std::uint64_t> BeginReliableWrite() = 0;
-    virtual int SetCharacteristicValue(const GattCharacteristic& characteristic,
-                                       const std::uint8_t* data, std::size_t length,
-                                       std::uint64_t writeContext) = 0;
+    virtual ResultOf<std::uint64_t> BeginReliableWrite() = 0;
+    virtual Result SetCharacteristicValue(const GattCharacteristic& characteristic,
+                                          const std::uint8_t* data, std::size_t length,
+                                          std::uint64_t writeContext) = 0;
     virtual void EndReliableWrite(std::uint64_t writeContext) = 0;
 };
 
@@ -127,7 +125,7 @@ class GattPlatform {
     virtual std::optional<std::vector<GattDeviceRecord>> PresentBluetoothDevices() = 0;
     // Null when the interface cannot be opened.
     virtual std::unique_ptr<GattServiceHandle> Open(const std::string& interfacePath) = 0;
-    virtual int UnregisterEvent(GattEventHandle handle) = 0;
+    virtual Result UnregisterEvent(GattEventHandle handle) = 0;
 };
 
 }  // namespace ms1

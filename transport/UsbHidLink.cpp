@@ -334,12 +334,15 @@ void UsbHidLink::Shutdown() {
     }
 }
 
-int UsbHidLink::SendFeatureReport(const std::uint8_t* data, std::size_t length) {
+ResultOf<int> UsbHidLink::SendFeatureReport(const std::uint8_t* data, std::size_t length) {
     std::lock_guard lock(mutex_);
     if (currentFeatureHandle_ == nullptr) {
-        return -1;
+        return ResultOf<int>::Failed("no receiver is open");
     }
-    return ports_.hid.SendFeatureReport(currentFeatureHandle_, data, length);
+    const int sent = ports_.hid.SendFeatureReport(currentFeatureHandle_, data, length);
+    if (sent == -1)
+        return ResultOf<int>::Failed("the receiver did not take the feature report");
+    return ResultOf<int>::Done(sent);
 }
 
 bool UsbHidLink::HasCurrentReceiver() const {

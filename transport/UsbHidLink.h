@@ -11,6 +11,7 @@
 #include <string>
 #include <thread>
 
+#include "core/Result.h"
 #include "ports/LinkFlags.h"
 #include "ports/MessagePorts.h"
 #include "transport/DeviceEvent.h"
@@ -97,9 +98,10 @@ class UsbHidLink final : public DeviceEventSink {
     // Stops every reader; called by the destructor too. The link is idle afterwards.
     void Shutdown();
 
-    // Sends one feature report through the current receiver. hidapi's result; -1 when there
-    // is no current receiver. Safe from any thread, also during a removal.
-    int SendFeatureReport(const std::uint8_t* data, std::size_t length);
+    // Sends one feature report through the current receiver: the bytes hidapi sent, or why
+    // nothing went (no current receiver, or hidapi failed). Safe from any thread, also during
+    // a removal.
+    ResultOf<int> SendFeatureReport(const std::uint8_t* data, std::size_t length);
 
     bool HasCurrentReceiver() const;
     // True while an input collection of a receiver is open: from the enumeration that found

@@ -26,18 +26,16 @@ bool VendorHidFunctions::Any() const {
            closeDevMonitor || setFeature || getFeature;
 }
 
-std::unique_ptr<VendorHidLibrary> VendorHidLibrary::Load(const std::filesystem::path& programFolder,
-                                                         std::string* why) {
+ResultOf<std::unique_ptr<VendorHidLibrary>> VendorHidLibrary::Load(
+    const std::filesystem::path& programFolder) {
+    using Loaded = ResultOf<std::unique_ptr<VendorHidLibrary>>;
     const std::string path = (programFolder / kFileName).string();
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        if (why != nullptr) {
-            const char* error = dlerror();
-            *why = error != nullptr ? error : path + ": cannot be loaded";
-        }
-        return nullptr;
+        const char* error = dlerror();
+        return Loaded::Failed(error != nullptr ? error : path + ": cannot be loaded");
     }
-    return std::unique_ptr<VendorHidLibrary>(new VendorHidLibrary(handle));
+    return Loaded::Done(std::unique_ptr<VendorHidLibrary>(new VendorHidLibrary(handle)));
 }
 
 VendorHidLibrary::VendorHidLibrary(void* handle) : handle_(handle) {
@@ -86,10 +84,15 @@ void VendorHidBinding::CloseFeatureDevice() {
         functions_.closeFeatureDevice();
 }
 
-int VendorHidBinding::SetFeature(const std::uint8_t* data, std::size_t length) {
-    if (closed_ || !functions_.setFeature)
-        return 0;
-    return functions_.setFeature(data, length);
+Result VendorHidBinding::SetFeature(const std::uint8_t* data, std::size_t length) {
+    if (closed_)
+        return Result::Failed("the vendor library is closed");
+    if (!functions_.setFeature)
+        return Result::Failed("the vendor library has no HID_SetFeature");
+    // The library's answer: non-zero when the mouse took the report.
+    if (functions_.setFeature(data, length) == 0)
+        return Result::Failed("HID_SetFeature failed");
+    return Result::Done();
 }
 
 void VendorHidBinding::Close() {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "core/Result.h"
 #include "ports/LinkPorts.h"
 #include "ports/VendorHidApi.h"
 #include "ports/WiredDevicePort.h"
@@ -35,9 +36,9 @@ class VendorHidLibrary {
   public:
     static constexpr const char* kFileName = "libhidapi_1.so";
 
-    // Null when the library cannot be loaded (`why` says why). Names it lacks stay empty.
-    static std::unique_ptr<VendorHidLibrary> Load(const std::filesystem::path& programFolder,
-                                                  std::string* why = nullptr);
+    // Failed, with the reason, when the library cannot be loaded. Names it lacks stay empty.
+    static ResultOf<std::unique_ptr<VendorHidLibrary>> Load(
+        const std::filesystem::path& programFolder);
     ~VendorHidLibrary();
     VendorHidLibrary(const VendorHidLibrary&) = delete;
     VendorHidLibrary& operator=(const VendorHidLibrary&) = delete;
@@ -71,7 +72,7 @@ class VendorHidBinding final : public WiredDevicePort, public WiredReportPort {
     int OpenFeatureDevice() override;
     void CloseFeatureDevice() override;
     // WiredReportPort (apply worker)
-    int SetFeature(const std::uint8_t* data, std::size_t length) override;
+    Result SetFeature(const std::uint8_t* data, std::size_t length) override;
 
     // Closes the feature device and the monitor now; nothing is posted after it returns.
     void Close();

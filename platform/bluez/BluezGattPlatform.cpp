@@ -80,19 +80,24 @@ QDBusMessage BluezGattPlatform::Call(const QString& path, const QString& interfa
     return bus.call(call, QDBus::Block, timeoutMs);
 }
 
-int BluezGattPlatform::ErrorOf(const QDBusMessage& reply) {
+std::optional<GattFailure> BluezGattPlatform::FailureOf(const QDBusMessage& reply) {
     if (reply.type() == QDBusMessage::ReplyMessage)
-        return kGattOk;
+        return std::nullopt;
     const QString name = reply.errorName();
     if (name.contains("NotPermitted") || name.contains("NotAuthorized"))
-        return kGattRefused;
+        return GattFailure::Refused;
     if (name.contains("NotConnected"))
-        return kGattNotConnected;
+        return GattFailure::NotConnected;
     if (name.contains("NoReply") || name.contains("Timeout"))
-        return kGattTimedOut;
+        return GattFailure::TimedOut;
     if (name.contains("InProgress"))
-        return kGattBusy;
-    return kGattFailed;
+        return GattFailure::Busy;
+    return GattFailure::Failed;
+}
+
+Result BluezGattPlatform::AnswerOf(const QDBusMessage& reply) {
+    const std::optional<GattFailure> failure = FailureOf(reply);
+    return failure ? GattFailed(*failure) : Result::Done();
 }
 
 std::optional<bluez::ObjectTree> BluezGattPlatform::Objects() {
@@ -186,7 +191,7 @@ GattEventHandle BluezGattPlatform::AddRegistration(const QString& characteristic
     return handle;
 }
 
-int BluezGattPlatform::UnregisterEvent(GattEventHandle handle) {
+Result BluezGattPlatform::UnregisterEvent(GattEventHandle handle) {
     QString characteristic;
     bool stillWatched = false;
     QDBusConnection bus(name_);
@@ -194,13 +199,13 @@ int BluezGattPlatform::UnregisterEvent(GattEventHandle handle) {
         std::lock_guard lock(mutex_);
         auto it = registrations_.find(handle);
         if (it == registrations_.end())
-            return kGattFailed;
+            return GattFailed(GattFailure::Failed);
         characteristic = it->second.characteristic;
         registrations_.erase(it);
         for (const auto& [other, registration] : registrations_)
             stillWatched = stillWatched || registration.characteristic == characteristic;
         if (!connection_)
-            return kGattOk;
+            return Result::Done();
         bus = *connection_;
     }
     if (!stillWatched) {
@@ -209,7 +214,7 @@ int BluezGattPlatform::UnregisterEvent(GattEventHandle handle) {
                                                      bluez::kCharacteristicInterface, "StopNotify"),
                       kRadioTimeoutMs);
     }
-    return kGattOk;
+    return Result::Done();
 }
 
 void BluezGattPlatform::OnPropertiesChanged(const QDBusMessage& message) {

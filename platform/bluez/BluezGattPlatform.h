@@ -58,13 +58,16 @@ class BluezGattPlatform final : public QObject, public GattPlatform {
     std::optional<std::vector<std::string>> PresentServiceInterfaces() override;
     std::optional<std::vector<GattDeviceRecord>> PresentBluetoothDevices() override;
     std::unique_ptr<GattServiceHandle> Open(const std::string& interfacePath) override;
-    int UnregisterEvent(GattEventHandle handle) override;
+    Result UnregisterEvent(GattEventHandle handle) override;
 
     // For the open service handles.
     QDBusMessage Call(const QString& path, const QString& interface, const QString& method,
                       const QVariantList& arguments = {}, int timeoutMs = kRadioTimeoutMs);
     GattEventHandle AddRegistration(const QString& characteristicPath, GattValueCallback callback);
-    static int ErrorOf(const QDBusMessage& reply);
+    // What a D-Bus error reply means to a GATT call; nothing for a reply that is no error.
+    static std::optional<GattFailure> FailureOf(const QDBusMessage& reply);
+    // A reply as the result of a GATT call.
+    static Result AnswerOf(const QDBusMessage& reply);
 
   private slots:
     void OnPropertiesChanged(const QDBusMessage& message);

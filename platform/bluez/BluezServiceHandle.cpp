@@ -54,20 +54,22 @@ BluezServiceHandle::BluezServiceHandle(BluezGattPlatform& platform, bluez::Objec
       service_(service),
       serviceHandle_(bluez::HandleOfObjectPath(service.path)) {}
 
-GattResult<std::vector<GattService>> BluezServiceHandle::Services() {
-    return {kGattOk, {GattService{serviceHandle_, service_.uuid.toStdString()}}};
+ResultOf<std::vector<GattService>> BluezServiceHandle::Services() {
+    return ResultOf<std::vector<GattService>>::Done(
+        {GattService{serviceHandle_, service_.uuid.toStdString()}});
 }
 
-GattResult<std::vector<GattCharacteristic>> BluezServiceHandle::Characteristics(
+ResultOf<std::vector<GattCharacteristic>> BluezServiceHandle::Characteristics(
     const GattService& service) {
+    using Answer = ResultOf<std::vector<GattCharacteristic>>;
     if (service.attributeHandle != serviceHandle_)
-        return {kGattFailed, {}};
+        return Answer::Failed(GattFailed(GattFailure::Failed));
     std::vector<GattCharacteristic> characteristics;
     for (const bluez::Characteristic& c : tree_.characteristics) {
         if (c.service == service_.path)
             characteristics.push_back(ToCharacteristic(c, serviceHandle_));
     }
-    return {kGattOk, characteristics};
+    return Answer::Done(std::move(characteristics));
 }
 
 const bluez::Characteristic* BluezServiceHandle::FindCharacteristic(
@@ -90,11 +92,12 @@ const bluez::Characteristic* BluezServiceHandle::StandInOwner(
     return c;
 }
 
-GattResult<std::vector<GattDescriptor>> BluezServiceHandle::Descriptors(
+ResultOf<std::vector<GattDescriptor>> BluezServiceHandle::Descriptors(
     const GattCharacteristic& characteristic) {
+    using Answer = ResultOf<std::vector<GattDescriptor>>;
     const bluez::Characteristic* c = FindCharacteristic(characteristic.attributeHandle);
     if (c == nullptr)
-        return {kGattFailed, {}};
+        return Answer::Failed(GattFailed(GattFailure::Failed));
     std::vector<GattDescriptor> descriptors;
     for (const bluez::Descriptor& d : tree_.descriptors) {
         const auto shortUuid = ShortUuidOf(d.uuid.toStdString());
@@ -118,56 +121,59 @@ GattResult<std::vector<GattDescriptor>> BluezServiceHandle::Descriptors(
         standIn.uuid = "00002902-0000-1000-8000-00805f9b34fb";
         descriptors.push_back(standIn);
     }
-    return {kGattOk, descriptors};
+    return Answer::Done(std::move(descriptors));
 }
 
-GattResult<std::vector<std::uint8_t>> BluezServiceHandle::DescriptorValue(
+ResultOf<std::vector<std::uint8_t>> BluezServiceHandle::DescriptorValue(
     const GattDescriptor& descriptor) {
+    using Answer = ResultOf<std::vector<std::uint8_t>>;
     if (const bluez::Characteristic* c = StandInOwner(descriptor)) {
         // What BlueZ tells of the configuration: notifications on or off.
-        return {kGattOk, {static_cast<std::uint8_t>(c->notifying ? 1 : 0), 0}};
+        return Answer::Done({static_cast<std::uint8_t>(c->notifying ? 1 : 0), 0});
     }
     auto path = descriptorPaths_.find(descriptor.attributeHandle);
     if (path == descriptorPaths_.end())
-        return {kGattFailed, {}};
+        return Answer::Failed(GattFailed(GattFailure::Failed));
     const QDBusMessage reply =
         platform_.Call(path->second, bluez::kDescriptorInterface, "ReadValue", {QVariantMap{}});
-    const int error = BluezGattPlatform::ErrorOf(reply);
-    if (error != kGattOk || reply.arguments().isEmpty())
-        return {error == kGattOk ? kGattFailed : error, {}};
+    const Result answer = BluezGattPlatform::AnswerOf(reply);
+    if (!answer)
+        return Answer::Failed(answer);
+    if (reply.arguments().isEmpty())
+        return Answer::Failed(GattFailed(GattFailure::Failed));
     const QByteArray value = reply.arguments().constFirst().toByteArray();
-    return {kGattOk, std::vector<std::uint8_t>(value.begin(), value.end())};
+    return Answer::Done(std::vector<std::uint8_t>(value.begin(), value.end()));
 }
 
-int BluezServiceHandle::SubscribeToNotifications(const GattDescriptor& descriptor) {
+Result BluezServiceHandle::SubscribeToNotifications(const GattDescriptor& descriptor) {
     // Only the stand-in takes a configuration value; writing one into another descriptor
     // would overwrite whatever the mouse keeps there.
     const bluez::Characteristic* c = StandInOwner(descriptor);
     if (c == nullptr)
-        return kGattFailed;
-    return BluezGattPlatform::ErrorOf(
+        return GattFailed(GattFailure::Failed);
+    return BluezGattPlatform::AnswerOf(
         platform_.Call(c->path, bluez::kCharacteristicInterface, "StartNotify"));
 }
 
-GattResult<GattEventHandle> BluezServiceHandle::RegisterValueChanged(
+ResultOf<GattEventHandle> BluezServiceHandle::RegisterValueChanged(
     const GattCharacteristic& characteristic, GattValueCallback callback) {
     const bluez::Characteristic* c = FindCharacteristic(characteristic.attributeHandle);
     if (c == nullptr || !callback)
-        return {kGattFailed, 0};
-    return {kGattOk, platform_.AddRegistration(c->path, std::move(callback))};
+        return ResultOf<GattEventHandle>::Failed(GattFailed(GattFailure::Failed));
+    return ResultOf<GattEventHandle>::Done(platform_.AddRegistration(c->path, std::move(callback)));
 }
 
-GattResult<std::uint64_t> BluezServiceHandle::BeginReliableWrite() {
+ResultOf<std::uint64_t> BluezServiceHandle::BeginReliableWrite() {
     // Each write is acknowledged by the mouse on its own; there is no context to keep.
-    return {kGattOk, 0};
+    return ResultOf<std::uint64_t>::Done(0);
 }
 
-int BluezServiceHandle::SetCharacteristicValue(const GattCharacteristic& characteristic,
-                                               const std::uint8_t* data, std::size_t length,
-                                               std::uint64_t) {
+Result BluezServiceHandle::SetCharacteristicValue(const GattCharacteristic& characteristic,
+                                                  const std::uint8_t* data, std::size_t length,
+                                                  std::uint64_t) {
     const bluez::Characteristic* c = FindCharacteristic(characteristic.attributeHandle);
     if (c == nullptr || data == nullptr)
-        return kGattFailed;
+        return GattFailed(GattFailure::Failed);
     const QByteArray value(reinterpret_cast<const char*>(data), static_cast<qsizetype>(length));
     const QVariantMap options{{"type", QStringLiteral("request")}};
     // InProgress: another write to this characteristic is still in flight (ours from before
@@ -176,10 +182,10 @@ int BluezServiceHandle::SetCharacteristicValue(const GattCharacteristic& charact
     for (;;) {
         const int timeout = static_cast<int>(
             std::max<qint64>(deadline.remainingTime(), BluezGattPlatform::kInProgressRetryMs));
-        const int result = BluezGattPlatform::ErrorOf(platform_.Call(
+        const std::optional<GattFailure> failure = BluezGattPlatform::FailureOf(platform_.Call(
             c->path, bluez::kCharacteristicInterface, "WriteValue", {value, options}, timeout));
-        if (result != kGattBusy || deadline.hasExpired())
-            return result;
+        if (failure != GattFailure::Busy || deadline.hasExpired())
+            return failure ? GattFailed(*failure) : Result::Done();
         QThread::msleep(BluezGattPlatform::kInProgressRetryMs);
     }
 }

@@ -17,19 +17,18 @@ class BluezServiceHandle final : public GattServiceHandle {
     BluezServiceHandle(BluezGattPlatform& platform, bluez::ObjectTree tree,
                        const bluez::Service& service);
 
-    GattResult<std::vector<GattService>> Services() override;
-    GattResult<std::vector<GattCharacteristic>> Characteristics(
-        const GattService& service) override;
-    GattResult<std::vector<GattDescriptor>> Descriptors(
+    ResultOf<std::vector<GattService>> Services() override;
+    ResultOf<std::vector<GattCharacteristic>> Characteristics(const GattService& service) override;
+    ResultOf<std::vector<GattDescriptor>> Descriptors(
         const GattCharacteristic& characteristic) override;
-    GattResult<std::vector<std::uint8_t>> DescriptorValue(
-        const GattDescriptor& descriptor) override;
-    int SubscribeToNotifications(const GattDescriptor& descriptor) override;
-    GattResult<GattEventHandle> RegisterValueChanged(const GattCharacteristic& characteristic,
-                                                     GattValueCallback callback) override;
-    GattResult<std::uint64_t> BeginReliableWrite() override;
-    int SetCharacteristicValue(const GattCharacteristic& characteristic, const std::uint8_t* data,
-                               std::size_t length, std::uint64_t writeContext) override;
+    ResultOf<std::vector<std::uint8_t>> DescriptorValue(const GattDescriptor& descriptor) override;
+    Result SubscribeToNotifications(const GattDescriptor& descriptor) override;
+    ResultOf<GattEventHandle> RegisterValueChanged(const GattCharacteristic& characteristic,
+                                                   GattValueCallback callback) override;
+    ResultOf<std::uint64_t> BeginReliableWrite() override;
+    Result SetCharacteristicValue(const GattCharacteristic& characteristic,
+                                  const std::uint8_t* data, std::size_t length,
+                                  std::uint64_t writeContext) override;
     void EndReliableWrite(std::uint64_t writeContext) override;
 
   private:

@@ -41,9 +41,9 @@ TEST(Autostart, TheEntryComesAndGoesAndQuotesTheProgram) {
     // A config folder that cannot be made: a file stands where it would go.
     fs::remove_all(config);
     std::ofstream(config.string()).put('x');
-    std::string why;
-    EXPECT_FALSE(Autostart(config).Enable("/usr/lib/ms1/ms1", &why));
-    EXPECT_FALSE(why.empty());
+    const Result enabled = Autostart(config).Enable("/usr/lib/ms1/ms1");
+    EXPECT_FALSE(enabled);
+    EXPECT_FALSE(enabled.reason().empty());
     fs::remove(config);
 }
 

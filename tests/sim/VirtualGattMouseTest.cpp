@@ -11,12 +11,14 @@
 #include "sim/Simulation.h"
 #include "sim/VirtualHidBus.h"
 #include "tests/support/Recorded.h"
+#include "tests/support/ResultText.h"
 #include "tests/support/ThreadRounds.h"
 
 namespace ms1::sim {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Said;
 using Bytes = std::vector<std::uint8_t>;
 
 Bytes Report(std::initializer_list<std::uint8_t> head, std::size_t size = 60) {
@@ -61,7 +63,7 @@ class VirtualGattMouseTest : public ::testing::Test {
         EXPECT_NE(handle, nullptr);
         auto services = handle->Services();
         EXPECT_TRUE(services.ok());
-        out = handle->Characteristics(services.value.at(0)).value;
+        out = handle->Characteristics(services.value().at(0)).value();
         return handle;
     }
     std::vector<Bytes> Notifications() const { return values.All(); }
@@ -103,24 +105,25 @@ TEST_F(VirtualGattMouseTest, WritesAreCheckedLikeTheReceiversReports) {
     struct Row {
         const char* name;
         Bytes bytes;
-        int result;
+        const char* said;  // "done", or the reason
     };
     const Row rows[] = {
-        {"lighting", lighting, kGattOk},
-        {"a wrong checksum", badChecksum, kGattRefused},
-        {"61 bytes", Report({0x15, 0x3C, 0x01}, 61), kGattRefused},
+        {"lighting", lighting, "done"},
+        {"a wrong checksum", badChecksum, "3 (refused)"},
+        {"61 bytes", Report({0x15, 0x3C, 0x01}, 61), "3 (refused)"},
         {"the polling rate: none over Bluetooth", Report({0x16, 0x3C, 0x01, 0x01, 0xFE}),
-         kGattRefused},
-        {"a macro page whole", page, kGattOk},
-        {"a macro page with a wrong checksum", pageBadChecksum, kGattRefused},
-        {"a macro page in the receiver's packets", packet, kGattRefused},
-        {"the preamble", Report({0x1C, 0x3C, 0x01, 0xFE, 0x01, 0xFE}), kGattOk},
+         "3 (refused)"},
+        {"a macro page whole", page, "done"},
+        {"a macro page with a wrong checksum", pageBadChecksum, "3 (refused)"},
+        {"a macro page in the receiver's packets", packet, "3 (refused)"},
+        {"the preamble", Report({0x1C, 0x3C, 0x01, 0xFE, 0x01, 0xFE}), "done"},
     };
     std::size_t recorded = 0;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(vendor->SetCharacteristicValue(write, row.bytes.data(), row.bytes.size(), 0),
-                  row.result);
+        EXPECT_EQ(
+            Said(vendor->SetCharacteristicValue(write, row.bytes.data(), row.bytes.size(), 0)),
+            row.said);
         const auto packets = bus->ReceivedPackets();
         ASSERT_EQ(packets.size(), ++recorded) << "every write is in the dump";
         EXPECT_EQ(packets.back().bytes, row.bytes);
@@ -135,22 +138,25 @@ TEST_F(VirtualGattMouseTest, WritesAreCheckedLikeTheReceiversReports) {
     EXPECT_EQ(settings.macroPages.size(), 1u);
 
     // The notify characteristic takes no report; a refusing mouse takes none either.
-    EXPECT_EQ(vendor->SetCharacteristicValue(characteristics[0], lighting.data(), 60, 0),
-              kGattFailed);
+    EXPECT_EQ(Said(vendor->SetCharacteristicValue(characteristics[0], lighting.data(), 60, 0)),
+              "1 (failed)");
     gatt->SetRefusing(true);
-    EXPECT_EQ(vendor->SetCharacteristicValue(write, lighting.data(), 60, 0), kGattRefused);
+    EXPECT_EQ(Said(vendor->SetCharacteristicValue(write, lighting.data(), 60, 0)), "3 (refused)");
     gatt->SetRefusing(false);
     gatt->Disconnect();
-    EXPECT_EQ(vendor->SetCharacteristicValue(write, lighting.data(), 60, 0), kGattNotConnected);
+    EXPECT_EQ(Said(vendor->SetCharacteristicValue(write, lighting.data(), 60, 0)),
+              "2 (not connected)");
     EXPECT_EQ(bus->ReceivedPackets().size(), recorded);
 
     // The keyboard's look-alike characteristic never reaches the mouse.
     const std::string keyboardPath = gatt->PresentServiceInterfaces()->back();
     auto keyboard = gatt->Open(keyboardPath);
     ASSERT_NE(keyboard, nullptr);
-    auto keyboardCharacteristics = keyboard->Characteristics(keyboard->Services().value[0]).value;
-    EXPECT_EQ(keyboard->SetCharacteristicValue(keyboardCharacteristics[1], lighting.data(), 60, 0),
-              kGattOk);
+    auto keyboardCharacteristics =
+        keyboard->Characteristics(keyboard->Services().value()[0]).value();
+    EXPECT_EQ(
+        Said(keyboard->SetCharacteristicValue(keyboardCharacteristics[1], lighting.data(), 60, 0)),
+        "done");
     EXPECT_EQ(gatt->KeyboardWrites(), 1);
     EXPECT_EQ(bus->ReceivedPackets().size(), recorded);
 }
@@ -171,9 +177,9 @@ TEST_F(VirtualGattMouseTest, NotificationsAndConnectionFollowTheMouse) {
 
     auto descriptors = vendor->Descriptors(notify);
     ASSERT_TRUE(descriptors.ok());
-    ASSERT_EQ(descriptors.value.size(), 1u);
-    EXPECT_EQ(descriptors.value[0].type, kGattClientConfiguration);
-    EXPECT_EQ(vendor->SubscribeToNotifications(descriptors.value[0]), kGattOk);
+    ASSERT_EQ(descriptors.value().size(), 1u);
+    EXPECT_EQ(descriptors.value()[0].type, kGattClientConfiguration);
+    EXPECT_EQ(Said(vendor->SubscribeToNotifications(descriptors.value()[0])), "done");
     EXPECT_TRUE(gatt->Notifying());
     // Powered up on connecting: its battery (on battery, 80 %), then the stage.
     ASSERT_TRUE(WaitForNotifications(2));
@@ -196,12 +202,13 @@ TEST_F(VirtualGattMouseTest, NotificationsAndConnectionFollowTheMouse) {
     gatt->Connect();
     EXPECT_EQ(events.arrived, gatt->MouseInterfacePaths());
     EXPECT_FALSE(gatt->Notifying()) << "the configuration is written again on each connection";
-    EXPECT_EQ(vendor->SubscribeToNotifications(vendor->Descriptors(notify).value[0]), kGattOk);
+    EXPECT_EQ(Said(vendor->SubscribeToNotifications(vendor->Descriptors(notify).value()[0])),
+              "done");
     ASSERT_TRUE(WaitForNotifications(4));
     EXPECT_EQ(Notifications()[2], (Bytes{0x11, 0x78, 0x20, 0x00}));
 
-    EXPECT_EQ(gatt->UnregisterEvent(registration.value), kGattOk);
-    EXPECT_EQ(gatt->UnregisterEvent(registration.value), kGattFailed);
+    EXPECT_EQ(Said(gatt->UnregisterEvent(registration.value())), "done");
+    EXPECT_EQ(Said(gatt->UnregisterEvent(registration.value())), "1 (failed)");
     EXPECT_EQ(gatt->RegistrationCount(), 0);
     gatt->StopDeviceEvents();
     gatt->Disconnect();

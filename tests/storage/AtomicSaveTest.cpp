@@ -70,8 +70,8 @@ TEST(AtomicSave, FailedStepLeavesTheOldFileAndNoTemporary) {
         MacroStore store(data.path(), &writer);
         store.LoadMacroStore();
         MacroStore::Added added = store.Lock().AddMacro(u"Macro");
-        EXPECT_FALSE(added.save.ok);
-        EXPECT_NE(added.save.reason.find("macro.data"), std::string::npos) << added.save.reason;
+        EXPECT_FALSE(added.save.ok());
+        EXPECT_NE(added.save.reason().find("macro.data"), std::string::npos) << added.save.reason();
         EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == old);
         // Only the store and the copy of the fragment that could not be read as a macro.
         std::vector<std::string> entries = FolderEntries(data / "ms_1");
@@ -104,9 +104,9 @@ TEST(AtomicSave, ReplacesTheWholeFile) {
 TEST(AtomicSave, MissingFolderIsAFailureWithAReason) {
     TempFolder data;
     AtomicFileWriter writer;
-    WriteResult result = writer.Write(data / "no/such/folder/f", Bytes{1});
-    EXPECT_FALSE(result.ok);
-    EXPECT_FALSE(result.reason.empty());
+    Result result = writer.Write(data / "no/such/folder/f", Bytes{1});
+    EXPECT_FALSE(result.ok());
+    EXPECT_FALSE(result.reason().empty());
 }
 
 TEST(AtomicSave, StoreFolderThatIsAFileFailsTheSave) {
@@ -115,7 +115,7 @@ TEST(AtomicSave, StoreFolderThatIsAFileFailsTheSave) {
     ProfileStore store(data.path());
     StoreLoadReport report = store.LoadProfileStore(u"Profile");
     EXPECT_TRUE(report.freshStart);
-    EXPECT_FALSE(report.save.ok);
+    EXPECT_FALSE(report.save.ok());
     EXPECT_EQ(store.Lock().Profiles().size(), 1u);
 }
 

@@ -116,7 +116,7 @@ const Way kWays[] = {
          {
              auto profileAccess = profiles.Lock();
              auto macroAccess = macros.Lock();
-             EXPECT_FALSE(ImportProfileFile(root / "in.pro", profileAccess, macroAccess).refused);
+             EXPECT_TRUE(ImportProfileFile(root / "in.pro", profileAccess, macroAccess).taken);
          }
          EXPECT_TRUE(profiles.SaveProfileStore());
          return std::vector<std::pair<std::filesystem::path, unsigned>>{

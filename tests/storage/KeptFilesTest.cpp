@@ -76,15 +76,15 @@ TEST_P(KeptFiles, FileThatCannotBeKeptAsideIsNeverWrittenOver) {
     EXPECT_NE(report.keepAsideError->find(Slot(kind, 9)), std::string::npos)
         << *report.keepAsideError;
     if (report.freshStart) {
-        EXPECT_FALSE(report.save.ok);
+        EXPECT_FALSE(report.save.ok());
     }
 
-    WriteResult saved = store->Save();
-    EXPECT_FALSE(saved.ok);
-    EXPECT_NE(saved.reason.find(kind.file), std::string::npos) << saved.reason;
+    Result saved = store->Save();
+    EXPECT_FALSE(saved.ok());
+    EXPECT_NE(saved.reason().find(kind.file), std::string::npos) << saved.reason();
     store->AddRecord();
-    EXPECT_FALSE(store->Save().ok);
-    EXPECT_FALSE(store->SaveIfChanged().ok);
+    EXPECT_FALSE(store->Save().ok());
+    EXPECT_FALSE(store->SaveIfChanged().ok());
     EXPECT_TRUE(ReadBytes(folder / kind.file) == kind.damaged(0));
     EXPECT_EQ(Entries(folder), before);
     for (int slot = 0; slot < 9; ++slot)

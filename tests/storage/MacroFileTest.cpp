@@ -48,7 +48,7 @@ TEST_F(MacroFileTest, ExportedFileEqualsTheStoredRecord) {
 TEST_F(MacroFileTest, ImportIntoEmptyListKeepsTheName) {
     store.LoadMacroStore();
     MacroImport result = Import(ComboBytes());
-    ASSERT_FALSE(result.refused);
+    ASSERT_TRUE(result.taken) << result.taken.reason();
     EXPECT_TRUE(result.save);
     EXPECT_EQ(result.name, u"Combo");
     EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == ComboBytes());
@@ -75,7 +75,7 @@ TEST_F(MacroFileTest, LongerFileImportsItsFirstRecord) {
     Bytes file = ComboBytes();
     file.resize(3 * kMacro, 0xEE);
     MacroImport result = Import(file);
-    ASSERT_FALSE(result.refused);
+    ASSERT_TRUE(result.taken) << result.taken.reason();
     EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == ComboBytes());
 }
 
@@ -102,8 +102,8 @@ TEST_F(MacroFileTest, DamagedFilesAreRefusedAndChangeNothing) {
     };
     for (const Case& c : cases) {
         MacroImport result = Import(c.file);
-        ASSERT_TRUE(result.refused) << c.reason;
-        EXPECT_EQ(*result.refused, c.reason);
+        ASSERT_FALSE(result.taken) << c.reason;
+        EXPECT_EQ(result.taken.reason(), c.reason);
     }
     EXPECT_TRUE(store.Lock().Macros().empty());
     EXPECT_FALSE(std::filesystem::exists(data / "ms_1/macro.data"));

@@ -93,7 +93,7 @@ TEST_F(ProfileFileTest, ExportWritesTheRecordAsItIs) {
 TEST_F(ProfileFileTest, ImportTwiceGivesSuffixedNamesAndKeepsTheSelection) {
     Load(StoreOf({ProfileFile("gaming", {})}), nullptr);
     ProfileImport first = Import(ProfileFile("Gaming", {}));
-    ASSERT_FALSE(first.refused);
+    ASSERT_TRUE(first.taken) << first.taken.reason();
     EXPECT_EQ(first.name, u"Gaming_1");
     EXPECT_EQ(first.index, 1u);
     ProfileImport second = Import(ProfileFile("Gaming", {}));
@@ -114,7 +114,7 @@ TEST_F(ProfileFileTest, MacroButtonsBecomeNewMacrosInButtonOrder) {
     Load(StoreOf({ProfileFile("Main", {})}), &macros);
     // Buttons 3 and 5 carry Combo; entry 19 (button 20) is beyond the 18 that count.
     ProfileImport result = Import(ProfileFile("Gaming", {2, 4, 19}));
-    ASSERT_FALSE(result.refused);
+    ASSERT_TRUE(result.taken) << result.taken.reason();
     EXPECT_TRUE(result.macroSave);
     EXPECT_EQ(result.macroNames, (std::vector<std::u16string>{u"Combo_1", u"Combo_2"}));
 
@@ -138,7 +138,7 @@ TEST_F(ProfileFileTest, MacroButtonsBecomeNewMacrosInButtonOrder) {
 TEST_F(ProfileFileTest, EntryNameFillingItsFieldIsCutTo23Characters) {
     Load(StoreOf({ProfileFile("Main", {})}), nullptr);
     ProfileImport result = Import(ProfileFile("P", {0}, "ABCDEFGHIJKLMNOPQRSTUVWX"));
-    ASSERT_FALSE(result.refused);
+    ASSERT_TRUE(result.taken) << result.taken.reason();
     ASSERT_EQ(result.macroNames.size(), 1u);
     EXPECT_EQ(result.macroNames[0], u"ABCDEFGHIJKLMNOPQRSTUVW");
     auto macros = macroStore.Lock();
@@ -151,7 +151,7 @@ TEST_F(ProfileFileTest, LongCollidingNameIsShortenedToFit) {
     std::string longName(99, 'p');
     Load(StoreOf({ProfileFile(longName.c_str(), {})}), nullptr);
     ProfileImport result = Import(ProfileFile(std::string(99, 'P').c_str(), {}));
-    ASSERT_FALSE(result.refused);
+    ASSERT_TRUE(result.taken) << result.taken.reason();
     EXPECT_EQ(result.name, std::u16string(97, u'P') + u"_1");
 }
 
@@ -161,7 +161,7 @@ TEST_F(ProfileFileTest, LongerFileImportsItsFirstRecord) {
     Bytes second = ProfileFile("Second", {});
     file.insert(file.end(), second.begin(), second.end());
     ProfileImport result = Import(file);
-    ASSERT_FALSE(result.refused);
+    ASSERT_TRUE(result.taken) << result.taken.reason();
     EXPECT_EQ(result.name, u"First");
     EXPECT_EQ(profileStore.Lock().Profiles().size(), 2u);
 }
@@ -188,8 +188,8 @@ TEST_F(ProfileFileTest, DamagedFilesAreRefusedAndChangeNothing) {
     };
     for (const Case& c : cases) {
         ProfileImport result = Import(c.file);
-        ASSERT_TRUE(result.refused) << c.what;
-        EXPECT_NE(result.refused->find(c.reason), std::string::npos) << *result.refused;
+        ASSERT_FALSE(result.taken) << c.what;
+        EXPECT_NE(result.taken.reason().find(c.reason), std::string::npos) << result.taken.reason();
         EXPECT_EQ(profileStore.Lock().Profiles().size(), 1u) << c.what;
         EXPECT_EQ(macroStore.Lock().Macros().size(), 1u) << c.what;
         EXPECT_TRUE(ReadBytes(data / "ms_1/macro.data") == macros) << c.what;
@@ -197,8 +197,8 @@ TEST_F(ProfileFileTest, DamagedFilesAreRefusedAndChangeNothing) {
     auto profiles = profileStore.Lock();
     auto list = macroStore.Lock();
     ProfileImport missing = ImportProfileFile(data / "nothing.pro", profiles, list);
-    ASSERT_TRUE(missing.refused);
-    EXPECT_EQ(*missing.refused, "cannot be read");
+    ASSERT_FALSE(missing.taken);
+    EXPECT_EQ(missing.taken.reason(), "cannot be read");
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ TEST_P(SaveIfChanged, WritesOnlyWhatDiffersFromTheFileAsLastReadOrWritten) {
     // A failed save is reported, leaves the file as it was, and the next one tries again.
     store->AddRecord();
     writer.fail = true;
-    EXPECT_FALSE(store->SaveIfChanged().ok);
+    EXPECT_FALSE(store->SaveIfChanged().ok());
     EXPECT_TRUE(ReadBytes(path) == kind.whole2());
     writer.fail = false;
     EXPECT_TRUE(store->SaveIfChanged());

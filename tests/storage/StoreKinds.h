@@ -17,8 +17,8 @@ class StoreUnderTest {
   public:
     virtual ~StoreUnderTest() = default;
     virtual StoreLoadReport Load(StoreMode mode = StoreMode::ReadWrite) = 0;
-    virtual WriteResult Save() = 0;
-    virtual WriteResult SaveIfChanged() = 0;
+    virtual Result Save() = 0;
+    virtual Result SaveIfChanged() = 0;
     virtual void AddRecord() = 0;
 };
 
@@ -90,8 +90,8 @@ class ProfileStoreUnderTest : public StoreUnderTest {
     StoreLoadReport Load(StoreMode mode) override {
         return store_.LoadProfileStore(u"Profile", mode);
     }
-    WriteResult Save() override { return store_.SaveProfileStore(); }
-    WriteResult SaveIfChanged() override { return store_.SaveProfileStoreIfChanged(); }
+    Result Save() override { return store_.SaveProfileStore(); }
+    Result SaveIfChanged() override { return store_.SaveProfileStoreIfChanged(); }
     void AddRecord() override { store_.Lock().AddDefaultProfile(u"Profile"); }
 
   private:
@@ -103,8 +103,8 @@ class MacroStoreUnderTest : public StoreUnderTest {
     MacroStoreUnderTest(const std::filesystem::path& data, AtomicFileWriter* writer)
         : store_(data, writer) {}
     StoreLoadReport Load(StoreMode mode) override { return store_.LoadMacroStore(mode); }
-    WriteResult Save() override { return store_.SaveMacroStore(); }
-    WriteResult SaveIfChanged() override { return store_.SaveMacroStoreIfChanged(); }
+    Result Save() override { return store_.SaveMacroStore(); }
+    Result SaveIfChanged() override { return store_.SaveMacroStoreIfChanged(); }
     void AddRecord() override { store_.Lock().Macros().push_back(MakeEmptyMacro(u"New")); }
 
   private:

@@ -41,10 +41,14 @@ struct RecordingLink : WiredReportPort, WirelessReportPort, BleReportPort {
             onSend();
         return result;
     }
-    int SetFeature(const std::uint8_t* d, std::size_t n) override { return Record(d, n); }
-    int SendFeatureReport(const std::uint8_t* d, std::size_t n) override { return Record(d, n); }
-    bool WriteCharacteristic(const std::uint8_t* d, std::size_t n) override {
-        return Record(d, n) != 0;
+    // A `result` of 0 is a report the transport did not take.
+    Result Answer(const std::uint8_t* data, std::size_t length) {
+        return Record(data, length) != 0 ? Result::Done() : Result::Failed("not taken");
+    }
+    Result SetFeature(const std::uint8_t* d, std::size_t n) override { return Answer(d, n); }
+    Result SendFeatureReport(const std::uint8_t* d, std::size_t n) override { return Answer(d, n); }
+    Result WriteCharacteristic(const std::uint8_t* d, std::size_t n) override {
+        return Answer(d, n);
     }
 };
 

@@ -8,6 +8,7 @@
 #include "ports/WindowMessages.h"
 #include "protocol/DeviceStatus.h"
 #include "tests/support/ProtocolFakes.h"
+#include "tests/support/ResultText.h"
 #include "transport/FakeGattPlatform.h"
 
 namespace ms1 {
@@ -16,6 +17,7 @@ namespace {
 using test::Device;
 using test::MousePath;
 using test::Notify;
+using test::Said;
 using test::Writable;
 using Bytes = std::vector<std::uint8_t>;
 
@@ -158,6 +160,17 @@ TEST(BleInterfaceMatching, BothIdsAndAConnectedAddressInAnyLetterCase) {
     };
     for (const auto& row : uuids)
         EXPECT_EQ(ShortUuidOf(row.uuid), row.value) << row.uuid;
+}
+
+// A failed GATT call names the platform's number first, as the trace lines always did.
+TEST(GattFailed, NamesTheNumberAndWhatItMeans) {
+    const std::pair<GattFailure, const char*> rows[] = {
+        {GattFailure::Failed, "1 (failed)"},   {GattFailure::NotConnected, "2 (not connected)"},
+        {GattFailure::Refused, "3 (refused)"}, {GattFailure::TimedOut, "4 (timed out)"},
+        {GattFailure::Busy, "5 (busy)"},       {GattFailure{9}, "9 (failed)"},
+    };
+    for (const auto& [failure, said] : rows)
+        EXPECT_EQ(Said(GattFailed(failure)), said);
 }
 
 // Start-up: the platform's answer decides the connection (with hidapi's, SetBleConnected runs
@@ -351,7 +364,7 @@ TEST_F(BleGattLinkTest, SubscriptionRegistersEveryNotifyCharacteristicOfTheMouse
          2},
         {"the interface does not open", [](auto& g) { g.interfaces[2].opens = false; }, {}, {}, 2},
         {"its services cannot be read",
-         [](auto& g) { g.interfaces[2].servicesError = kGattFailed; },
+         [](auto& g) { g.interfaces[2].servicesResult = GattFailed(GattFailure::Failed); },
          {},
          {},
          2},
@@ -391,7 +404,7 @@ TEST_F(BleGattLinkTest, TheFirstWritableCharacteristicTakesTheWrite) {
         std::function<void(test::FakeGattPlatform&)> layout;
         bool scanned;
         std::size_t length;
-        bool written;
+        std::string said;  // "done", or why the report was not written
         std::vector<std::pair<int, std::uint16_t>> writes;  // interface index, characteristic
         std::vector<std::uint64_t> ended;
     };
@@ -399,52 +412,64 @@ TEST_F(BleGattLinkTest, TheFirstWritableCharacteristicTakesTheWrite) {
         g.interfaces[1].characteristics.push_back(Writable(0x24));
     };
     const Row rows[] = {
-        {"the address table is empty", [](auto&) {}, false, report.size(), false, {}, {}},
-        {"the vendor service", [](auto&) {}, true, report.size(), true, {{2, 0x14}}, {}},
+        {"the address table is empty",
+         [](auto&) {},
+         false,
+         report.size(),
+         "no writable characteristic of the mouse was found",
+         {},
+         {}},
+        {"the vendor service", [](auto&) {}, true, report.size(), "done", {{2, 0x14}}, {}},
         {"two interfaces can take it",
          secondMouseInterface,
          true,
          report.size(),
-         true,
+         "done",
          {{1, 0x24}},
          {}},
         {"the first cannot begin a write",
          [&](auto& g) {
              secondMouseInterface(g);
-             g.interfaces[1].beginWriteError = kGattFailed;
+             g.interfaces[1].beginWriteResult = GattFailed(GattFailure::Failed);
          },
          true,
          report.size(),
-         true,
+         "done",
          {{2, 0x14}},
          {}},
         {"the first characteristic refuses",
          [](auto& g) {
              g.interfaces[2].characteristics.push_back(Writable(0x17));
-             g.interfaces[2].writeResults[0x14] = kGattRefused;
+             g.interfaces[2].writeResults[0x14] = GattFailed(GattFailure::Refused);
              g.interfaces[2].writeContext = 7;
          },
          true,
          report.size(),
-         true,
+         "done",
          {{2, 0x14}, {2, 0x17}},
          {7, 7}},
         {"nothing writable",
          [](auto& g) { g.interfaces[2].characteristics[1].writable = false; },
          true,
          report.size(),
-         false,
+         "no writable characteristic of the mouse was found",
          {},
          {}},
         {"every write refused",
-         [](auto& g) { g.interfaces[2].writeResults[0x14] = kGattRefused; },
+         [](auto& g) { g.interfaces[2].writeResults[0x14] = GattFailed(GattFailure::Refused); },
          true,
          report.size(),
-         false,
+         "3 (refused)",
          {{2, 0x14}},
          {}},
-        {"longer than the value buffer", [](auto&) {}, true, 997, false, {}, {}},
-        {"as long as it holds", [](auto&) {}, true, 996, true, {{2, 0x14}}, {}},
+        {"longer than the value buffer",
+         [](auto&) {},
+         true,
+         997,
+         "the report does not fit one write",
+         {},
+         {}},
+        {"as long as it holds", [](auto&) {}, true, 996, "done", {{2, 0x14}}, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -456,7 +481,7 @@ TEST_F(BleGattLinkTest, TheFirstWritableCharacteristicTakesTheWrite) {
             link.ScanBluetoothAddresses();
         Bytes data = report;
         data.resize(row.length, 0x5A);
-        EXPECT_EQ(link.WriteCharacteristic(data.data(), data.size()), row.written);
+        EXPECT_EQ(Said(link.WriteCharacteristic(data.data(), data.size())), row.said);
         std::vector<std::pair<int, std::uint16_t>> writes;
         for (const auto& write : gatt.writes) {
             int index = 0;
@@ -472,7 +497,8 @@ TEST_F(BleGattLinkTest, TheFirstWritableCharacteristicTakesTheWrite) {
     // Not connected: nothing is written even with the table filled.
     EXPECT_EQ(link.AddressTable().count, 2);  // the keyboard and the mouse
     gatt.writes.clear();
-    EXPECT_FALSE(link.WriteCharacteristic(report.data(), report.size()));
+    EXPECT_EQ(Said(link.WriteCharacteristic(report.data(), report.size())),
+              "the mouse is not connected");
     EXPECT_TRUE(gatt.writes.empty());
 }
 

@@ -42,11 +42,11 @@ struct FakeInterface {
     // Descriptors by characteristic handle; a notifiable one without an entry has none.
     std::map<std::uint16_t, std::vector<std::uint16_t>> descriptorHandles;
     bool opens = true;
-    int servicesError = kGattOk;
-    int beginWriteError = kGattOk;
+    Result servicesResult;
+    Result beginWriteResult;
     std::uint64_t writeContext = 0;
-    // Results of SetCharacteristicValue by characteristic handle (kGattOk when absent).
-    std::map<std::uint16_t, int> writeResults;
+    // Results of SetCharacteristicValue by characteristic handle (done when absent).
+    std::map<std::uint16_t, Result> writeResults;
 };
 
 struct FakeGattPlatform final : GattPlatform {
@@ -92,9 +92,9 @@ struct FakeGattPlatform final : GattPlatform {
         return devices;
     }
     std::unique_ptr<GattServiceHandle> Open(const std::string& path) override;
-    int UnregisterEvent(GattEventHandle handle) override {
+    Result UnregisterEvent(GattEventHandle handle) override {
         unregistered.push_back(handle);
-        return callbacks.erase(handle) == 1 ? kGattOk : kGattFailed;
+        return callbacks.erase(handle) == 1 ? Result::Done() : GattFailed(GattFailure::Failed);
     }
 
     GattEventHandle nextHandle = 100;
@@ -104,50 +104,53 @@ class FakeServiceHandle final : public GattServiceHandle {
   public:
     FakeServiceHandle(FakeGattPlatform& platform, FakeInterface& i) : p_(platform), i_(i) {}
 
-    GattResult<std::vector<GattService>> Services() override {
-        if (i_.servicesError != kGattOk)
-            return {i_.servicesError, {}};
-        return {kGattOk, {GattService{0x10, Uuid16("fee0")}, GattService{0x40, Uuid16("180f")}}};
+    ResultOf<std::vector<GattService>> Services() override {
+        if (!i_.servicesResult)
+            return ResultOf<std::vector<GattService>>::Failed(i_.servicesResult);
+        return ResultOf<std::vector<GattService>>::Done(
+            {GattService{0x10, Uuid16("fee0")}, GattService{0x40, Uuid16("180f")}});
     }
-    GattResult<std::vector<GattCharacteristic>> Characteristics(const GattService& s) override {
+    ResultOf<std::vector<GattCharacteristic>> Characteristics(const GattService& s) override {
         // Only the first service holds the interface's characteristics.
         if (s.attributeHandle != 0x10)
-            return {kGattOk, {}};
-        return {kGattOk, i_.characteristics};
+            return ResultOf<std::vector<GattCharacteristic>>::Done({});
+        return ResultOf<std::vector<GattCharacteristic>>::Done(i_.characteristics);
     }
-    GattResult<std::vector<GattDescriptor>> Descriptors(const GattCharacteristic& c) override {
+    ResultOf<std::vector<GattDescriptor>> Descriptors(const GattCharacteristic& c) override {
         std::vector<GattDescriptor> out;
         for (std::uint16_t handle : i_.descriptorHandles[c.attributeHandle])
             out.push_back(GattDescriptor{0x10, c.attributeHandle, handle, kGattClientConfiguration,
                                          Uuid16("2902")});
-        return {kGattOk, out};
+        return ResultOf<std::vector<GattDescriptor>>::Done(std::move(out));
     }
-    GattResult<std::vector<std::uint8_t>> DescriptorValue(const GattDescriptor&) override {
-        return {kGattOk, {0, 0}};
+    ResultOf<std::vector<std::uint8_t>> DescriptorValue(const GattDescriptor&) override {
+        return ResultOf<std::vector<std::uint8_t>>::Done({0, 0});
     }
-    int SubscribeToNotifications(const GattDescriptor& d) override {
+    Result SubscribeToNotifications(const GattDescriptor& d) override {
         p_.configured.push_back(d.attributeHandle);
         if (p_.onSubscribe)
             p_.onSubscribe();
-        return kGattOk;
+        return Result::Done();
     }
-    GattResult<GattEventHandle> RegisterValueChanged(const GattCharacteristic& c,
-                                                     GattValueCallback callback) override {
+    ResultOf<GattEventHandle> RegisterValueChanged(const GattCharacteristic& c,
+                                                   GattValueCallback callback) override {
         p_.registered.push_back(c.attributeHandle);
         const GattEventHandle handle = p_.nextHandle++;
         p_.callbacks[handle] = std::move(callback);
         if (p_.onRegister)
             p_.onRegister();
-        return {kGattOk, handle};
+        return ResultOf<GattEventHandle>::Done(handle);
     }
-    GattResult<std::uint64_t> BeginReliableWrite() override {
-        return {i_.beginWriteError, i_.writeContext};
+    ResultOf<std::uint64_t> BeginReliableWrite() override {
+        if (!i_.beginWriteResult)
+            return ResultOf<std::uint64_t>::Failed(i_.beginWriteResult);
+        return ResultOf<std::uint64_t>::Done(i_.writeContext);
     }
-    int SetCharacteristicValue(const GattCharacteristic& c, const std::uint8_t* data,
-                               std::size_t length, std::uint64_t) override {
+    Result SetCharacteristicValue(const GattCharacteristic& c, const std::uint8_t* data,
+                                  std::size_t length, std::uint64_t) override {
         p_.writes.push_back({i_.path, c.attributeHandle, {data, data + length}});
         auto result = i_.writeResults.find(c.attributeHandle);
-        return result == i_.writeResults.end() ? kGattOk : result->second;
+        return result == i_.writeResults.end() ? Result::Done() : result->second;
     }
     void EndReliableWrite(std::uint64_t context) override { p_.endedContexts.push_back(context); }
 

@@ -19,6 +19,7 @@
 #include "sim/Simulation.h"
 #include "sim/VirtualHidBus.h"
 #include "tests/support/Eventually.h"
+#include "tests/support/ResultText.h"
 #include "tests/support/WindowFakes.h"
 #include "transport/AsciiText.h"
 
@@ -110,7 +111,7 @@ class UsbHidLinkTest : public ::testing::Test {
         const int empties = bus->EmptyInputReads(r);
         return Eventually([&] { return bus->EmptyInputReads(r) > empties; });
     }
-    int SendPolling() {
+    ResultOf<int> SendPolling() {
         const auto report = PollingReport1000();
         return link->SendFeatureReport(report.data(), report.size());
     }
@@ -127,7 +128,8 @@ class UsbHidLinkTest : public ::testing::Test {
 
 TEST_F(UsbHidLinkTest, OneReceiverIsPairedElectedAndFollowed) {
     Start("receiver");
-    EXPECT_EQ(SendPolling(), -1) << "no current receiver before enumeration";
+    EXPECT_EQ(test::Said(SendPolling()), "no receiver is open")
+        << "no current receiver before enumeration";
     link->EnumerateReceivers();
 
     UsbHidLinkState state = link->State();
@@ -152,7 +154,7 @@ TEST_F(UsbHidLinkTest, OneReceiverIsPairedElectedAndFollowed) {
     EXPECT_EQ(state.currentInputHandle, state.inputSlots[0].inputHandle);
 
     // Reports go to the mouse, its answers and its own changes come back.
-    EXPECT_EQ(SendPolling(), 60);
+    EXPECT_EQ(SendPolling().value(), 60);
     EXPECT_EQ(bus->Settings(0).rateCode, 1);
     EXPECT_TRUE(status.WaitFor(kAckOk));
     bus->WithMouse(0, [](sim::VirtualMouse& mouse) { mouse.SelectStage(3); });
@@ -171,7 +173,7 @@ TEST_F(UsbHidLinkTest, FirstReportWithoutStatusMarkPairsButDoesNotElect) {
     EXPECT_TRUE(state.currentReceiver.path.empty());
     EXPECT_FALSE(link->HasCurrentReceiver());
     EXPECT_TRUE(status.Words_().empty()) << "the heartbeat after it is ignored as well";
-    EXPECT_EQ(SendPolling(), -1);
+    EXPECT_FALSE(SendPolling());
 
     // Later heartbeats do not elect it either; the next enumeration does.
     clock->Advance(2000);
@@ -205,7 +207,7 @@ TEST_F(UsbHidLinkTest, TwoReceiversEachPairWithTheirOwnCollections) {
     // Whichever was elected first is current, and reports go to that receiver.
     const int current = state.currentReceiver.path == bus->FeaturePath(0) ? 0 : 1;
     EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(current));
-    EXPECT_EQ(SendPolling(), 60);
+    EXPECT_EQ(SendPolling().value(), 60);
     ASSERT_EQ(bus->ReceivedPackets().size(), 1u);
     EXPECT_EQ(bus->ReceivedPackets()[0].receiver, current);
     EXPECT_EQ(bus->Settings(1 - current).rateCode, 0);
@@ -224,7 +226,7 @@ TEST_F(UsbHidLinkTest, AReceiverWhoseMouseSpeaksLaterDoesNotTakeOverTheCurrentOn
     ASSERT_TRUE(status.WaitFor(kHeartbeat));
     ASSERT_TRUE(Drained(0));
     EXPECT_EQ(link->State().currentReceiver.path, bus->FeaturePath(0));
-    EXPECT_EQ(SendPolling(), 60);
+    EXPECT_EQ(SendPolling().value(), 60);
 
     // The second receiver's mouse wakes in the middle of an apply.
     bus->WithMouse(1, [](sim::VirtualMouse& mouse) { mouse.SelectStage(2); });
@@ -232,7 +234,7 @@ TEST_F(UsbHidLinkTest, AReceiverWhoseMouseSpeaksLaterDoesNotTakeOverTheCurrentOn
     const UsbHidLinkState state = link->State();
     EXPECT_EQ(state.firstReportSeen[1], 1);
     EXPECT_EQ(state.currentReceiver.path, bus->FeaturePath(0));
-    EXPECT_EQ(SendPolling(), 60);
+    EXPECT_EQ(SendPolling().value(), 60);
     ASSERT_EQ(bus->ReceivedPackets().size(), 2u);
     EXPECT_EQ(bus->ReceivedPackets()[0].receiver, 0);
     EXPECT_EQ(bus->ReceivedPackets()[1].receiver, 0) << "the rest of the apply stays with it";
@@ -295,7 +297,7 @@ TEST_F(UsbHidLinkTest, RemovalClearsTheReceiverAndPostsOnce) {
     EXPECT_EQ(state.featureSlots[0].inputHandle, nullptr) << "no copy of a closed handle";
     EXPECT_EQ(state.featureSlots[0].path, bus->FeaturePath(0)) << "feature slots stay";
     EXPECT_FALSE(link->HasCurrentReceiver());
-    EXPECT_EQ(SendPolling(), -1);
+    EXPECT_FALSE(SendPolling());
     EXPECT_FALSE(flags.wirelessConnected.load());
     EXPECT_FALSE(flags.anyConnected.load());
     EXPECT_EQ(view.hidden, 1);
@@ -360,7 +362,7 @@ TEST_F(UsbHidLinkTest, NothingFoundMeansNoReaders) {
     EXPECT_EQ(state.inputSlotCount, 0);
     EXPECT_EQ(state.featureSlotCount, 0);
     EXPECT_EQ(std::count(state.readerRunning.begin(), state.readerRunning.end(), true), 0);
-    EXPECT_EQ(SendPolling(), -1);
+    EXPECT_FALSE(SendPolling());
 }
 
 TEST_F(UsbHidLinkTest, SendingIsSafeWhileTheReceiverIsRemovedAndFound) {
@@ -372,7 +374,7 @@ TEST_F(UsbHidLinkTest, SendingIsSafeWhileTheReceiverIsRemovedAndFound) {
     std::atomic<int> sent{0};
     std::thread sender([&] {
         while (!done.load()) {
-            if (SendPolling() == 60) {
+            if (SendPolling().value() == 60) {
                 ++sent;
             }
             std::this_thread::sleep_for(100us);  // pacing, so the mouse's log stays small

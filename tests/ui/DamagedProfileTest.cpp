@@ -94,7 +94,7 @@ TEST_F(DamagedProfile, ShowsEveryValueWithinItsControlAndKeepsTheBytes) {
                 auto access = profiles.Lock();
                 access.Profiles().clear();
                 access.Profiles().push_back(std::make_unique<ProfileRecord>(*odd));
-                ASSERT_TRUE(access.SaveProfileStore().ok);
+                ASSERT_TRUE(access.SaveProfileStore().ok());
             }
             const std::vector<std::uint8_t> storeBefore = FileBytes(store);
             CMS_1_Page& page = Start();

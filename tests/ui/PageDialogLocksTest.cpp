@@ -97,7 +97,7 @@ const DialogCase kDialogCases[] = {
          auto profile = MakeZeroedProfile();
          ResetProfileToDefaults(*profile);
          profile->profileName.set(u"Imported");
-         ASSERT_TRUE(ExportProfile(*profile, t.data_ / "in.pro", writer).ok);
+         ASSERT_TRUE(ExportProfile(*profile, t.data_ / "in.pro", writer).ok());
          t.dialogs_.openFile = t.data_ / "in.pro";
      },
      [](auto& p) { ClickOn(p, "ms_1_profile_import_btn"); }},

@@ -266,7 +266,7 @@ void MacroEditor::CommitEdits() {
     }
     if (!hasCurrent_)
         return;
-    WriteResult written;
+    Result written;
     {
         auto access = deps_.macros.Lock();
         MacroList& list = access.Macros();
@@ -360,7 +360,7 @@ void MacroEditor::DeleteMacro() {
     const int row = c.ListSelection(kMacroList);
     if (row < 0)
         return;
-    WriteResult written;
+    Result written;
     {
         auto access = deps_.macros.Lock();
         MacroList& list = access.Macros();
@@ -473,8 +473,8 @@ void MacroEditor::ImportMacro() {
         auto access = deps_.macros.Lock();
         imported = ImportMacroFile(*file, access);
     }
-    if (imported.refused) {
-        deps_.dialogs.ShowProblem(file->filename().string() + ": " + *imported.refused);
+    if (!imported.taken) {
+        deps_.dialogs.ShowProblem(file->filename().string() + ": " + imported.taken.reason());
         return;
     }
     NoteSave(imported.save);
@@ -507,14 +507,14 @@ void MacroEditor::ExportMacro() {
         copy = list[static_cast<std::size_t>(currentIndex_)];
     }
     AtomicFileWriter writer;
-    const WriteResult written = ms1::ExportMacro(copy, *file, writer);
+    const Result written = ms1::ExportMacro(copy, *file, writer);
     if (!written)
-        deps_.dialogs.ShowProblem(file->string() + ": " + written.reason);
+        deps_.dialogs.ShowProblem(file->string() + ": " + written.reason());
 }
 
-void MacroEditor::NoteSave(const WriteResult& written) {
+void MacroEditor::NoteSave(const Result& written) {
     if (!written && !problemShown_ && !pendingProblem_)
-        pendingProblem_ = "The macros could not be saved.\n" + written.reason;
+        pendingProblem_ = "The macros could not be saved.\n" + written.reason();
 }
 
 void MacroEditor::ShowPendingProblem() {

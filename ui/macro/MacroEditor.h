@@ -92,7 +92,7 @@ class MacroEditor {
     void SelectActionRow(int row);
     void KeepSelectionInRange();
     std::string KeyName(std::uint8_t key) const;
-    void NoteSave(const WriteResult& written);
+    void NoteSave(const Result& written);
 
     // MacroEditorRecording.cpp: recording and key capture through the hook library.
     void ToggleRecording(bool checked);

@@ -30,7 +30,7 @@ bool CMS_1_Page::SaveProfiles() {
     access.SetSelectedIndex(selected_);
     // ms1ctl hands its changes to this program, so the file holds what was last written
     // here: only a change needs writing.
-    return access.SaveProfileStoreIfChanged().ok;
+    return access.SaveProfileStoreIfChanged().ok();
 }
 
 void CMS_1_Page::SaveStores() {

@@ -160,9 +160,9 @@ void CMS_1_Page::ExportProfile() {
     if (!file)
         return;
     AtomicFileWriter writer;
-    WriteResult written = ms1::ExportProfile(*copy, *file, writer);
+    Result written = ms1::ExportProfile(*copy, *file, writer);
     if (!written)
-        deps_.dialogs.ShowProblem("warning_title_text", written.reason);
+        deps_.dialogs.ShowProblem("warning_title_text", written.reason());
     else
         deps_.dialogs.ShowStatus("export_done_text", file->filename().string());
 }
@@ -190,13 +190,13 @@ void CMS_1_Page::ImportProfile() {
         auto macros = deps_.macros.Lock();
         imported = ImportProfileFile(*file, profiles, macros);
     }
-    if (imported.refused) {
+    if (!imported.taken) {
         deps_.dialogs.ShowProblem("warning_title_text",
-                                  file->filename().string() + ": " + *imported.refused);
+                                  file->filename().string() + ": " + imported.taken.reason());
         return;
     }
     if (!imported.macroNames.empty() && !imported.macroSave) {
-        deps_.dialogs.ShowProblem("warning_title_text", imported.macroSave.reason);
+        deps_.dialogs.ShowProblem("warning_title_text", imported.macroSave.reason());
     }
     // On disk now, not when the apply of the switch below ends, seconds later.
     if (!SaveProfiles())

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ports/WindowMessages.h"
+#include "tests/support/ResultText.h"
 
 namespace ms1 {
 namespace {
@@ -58,7 +59,7 @@ struct Case {
     const char* absent;
     bool bound;
     int opened;
-    int sent;
+    const char* sent;  // "done", or why the report did not go
     std::vector<std::string> calls;
 };
 
@@ -76,7 +77,7 @@ TEST_P(BindingCalls, CallsWhatIsThereInOrder) {
         EXPECT_EQ(binding.IsBound(), c.bound);
         binding.StartMonitor();
         EXPECT_EQ(binding.OpenFeatureDevice(), c.opened);
-        EXPECT_EQ(binding.SetFeature(report, sizeof report), c.sent);
+        EXPECT_EQ(test::Said(binding.SetFeature(report, sizeof report)), c.sent);
     }
     EXPECT_EQ(calls, c.calls);
 }
@@ -86,40 +87,47 @@ const Case kCases[] = {
      "",
      true,
      1,
-     1,
+     "done",
      {"vidpid 7511:40977", "monitor window 1539 1540", "open", "set 21 60", "closefeature",
       "closemonitor"}},
     {"NoSetFeature",
      "set",
      true,
      1,
-     0,
+     "the vendor library has no HID_SetFeature",
      {"vidpid 7511:40977", "monitor window 1539 1540", "open", "closefeature", "closemonitor"}},
     // Without the monitor there is nothing to close.
     {"NoMonitor",
      "monitor closemonitor",
      true,
      1,
-     1,
+     "done",
      {"vidpid 7511:40977", "open", "set 21 60", "closefeature"}},
-    {"NothingThere", "vidpid monitor open closefeature closemonitor set", false, 0, 0, {}},
+    {"NothingThere",
+     "vidpid monitor open closefeature closemonitor set",
+     false,
+     0,
+     "the vendor library has no HID_SetFeature",
+     {}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Libraries, BindingCalls, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(VendorHidLibrary, AMissingLibraryIsNoWiredLinkAndSaysWhy) {
-    std::string why;
-    EXPECT_EQ(VendorHidLibrary::Load("/nonexistent", &why), nullptr);
-    EXPECT_NE(why.find("libhidapi_1.so"), std::string::npos) << why;
+    const auto missing = VendorHidLibrary::Load("/nonexistent");
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.value(), nullptr);
+    EXPECT_NE(missing.reason().find("libhidapi_1.so"), std::string::npos) << missing.reason();
 }
 
 // The built library exports all seven names, and with no wired mouse on this machine it
 // starts, finds nothing and ends cleanly.
 TEST(VendorHidLibrary, TheBuiltLibraryHasEveryNameAndStartsAndEndsWithoutTheMouse) {
-    std::string why;
-    auto library = VendorHidLibrary::Load(ProgramFolder(), &why);
-    ASSERT_NE(library, nullptr) << why;
+    auto loaded = VendorHidLibrary::Load(ProgramFolder());
+    ASSERT_TRUE(loaded) << loaded.reason();
+    const auto library = std::move(loaded).value();
+    ASSERT_NE(library, nullptr);
     const VendorHidFunctions& f = library->Functions();
     EXPECT_TRUE(f.setVidPid && f.openDevMonitor && f.openFeatureDevice && f.closeFeatureDevice &&
                 f.closeDevMonitor && f.setFeature && f.getFeature);
@@ -128,8 +136,10 @@ TEST(VendorHidLibrary, TheBuiltLibraryHasEveryNameAndStartsAndEndsWithoutTheMous
     binding.StartMonitor();
     EXPECT_EQ(binding.OpenFeatureDevice(), 0);
     const std::uint8_t report[60] = {0x15};
-    EXPECT_EQ(binding.SetFeature(report, sizeof report), 0);
+    EXPECT_EQ(test::Said(binding.SetFeature(report, sizeof report)), "HID_SetFeature failed");
     binding.Close();
+    EXPECT_EQ(test::Said(binding.SetFeature(report, sizeof report)),
+              "the vendor library is closed");
 }
 
 }  // namespace
