@@ -121,7 +121,9 @@ struct Wired : WiredDevicePort {
     int opened = 0;
     bool IsBound() const override { return bound; }
     void StartMonitor() override {}
-    int OpenFeatureDevice() override { return opened; }
+    Result OpenFeatureDevice() override {
+        return opened != 0 ? Result::Done() : Result::Failed("not open");
+    }
     void CloseFeatureDevice() override {}
 };
 

@@ -38,7 +38,7 @@ void DeviceStatus::InitLinks() {
     flags_.wiredConnected = WiredState::kAbsent;
     if (wired_ && wired_->IsBound()) {
         wired_->StartMonitor();
-        if (wired_->OpenFeatureDevice() != 0) {
+        if (wired_->OpenFeatureDevice()) {
             flags_.wiredConnected = WiredState::kUp;
             ShowCharging(false);
         }

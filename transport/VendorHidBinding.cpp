@@ -73,10 +73,15 @@ void VendorHidBinding::StartMonitor() {
     }
 }
 
-int VendorHidBinding::OpenFeatureDevice() {
-    if (closed_ || !functions_.openFeatureDevice)
-        return 0;
-    return functions_.openFeatureDevice();
+Result VendorHidBinding::OpenFeatureDevice() {
+    if (closed_)
+        return Result::Failed("the vendor library is closed");
+    if (!functions_.openFeatureDevice)
+        return Result::Failed("the vendor library has no HID_Open_FeatureDevice");
+    // The library's answer: non-zero when the feature device is open.
+    if (functions_.openFeatureDevice() == 0)
+        return Result::Failed("no wired mouse answered HID_Open_FeatureDevice");
+    return Result::Done();
 }
 
 void VendorHidBinding::CloseFeatureDevice() {

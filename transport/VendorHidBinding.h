@@ -69,7 +69,7 @@ class VendorHidBinding final : public WiredDevicePort, public WiredReportPort {
     // WiredDevicePort (window thread)
     bool IsBound() const override { return functions_.Any(); }
     void StartMonitor() override;
-    int OpenFeatureDevice() override;
+    Result OpenFeatureDevice() override;
     void CloseFeatureDevice() override;
     // WiredReportPort (apply worker)
     Result SetFeature(const std::uint8_t* data, std::size_t length) override;

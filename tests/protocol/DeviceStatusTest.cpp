@@ -14,9 +14,9 @@ struct FakeWired : WiredDevicePort {
     int opens = 0, closes = 0, monitors = 0;
     bool IsBound() const override { return bound; }
     void StartMonitor() override { ++monitors; }
-    int OpenFeatureDevice() override {
+    Result OpenFeatureDevice() override {
         ++opens;
-        return openResult;
+        return openResult != 0 ? Result::Done() : Result::Failed("not open");
     }
     void CloseFeatureDevice() override { ++closes; }
 };

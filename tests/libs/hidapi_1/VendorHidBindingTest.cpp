@@ -58,8 +58,8 @@ struct Case {
     const char* name;
     const char* absent;
     bool bound;
-    int opened;
-    const char* sent;  // "done", or why the report did not go
+    const char* opened;  // "done", or why the feature device did not open
+    const char* sent;    // "done", or why the report did not go
     std::vector<std::string> calls;
 };
 
@@ -76,7 +76,7 @@ TEST_P(BindingCalls, CallsWhatIsThereInOrder) {
         VendorHidBinding binding(Recording(calls, c.absent), window);
         EXPECT_EQ(binding.IsBound(), c.bound);
         binding.StartMonitor();
-        EXPECT_EQ(binding.OpenFeatureDevice(), c.opened);
+        EXPECT_EQ(test::Said(binding.OpenFeatureDevice()), c.opened);
         EXPECT_EQ(test::Said(binding.SetFeature(report, sizeof report)), c.sent);
     }
     EXPECT_EQ(calls, c.calls);
@@ -86,27 +86,27 @@ const Case kCases[] = {
     {"Whole",
      "",
      true,
-     1,
+     "done",
      "done",
      {"vidpid 7511:40977", "monitor window 1539 1540", "open", "set 21 60", "closefeature",
       "closemonitor"}},
     {"NoSetFeature",
      "set",
      true,
-     1,
+     "done",
      "the vendor library has no HID_SetFeature",
      {"vidpid 7511:40977", "monitor window 1539 1540", "open", "closefeature", "closemonitor"}},
     // Without the monitor there is nothing to close.
     {"NoMonitor",
      "monitor closemonitor",
      true,
-     1,
+     "done",
      "done",
      {"vidpid 7511:40977", "open", "set 21 60", "closefeature"}},
     {"NothingThere",
      "vidpid monitor open closefeature closemonitor set",
      false,
-     0,
+     "the vendor library has no HID_Open_FeatureDevice",
      "the vendor library has no HID_SetFeature",
      {}},
 };
@@ -134,7 +134,8 @@ TEST(VendorHidLibrary, TheBuiltLibraryHasEveryNameAndStartsAndEndsWithoutTheMous
     NoWindow window;
     VendorHidBinding binding(f, window);
     binding.StartMonitor();
-    EXPECT_EQ(binding.OpenFeatureDevice(), 0);
+    EXPECT_EQ(test::Said(binding.OpenFeatureDevice()),
+              "no wired mouse answered HID_Open_FeatureDevice");
     const std::uint8_t report[60] = {0x15};
     EXPECT_EQ(test::Said(binding.SetFeature(report, sizeof report)), "HID_SetFeature failed");
     binding.Close();
