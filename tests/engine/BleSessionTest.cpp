@@ -18,10 +18,7 @@ class BleSessionTest : public DeviceSessionTest {
         DeviceSession::Ports ports{*bus, profiles, view, applyView, window, &pacer};
         ports.gatt = bus->Gatt();
         session = std::make_unique<DeviceSession>(ports);
-        session->SetApplyListener([this](const ApplyResult& result) {
-            std::lock_guard lock(resultMutex);
-            results.push_back(result);
-        });
+        session->SetApplyListener(RecordResults());
         session->Start(HidSeesBleMouse(*bus));
         ASSERT_TRUE(PumpUntil([this] { return session->flags().bleConnected.load(); }));
     }

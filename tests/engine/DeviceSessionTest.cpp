@@ -116,10 +116,7 @@ TEST_F(DeviceSessionTest, StoppingDropsQueuedAppliesAndSendsNothingUnpaced) {
     ASSERT_NE(bus, nullptr);
     session = std::make_unique<DeviceSession>(
         DeviceSession::Ports{*bus, profiles, view, applyView, window, nullptr});
-    session->SetApplyListener([this](const ApplyResult& result) {
-        std::lock_guard lock(resultMutex);
-        results.push_back(result);
-    });
+    session->SetApplyListener(RecordResults());
     session->Start();
     ASSERT_TRUE(PumpUntil([this] { return session->flags().wirelessConnected.load(); }));
     {
@@ -281,10 +278,9 @@ TEST_F(DeviceSessionTest, VendorLibraryMessagesReachTheDecoding) {
 // window thread handles no event. A delayed request runs once timer 513 ends, which stops.
 TEST_F(DeviceSessionTest, ApplyRequestsReachTheWorkerInOneHop) {
     Start("receiver");
+    // The window thread runs no events while it waits: the request went to the worker itself.
     session->RequestApply();
-    const auto deadline = std::chrono::steady_clock::now() + kPatience;
-    while (Results().empty() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(1ms);
+    EXPECT_TRUE(results.WaitForSize(1, kPatience));
     EXPECT_EQ(Results().size(), 1u);
 
     session->RequestApplyDelayed(1);

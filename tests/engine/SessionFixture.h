@@ -18,6 +18,7 @@
 #include "sim/Simulation.h"
 #include "tests/support/Eventually.h"
 #include "tests/support/ProtocolFakes.h"
+#include "tests/support/Recorded.h"
 #include "tests/support/RecordingApplyView.h"
 #include "tests/support/ReportBytes.h"
 #include "tests/support/WindowFakes.h"
@@ -89,10 +90,7 @@ class DeviceSessionTest : public ::testing::Test {
     }
     void StartWith(DeviceSession::Ports ports, bool waitForReceiver) {
         session = std::make_unique<DeviceSession>(ports);
-        session->SetApplyListener([this](const ApplyResult& result) {
-            std::lock_guard lock(resultMutex);
-            results.push_back(result);
-        });
+        session->SetApplyListener(RecordResults());
         session->Start();
         if (waitForReceiver) {
             ASSERT_TRUE(PumpUntil([this] { return session->flags().wirelessConnected.load(); }));
@@ -111,9 +109,10 @@ class DeviceSessionTest : public ::testing::Test {
         const std::vector<ApplyResult> all = Results();
         return all.size() > taken ? all[taken++] : ApplyResult{};
     }
-    std::vector<ApplyResult> Results() {
-        std::lock_guard lock(resultMutex);
-        return results;
+    std::vector<ApplyResult> Results() { return results.All(); }
+    // The session's apply listener: each result is recorded as the worker hands it over.
+    std::function<void(const ApplyResult&)> RecordResults() {
+        return [this](const ApplyResult& result) { results.Add(result); };
     }
 
     // The pacer waits for the answer to a report once its last packet is out.
@@ -144,8 +143,7 @@ class DeviceSessionTest : public ::testing::Test {
     AnsweringPacer pacer;
     std::unique_ptr<DeviceSession> session;
     VendorHidBinding* wired = nullptr;
-    std::mutex resultMutex;
-    std::vector<ApplyResult> results;
+    test::Recorded<ApplyResult> results;
     std::size_t taken = 0;
 };
 

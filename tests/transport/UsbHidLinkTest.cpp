@@ -46,6 +46,12 @@ class RecordingStatus final : public ReceiverStatusSink {
             return std::find(words_.begin(), words_.end(), expected) != words_.end();
         });
     }
+    // Waits until `holds`, looked at again as each word is handed over: the report that
+    // elects a receiver is handed over after its election.
+    bool WaitUntil(const std::function<bool()>& holds) {
+        std::unique_lock lock(mutex_);
+        return changed_.wait_for(lock, kPatience, holds);
+    }
     std::vector<Words> Words_() const {
         std::lock_guard lock(mutex_);
         return words_;
@@ -242,7 +248,7 @@ TEST_F(UsbHidLinkTest, AReceiverWhoseMouseSpeaksLaterDoesNotTakeOverTheCurrentOn
     // The next enumeration elects anew.
     link->EnumerateReceivers();
     clock->Advance(2000);
-    EXPECT_TRUE(Eventually([&] { return link->HasCurrentReceiver(); }));
+    EXPECT_TRUE(status.WaitUntil([&] { return link->HasCurrentReceiver(); }));
 }
 
 TEST_F(UsbHidLinkTest, EnumeratingAgainStopsEveryReaderBeforeClearing) {
@@ -259,7 +265,7 @@ TEST_F(UsbHidLinkTest, EnumeratingAgainStopsEveryReaderBeforeClearing) {
     EXPECT_EQ(bus->MisusedHandleCalls(), 0);
     // The election starts over with the new tables.
     clock->Advance(2000);
-    EXPECT_TRUE(Eventually([&] { return link->HasCurrentReceiver(); }));
+    EXPECT_TRUE(status.WaitUntil([&] { return link->HasCurrentReceiver(); }));
     EXPECT_EQ(link->State().currentReceiver.path, bus->FeaturePath(0));
 }
 
@@ -386,7 +392,7 @@ TEST_F(UsbHidLinkTest, SendingIsSafeWhileTheReceiverIsRemovedAndFound) {
         bus->Plug(0);
         link->OnArrivalTimer();
         clock->Advance(2000);
-        if (!Eventually([&] { return link->HasCurrentReceiver(); })) {
+        if (!status.WaitUntil([&] { return link->HasCurrentReceiver(); })) {
             ADD_FAILURE() << "not elected again in round " << round;
             break;
         }

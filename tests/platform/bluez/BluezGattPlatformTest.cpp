@@ -42,10 +42,7 @@ class BluezSessionTest : public DeviceSessionTest {
         DeviceSession::Ports ports{*bus, profiles, view, applyView, window, &pacer};
         ports.gatt = bluez.get();
         session = std::make_unique<DeviceSession>(ports);
-        session->SetApplyListener([this](const ApplyResult& result) {
-            std::lock_guard lock(resultMutex);
-            results.push_back(result);
-        });
+        session->SetApplyListener(RecordResults());
         session->Start(true);
     }
     bool StartUpDone() {

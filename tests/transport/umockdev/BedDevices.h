@@ -18,7 +18,7 @@ struct DeviceKind {
     std::uint16_t productId = 0;
     std::string_view hidName;
     std::vector<std::uint8_t> descriptor;
-    // Input reports sent in turn, one every 100 ms, until the first feature report, as the
+    // Input reports sent in turn, one every 100 ms while the device is plugged in, as the
     // mouse's heartbeat does; the first of them is the first report the program reads.
     std::vector<Report> heartbeat;
     // Answers each whole feature report with 11 11 58 00 00, as the mouse does.

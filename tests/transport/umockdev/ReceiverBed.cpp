@@ -3,8 +3,9 @@
 // descriptor, hidraw node), the udev database, uevents and the /dev/hidrawN nodes. The bed
 // answers each node's ioctls as the device does: every feature report (HIDIOCSFEATURE) is
 // recorded and, for the mouse's kinds, acknowledged with the input report 11 11 58 00 00 once
-// the report is whole (a macro page after its third packet). Until its first feature report a
-// device sends its heartbeat as input reports, one every 100 ms.
+// the report is whole (a macro page after its third packet). While plugged in, a device sends
+// its heartbeat as input reports, one every 100 ms, as the receiver keeps reporting its
+// mouse's state; an acknowledgement goes out between two beats.
 //
 //   umockdev-wrapper ms1_umock_receiver [--plug KIND]... [--record FILE] [--node-mode OCTAL]
 //                                       [--control] -- PROGRAM ARGS...
@@ -61,7 +62,6 @@ struct Device {
     int devFd = -1;    // the bed's side of the node
     int slaveFd = -1;  // the program's side, only to see what it has not read yet
     std::deque<Report> queue;
-    bool featureSeen = false;
     std::size_t heartbeat = 0;
     bool plugged = true;
 };
@@ -120,7 +120,7 @@ gboolean OnHeartbeat(gpointer data) {
     for (const auto& device : bed.devices) {
         const std::vector<Report>& beats = device->kind->heartbeat;
         // Nothing queued while the program does not read: the first beat stays the first.
-        if (!device->plugged || device->featureSeen || beats.empty() || !device->queue.empty())
+        if (!device->plugged || beats.empty() || !device->queue.empty())
             continue;
         device->queue.push_back(beats[device->heartbeat++ % beats.size()]);
     }
@@ -165,7 +165,6 @@ gboolean OnIoctl(UMockdevIoctlBase*, UMockdevIoctlClient* client, gpointer data)
             umockdev_ioctl_client_complete(client, -1, ENODEV);
             return TRUE;
         }
-        device.featureSeen = true;
         const std::uint8_t* bytes = buffer->data;
         const std::string hex = Hex(bytes, size);
         if (bed.record != nullptr) {

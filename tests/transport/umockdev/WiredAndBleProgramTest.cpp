@@ -3,87 +3,40 @@
 // it, on emulated kernel devices (umockdev); for ms1ctl alone and for the running ms1.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileInfo>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <functional>
 
-#include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
-#include "tests/transport/umockdev/ControlledBed.h"
+#include "tests/transport/umockdev/BedFixture.h"
 
 namespace ms1 {
 namespace {
 
-using test::ControlledBed;
+using test::Bed;
+using test::Plugs;
 using test::Ran;
 
-constexpr int kPatienceMs = ControlledBed::kPatienceMs;
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "ms1_umockdev_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv);
-    return *app;
-}
-
-class WiredAndBleProgramTest : public ::testing::Test {
+class WiredAndBleProgramTest : public test::BedTest {
   protected:
     void SetUp() override {
-        App();
-        if (QString(MS1_UMOCKDEV_WRAPPER).isEmpty() || QString(MS1_UMOCK_RECEIVER).isEmpty())
-            GTEST_SKIP() << "umockdev is missing (scripts/setup installs umockdev and "
-                            "libumockdev-dev): the devices cannot be emulated";
+        BedTest::SetUp();
+        if (IsSkipped())
+            return;
         ASSERT_TRUE(QFileInfo::exists(ProgramFolder() + "/libhidapi_1.so"))
             << "the build puts the vendor library beside the program";
-        ASSERT_TRUE(files_.isValid() && runtime_.isValid());
-        environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert("XDG_RUNTIME_DIR", runtime_.path());
-        environment_.insert("QT_QPA_PLATFORM", "offscreen");
-        // A system bus without bluetoothd: nothing answers there.
-        environment_.insert("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + runtime_.filePath("no-bus"));
-    }
-
-    QString Ms1Ctl() const { return ProgramFolder() + "/ms1ctl"; }
-
-    Ran RunMs1Ctl(const QStringList& arguments) {
-        return test::RunProgram(Ms1Ctl(), arguments, environment_, kPatienceMs);
-    }
-
-    // ms1 under the bed with `plugs` plugged in, listening for ms1ctl.
-    void StartProgram(ControlledBed& bed, const QStringList& plugs) {
-        ASSERT_TRUE(
-            bed.Start(plugs, {ProgramFolder() + "/ms1", "--data", files_.path()}, environment_));
-        ASSERT_TRUE(test::WaitForProgramSocket(runtime_.path(), kPatienceMs))
-            << "ms1 did not start listening";
+        WithoutBluetoothd();
     }
 
     // Asks the running ms1 for its status until `done` holds of the answer; the last answer.
     // A device's arrival announces itself to the program alone, so the test asks again.
     Ran StatusUntil(const std::function<bool(const Ran&)>& done) {
-        const QDeadlineTimer deadline(kPatienceMs);
+        const QDeadlineTimer deadline(test::kBedPatienceMs);
         Ran status;
         do {
             status = RunMs1Ctl({"status"});
         } while (!done(status) && !deadline.hasExpired());
         return status;
-    }
-
-    QString DefaultProfile() {
-        const QString file = files_.filePath("default.pro");
-        const Ran exported =
-            RunMs1Ctl({"profile", "export", "Profile1", file, "--data", files_.path()});
-        EXPECT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-        return file;
-    }
-
-    QStringList Reports(const QString& profile) {
-        const Ran reports = RunMs1Ctl({"reports", profile});
-        EXPECT_EQ(reports.exitCode, 0) << reports.err.toStdString();
-        return reports.out.split('\n', Qt::SkipEmptyParts);
     }
 
     // The cable takes each report without an acknowledgement to wait for.
@@ -93,10 +46,6 @@ class WiredAndBleProgramTest : public ::testing::Test {
             lines << "0x" + report.left(2) + " sent";
         return lines.join('\n') + '\n';
     }
-
-    QTemporaryDir files_;
-    QTemporaryDir runtime_;
-    QProcessEnvironment environment_;
 };
 
 // The cable's heartbeat: stage 1, rate code 1, and a battery on the cable, which charges.
@@ -104,9 +53,7 @@ const char kWiredStatus[] = "link: wired\nbattery: charging\nstage: 1\npolling r
 const char kNoReceiver[] = "ms1ctl status: no mouse connected (no 2.4 GHz receiver found)\n";
 
 TEST_F(WiredAndBleProgramTest, Ms1CtlFindsTheCableThroughTheVendorLibrary) {
-    const Ran status = test::RunProgram(
-        MS1_UMOCKDEV_WRAPPER, {MS1_UMOCK_RECEIVER, "--plug", "cable", "--", Ms1Ctl(), "status"},
-        environment_, kPatienceMs);
+    const Ran status = OnBed(Plugs({"cable"}), {Ms1Ctl(), "status"});
     EXPECT_EQ(status.exitCode, 0) << status.err.toStdString();
     EXPECT_EQ(status.out.toStdString(), kWiredStatus);
 
@@ -114,8 +61,8 @@ TEST_F(WiredAndBleProgramTest, Ms1CtlFindsTheCableThroughTheVendorLibrary) {
     const QStringList expected = Reports(profile);
     ASSERT_EQ(expected.size(), 5);
     // With a receiver plugged in too, the cable is the link the reports go over.
-    ControlledBed bed;
-    ASSERT_TRUE(bed.Start({"receiver", "cable"}, {Ms1Ctl(), "apply", profile}, environment_));
+    Bed bed(environment_);
+    ASSERT_TRUE(bed.Start(Plugs({"receiver", "cable"}), {Ms1Ctl(), "apply", profile}));
     const Ran apply = bed.Finish(false);
     EXPECT_EQ(apply.exitCode, 0) << apply.err.toStdString();
     EXPECT_EQ(bed.Features(1).join('\n').toStdString(), "");
@@ -127,8 +74,8 @@ TEST_F(WiredAndBleProgramTest, Ms1CtlFindsTheCableThroughTheVendorLibrary) {
 // (arrival and removal), its heartbeat is forwarded as the wired link's status, and an apply
 // goes to the cable's feature collection.
 TEST_F(WiredAndBleProgramTest, TheRunningProgramFollowsTheCable) {
-    ControlledBed bed;
-    StartProgram(bed, {});
+    Bed bed(environment_);
+    ASSERT_TRUE(StartProgram(bed, {}, files_.path())) << "ms1 did not start listening";
     const Ran before = RunMs1Ctl({"status"});
     EXPECT_EQ(before.exitCode, 4);
     EXPECT_EQ(before.err.toStdString(), kNoReceiver);
@@ -179,8 +126,8 @@ TEST_F(WiredAndBleProgramTest, TheBluetoothMouseSeenWithoutBluetoothdIsNamed) {
         SCOPED_TRACE(c.name);
         for (const QStringList& command : {QStringList{"status"}, QStringList{"apply", profile}}) {
             SCOPED_TRACE(command.first().toStdString());
-            ControlledBed bed;
-            ASSERT_TRUE(bed.Start(c.plugs, QStringList{Ms1Ctl()} + command, environment_));
+            Bed bed(environment_);
+            ASSERT_TRUE(bed.Start(Plugs(c.plugs), QStringList{Ms1Ctl()} + command));
             const Ran ran = bed.Finish(false);
             EXPECT_EQ(ran.exitCode, 4);
             EXPECT_EQ(ran.err.toStdString(),
@@ -188,8 +135,9 @@ TEST_F(WiredAndBleProgramTest, TheBluetoothMouseSeenWithoutBluetoothdIsNamed) {
                           .toStdString());
         }
 
-        ControlledBed bed;
-        StartProgram(bed, c.plugs);
+        Bed bed(environment_);
+        ASSERT_TRUE(StartProgram(bed, Plugs(c.plugs), files_.path()))
+            << "ms1 did not start listening";
         const Ran forwarded = RunMs1Ctl({"status"});
         EXPECT_EQ(forwarded.exitCode, 4);
         EXPECT_EQ(forwarded.err.toStdString(),
