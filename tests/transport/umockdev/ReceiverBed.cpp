@@ -4,11 +4,13 @@
 // answers each node's ioctls as the device does: every feature report (HIDIOCSFEATURE) is
 // recorded and, for the mouse's kinds, acknowledged with the input report 11 11 58 00 00 once
 // the report is whole (a macro page after its third packet). While plugged in, a device sends
-// its heartbeat as input reports, one every 100 ms, as the receiver keeps reporting its
-// mouse's state; an acknowledgement goes out between two beats.
+// its heartbeat as input reports, one every 100 ms (--heartbeat MS), as the receiver keeps
+// reporting its mouse's state; an acknowledgement goes out between two beats. With
+// --heartbeat 0 each device sends its beats once and then falls silent, as a receiver whose
+// mouse sleeps.
 //
 //   umockdev-wrapper ms1_umock_receiver [--plug KIND]... [--record FILE] [--node-mode OCTAL]
-//                                       [--control] -- PROGRAM ARGS...
+//                                       [--heartbeat MS] [--control] -- PROGRAM ARGS...
 //
 // Without --plug one receiver is plugged in before PROGRAM starts. --record writes every
 // feature report in hex, one line each. --control takes commands on standard input, one a
@@ -72,7 +74,8 @@ struct Bed {
     std::FILE* record = nullptr;
     bool control = false;
     long nodeMode = -1;
-    std::mutex mutex;  // umockdev's ioctl worker and the main loop share the devices
+    bool beatOnce = false;  // --heartbeat 0: one round of beats, then silence
+    std::mutex mutex;       // umockdev's ioctl worker and the main loop share the devices
     // Pulled devices stay here until the end: an ioctl already under way may still use one.
     std::vector<std::unique_ptr<Device>> devices;
     int exitStatus = kBedFailed;
@@ -120,7 +123,8 @@ gboolean OnHeartbeat(gpointer data) {
     for (const auto& device : bed.devices) {
         const std::vector<Report>& beats = device->kind->heartbeat;
         // Nothing queued while the program does not read: the first beat stays the first.
-        if (!device->plugged || beats.empty() || !device->queue.empty())
+        if (!device->plugged || beats.empty() || !device->queue.empty() ||
+            (bed.beatOnce && device->heartbeat >= beats.size()))
             continue;
         device->queue.push_back(beats[device->heartbeat++ % beats.size()]);
     }
@@ -328,7 +332,8 @@ gboolean OnStopSignal(gpointer data) {
 int Usage() {
     std::fprintf(stderr,
                  "usage: umockdev-wrapper ms1_umock_receiver [--plug KIND]... [--record FILE] "
-                 "[--node-mode OCTAL] [--control] -- PROGRAM ARGS...\nkinds: %s\n",
+                 "[--node-mode OCTAL] [--heartbeat MS] [--control] -- PROGRAM ARGS...\n"
+                 "kinds: %s\n",
                  ms1::bed::KindNames().c_str());
     return kBedFailed;
 }
@@ -340,6 +345,7 @@ int main(int argc, char** argv) {
     const char* recordPath = nullptr;
     std::vector<const DeviceKind*> plugged;
     int first = 1;
+    long heartbeatMs = 100;
     for (; first < argc; ++first) {
         const std::string option = argv[first];
         if (option == "--") {
@@ -357,6 +363,9 @@ int main(int argc, char** argv) {
             recordPath = value;
         } else if (option == "--node-mode") {
             bed.nodeMode = std::strtol(value, nullptr, 8);
+        } else if (option == "--heartbeat") {
+            heartbeatMs = std::strtol(value, nullptr, 10);
+            bed.beatOnce = heartbeatMs <= 0;
         } else if (option == "--plug" && ms1::bed::FindKind(value) != nullptr) {
             plugged.push_back(ms1::bed::FindKind(value));
         } else {
@@ -409,7 +418,7 @@ int main(int argc, char** argv) {
     g_child_watch_add(child, OnChildExit, &bed);
     g_unix_signal_add(SIGTERM, OnStopSignal, &child);
     g_unix_signal_add(SIGINT, OnStopSignal, &child);
-    g_timeout_add(100, OnHeartbeat, &bed);
+    g_timeout_add(bed.beatOnce ? 100 : static_cast<guint>(heartbeatMs), OnHeartbeat, &bed);
     g_timeout_add(2, OnPace, &bed);
     GIOChannel* commands = nullptr;
     if (bed.control) {
