@@ -1,5 +1,7 @@
 #include "transport/UsbHidLink.h"
 
+#include <pthread.h>
+
 #include <cerrno>
 
 #include <string_view>
@@ -167,6 +169,8 @@ void UsbHidLink::StartReaders() {
 }
 
 void UsbHidLink::ReaderThreadMain(int deviceIndex, Reader& reader) {
+    // Named, so that its wake-ups can be told from the others' in /proc.
+    pthread_setname_np(pthread_self(), kReaderThreadName);
     auto stopping = [&] { return reader.quit.load() || readerStopFlag_.load(); };
     while (!stopping()) {
         HidHandle* handle = nullptr;

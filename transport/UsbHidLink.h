@@ -28,6 +28,8 @@ inline constexpr std::uint16_t kInputUsage = 1;
 inline constexpr std::uint16_t kFeatureUsagePage = 0xFF02;
 inline constexpr std::uint16_t kFeatureUsage = 2;
 inline constexpr int kReceiverSlots = 20;
+// The name of every reader thread (as /proc/PID/task/TID/comm shows it).
+inline constexpr char kReaderThreadName[] = "ms1-hid-reader";
 
 // True for an interface of the 2.4 GHz receiver: by the ids when the event has them, else by
 // "VID_1D57" and "PID_A001" in the upper-cased name.
