@@ -56,6 +56,18 @@ class FakeDevice final : public DeviceAccess {
         }
         Nudge();
     }
+    // The device goes without a change event of its own (its "remove" came while it was still
+    // listed); its input collection hangs up, as a pulled node does, or says nothing.
+    void Vanish(bool hangUp) {
+        {
+            std::lock_guard lock(mutex_);
+            collections_.clear();
+        }
+        const std::uint64_t one = 1;
+        if (hangUp) {
+            EXPECT_EQ(write(readyFd_, &one, sizeof one), 8);
+        }
+    }
     // A change event that changes nothing, as udev sends for other devices.
     void Nudge() {
         const char change = 1;
@@ -65,6 +77,8 @@ class FakeDevice final : public DeviceAccess {
     // with all it posted.
     std::size_t ChangesTaken() const { return taken_.Size(); }
     bool WaitForChangesTaken(std::size_t count) const { return taken_.WaitForSize(count); }
+    std::size_t Enumerations() const { return enumerated_.Size(); }
+    bool WaitForEnumerations(std::size_t count) const { return enumerated_.WaitForSize(count); }
     void Queue(const Bytes& report) {
         std::lock_guard lock(mutex_);
         input_.push_back(report);
@@ -97,6 +111,7 @@ class FakeDevice final : public DeviceAccess {
 
     std::vector<Collection> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override {
         std::lock_guard lock(mutex_);
+        enumerated_.Add(true);
         if (vendorId != kVid || productId != kPid)
             return {};
         return collections_;
@@ -172,6 +187,7 @@ class FakeDevice final : public DeviceAccess {
     std::vector<Bytes> sent_;
     std::map<Handle, std::string> open_;
     test::Recorded<bool> taken_;
+    test::Recorded<bool> enumerated_;
     test::Recorded<bool> held_;
     std::condition_variable letGo_;
     bool hold_ = false;
@@ -346,6 +362,35 @@ TEST_F(VendorMonitorTest, WithADescriptorTheMonitorReadsOnlyWhatCame) {
         EXPECT_EQ(device.Reads(), static_cast<int>(reports)) << "a read per report, no more";
         EXPECT_EQ(window.Messages().size(), reports);
         monitor.CloseMonitor();
+    }
+}
+
+// The removal event may come while the device is still listed. The monitor looks again a
+// little later, and when its input collection hangs up: either way the removal is posted.
+TEST(VendorMonitorRemovalTest, ARemovalToldBeforeTheDeviceListShowsItIsPosted) {
+    const struct {
+        const char* name;
+        bool hangUp;
+    } cases[] = {{"its node hangs up", true}, {"its node says nothing", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDevice device;
+        Window window;
+        VendorMonitor monitor{device};
+        device.GiveDescriptor();
+        monitor.SetIds(kVid, kPid);
+        const Ms1WindowHandle handle = window.Handle();
+        ASSERT_EQ(monitor.OpenMonitor(&handle, 1539, 1540), 1);
+        device.Plug(true);
+        ASSERT_TRUE(window.WaitFor(1));
+        const std::size_t looks = device.Enumerations();
+        device.Nudge();  // the "remove", looked at while the device is still listed
+        ASSERT_TRUE(device.WaitForEnumerations(looks + 1));
+        device.Vanish(c.hangUp);
+        ASSERT_TRUE(window.WaitFor(2));
+        EXPECT_EQ(window.Messages(), (std::vector<Posted>{{1540, 1, 0}, {1540, 0, 0}}));
+        monitor.CloseMonitor();
+        EXPECT_EQ(device.OpenHandles(), 0);
     }
 }
 
