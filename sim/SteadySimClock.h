@@ -14,6 +14,10 @@ class SteadySimClock final : public SimClock {
                    std::chrono::steady_clock::now() - start_)
             .count();
     }
+    std::int64_t RealMsUntil(std::int64_t ms) const override {
+        const std::int64_t left = ms - NowMs();
+        return left > 0 ? left : 0;
+    }
 
   private:
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();

@@ -1,7 +1,5 @@
 #include "sim/VirtualCable.h"
 
-#include <chrono>
-
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
 
@@ -11,7 +9,6 @@ namespace {
 // What the mouse says of its battery over the cable: charging, at the level it had.
 constexpr std::uint8_t kBatteryCharging = 3;
 constexpr std::uint8_t kBatteryOnBattery = 1;
-constexpr auto kReadInterval = std::chrono::milliseconds(10);
 
 }  // namespace
 
@@ -44,6 +41,7 @@ void VirtualCable::Plug() {
     bus_.WithMouse(receiver_, [](VirtualMouse& mouse) {
         mouse.SetBattery(kBatteryCharging, mouse.BatteryLevel());
     });
+    wake_.Signal();
     std::lock_guard lock(mutex_);
     if (monitoring_)
         Ms1PostMessage(&window_, stateMessage_, 1, 0);
@@ -56,6 +54,7 @@ void VirtualCable::Unplug() {
     bus_.WithMouse(receiver_, [](VirtualMouse& mouse) {
         mouse.SetBattery(kBatteryOnBattery, mouse.BatteryLevel());
     });
+    wake_.Signal();
     std::lock_guard lock(mutex_);
     if (monitoring_)
         Ms1PostMessage(&window_, stateMessage_, 0, 0);
@@ -85,6 +84,7 @@ void VirtualCable::CloseMonitor() {
         stop_ = true;
         thread.swap(thread_);
     }
+    wake_.Signal();
     thread.join();
 }
 
@@ -110,7 +110,13 @@ void VirtualCable::Run() {
                            [&](VirtualMouse& mouse) { got = mouse.TakeInputReport(report); });
         }
         if (!got) {
-            std::this_thread::sleep_for(kReadInterval);
+            // Asleep until the mouse has something to say over a plugged cable, the cable is
+            // plugged or pulled, or the monitor ends.
+            if (plugged_)
+                bus_.WaitForMouseReport(receiver_, wake_.Fd());
+            else
+                wake_.Wait();
+            wake_.Drain();
             continue;
         }
         if (report[0] != 0x11)

@@ -7,6 +7,7 @@
 
 #include "ports/WindowHandle.h"
 #include "transport/VendorHidBinding.h"
+#include "transport/WakeEvent.h"
 
 namespace ms1::sim {
 
@@ -15,7 +16,8 @@ class VirtualHidBus;
 // The virtual mouse's cable: the wired personality of a receiver's mouse, reached through a
 // stand-in of the vendor library with the same functions as libhidapi_1.so, so the binding
 // and everything above it run unchanged. Its monitor thread hands the mouse's status reports
-// to the window as 1539 and the plug and unplug as 1540, as the library does.
+// to the window as 1539 and the plug and unplug as 1540, as the library does; it sleeps until
+// the mouse has something to say.
 class VirtualCable {
   public:
     // The cable of `receiver`'s mouse on `bus`; the bus outlives it.
@@ -56,6 +58,7 @@ class VirtualCable {
     std::uint32_t stateMessage_ = 0;
     bool monitoring_ = false;
     std::atomic<bool> stop_{false};
+    WakeEvent wake_;  // the monitor looks again: the cable plugged or pulled, or its end
     std::thread thread_;
 };
 

@@ -1,14 +1,11 @@
 #include "sim/VirtualGattMouse.h"
 
-#include <chrono>
-
 #include "sim/VirtualHidBus.h"
 #include "sim/VirtualMouse.h"
 
 namespace ms1::sim {
 namespace {
 
-constexpr auto kNotifyInterval = std::chrono::milliseconds(10);
 constexpr std::uint8_t kStatusReportId = 0x11;
 constexpr std::uint16_t kNotifyHandle = 0x0011;
 constexpr std::uint16_t kWriteHandle = 0x0014;
@@ -138,6 +135,7 @@ VirtualGattMouse::VirtualGattMouse(VirtualHidBus& bus, int receiver)
 
 VirtualGattMouse::~VirtualGattMouse() {
     stop_ = true;
+    Changed();
     thread_.join();
 }
 
@@ -145,6 +143,7 @@ void VirtualGattMouse::Connect() {
     if (connected_.exchange(true))
         return;
     bus_.WithMouse(receiver_, [](VirtualMouse& mouse) { mouse.PowerUp(); });
+    Changed();
     Announce(true);
 }
 
@@ -152,6 +151,7 @@ void VirtualGattMouse::Disconnect() {
     if (!connected_.exchange(false))
         return;
     notifying_ = false;
+    Changed();
     Announce(false);
 }
 
@@ -227,6 +227,7 @@ Result VirtualGattMouse::Subscribe(const Service& service, const GattDescriptor&
     // Only the mouse's vendor notify characteristic turns its status messages on.
     if (service.mouse && descriptor.characteristicHandle == kNotifyHandle)
         notifying_ = true;
+    Changed();
     return Result::Done();
 }
 
@@ -239,6 +240,7 @@ ResultOf<GattEventHandle> VirtualGattMouse::Register(const Service& service,
     const GattEventHandle handle = nextHandle_++;
     const bool mouseStatus = service.mouse && characteristic.attributeHandle == kNotifyHandle;
     registrations_[handle] = Registration{mouseStatus, std::move(callback)};
+    Changed();
     return ResultOf<GattEventHandle>::Done(handle);
 }
 
@@ -262,8 +264,21 @@ Result VirtualGattMouse::Write(const Service& service, const GattCharacteristic&
     return Result::Done();
 }
 
+void VirtualGattMouse::Changed() {
+    ++changes_;
+    wake_.Signal();
+}
+
+bool VirtualGattMouse::Idle() const {
+    const Sleep sleeping = sleeping_.load();
+    if (sleeping == Sleep::kAwake || sleptAfter_.load() != changes_.load())
+        return false;
+    return sleeping == Sleep::kOnChanges || !bus_.MouseReportDue(receiver_);
+}
+
 void VirtualGattMouse::Run() {
     while (!stop_) {
+        const int seen = changes_.load();
         InputReport report{};
         bool got = false;
         if (connected_ && notifying_ && RegistrationCount() > 0) {
@@ -271,7 +286,17 @@ void VirtualGattMouse::Run() {
                            [&](VirtualMouse& mouse) { got = mouse.TakeInputReport(report); });
         }
         if (!got) {
-            std::this_thread::sleep_for(kNotifyInterval);
+            // Asleep until the mouse has something to say while someone listens, or until
+            // the connection, the notification set-up or the registrations change.
+            const bool listening = connected_ && notifying_ && RegistrationCount() > 0;
+            sleptAfter_ = seen;
+            sleeping_ = listening ? Sleep::kOnMouse : Sleep::kOnChanges;
+            if (listening)
+                bus_.WaitForMouseReport(receiver_, wake_.Fd());
+            else
+                wake_.Wait();
+            sleeping_ = Sleep::kAwake;
+            wake_.Drain();
             continue;
         }
         if (report[0] != kStatusReportId)

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "transport/GattPlatform.h"
+#include "transport/WakeEvent.h"
 
 namespace ms1::sim {
 
@@ -21,7 +22,8 @@ class VirtualHidBus;
 // connected beside it, so that the link has something to tell the mouse apart from.
 //
 // Once the notify characteristic's configuration is written and a registration is made, a
-// thread hands the mouse's status messages to the registration, as notifications. Writes to
+// thread hands the mouse's status messages to the registration, as notifications; it sleeps
+// until the mouse has one (its heartbeat comes every two seconds) or that set-up changes. Writes to
 // the write characteristic reach the mouse whole and are checked by it.
 class VirtualGattMouse final : public GattPlatform {
   public:
@@ -43,6 +45,9 @@ class VirtualGattMouse final : public GattPlatform {
     void SetRefusing(bool refusing) { refusing_ = refusing; }
     bool Notifying() const { return notifying_; }
     int RegistrationCount() const;
+    // True while the notification thread sleeps having seen every change, with nothing for
+    // it to hand over: what it would have handed over by now, it has.
+    bool Idle() const;
     // Writes that went to the keyboard's characteristic instead of the mouse's.
     int KeyboardWrites() const { return keyboardWrites_; }
     int Receiver() const { return receiver_; }
@@ -74,6 +79,8 @@ class VirtualGattMouse final : public GattPlatform {
                  const std::uint8_t* data, std::size_t length);
     void Announce(bool arrival);
     void Run();
+    // The connection, the notification set-up or the registrations changed, or the end came.
+    void Changed();
 
     VirtualHidBus& bus_;
     const int receiver_;
@@ -91,6 +98,11 @@ class VirtualGattMouse final : public GattPlatform {
     GattEventHandle nextHandle_ = 1;
 
     std::atomic<bool> stop_{false};
+    enum class Sleep { kAwake, kOnChanges, kOnMouse };
+    std::atomic<int> changes_{0};
+    std::atomic<int> sleptAfter_{-1};  // changes_ as the thread saw it before it slept
+    std::atomic<Sleep> sleeping_{Sleep::kAwake};
+    WakeEvent wake_;  // the thread looks again: a change of what it serves, or its end
     std::thread thread_;
 };
 

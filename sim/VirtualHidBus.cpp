@@ -1,5 +1,7 @@
 #include "sim/VirtualHidBus.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -43,11 +45,23 @@ struct VirtualHidBus::Receiver {
     VirtualMouse mouse;
 };
 
-VirtualHidBus::VirtualHidBus(std::shared_ptr<const SimClock> clock) : clock_(std::move(clock)) {}
+VirtualHidBus::VirtualHidBus(std::shared_ptr<const SimClock> clock) : clock_(std::move(clock)) {
+    // A jump of a clock moved by hand can make reports due: the waits look again.
+    clock_->SetJumpListener(this, [this] {
+        std::lock_guard lock(mutex_);
+        WakeWaitersLocked();
+    });
+}
 
 VirtualHidBus::~VirtualHidBus() {
+    clock_->SetJumpListener(this, {});
     // The Bluetooth personality's thread uses the bus until it ends.
     gatt_.reset();
+}
+
+void VirtualHidBus::WakeWaitersLocked() {
+    for (const auto& [waiter, receiver] : waiters_)
+        waiter->Signal();
 }
 
 VirtualCable& VirtualHidBus::AttachCable(int receiver) {
@@ -68,6 +82,7 @@ std::uint8_t VirtualHidBus::WriteOverGatt(int receiver, const std::uint8_t* data
     if (receiver < 0 || static_cast<std::size_t>(receiver) >= receivers_.size())
         return kAckBadValue;
     packets_.push_back({receiver, std::vector<std::uint8_t>(data, data + length)});
+    WakeWaitersLocked();
     return receivers_[static_cast<std::size_t>(receiver)]->mouse.ReceiveGattWrite(data, length);
 }
 
@@ -77,6 +92,7 @@ bool VirtualHidBus::SendOverCable(int receiver, const std::uint8_t* data, std::s
         return false;
     packets_.push_back({receiver, std::vector<std::uint8_t>(data, data + length)});
     receivers_[static_cast<std::size_t>(receiver)]->mouse.ReceiveFeatureReport(data, length);
+    WakeWaitersLocked();
     return true;
 }
 
@@ -145,6 +161,7 @@ void VirtualHidBus::Plug(int index) {
             receiver.mouse.QueueRaw({0x11, 0x22, 0x01, 0x00, 0x00});
         }
         receiver.mouse.PowerUp();
+        WakeWaitersLocked();
         events = EventsOf(receiver);
         sink = sink_;
     }
@@ -166,6 +183,7 @@ void VirtualHidBus::Unplug(int index) {
         }
         receiver.plugged = false;
         receiver.mouse.DropPending();
+        WakeWaitersLocked();
         events = EventsOf(receiver);
         sink = sink_;
     }
@@ -189,6 +207,7 @@ bool VirtualHidBus::IsPlugged(int receiver) const {
 void VirtualHidBus::WithMouse(int receiver, const std::function<void(VirtualMouse&)>& action) {
     std::lock_guard lock(mutex_);
     action(receivers_.at(static_cast<std::size_t>(receiver))->mouse);
+    WakeWaitersLocked();
 }
 
 MouseSettings VirtualHidBus::Settings(int receiver) const {
@@ -367,6 +386,7 @@ int VirtualHidBus::SendFeatureReport(HidHandle* handle, const std::uint8_t* data
     }
     packets_.push_back({h->receiver, std::vector<std::uint8_t>(data, data + length)});
     receiver.mouse.ReceiveFeatureReport(data, length);
+    WakeWaitersLocked();
     return static_cast<int>(length);
 }
 
@@ -375,7 +395,108 @@ void VirtualHidBus::Close(HidHandle* handle) {
     Handle* h = Find(handle);
     if (h != nullptr) {
         h->closed = true;
+        WakeWaitersLocked();
     }
+}
+
+std::optional<std::int64_t> VirtualHidBus::TimeToReportLocked(const VirtualMouse& mouse) const {
+    const std::int64_t due = mouse.NextDueMs();
+    if (mouse.PendingInput() > 0 || due <= clock_->NowMs())
+        return std::nullopt;
+    return due == INT64_MAX ? -1 : clock_->RealMsUntil(due);
+}
+
+bool VirtualHidBus::MouseReportDue(int receiver) const {
+    std::lock_guard lock(mutex_);
+    return !TimeToReportLocked(receivers_.at(static_cast<std::size_t>(receiver))->mouse);
+}
+
+bool VirtualHidBus::ReaderAsleep(int receiver) const {
+    std::lock_guard lock(mutex_);
+    const VirtualMouse& mouse = receivers_.at(static_cast<std::size_t>(receiver))->mouse;
+    if (!TimeToReportLocked(mouse))
+        return false;
+    for (const auto& [waiter, inputOf] : waiters_) {
+        if (inputOf == receiver)
+            return true;
+    }
+    return false;
+}
+
+HidWait VirtualHidBus::WaitUntil(int stopFd, int inputOf, const WaitCheck& check) {
+    WakeEvent wake;
+    if (!wake.Valid())
+        return HidWait::kFailed;
+    std::int64_t timeoutMs = -1;
+    {
+        std::lock_guard lock(mutex_);
+        if (const std::optional<HidWait> result = check(timeoutMs))
+            return *result;
+        waiters_[&wake] = inputOf;
+    }
+    HidWait result = HidWait::kFailed;
+    std::unique_lock lock(mutex_, std::defer_lock);
+    for (;;) {
+        pollfd fds[2] = {{stopFd, POLLIN, 0}, {wake.Fd(), POLLIN, 0}};
+        const int timeout = timeoutMs > INT32_MAX ? INT32_MAX : static_cast<int>(timeoutMs);
+        const int polled = ::poll(fds, 2, timeout);
+        lock.lock();
+        if (polled < 0 && errno != EINTR)
+            break;
+        if (fds[0].revents != 0) {
+            result = HidWait::kStopped;
+            break;
+        }
+        wake.Drain();
+        timeoutMs = -1;
+        if (const std::optional<HidWait> done = check(timeoutMs)) {
+            result = *done;
+            break;
+        }
+        lock.unlock();
+    }
+    // Under the same lock as the last look: a sleeping waiter never has something due.
+    waiters_.erase(&wake);
+    return result;
+}
+
+HidWait VirtualHidBus::WaitForInput(HidHandle* handle, int stopFd) {
+    int inputOf = -1;
+    {
+        std::lock_guard lock(mutex_);
+        auto it = handles_.find(handle);
+        if (it != handles_.end()) {
+            const Handle& h = *it->second;
+            if (h.collection == receivers_[static_cast<std::size_t>(h.receiver)]->inputCollection)
+                inputOf = h.receiver;
+        }
+    }
+    return WaitUntil(stopFd, inputOf, [&](std::int64_t& timeoutMs) -> std::optional<HidWait> {
+        Handle* h = Find(handle);
+        if (h == nullptr)
+            return HidWait::kFailed;
+        const Receiver& receiver = *receivers_[static_cast<std::size_t>(h->receiver)];
+        if (!receiver.plugged)
+            return HidWait::kFailed;  // as a pulled node reports a hang-up
+        if (h->collection != receiver.inputCollection)
+            return std::nullopt;  // nothing ever comes out of it
+        const std::optional<std::int64_t> left = TimeToReportLocked(receiver.mouse);
+        if (!left)
+            return HidWait::kReadable;
+        timeoutMs = *left;
+        return std::nullopt;
+    });
+}
+
+HidWait VirtualHidBus::WaitForMouseReport(int receiver, int stopFd) {
+    return WaitUntil(stopFd, -1, [&](std::int64_t& timeoutMs) -> std::optional<HidWait> {
+        const std::optional<std::int64_t> left =
+            TimeToReportLocked(receivers_.at(static_cast<std::size_t>(receiver))->mouse);
+        if (!left)
+            return HidWait::kReadable;
+        timeoutMs = *left;
+        return std::nullopt;
+    });
 }
 
 }  // namespace ms1::sim

@@ -5,6 +5,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "sim/VirtualMouse.h"
 #include "transport/DeviceEvent.h"
 #include "transport/HidApi.h"
+#include "transport/WakeEvent.h"
 
 namespace ms1::sim {
 
@@ -74,6 +76,11 @@ class VirtualHidBus final : public HidApi {
     int Enumerations() const;
     int MisusedHandleCalls() const;  // read, send or close through a closed handle
     int BlockingReads() const;
+    // True while a reader sleeps on the receiver's input collection with nothing pending or
+    // due: whatever it was given it has read and handed on.
+    bool ReaderAsleep(int receiver) const;
+    // True when `receiver`'s mouse has a report pending or due now.
+    bool MouseReportDue(int receiver) const;
     // Reads of a receiver's input collection that found nothing waiting.
     int EmptyInputReads(int receiver) const;
     std::size_t PendingInput(int receiver) const;
@@ -86,7 +93,16 @@ class VirtualHidBus final : public HidApi {
         std::lock_guard lock(mutex_);
         return lastOpenError_;
     }
+    HidHandle* OpenInputPath(const std::string& path) override { return OpenPath(path); }
+    // Asleep until the mouse has a report for the handle's collection, the handle or its
+    // receiver goes, or stopFd is readable: the bus wakes its waiters on every change and a
+    // running clock's wait lasts until the mouse's next report falls due.
+    HidWait WaitForInput(HidHandle* handle, int stopFd) override;
     int SetNonblocking(HidHandle* handle, int nonblock) override;
+    // Asleep until `receiver`'s mouse has a report due (kReadable), whether the receiver is
+    // plugged or not (the cable and Bluetooth reach the mouse without it), or stopFd is
+    // readable (kStopped).
+    HidWait WaitForMouseReport(int receiver, int stopFd);
     int Read(HidHandle* handle, std::uint8_t* data, std::size_t length) override;
     int SendFeatureReport(HidHandle* handle, const std::uint8_t* data, std::size_t length) override;
     void Close(HidHandle* handle) override;
@@ -99,8 +115,19 @@ class VirtualHidBus final : public HidApi {
         bool nonblocking = false;
         bool closed = false;
     };
+    // Looks, under the lock, whether a wait is over: its result if so, else nothing and
+    // the real milliseconds to sleep at most (-1: until the bus changes).
+    using WaitCheck = std::function<std::optional<HidWait>(std::int64_t& timeoutMs)>;
 
     Handle* Find(HidHandle* handle);
+    // Sleeps until `check` has a result or stopFd is readable; every change of the bus and
+    // every jump of its clock has it look again.
+    HidWait WaitUntil(int stopFd, int inputOf, const WaitCheck& check);
+    // When `mouse`'s next report is due, as the real milliseconds to wait; nothing when it is
+    // due now.
+    std::optional<std::int64_t> TimeToReportLocked(const VirtualMouse& mouse) const;
+    // Wakes every wait to look again; under the lock.
+    void WakeWaitersLocked();
     std::vector<DeviceEvent> EventsOf(const Receiver& receiver) const;
 
     std::shared_ptr<const SimClock> clock_;
@@ -109,6 +136,9 @@ class VirtualHidBus final : public HidApi {
     // Handles are kept after closing so that a pointer is never handed out twice.
     std::map<HidHandle*, std::unique_ptr<Handle>> handles_;
     std::vector<ReceivedPacket> packets_;
+    // The waits that sleep now, each with the receiver whose input collection it waits on
+    // (-1 for another wait).
+    std::map<WakeEvent*, int> waiters_;
     DeviceEventSink* sink_ = nullptr;
     // Last, so that their threads end before the rest of the bus goes.
     std::unique_ptr<VirtualCable> cable_;

@@ -75,6 +75,13 @@ bool VirtualMouse::TakeInputReport(InputReport& report) {
     return true;
 }
 
+std::int64_t VirtualMouse::NextDueMs() const {
+    std::int64_t due = asleep_ ? INT64_MAX : nextHeartbeatMs_;
+    for (const Pending& pending : late_)
+        due = std::min(due, pending.dueMs);
+    return due;
+}
+
 void VirtualMouse::PowerUp() {
     if (!asleep_) {
         Send(kTypeBattery, batteryState_, batteryLevel_);

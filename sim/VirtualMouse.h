@@ -81,6 +81,10 @@ class VirtualMouse {
     std::uint8_t BatteryLevel() const { return batteryLevel_; }
     std::uint8_t BatteryState() const { return batteryState_; }  // 1 battery, 2 full, 3 charging
     std::size_t PendingInput() const { return ready_.size(); }
+    // When the next report falls due by itself (a late acknowledgement, the heartbeat), on the
+    // mouse's clock; INT64_MAX when none will. A report is due now when this is not later
+    // than the clock or one is pending already.
+    std::int64_t NextDueMs() const;
     int AcceptedReports() const { return accepted_; }
     int RefusedReports() const { return refused_; }
 

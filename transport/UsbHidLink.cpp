@@ -1,8 +1,9 @@
 #include "transport/UsbHidLink.h"
 
+#include <pthread.h>
+
 #include <cerrno>
 
-#include <chrono>
 #include <string_view>
 #include <system_error>
 
@@ -13,7 +14,6 @@
 namespace ms1 {
 namespace {
 
-constexpr std::chrono::milliseconds kPollPeriod{10};
 constexpr std::size_t kReadBufferSize = 100;
 constexpr int kArrivalDelayMs = 1000;
 constexpr std::uint8_t kStatusMark = 0x11;
@@ -88,7 +88,9 @@ void UsbHidLink::EnumerateReceivers() {
                 (input && HasSlotFor(inputSlots_, inputSlotCount_, info.path))) {
                 continue;
             }
-            HidHandle* handle = ports_.hid.OpenPath(info.path);
+            // An input collection is only read, by a reader that sleeps on it.
+            HidHandle* handle =
+                input ? ports_.hid.OpenInputPath(info.path) : ports_.hid.OpenPath(info.path);
             if (handle == nullptr) {
                 if (ports_.hid.LastOpenError() == EACCES && denied.empty())
                     denied = info.path;
@@ -152,6 +154,10 @@ void UsbHidLink::StartReaders() {
     }
     for (int i = 0; i < count; ++i) {
         auto reader = std::make_unique<Reader>();
+        if (!reader->stop.Valid()) {
+            Trace("Error: Failed to create thread for device " + std::to_string(i));
+            continue;
+        }
         try {
             reader->thread = std::thread(&UsbHidLink::ReaderThreadMain, this, i, std::ref(*reader));
         } catch (const std::system_error&) {
@@ -163,37 +169,41 @@ void UsbHidLink::StartReaders() {
 }
 
 void UsbHidLink::ReaderThreadMain(int deviceIndex, Reader& reader) {
-    for (;;) {
+    // Named, so that its wake-ups can be told from the others' in /proc.
+    pthread_setname_np(pthread_self(), kReaderThreadName);
+    auto stopping = [&] { return reader.quit.load() || readerStopFlag_.load(); };
+    while (!stopping()) {
+        HidHandle* handle = nullptr;
         {
-            std::unique_lock lock(reader.wakeMutex);
-            if (reader.wake.wait_for(lock, kPollPeriod,
-                                     [&] { return reader.quit || readerStopFlag_.load(); })) {
-                return;
-            }
+            std::lock_guard lock(mutex_);
+            handle = inputSlots_[deviceIndex].inputHandle;
         }
-        ReadStatusReport(deviceIndex);
+        if (handle == nullptr) {
+            return;
+        }
+        // Asleep until the collection has a report or the reader is told to stop. A
+        // collection that is gone (its receiver pulled) ends the reader.
+        if (ports_.hid.WaitForInput(handle, reader.stop.Fd()) != HidWait::kReadable) {
+            return;
+        }
+        // Everything that is waiting, one report after another, until a read finds nothing.
+        while (!stopping() && ReadStatusReport(deviceIndex, handle)) {
+        }
     }
 }
 
-void UsbHidLink::ReadStatusReport(int deviceIndex) {
-    HidHandle* handle = nullptr;
-    {
-        std::lock_guard lock(mutex_);
-        handle = inputSlots_[deviceIndex].inputHandle;
-    }
-    if (handle == nullptr) {
-        return;
-    }
+bool UsbHidLink::ReadStatusReport(int deviceIndex, HidHandle* handle) {
     // Zero-filled for every read, so a short report never carries bytes of an earlier one.
     std::uint8_t report[kReadBufferSize] = {};
     if (ports_.hid.Read(handle, report, sizeof report) <= 0) {
-        return;
+        return false;
     }
     if (PairAndElect(deviceIndex, report) == 0 && report[0] == kStatusMark) {
         const auto a = static_cast<std::uint16_t>(report[1] | (report[2] << 8));
         const auto v = static_cast<std::uint16_t>(report[3] | (report[4] << 8));
         ports_.status.OnReceiverStatus(a, v);
     }
+    return true;
 }
 
 int UsbHidLink::PairAndElect(int k, const std::uint8_t* report) {
@@ -311,12 +321,10 @@ void UsbHidLink::StopReader(int i) {
         return;
     }
     Reader& reader = *readers_[i];
-    {
-        std::lock_guard lock(reader.wakeMutex);
-        reader.quit = true;
-    }
-    reader.wake.notify_all();
-    // Reads are non-blocking, so the reader sees the request within one polling period.
+    // The wait ends at once; reads are non-blocking, so the reader sees the request before
+    // its next read.
+    reader.quit.store(true);
+    reader.stop.Signal();
     if (reader.thread.joinable()) {
         reader.thread.join();
     }

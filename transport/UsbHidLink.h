@@ -2,7 +2,6 @@
 
 #include <array>
 #include <atomic>
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -19,6 +18,7 @@
 #include "transport/HidCollectionSlot.h"
 #include "transport/LinkView.h"
 #include "transport/ReceiverStatusSink.h"
+#include "transport/WakeEvent.h"
 
 namespace ms1 {
 
@@ -29,6 +29,8 @@ inline constexpr std::uint16_t kInputUsage = 1;
 inline constexpr std::uint16_t kFeatureUsagePage = 0xFF02;
 inline constexpr std::uint16_t kFeatureUsage = 2;
 inline constexpr int kReceiverSlots = 20;
+// The name of every reader thread (as /proc/PID/task/TID/comm shows it).
+inline constexpr char kReaderThreadName[] = "ms1-hid-reader";
 
 // True for an interface of the 2.4 GHz receiver: by the ids when the event has them, else by
 // "VID_1D57" and "PID_A001" in the upper-cased name.
@@ -56,7 +58,8 @@ struct UsbHidLinkState {
 // elects the current receiver and follows arrivals and removals.
 //
 // Enumeration, device events, removal and shutdown run on the window thread; the readers
-// run on their own threads. One lock serialises pairing and election with enumeration,
+// run on their own threads, each asleep until its collection has a report or it is told to
+// stop. One lock serialises pairing and election with enumeration,
 // removal and the sending of feature reports. A reader always ends before its handle is
 // closed or its slot cleared.
 class UsbHidLink final : public DeviceEventSink {
@@ -113,13 +116,13 @@ class UsbHidLink final : public DeviceEventSink {
   private:
     struct Reader {
         std::thread thread;
-        std::mutex wakeMutex;
-        std::condition_variable wake;
-        bool quit = false;  // guarded by wakeMutex
+        WakeEvent stop;  // readable once the reader is to end: its wait ends at once
+        std::atomic<bool> quit{false};
     };
 
     void ReaderThreadMain(int deviceIndex, Reader& reader);
-    void ReadStatusReport(int deviceIndex);
+    // Reads one report from input slot deviceIndex and hands it on; false when none waited.
+    bool ReadStatusReport(int deviceIndex, HidHandle* handle);
     // Pairing and election for a report read from input slot k; returns notCurrent of k.
     int PairAndElect(int k, const std::uint8_t* report);
     void CloseAllHandlesLocked();

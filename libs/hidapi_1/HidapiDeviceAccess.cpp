@@ -1,5 +1,11 @@
 #include "libs/hidapi_1/HidapiDeviceAccess.h"
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
 #include <hidapi.h>
 #include <libudev.h>
 
@@ -66,15 +72,62 @@ DeviceAccess::Handle HidapiDeviceAccess::Open(const std::string& path) {
     return hid_open_path(path.c_str());
 }
 
+struct HidapiDeviceAccess::InputNode {
+    int fd = -1;
+};
+
+HidapiDeviceAccess::InputNode* HidapiDeviceAccess::Input(Handle device) {
+    std::lock_guard lock(inputsMutex_);
+    return inputs_.count(device) != 0 ? static_cast<InputNode*>(device) : nullptr;
+}
+
+DeviceAccess::Handle HidapiDeviceAccess::OpenInput(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    auto* node = new InputNode{fd};
+    std::lock_guard lock(inputsMutex_);
+    inputs_.insert(node);
+    return node;
+}
+
+int HidapiDeviceAccess::InputFd(Handle device) {
+    const InputNode* node = Input(device);
+    return node != nullptr ? node->fd : -1;
+}
+
 int HidapiDeviceAccess::Read(Handle device, std::uint8_t* data, std::size_t length, int timeoutMs) {
-    return hid_read_timeout(static_cast<hid_device*>(device), data, length, timeoutMs);
+    const InputNode* node = Input(device);
+    if (node == nullptr)
+        return hid_read_timeout(static_cast<hid_device*>(device), data, length, timeoutMs);
+    pollfd fd{node->fd, POLLIN, 0};
+    const int ready = ::poll(&fd, 1, timeoutMs);
+    if (ready <= 0)
+        return ready == 0 || errno == EINTR ? 0 : -1;
+    if ((fd.revents & (POLLERR | POLLHUP | POLLNVAL)) != 0)
+        return -1;  // the device is gone
+    const ssize_t n = ::read(node->fd, data, length);
+    if (n < 0)
+        return errno == EAGAIN || errno == EINPROGRESS ? 0 : -1;
+    return static_cast<int>(n);
 }
 
 int HidapiDeviceAccess::SendFeature(Handle device, const std::uint8_t* data, std::size_t length) {
+    if (Input(device) != nullptr)
+        return -1;  // an input collection sends nothing
     return hid_send_feature_report(static_cast<hid_device*>(device), data, length);
 }
 
 void HidapiDeviceAccess::Close(Handle device) {
+    if (InputNode* node = Input(device)) {
+        {
+            std::lock_guard lock(inputsMutex_);
+            inputs_.erase(device);
+        }
+        ::close(node->fd);
+        delete node;
+        return;
+    }
     hid_close(static_cast<hid_device*>(device));
 }
 

@@ -29,6 +29,14 @@ class DeviceAccess {
     virtual int Read(Handle device, std::uint8_t* data, std::size_t length, int timeoutMs) = 0;
     virtual int SendFeature(Handle device, const std::uint8_t* data, std::size_t length) = 0;
     virtual void Close(Handle device) = 0;
+    // Opens a collection that is only read from, so that its reader can sleep on InputFd.
+    virtual Handle OpenInput(const std::string& path) { return Open(path); }
+    // A descriptor of an input handle that becomes readable when a report waits or the device
+    // is gone; -1 when it has none (then the reader is paced by Read's timeout).
+    virtual int InputFd(Handle device) {
+        (void)device;
+        return -1;
+    }
 
     // A descriptor that becomes readable when devices come or go (-1: no notifications), and
     // the call that takes what is pending from it.

@@ -2,17 +2,25 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <optional>
 #include <vector>
 
 namespace ms1::vendorhid {
 namespace {
 
-// How long one read waits for the device, and so how soon the thread sees that it is to end.
+// How long one read waits for a device without a descriptor to sleep on, and so how soon the
+// thread sees that it is to end.
 constexpr int kReadTimeoutMs = 20;
-// How long the thread sleeps between looks when there is no device to read.
+// How long the thread sleeps between looks when nothing tells it of devices coming and going.
 constexpr int kIdlePollMs = 100;
+// A change may be told before the device list shows it (a removal while the device is still
+// listed): the devices are looked at once more this long after a change.
+constexpr auto kSettle = std::chrono::milliseconds(100);
 
 }  // namespace
 
@@ -121,7 +129,7 @@ void VendorMonitor::Rescan(bool announce) {
         return;
     for (const Collection& collection : collections) {
         if (collection.usagePage == kInputUsagePage && collection.usage == kInputUsage) {
-            input_ = access_.Open(collection.path);
+            input_ = access_.OpenInput(collection.path);
             if (input_ != nullptr) {
                 inputKey_ = collection.deviceKey;
                 return;
@@ -131,26 +139,51 @@ void VendorMonitor::Rescan(bool announce) {
 }
 
 void VendorMonitor::Run() {
+    pthread_setname_np(pthread_self(), kThreadName);
     std::uint8_t report[64];
+    std::optional<std::chrono::steady_clock::time_point> lookAgain;
     while (!stop_) {
+        // Asleep until the end, a change of the devices or a report of the input collection;
+        // only what gives no descriptor to sleep on is looked at on a period.
         const int changesFd = access_.ChangesFd();
-        pollfd fds[2] = {{wakeFds_[0], POLLIN, 0}, {changesFd, POLLIN, 0}};
-        const nfds_t count = changesFd >= 0 ? 2 : 1;
-        poll(fds, count, input_ != nullptr ? 0 : kIdlePollMs);
+        const int inputFd = input_ != nullptr ? access_.InputFd(input_) : -1;
+        pollfd fds[3] = {{wakeFds_[0], POLLIN, 0}, {changesFd, POLLIN, 0}, {inputFd, POLLIN, 0}};
+        int timeout = -1;
+        if (input_ != nullptr && inputFd < 0)
+            timeout = 0;  // the read below waits
+        else if (changesFd < 0)
+            timeout = kIdlePollMs;
+        if (lookAgain) {
+            const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                *lookAgain - std::chrono::steady_clock::now());
+            const int settle = static_cast<int>(std::max<std::int64_t>(0, left.count()));
+            timeout = timeout < 0 ? settle : std::min(timeout, settle);
+        }
+        poll(fds, 3, timeout);
         if (stop_)
             break;
-        if (count == 2 && (fds[1].revents & POLLIN) != 0) {
+        if ((fds[1].revents & POLLIN) != 0) {
             access_.TakeChanges();
             Rescan(true);
+            lookAgain = std::chrono::steady_clock::now() + kSettle;
+            continue;  // the input collection may have changed: its readiness is looked at anew
         }
-        if (input_ == nullptr)
+        if (lookAgain && std::chrono::steady_clock::now() >= *lookAgain) {
+            lookAgain.reset();
+            Rescan(true);
             continue;
-        const int n = access_.Read(input_, report, sizeof report, kReadTimeoutMs);
+        }
+        if (input_ == nullptr || (inputFd >= 0 && fds[2].revents == 0))
+            continue;
+        const int n =
+            access_.Read(input_, report, sizeof report, inputFd >= 0 ? 0 : kReadTimeoutMs);
         if (n < 0) {
-            // Gone before its removal was seen: drop it, the removal follows.
+            // Gone: dropped, and the devices looked at again. Its removal event may have come
+            // while it was still listed, and then nothing else would tell of it.
             access_.Close(input_);
             input_ = nullptr;
             inputKey_.clear();
+            Rescan(true);
         } else if (n >= 5 && report[0] == kStatusReportId && !stop_) {
             const auto a = static_cast<std::uintptr_t>(report[1] | (report[2] << 8));
             const auto v = static_cast<std::intptr_t>(report[3] | (report[4] << 8));

@@ -25,6 +25,8 @@ class VendorMonitor {
     static constexpr std::uint16_t kFeatureUsagePage = 0xFF02;
     static constexpr std::uint16_t kFeatureUsage = 2;
     static constexpr std::uint8_t kStatusReportId = 0x11;
+    // The monitor thread's name (as /proc/PID/task/TID/comm shows it).
+    static constexpr char kThreadName[] = "ms1-hid-monitor";
 
     explicit VendorMonitor(DeviceAccess& access);
     ~VendorMonitor();

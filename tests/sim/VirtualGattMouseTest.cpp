@@ -10,6 +10,7 @@
 #include "sim/ManualSimClock.h"
 #include "sim/Simulation.h"
 #include "sim/VirtualHidBus.h"
+#include "tests/support/Eventually.h"
 #include "tests/support/Recorded.h"
 #include "tests/support/ResultText.h"
 #include "tests/support/ThreadRounds.h"
@@ -47,14 +48,14 @@ class VirtualGattMouseTest : public ::testing::Test {
                 started.push_back(id);
         }
     }
-    // The notification thread (the one thread the simulation started) went round its loop
-    // since the call: what it would hand over by then, it has handed over.
+    // The notification thread (the one thread the simulation started) sleeps with nothing
+    // left to do: what it would hand over by then, it has handed over.
     bool NotificationThreadWentRound() {
         if (started.size() != 1) {
             ADD_FAILURE() << started.size() << " threads started with the simulation";
             return false;
         }
-        return test::WaitForRounds(started[0], 2, test::kPatience);
+        return test::Eventually([&] { return gatt->Idle(); });
     }
     // The vendor service's interface and its two characteristics, notify then write.
     std::unique_ptr<GattServiceHandle> OpenVendor(std::vector<GattCharacteristic>& out) {

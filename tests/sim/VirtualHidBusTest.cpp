@@ -2,13 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "sim/ManualSimClock.h"
 #include "sim/PacketDump.h"
 #include "sim/Simulation.h"
+#include "tests/support/Eventually.h"
+#include "transport/WakeEvent.h"
 
 namespace ms1::sim {
 namespace {
@@ -143,6 +148,61 @@ TEST(PacketDumpTest, OneLinePerPacketInOrder) {
         {0, {0x16, 0x3C, 0x01, 0x08, 0xF7}}, {1, {0xAB, 0x0F}}, {0, {0x00}}};
     EXPECT_EQ(FormatPacketDump(packets), "16 3C 01 08 F7\nreceiver 1: AB 0F\n00\n");
     EXPECT_EQ(FormatPacketDump({}), "");
+}
+
+// A reader's wait on the input collection sleeps until something happens on the bus, and
+// ends the way that thing says.
+TEST(VirtualHidBusWaitTest, AWaitEndsOnWhatHappens) {
+    struct Bed {
+        std::shared_ptr<ManualSimClock> clock = std::make_shared<ManualSimClock>();
+        VirtualHidBus bus{clock};
+        WakeEvent stop;
+    };
+    const struct {
+        const char* name;
+        std::function<void(Bed&, int)> happen;
+        HidWait ends;
+    } cases[] = {
+        {"a change on the mouse",
+         [](Bed& b, int r) { b.bus.WithMouse(r, [](VirtualMouse& m) { m.SelectStage(2); }); },
+         HidWait::kReadable},
+        {"the heartbeat falls due", [](Bed& b, int) { b.clock->Advance(2000); },
+         HidWait::kReadable},
+        {"an acknowledgement of a report",
+         [](Bed& b, int r) {
+             std::vector<std::uint8_t> rate(60, 0);
+             const std::uint8_t head[] = {0x16, 0x3C, 0x01, 0x04, 0xFB};
+             std::copy(std::begin(head), std::end(head), rate.begin());
+             b.bus.SendOverCable(r, rate.data(), rate.size());
+         },
+         HidWait::kReadable},
+        {"the receiver pulled", [](Bed& b, int r) { b.bus.Unplug(r); }, HidWait::kFailed},
+        {"a stop", [](Bed& b, int) { b.stop.Signal(); }, HidWait::kStopped},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bed bed;
+        const int r = bed.bus.AddReceiver(ReceiverOptions{});
+        bed.bus.Plug(r);
+        HidHandle* input = bed.bus.OpenPath(bed.bus.InputPath(r));
+        bed.bus.SetNonblocking(input, 1);
+        std::uint8_t buffer[100];
+        while (bed.bus.Read(input, buffer, sizeof buffer) > 0) {
+        }
+        std::packaged_task<HidWait()> wait(
+            [&] { return bed.bus.WaitForInput(input, bed.stop.Fd()); });
+        std::future<HidWait> ended = wait.get_future();
+        std::thread waiter(std::move(wait));
+        ASSERT_TRUE(test::Eventually([&] { return bed.bus.ReaderAsleep(r); }));
+        c.happen(bed, r);
+        if (ended.wait_for(test::kPatience) != std::future_status::ready) {
+            ADD_FAILURE() << "the wait did not end";
+            std::_Exit(1);  // the waiter cannot be ended
+        }
+        waiter.join();
+        EXPECT_EQ(ended.get(), c.ends);
+        bed.bus.Close(input);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 namespace ms1 {
 namespace {
 
@@ -14,6 +16,16 @@ TEST(RealHidApiTest, InitialisesAndFindsNoReceiver) {
     EXPECT_EQ(hid.Read(nullptr, nullptr, 0), -1);
     EXPECT_EQ(hid.SendFeatureReport(nullptr, nullptr, 0), -1);
     hid.Close(nullptr);
+}
+
+// An input collection is opened on its node itself; a node that is not there says why, and
+// nothing can be waited on or read through no handle.
+TEST(RealHidApiTest, AnInputCollectionThatIsNotThereIsNotOpened) {
+    RealHidApi hid;
+    EXPECT_EQ(hid.OpenInputPath("/dev/hidraw-not-there"), nullptr);
+    EXPECT_EQ(hid.LastOpenError(), ENOENT);
+    EXPECT_EQ(hid.WaitForInput(nullptr, -1), HidWait::kFailed);
+    EXPECT_EQ(hid.SetNonblocking(nullptr, 1), -1);
 }
 
 }  // namespace

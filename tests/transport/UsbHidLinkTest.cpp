@@ -1,6 +1,7 @@
 #include "transport/UsbHidLink.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <atomic>
@@ -107,15 +108,10 @@ class UsbHidLinkTest : public ::testing::Test {
             EXPECT_EQ(bus->BlockingReads(), 0) << "every read is non-blocking";
         }
     }
-    // Every report queued for receiver r has been read and handed on.
+    // Every report queued for receiver r has been read and handed on: its reader sleeps
+    // again with nothing due.
     bool Drained(int r) {
-        if (!Eventually([&] { return bus->PendingInput(r) == 0; })) {
-            return false;
-        }
-        // A reader runs its steps one after another: an empty read after the queue ran dry
-        // means the step that read the last report has finished.
-        const int empties = bus->EmptyInputReads(r);
-        return Eventually([&] { return bus->EmptyInputReads(r) > empties; });
+        return Eventually([&] { return bus->ReaderAsleep(r); });
     }
     ResultOf<int> SendPolling() {
         const auto report = PollingReport1000();
@@ -432,6 +428,14 @@ class HidrawNodes final : public HidApi {
         ++opens[path];
         ++open;
         return reinterpret_cast<HidHandle*>(++next_);
+    }
+    HidHandle* OpenInputPath(const std::string& path) override { return OpenPath(path); }
+    // Nothing ever arrives: the wait lasts until the stop.
+    HidWait WaitForInput(HidHandle*, int stopFd) override {
+        pollfd stop{stopFd, POLLIN, 0};
+        while (::poll(&stop, 1, -1) < 0) {
+        }
+        return HidWait::kStopped;
     }
     int SetNonblocking(HidHandle*, int) override { return 0; }
     int Read(HidHandle*, std::uint8_t*, std::size_t) override { return 0; }

@@ -4,6 +4,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -37,7 +38,11 @@ class FakeDevice final : public DeviceAccess {
     ~FakeDevice() override {
         close(changesRead_);
         close(changesWrite_);
+        close(readyFd_);
     }
+    // The input collection gets a descriptor, readable while a report waits (as a hidraw
+    // node is), instead of reads that wait out their timeout.
+    void GiveDescriptor() { descriptor_ = true; }
 
     // The mouse with both collections of one device, and a second device of other ids.
     void Plug(bool plugged) {
@@ -51,6 +56,18 @@ class FakeDevice final : public DeviceAccess {
         }
         Nudge();
     }
+    // The device goes without a change event of its own (its "remove" came while it was still
+    // listed); its input collection hangs up, as a pulled node does, or says nothing.
+    void Vanish(bool hangUp) {
+        {
+            std::lock_guard lock(mutex_);
+            collections_.clear();
+        }
+        const std::uint64_t one = 1;
+        if (hangUp) {
+            EXPECT_EQ(write(readyFd_, &one, sizeof one), 8);
+        }
+    }
     // A change event that changes nothing, as udev sends for other devices.
     void Nudge() {
         const char change = 1;
@@ -60,9 +77,17 @@ class FakeDevice final : public DeviceAccess {
     // with all it posted.
     std::size_t ChangesTaken() const { return taken_.Size(); }
     bool WaitForChangesTaken(std::size_t count) const { return taken_.WaitForSize(count); }
+    std::size_t Enumerations() const { return enumerated_.Size(); }
+    bool WaitForEnumerations(std::size_t count) const { return enumerated_.WaitForSize(count); }
     void Queue(const Bytes& report) {
         std::lock_guard lock(mutex_);
         input_.push_back(report);
+        const std::uint64_t one = 1;
+        EXPECT_EQ(write(readyFd_, &one, sizeof one), 8);
+    }
+    int Reads() {
+        std::lock_guard lock(mutex_);
+        return reads_;
     }
     void Flood(bool on) { flood_ = on; }
     // While held, a read gives nothing and lasts its whole timeout, unless let go before.
@@ -86,6 +111,7 @@ class FakeDevice final : public DeviceAccess {
 
     std::vector<Collection> Enumerate(std::uint16_t vendorId, std::uint16_t productId) override {
         std::lock_guard lock(mutex_);
+        enumerated_.Add(true);
         if (vendorId != kVid || productId != kPid)
             return {};
         return collections_;
@@ -101,9 +127,11 @@ class FakeDevice final : public DeviceAccess {
         }
         return nullptr;
     }
+    int InputFd(Handle) override { return descriptor_ ? readyFd_ : -1; }
     int Read(Handle device, std::uint8_t* data, std::size_t length, int timeoutMs) override {
         {
             std::unique_lock lock(mutex_);
+            ++reads_;
             if (open_.count(device) == 0 || collections_.empty())
                 return -1;
             if (hold_) {
@@ -117,6 +145,10 @@ class FakeDevice final : public DeviceAccess {
             } else if (!input_.empty()) {
                 report = input_.front();
                 input_.pop_front();
+                std::uint64_t count = 0;
+                if (input_.empty()) {
+                    EXPECT_EQ(read(readyFd_, &count, sizeof count), 8);
+                }
             }
             if (!report.empty()) {
                 const std::size_t n = std::min(length, report.size());
@@ -155,6 +187,7 @@ class FakeDevice final : public DeviceAccess {
     std::vector<Bytes> sent_;
     std::map<Handle, std::string> open_;
     test::Recorded<bool> taken_;
+    test::Recorded<bool> enumerated_;
     test::Recorded<bool> held_;
     std::condition_variable letGo_;
     bool hold_ = false;
@@ -163,6 +196,9 @@ class FakeDevice final : public DeviceAccess {
     int next_ = 1;
     int changesRead_ = -1;
     int changesWrite_ = -1;
+    int readyFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    bool descriptor_ = false;
+    int reads_ = 0;
 };
 
 struct Posted {
@@ -284,6 +320,78 @@ TEST_F(VendorMonitorTest, ClosingWhileReportsKeepComingLeavesNothingBehind) {
     EXPECT_EQ(window.Messages().size(), postedAtClose);
     EXPECT_EQ(device.OpenHandles(), 0);
     monitor.CloseMonitor();
+}
+
+// With a descriptor to sleep on, the thread reads only when a report waits: one read per
+// report, none while the mouse is silent, however often other devices come and go.
+TEST_F(VendorMonitorTest, WithADescriptorTheMonitorReadsOnlyWhatCame) {
+    const struct {
+        const char* name;
+        std::vector<std::vector<Bytes>> batches;  // each queued once the one before is posted
+    } cases[] = {
+        {"silent mouse", {}},
+        {"one report", {{{0x11, 0x11, 0x48, 0x03, 0x50}}}},
+        {"reports one at a time",
+         {{{0x11, 0x11, 0x48, 0x03, 0x50}}, {{0x11, 0x11, 0x18, 0x02, 0x00}}}},
+        {"reports at once", {{{0x11, 0x11, 0x48, 0x03, 0x50}, {0x11, 0x11, 0x18, 0x02, 0x00}}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDevice device;
+        Window window;
+        VendorMonitor monitor{device};
+        device.GiveDescriptor();
+        device.Plug(true);
+        device.TakeChanges();
+        monitor.SetIds(kVid, kPid);
+        const Ms1WindowHandle handle = window.Handle();
+        ASSERT_EQ(monitor.OpenMonitor(&handle, 1539, 1540), 1);
+        std::size_t reports = 0;
+        for (const auto& batch : c.batches) {
+            for (const Bytes& report : batch)
+                device.Queue(report);
+            reports += batch.size();
+            ASSERT_TRUE(window.WaitFor(reports));
+        }
+        // Two more looks at the changes: the thread went round its loop with nothing waiting.
+        for (int look = 0; look < 2; ++look) {
+            const std::size_t looks = device.ChangesTaken();
+            device.Nudge();
+            ASSERT_TRUE(device.WaitForChangesTaken(looks + 1));
+        }
+        EXPECT_EQ(device.Reads(), static_cast<int>(reports)) << "a read per report, no more";
+        EXPECT_EQ(window.Messages().size(), reports);
+        monitor.CloseMonitor();
+    }
+}
+
+// The removal event may come while the device is still listed. The monitor looks again a
+// little later, and when its input collection hangs up: either way the removal is posted.
+TEST(VendorMonitorRemovalTest, ARemovalToldBeforeTheDeviceListShowsItIsPosted) {
+    const struct {
+        const char* name;
+        bool hangUp;
+    } cases[] = {{"its node hangs up", true}, {"its node says nothing", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        FakeDevice device;
+        Window window;
+        VendorMonitor monitor{device};
+        device.GiveDescriptor();
+        monitor.SetIds(kVid, kPid);
+        const Ms1WindowHandle handle = window.Handle();
+        ASSERT_EQ(monitor.OpenMonitor(&handle, 1539, 1540), 1);
+        device.Plug(true);
+        ASSERT_TRUE(window.WaitFor(1));
+        const std::size_t looks = device.Enumerations();
+        device.Nudge();  // the "remove", looked at while the device is still listed
+        ASSERT_TRUE(device.WaitForEnumerations(looks + 1));
+        device.Vanish(c.hangUp);
+        ASSERT_TRUE(window.WaitFor(2));
+        EXPECT_EQ(window.Messages(), (std::vector<Posted>{{1540, 1, 0}, {1540, 0, 0}}));
+        monitor.CloseMonitor();
+        EXPECT_EQ(device.OpenHandles(), 0);
+    }
 }
 
 }  // namespace
