@@ -60,9 +60,10 @@ class Bed {
     std::optional<long> ResidentKib() const;
     // What the program printed so far to the log file.
     QString Log() const;
+    // The program's process id (the bed's child); 0 when it is not there.
+    qint64 ProgramPid() const;
 
   private:
-    qint64 ProgramPid() const;
     void TakeLines();
 
     QProcessEnvironment environment_;

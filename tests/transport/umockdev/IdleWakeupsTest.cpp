@@ -3,34 +3,19 @@
 // wake-ups are counted as the kernel counts them, in /proc/PID/task/*/status.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcessEnvironment>
-#include <QTemporaryDir>
 #include <QThread>
 
-#include "tests/app/ProgramRun.h"
-#include "tests/app/TestResources.h"
-#include "tests/transport/umockdev/ProgramOnBed.h"
+#include "tests/transport/umockdev/BedFixture.h"
 
 namespace ms1 {
 namespace {
 
-using test::kBedPatienceMs;
-using test::ProgramOnBed;
-using test::Ran;
+using test::Bed;
 
 // How long the silent program is watched.
 constexpr int kWatchSeconds = 4;
-
-QCoreApplication& App() {
-    static int argc = 1;
-    static char name[] = "ms1_umockdev_program_tests";
-    static char* argv[] = {name, nullptr};
-    static QCoreApplication* app = new QCoreApplication(argc, argv);
-    return *app;
-}
 
 struct Wakeups {
     int threads = 0;  // of the device threads
@@ -57,51 +42,33 @@ Wakeups CountWakeups(qint64 pid, const QByteArray& prefix) {
     return counted;
 }
 
-class IdleWakeupsTest : public ::testing::Test {
+class IdleWakeupsTest : public test::BedTest {
   protected:
     void SetUp() override {
-        App();
-        if (QString(MS1_UMOCKDEV_WRAPPER).isEmpty() || QString(MS1_UMOCK_RECEIVER).isEmpty())
-            GTEST_SKIP() << "umockdev is missing (scripts/setup installs umockdev and "
-                            "libumockdev-dev): the receiver cannot be emulated";
-        ASSERT_TRUE(files_.isValid() && runtime_.isValid());
-        environment_ = QProcessEnvironment::systemEnvironment();
-        environment_.insert("XDG_RUNTIME_DIR", runtime_.path());
-        environment_.insert("QT_QPA_PLATFORM", "offscreen");
-        program_ = std::make_unique<ProgramOnBed>(environment_, files_.filePath("ms1.log"));
+        BedTest::SetUp();
+        program_ = std::make_unique<Bed>(environment_, files_.filePath("ms1.log"));
     }
     void TearDown() override {
         if (HasFailure() && program_ != nullptr)
             std::fprintf(stderr, "the program said:\n%s\n", program_->Log().toUtf8().constData());
     }
 
-    QTemporaryDir files_;
-    QTemporaryDir runtime_;
-    QProcessEnvironment environment_;
-    std::unique_ptr<ProgramOnBed> program_;
+    std::unique_ptr<Bed> program_;
 };
 
 TEST_F(IdleWakeupsTest, ASilentReceiversReadersWakeLessThanOnceASecond) {
     // The page applies its profile to a receiver that is found: the last of its reports is
     // the one to wait for.
-    const QString profile = files_.filePath("default.pro");
-    const Ran exported =
-        test::RunProgram(ProgramFolder() + "/ms1ctl",
-                         {"profile", "export", "Profile1", profile, "--data", files_.path()},
-                         environment_, kBedPatienceMs);
-    ASSERT_EQ(exported.exitCode, 0) << exported.err.toStdString();
-    const Ran printed = test::RunProgram(ProgramFolder() + "/ms1ctl", {"reports", profile},
-                                         environment_, kBedPatienceMs);
-    const QStringList reports = printed.out.split('\n', Qt::SkipEmptyParts);
-    ASSERT_FALSE(reports.isEmpty()) << printed.err.toStdString();
+    const QStringList reports = Reports(DefaultProfile());
+    ASSERT_FALSE(reports.isEmpty());
 
-    ASSERT_TRUE(program_->Start(files_.filePath("data")));
+    // The receiver reports its mouse once and then only answers the program's reports.
+    ASSERT_TRUE(StartProgram(*program_, {"--heartbeat", "0"}, files_.filePath("data")));
     ASSERT_EQ(program_->Command("plug receiver", "plugged"), "plugged 1 /dev/hidraw3");
     ASSERT_FALSE(program_->WaitForLine("feature 1 " + reports.last().left(2)).isEmpty());
     const qint64 pid = program_->ProgramPid();
     ASSERT_NE(pid, 0);
-    // The receiver answers the reports of the apply (the answers may still be on their way)
-    // and then says nothing: the bed sends its status only until the first feature report.
+    // The answers to the apply may still be on their way.
     const Wakeups before = CountWakeups(pid, "ms1-hid-");
     ASSERT_GE(before.threads, 2) << "the receiver's reader and the wired library's monitor";
     QThread::sleep(kWatchSeconds);
