@@ -99,6 +99,8 @@ void CMainWnd::InitWindow() {
     }
     if (page_ != nullptr) {
         page_->LoadProfiles();
+        // Not shown yet (and never, when started in the tray) until the window's Show event.
+        page_->OnWindowShown(Widget()->isVisible() && !Widget()->isMinimized());
     }
 }
 
@@ -352,6 +354,11 @@ void CMainWnd::OnTimer(int id) {
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Widget() && event->type() == QEvent::Close && !destroyed_) {
         Destroy();
+    }
+    if (watched == Widget() && page_ != nullptr &&
+        (event->type() == QEvent::Show || event->type() == QEvent::Hide ||
+         event->type() == QEvent::WindowStateChange)) {
+        page_->OnWindowShown(Widget()->isVisible() && !Widget()->isMinimized());
     }
     return DuiWindow::eventFilter(watched, event);
 }

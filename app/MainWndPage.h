@@ -36,6 +36,8 @@ class MainWndPage {
     virtual std::string AccessProblem() const { return {}; }
     // Whether the 2.4 GHz receiver is plugged in, even while its mouse does not answer.
     virtual bool ReceiverPluggedIn() const { return false; }
+    // The window was shown (true), or hidden to the tray or minimised (false).
+    virtual void OnWindowShown(bool shown) { (void)shown; }
     // A clicked item of the button function menu (its name starts with "ms_1").
     virtual void OnButtonMenuCommand(const QString& itemName) = 0;
     // Any message the window has no rule for (the vendor library's 1539 and 1540 among them);

@@ -80,4 +80,9 @@ void MouseDeviceSession::RefreshLinkSections() {
         session_->status().RefreshLinkSections();
 }
 
+void MouseDeviceSession::SetWindowShown(bool shown) {
+    if (session_)
+        session_->SetWindowShown(shown);
+}
+
 }  // namespace ms1

@@ -32,6 +32,7 @@ class MouseDeviceSession final : public PageDeviceSession {
     bool ReceiverPluggedIn() const override;
     bool HandleMessage(const Message& message) override;
     void RefreshLinkSections() override;
+    void SetWindowShown(bool shown) override;
 
     // The virtual mouse, when simulating (for the panel that plays the mouse's part).
     sim::VirtualHidBus* VirtualBus() const;

@@ -135,6 +135,11 @@ void MousePageWindow::OnConnectionChanged(bool anyConnected) {
         session_->RequestApply();
 }
 
+void MousePageWindow::OnWindowShown(bool shown) {
+    if (session_ != nullptr)
+        session_->SetWindowShown(shown);
+}
+
 std::string MousePageWindow::AccessProblem() const {
     return session_ != nullptr ? session_->AccessProblem() : std::string();
 }

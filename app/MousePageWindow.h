@@ -43,6 +43,7 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     // A link came up while the mouse may hold other settings than the page (after start-up or
     // a profile switch with no mouse): the full apply that waits runs now.
     void OnConnectionChanged(bool anyConnected) override;
+    void OnWindowShown(bool shown) override;
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
     void OnButtonMenuCommand(const QString& itemName) override;

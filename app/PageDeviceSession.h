@@ -43,6 +43,8 @@ class PageDeviceSession {
     virtual bool HandleMessage(const Message& message) = 0;
     // The page was refreshed: show the sections the connected link supports.
     virtual void RefreshLinkSections() = 0;
+    // The window was shown (true) or hidden or minimised (false).
+    virtual void SetWindowShown(bool shown) { (void)shown; }
 };
 
 }  // namespace ms1

@@ -30,7 +30,7 @@ DeviceSession::DeviceSession(Ports ports)
       sender_(flags_, ports.pacer ? *ports.pacer : sleepingPacer_, ports.wiredReports,
               &receiverPort_, ble_.get()),
       status_(ports.profiles, flags_, sender_.ackReceived(), ports.statusView, ports.window,
-              timers_, delayed_, ports.wiredDevice),
+              statusTimers_, delayed_, ports.wiredDevice),
       engine_(ports.profiles, sender_, flags_, ports.pacer ? *ports.pacer : sleepingPacer_, timers_,
               ports.applyView) {
     hub_.SetHandler([this](const Message& message) { return HandleMessage(message); });
@@ -80,7 +80,7 @@ void DeviceSession::Stop() {
         ble_->Shutdown();
     for (int id : {TIMER_USB_ARRIVAL, TIMER_WIRELESS_WATCHDOG, TIMER_APPLY_DELAY,
                    TIMER_CHARGE_ANIMATION, TIMER_BLE_DISCOVERY}) {
-        timers_.KillTimer(id);
+        statusTimers_.KillTimer(id);
     }
 }
 

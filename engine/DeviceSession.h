@@ -9,12 +9,14 @@
 #include "engine/HubBleSinks.h"
 #include "engine/HubStatusSink.h"
 #include "engine/ReceiverReportPort.h"
+#include "engine/ShownOnlyTimers.h"
 #include "engine/SleepingPacer.h"
 #include "engine/TimerDelayedCalls.h"
 #include "platform/MessageHub.h"
 #include "platform/TimerSet.h"
 #include "platform/WorkerThread.h"
 #include "ports/LinkFlags.h"
+#include "ports/WindowMessages.h"
 #include "protocol/ApplyEngine.h"
 #include "protocol/DeviceStatus.h"
 #include "protocol/ReportSender.h"
@@ -94,6 +96,8 @@ class DeviceSession final : private LinkView,
     // Null without a GATT platform.
     BleGattLink* ble() { return ble_.get(); }
     WindowTimers& timers() { return timers_; }
+    // Whether anyone can see the window: what only draws waits while nobody can.
+    void SetWindowShown(bool shown) { statusTimers_.SetShown(shown); }
     MessageHub& hub() { return hub_; }
 
   private:
@@ -121,6 +125,8 @@ class DeviceSession final : private LinkView,
     LinkFlags flags_;
     MessageHub hub_;
     TimerSet timers_;
+    // What the status decoding starts: its charging sweep waits while the window is hidden.
+    ShownOnlyTimers statusTimers_{timers_, {TIMER_CHARGE_ANIMATION}};
     TimerDelayedCalls delayed_{hub_};
     SleepingPacer sleepingPacer_;
     HubStatusSink statusSink_{hub_};
