@@ -1,0 +1,89 @@
+// Work the first frame does not need waits for that frame: after the window's first paint, or
+// one turn of the event loop when the window is not shown.
+#include "app/AfterFirstPaint.h"
+
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QPointer>
+#include <QTest>
+#include <QWidget>
+#include <memory>
+
+#include "tests/support/QtTestApp.h"
+
+namespace ms1 {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+// Counts the paint events a window has had.
+class PaintCounter : public QObject {
+  public:
+    explicit PaintCounter(QWidget* window) { window->installEventFilter(this); }
+    int paints = 0;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return false;
+    }
+};
+
+// Lets the event loop go round a few times: enough for work queued for the next turn.
+void RunEventLoopTurns() {
+    for (int turn = 0; turn < 5; ++turn)
+        QCoreApplication::processEvents();
+}
+
+struct Case {
+    const char* name;
+    bool shown;
+};
+
+TEST(AfterFirstPaintTest, WorkRunsOnceAfterTheFirstPaintOrAtOnceForAWindowNotShown) {
+    TestApp();
+    for (const Case& c : {Case{"shown", true}, Case{"not shown", false}}) {
+        SCOPED_TRACE(c.name);
+        QWidget window;
+        window.resize(200, 150);
+        PaintCounter counter(&window);
+        int runs = 0;
+        int paintsAtRun = -1;
+        AfterFirstPaint::Run(&window, [&] {
+            ++runs;
+            paintsAtRun = counter.paints;
+        });
+        if (c.shown)
+            window.show();
+        EXPECT_EQ(runs, 0) << "ran before the event loop";
+        QTRY_COMPARE_WITH_TIMEOUT(runs, 1, kWaitMs);
+        if (c.shown)
+            EXPECT_GE(paintsAtRun, 1) << "ran before the window painted";
+        else
+            EXPECT_EQ(paintsAtRun, 0);
+        // Later paints do not run it again.
+        window.show();
+        window.update();
+        QTRY_VERIFY_WITH_TIMEOUT(counter.paints >= 1, kWaitMs);
+        window.repaint();
+        RunEventLoopTurns();
+        EXPECT_EQ(runs, 1);
+    }
+}
+
+TEST(AfterFirstPaintTest, WorkOfAWindowDestroyedBeforeItPaintedNeverRuns) {
+    TestApp();
+    int runs = 0;
+    auto window = std::make_unique<QWidget>();
+    AfterFirstPaint::Run(window.get(), [&runs] { ++runs; });
+    window->show();
+    window.reset();
+    RunEventLoopTurns();
+    EXPECT_EQ(runs, 0);
+}
+
+}  // namespace
+}  // namespace ms1
