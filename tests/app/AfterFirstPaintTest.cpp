@@ -7,10 +7,13 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <memory>
 
+#include "TestResources.h"
 #include "tests/support/QtTestApp.h"
 
 namespace ms1 {
@@ -83,6 +86,36 @@ TEST(AfterFirstPaintTest, WorkOfAWindowDestroyedBeforeItPaintedNeverRuns) {
     window.reset();
     RunEventLoopTurns();
     EXPECT_EQ(runs, 0);
+}
+
+// The real program under --simulate: the virtual mouse's window comes after the main
+// window's first paint, as its start-up marks tell.
+TEST(AfterFirstPaintTest, TheProgramOpensTheVirtualMouseWindowAfterItsMainWindowPainted) {
+    TestApp();
+    QTemporaryDir home;
+    QTemporaryDir runtime;
+    QTemporaryDir data;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", home.path());
+    environment.insert("XDG_RUNTIME_DIR", runtime.path());
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    environment.insert("MS1_STARTUP_TRACE", "1");
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setReadChannel(QProcess::StandardError);
+    program.start(ProgramFolder() + "/ms1", {"--simulate", "--data", data.path()});
+    ASSERT_TRUE(program.waitForStarted(kWaitMs));
+    QByteArray err;
+    while (!err.contains("start-up memory given back") && program.waitForReadyRead(kWaitMs))
+        err += program.readAllStandardError();
+    program.terminate();
+    program.waitForFinished(kWaitMs);
+    err += program.readAllStandardError();
+    const qsizetype painted = err.indexOf("first paint of the main window");
+    const qsizetype panel = err.indexOf("virtual mouse window shown");
+    ASSERT_GE(painted, 0) << err.toStdString();
+    ASSERT_GE(panel, 0) << err.toStdString();
+    EXPECT_LT(painted, panel) << err.toStdString();
 }
 
 }  // namespace
