@@ -14,6 +14,7 @@
 #include "app/Autostart.h"
 #include "app/CAboutWnd.h"
 #include "app/PageTheme.h"
+#include "app/StartupTrace.h"
 #include "transport/DeviceAccessHint.h"
 
 #include "app/MainMessageRules.h"
@@ -74,6 +75,7 @@ void CMainWnd::InitWindow() {
     if (page_ != nullptr) {
         page_->InitPage(*this);
     }
+    StartupTrace::Mark("page built");
     const QIcon icon(QDir(Skins().ResourceFolder()).filePath(kIconFile));
     Widget()->setWindowIcon(icon);
 
@@ -90,18 +92,22 @@ void CMainWnd::InitWindow() {
     if (!dataFolder_.isEmpty())
         theme_ = ReadTheme(dataFolder_.toStdString());
     ApplyTheme(Widget(), theme_, darkSheet_);
+    StartupTrace::Mark("theme applied");
     CreateTrayIcon();
+    StartupTrace::Mark("tray icon made");
     // The window is closed by the window manager as well as by the tray's "exit".
     Widget()->installEventFilter(this);
 
     if (!hooks_.Load(options_.programFolder)) {
         qCDebug(lcMs1) << "key and mouse capture is not available";
     }
+    StartupTrace::Mark("hook library loaded");
     if (page_ != nullptr) {
         page_->LoadProfiles();
         // Not shown yet (and never, when started in the tray) until the window's Show event.
         page_->OnWindowShown(Widget()->isVisible() && !Widget()->isMinimized());
     }
+    StartupTrace::Mark("profiles loaded");
 }
 
 void CMainWnd::CreateTrayIcon() {

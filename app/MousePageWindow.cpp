@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "app/CMainWnd.h"
+#include "app/StartupTrace.h"
 #include "platform/DebugLog.h"
 #include "platform/dui/ControlOps.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
@@ -71,7 +72,9 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     if (QWidget* placeholder = window.FindControl("device_placeholder")) {
         placeholder->hide();
     }
+    StartupTrace::Mark("main skin loaded");
     pageWidget_ = window.LoadInto(host, kSkinFile);
+    StartupTrace::Mark("page skin loaded");
     if (pageWidget_ == nullptr) {
         qCWarning(lcMs1) << "the mouse page skin is missing:" << kSkinFile;
     }
@@ -95,11 +98,14 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     if (session_ != nullptr) {
         page_->SetLinkSectionsRefresher([this] { session_->RefreshLinkSections(); });
     }
+    StartupTrace::Mark("page logic and dialogs made");
     page_->InitPage();
+    StartupTrace::Mark("page state shown");
     if (session_ != nullptr) {
         session_->Start(
             PageDeviceContext{*page_, *statusView_, *this, window.Messages(), window.Timers()});
     }
+    StartupTrace::Mark("device session started");
 }
 
 void MousePageWindow::LoadProfiles() {

@@ -4,16 +4,19 @@
 //
 // --simulate runs the whole program against the virtual mouse (scenario "receiver" unless
 // named) and opens a small window that plays the mouse's part; --data names the data folder.
+#include <malloc.h>
 #include <QApplication>
 #include <QDir>
 #include <QScreen>
 #include <QTextStream>
 #include <optional>
 
+#include "app/AfterFirstPaint.h"
 #include "app/CMainWnd.h"
 #include "app/ForwardedCommands.h"
 #include "app/MouseDeviceSession.h"
 #include "app/MousePageWindow.h"
+#include "app/StartupTrace.h"
 #include "app/VirtualMousePanel.h"
 #include "platform/DebugLog.h"
 #include "platform/SingleInstance.h"
@@ -107,12 +110,41 @@ int UsageError(const std::string& why) {
     return 2;
 }
 
+// The virtual mouse's window, beside the main window where the screen has room: right, left,
+// below, above.
+std::unique_ptr<ms1::VirtualMousePanel> ShowVirtualMousePanel(ms1::sim::VirtualHidBus& bus,
+                                                              QWidget* mainWindow) {
+    auto panel = std::make_unique<ms1::VirtualMousePanel>(bus, mainWindow);
+    panel->adjustSize();
+    const QRect main = mainWindow->frameGeometry();
+    const QRect screen = mainWindow->screen()->availableGeometry();
+    const QSize size = panel->frameSize();
+    const QPoint candidates[] = {
+        main.topRight() + QPoint(12, 0),
+        QPoint(main.left() - size.width() - 12, main.top()),
+        main.bottomLeft() + QPoint(0, 12),
+        QPoint(main.left(), main.top() - size.height() - 12),
+    };
+    QPoint at = screen.topLeft();
+    for (const QPoint& candidate : candidates) {
+        if (screen.contains(QRect(candidate, size))) {
+            at = candidate;
+            break;
+        }
+    }
+    panel->move(at);
+    panel->show();
+    return panel;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (auto code = InformationOnly(argc, argv))
         return *code;
+    ms1::StartupTrace::Mark("main entered");
     QApplication app(argc, argv);
+    ms1::StartupTrace::Mark("QApplication made");
     QApplication::setApplicationName("ms1");
     // Hiding the window to the tray must not end the program; only "exit" does.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -132,6 +164,7 @@ int main(int argc, char** argv) {
         ms1::MouseDeviceSession::Create(options.simulate);
     if (!session)
         return UsageError("unknown scenario \"" + *options.simulate + "\"");
+    ms1::StartupTrace::Mark("device session made");
     ms1::sim::VirtualHidBus* virtualBus = session->VirtualBus();
     ms1::MouseDeviceSession* device = session.get();  // the page owns it from here on
 
@@ -150,6 +183,7 @@ int main(int argc, char** argv) {
         }
         qCWarning(lcMs1) << "running without the single-instance guard";
     }
+    ms1::StartupTrace::Mark("single instance acquired");
     qCDebug(lcMs1) << "ilen =" << QApplication::arguments().join(' ').size();
 
     const QString programFolder = QApplication::applicationDirPath();
@@ -158,8 +192,10 @@ int main(int argc, char** argv) {
     // English, with the translation of the user's language over it where there is one.
     texts->LoadForLocale(skins->ResourceFolder(), ms1::dui::LanguageTexts::MessagesLocale());
 
+    ms1::StartupTrace::Mark("language texts read");
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
     ms1::MousePageWindow page(dataFolder, std::move(session));
+    ms1::StartupTrace::Mark("page and stores made");
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     window.SetDataFolder(QString::fromStdString(dataFolder.string()));
     window.RegisterPage(&page);
@@ -169,6 +205,7 @@ int main(int argc, char** argv) {
                             << " (is res/ beside the program?)\n";
         return 2;
     }
+    ms1::StartupTrace::Mark("main window built");
     QObject::connect(&window, &ms1::CMainWnd::Ended, &app, &QApplication::quit,
                      Qt::QueuedConnection);
     mainWindow = &window;
@@ -180,6 +217,7 @@ int main(int argc, char** argv) {
         [&forwarded](const QJsonObject& request, std::shared_ptr<ms1::InstanceReply> reply) {
             forwarded.Handle(request, std::move(reply));
         });
+    ms1::StartupTrace::WatchFirstPaint(window.Widget());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
     // Started hidden (autostart) the program waits in the tray; without a tray there would
@@ -187,30 +225,20 @@ int main(int argc, char** argv) {
     if (!options.hidden || !window.HasTray())
         window.ShowAndRaise();
 
+    ms1::StartupTrace::Mark("main window shown");
+    // What the first frame does not need follows it: the virtual mouse's window, and giving
+    // back to the system the memory the start-up used and let go of (the skins' parsed
+    // documents, the language file's text).
     std::unique_ptr<ms1::VirtualMousePanel> panel;
-    if (virtualBus != nullptr) {
-        panel = std::make_unique<ms1::VirtualMousePanel>(*virtualBus, window.Widget());
-        panel->adjustSize();
-        // Beside the main window where the screen has room: right, left, below, above.
-        const QRect main = window.Widget()->frameGeometry();
-        const QRect screen = window.Widget()->screen()->availableGeometry();
-        const QSize size = panel->frameSize();
-        const QPoint candidates[] = {
-            main.topRight() + QPoint(12, 0),
-            QPoint(main.left() - size.width() - 12, main.top()),
-            main.bottomLeft() + QPoint(0, 12),
-            QPoint(main.left(), main.top() - size.height() - 12),
-        };
-        QPoint at = screen.topLeft();
-        for (const QPoint& candidate : candidates) {
-            if (screen.contains(QRect(candidate, size))) {
-                at = candidate;
-                break;
-            }
+    ms1::AfterFirstPaint::Run(window.Widget(), [&panel, virtualBus, &window] {
+        if (virtualBus != nullptr) {
+            panel = ShowVirtualMousePanel(*virtualBus, window.Widget());
+            ms1::StartupTrace::Mark("virtual mouse window shown");
         }
-        panel->move(at);
-        panel->show();
-    }
+        malloc_trim(0);
+        ms1::StartupTrace::Mark("start-up memory given back");
+    });
+    ms1::StartupTrace::Mark("event loop entered");
     QApplication::exec();
     mainWindow = nullptr;
     instance.SetRequestHandler(nullptr);
