@@ -63,10 +63,12 @@ std::vector<std::uint8_t> MouseDescriptor() {
             0x15, 0x81, 0x25, 0x7F, 0x75, 0x08, 0x95, 0x03, 0x81, 0x06, 0xC0, 0xC0};
 }
 
-// Battery on battery at 80 %, stage 1, rate code 1, as the mouse announces them.
+// Battery on battery at 80 %, stage 2 (the default profile's, so that an apply sends the same
+// bytes whether the stage report came before it or not), rate code 1, as the mouse announces
+// them.
 std::vector<Report> StatusHeartbeat() {
     return {{0x11, 0x11, 0x48, 0x01, 80},
-            {0x11, 0x11, 0x18, 0x01, 0x00},
+            {0x11, 0x11, 0x18, 0x02, 0x00},
             {0x11, 0x11, 0x28, 0x01, 0x00}};
 }
 

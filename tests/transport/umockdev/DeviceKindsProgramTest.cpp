@@ -31,7 +31,7 @@ struct ElectionCase {
 };
 
 const char kConnectedStatus[] =
-    "link: 2.4 GHz receiver\nbattery: 80%\nstage: 1\npolling rate: 1000 Hz\n";
+    "link: 2.4 GHz receiver\nbattery: 80%\nstage: 2\npolling rate: 1000 Hz\n";
 
 TEST_F(DeviceKindsProgramTest, StatusTellsWhichDevicesCarryTheMouse) {
     const struct {

@@ -31,9 +31,9 @@ class ReceiverProgramTest : public test::BedTest {
 TEST_F(ReceiverProgramTest, StatusFindsTheReceiverThroughHidapiAndReadsTheMouseFromItsNode) {
     const Ran status = OnBed({}, {Ms1Ctl(), "status"});
     EXPECT_EQ(status.exitCode, 0) << status.err.toStdString();
-    // The bed reports battery state 1 level 80, stage 1 and rate code 1 (1000 per second).
+    // The bed reports battery state 1 level 80, stage 2 and rate code 1 (1000 per second).
     EXPECT_EQ(status.out.toStdString(),
-              "link: 2.4 GHz receiver\nbattery: 80%\nstage: 1\npolling rate: 1000 Hz\n");
+              "link: 2.4 GHz receiver\nbattery: 80%\nstage: 2\npolling rate: 1000 Hz\n");
 }
 
 // The packets a macro page line of `reports` goes out as over the receiver: the 128 data

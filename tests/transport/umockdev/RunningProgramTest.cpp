@@ -149,7 +149,7 @@ TEST_F(RunningProgramTest, TheReceiverStaysConnectedPastTheWatchdogAfterTheProgr
     const Ran status = RunMs1Ctl({"status"});
     EXPECT_EQ(status.exitCode, 0) << status.err.toStdString();
     EXPECT_EQ(status.out.toStdString(),
-              "link: 2.4 GHz receiver\nbattery: 80%\nstage: 1\npolling rate: 1000 Hz\n");
+              "link: 2.4 GHz receiver\nbattery: 80%\nstage: 2\npolling rate: 1000 Hz\n");
     EXPECT_EQ(program_->Terminate(), 0);
 }
 

@@ -48,8 +48,8 @@ class WiredAndBleProgramTest : public test::BedTest {
     }
 };
 
-// The cable's heartbeat: stage 1, rate code 1, and a battery on the cable, which charges.
-const char kWiredStatus[] = "link: wired\nbattery: charging\nstage: 1\npolling rate: 1000 Hz\n";
+// The cable's heartbeat: stage 2, rate code 1, and a battery on the cable, which charges.
+const char kWiredStatus[] = "link: wired\nbattery: charging\nstage: 2\npolling rate: 1000 Hz\n";
 const char kNoReceiver[] = "ms1ctl status: no mouse connected (no 2.4 GHz receiver found)\n";
 
 TEST_F(WiredAndBleProgramTest, Ms1CtlFindsTheCableThroughTheVendorLibrary) {
