@@ -2,22 +2,21 @@
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>
-#include <QLocalSocket>
+#include <algorithm>
 
 namespace ms1 {
 
-InstanceReply::InstanceReply(QLocalSocket* socket) : socket_(socket) {}
+InstanceReply::InstanceReply(LocalConnection* connection) : connection_(connection) {}
 
 InstanceReply::~InstanceReply() {
-    if (!finished_ && socket_ != nullptr)
-        socket_->disconnectFromServer();
+    if (connection_ != nullptr)
+        connection_->CloseWhenWritten();
 }
 
 void InstanceReply::Line(const QByteArray& line) {
-    if (socket_ == nullptr)
+    if (connection_ == nullptr)
         return;
-    socket_->write(line + '\n');
-    socket_->flush();
+    connection_->Write(line + '\n');
 }
 
 void InstanceReply::Accept() {
@@ -50,49 +49,46 @@ ForwardOutcome ForwardRequest(const QString& socketPath, const QJsonObject& requ
                               std::chrono::milliseconds patience,
                               const std::function<void(bool, const std::string&)>& output) {
     using Kind = ForwardOutcome::Kind;
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    QDeadlineTimer answerDeadline(patience);
-    if (!socket.waitForConnected(static_cast<int>(patience.count()))) {
-        // Nobody listens (no socket, or one left by a crashed instance); a server that does
-        // not even take the connection is one that does not answer.
-        return {socket.error() == QLocalSocket::SocketTimeoutError ? Kind::NoAnswer
-                                                                   : Kind::NotRunning};
+    const QDeadlineTimer answerDeadline(patience);
+    LocalClient client;
+    switch (client.ConnectTo(socketPath)) {
+        case LocalClient::Connect::Done:
+            break;
+        case LocalClient::Connect::NoListener:
+            // Nobody listens (no socket, or one left by a crashed instance).
+            return {Kind::NotRunning};
+        case LocalClient::Connect::NoAnswer:
+            // A server that does not even take the connection is one that does not answer.
+            return {Kind::NoAnswer};
     }
-    socket.write(instance_protocol::kRunPrefix +
-                 QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n');
-    socket.flush();
+    if (!client.WriteAll(instance_protocol::kRunPrefix +
+                             QJsonDocument(request).toJson(QJsonDocument::Compact) + '\n',
+                         patience)) {
+        return {Kind::NoAnswer};
+    }
 
-    bool accepted = false;
+    // Until the request is taken the patience holds; after that the command may take as long
+    // as its pauses need (a full apply over 2.4 GHz takes minutes at worst).
+    const auto remaining = [&answerDeadline] {
+        return std::chrono::milliseconds(std::max<qint64>(0, answerDeadline.remainingTime()));
+    };
+    const std::optional<QByteArray> answer = client.ReadLine(remaining());
+    if (!answer)
+        return {Kind::NoAnswer};
+    if (*answer == "declined")
+        return {Kind::Declined};
+    if (*answer != "accepted")
+        return {Kind::Broken};
     for (;;) {
-        while (socket.canReadLine()) {
-            const QByteArray line = socket.readLine().chopped(1);
-            if (!accepted) {
-                if (line == "declined")
-                    return {Kind::Declined};
-                if (line != "accepted")
-                    return {Kind::Broken};
-                accepted = true;
-                continue;
-            }
-            if (line.startsWith("out ") || line.startsWith("err ")) {
-                output(line.startsWith("err "), QByteArray::fromBase64(line.mid(4)).toStdString());
-            } else if (line.startsWith("exit ")) {
-                bool ok = false;
-                const int code = line.mid(5).toInt(&ok);
-                return ok ? ForwardOutcome{Kind::Finished, code} : ForwardOutcome{Kind::Broken};
-            }
-        }
-        if (socket.state() != QLocalSocket::ConnectedState)
-            return {accepted ? Kind::Broken : Kind::NoAnswer};
-        // Until the request is taken the patience holds; after that the command may take as
-        // long as its pauses need (a full apply over 2.4 GHz takes minutes at worst).
-        const int wait = accepted ? -1 : static_cast<int>(answerDeadline.remainingTime());
-        if (!socket.waitForReadyRead(wait)) {
-            if (!accepted && socket.state() == QLocalSocket::ConnectedState)
-                return {Kind::NoAnswer};
-            if (socket.state() != QLocalSocket::ConnectedState && !socket.canReadLine())
-                return {accepted ? Kind::Broken : Kind::NoAnswer};
+        const std::optional<QByteArray> line = client.ReadLine(std::chrono::milliseconds(-1));
+        if (!line)
+            return {Kind::Broken};
+        if (line->startsWith("out ") || line->startsWith("err ")) {
+            output(line->startsWith("err "), QByteArray::fromBase64(line->mid(4)).toStdString());
+        } else if (line->startsWith("exit ")) {
+            bool ok = false;
+            const int code = line->mid(5).toInt(&ok);
+            return ok ? ForwardOutcome{Kind::Finished, code} : ForwardOutcome{Kind::Broken};
         }
     }
 }

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-class QLocalSocket;
+#include "platform/LocalConnection.h"
 
 namespace ms1 {
 
@@ -27,7 +27,7 @@ namespace ms1 {
 // away does nothing.
 class InstanceReply {
   public:
-    explicit InstanceReply(QLocalSocket* socket);
+    explicit InstanceReply(LocalConnection* connection);
     // A reply dropped before it finished ends the connection, so the client is not left
     // waiting for a command that will never finish.
     ~InstanceReply();
@@ -44,7 +44,7 @@ class InstanceReply {
   private:
     void Line(const QByteArray& line);
 
-    QPointer<QLocalSocket> socket_;
+    QPointer<LocalConnection> connection_;
     bool finished_ = false;
 };
 

@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QStandardPaths>
 
 #include <sys/socket.h>
@@ -42,10 +40,10 @@ QString InFolder(const QString& file) {
 }
 
 // The user id of the process at the other end of a local socket, as the kernel saw it connect.
-std::optional<uid_t> PeerUser(const QLocalSocket* socket) {
+std::optional<uid_t> PeerUser(const LocalConnection* connection) {
     struct ucred credentials {};
     socklen_t size = sizeof credentials;
-    const int fd = static_cast<int>(socket->socketDescriptor());
+    const int fd = connection->Descriptor();
     if (fd < 0 || ::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
         size != sizeof credentials) {
         return std::nullopt;
@@ -68,7 +66,7 @@ SingleInstance::SingleInstance(QString name, QObject* parent)
 
 SingleInstance::~SingleInstance() {
     if (server_) {
-        server_->close();
+        server_->Close();
     }
     lock_.unlock();
 }
@@ -96,68 +94,64 @@ SingleInstance::Role SingleInstance::Acquire() {
         }
         return Role::Second;
     }
-    server_ = std::make_unique<QLocalServer>();
-    // We hold the lock, so a socket of this name can only be left over from a crash.
-    QLocalServer::removeServer(SocketPath(name_));
-    server_->setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_->listen(SocketPath(name_))) {
-        qCWarning(lcMs1) << "single instance: cannot listen:" << server_->errorString();
+    server_ = std::make_unique<LocalServer>();
+    // We hold the lock, so a socket of this name can only be left over from a crash (Listen
+    // removes it); the socket file is the user's alone.
+    const QString problem = server_->Listen(SocketPath(name_));
+    if (!problem.isEmpty()) {
+        qCWarning(lcMs1) << "single instance: cannot listen:" << problem;
     }
-    connect(server_.get(), &QLocalServer::newConnection, this, &SingleInstance::OnNewConnection);
+    connect(server_.get(), &LocalServer::NewConnection, this, &SingleInstance::OnNewConnection);
     return Role::First;
 }
 
-void SingleInstance::OnNewConnection() {
-    while (QLocalSocket* socket = server_->nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // The socket file is the user's alone, but the folder may not be: the kernel's word
-        // on who connected is what counts.
-        if (PeerUser(socket) != getuid()) {
-            qCWarning(lcMs1) << "single instance: refused a connection of another user";
-            socket->abort();
-            socket->deleteLater();
-            continue;
-        }
-        // One request line per connection, whole within the patience: a client that says
-        // nothing, never ends its line or sends too much is cut off and changes nothing.
-        struct Connection {
-            InstanceLineReader reader;
-            bool lineTaken = false;
-        };
-        auto connection = std::make_shared<Connection>();
-        QTimer::singleShot(kRequestPatienceMs, socket, [socket, connection] {
-            if (!connection->lineTaken)
-                socket->abort();
-        });
-        connect(socket, &QLocalSocket::readyRead, this, [this, socket, connection] {
-            if (connection->lineTaken) {
-                socket->readAll();  // one request per connection; the rest is not read
-                return;
-            }
-            switch (connection->reader.Append(socket->readAll())) {
-                case InstanceLineReader::State::NeedMore:
-                    return;
-                case InstanceLineReader::State::TooLong:
-                    socket->abort();
-                    return;
-                case InstanceLineReader::State::Line:
-                    connection->lineTaken = true;
-                    OnLine(socket, connection->reader.TakeLine());
-                    return;
-            }
-        });
+void SingleInstance::OnNewConnection(LocalConnection* socket) {
+    connect(socket, &LocalConnection::Closed, socket, &QObject::deleteLater);
+    // The socket file is the user's alone, but the folder may not be: the kernel's word on who
+    // connected is what counts.
+    if (PeerUser(socket) != getuid()) {
+        qCWarning(lcMs1) << "single instance: refused a connection of another user";
+        socket->Abort();
+        return;
     }
+    // One request line per connection, whole within the patience: a client that says nothing,
+    // never ends its line or sends too much is cut off and changes nothing.
+    struct Connection {
+        InstanceLineReader reader;
+        bool lineTaken = false;
+    };
+    auto connection = std::make_shared<Connection>();
+    QTimer::singleShot(kRequestPatienceMs, socket, [socket, connection] {
+        if (!connection->lineTaken)
+            socket->Abort();
+    });
+    connect(socket, &LocalConnection::ReadyRead, this, [this, socket, connection] {
+        if (connection->lineTaken) {
+            socket->ReadAll();  // one request per connection; the rest is not read
+            return;
+        }
+        switch (connection->reader.Append(socket->ReadAll())) {
+            case InstanceLineReader::State::NeedMore:
+                return;
+            case InstanceLineReader::State::TooLong:
+                socket->Abort();
+                return;
+            case InstanceLineReader::State::Line:
+                connection->lineTaken = true;
+                OnLine(socket, connection->reader.TakeLine());
+                return;
+        }
+    });
 }
 
-void SingleInstance::OnLine(QLocalSocket* socket, const QByteArray& line) {
+void SingleInstance::OnLine(LocalConnection* socket, const QByteArray& line) {
     const InstanceLine parsed = ParseInstanceLine(line);
     switch (parsed.kind) {
         case InstanceLine::Kind::Activate:
             if (target_ != nullptr) {
                 target_->Post(MSG_ACTIVATE_INSTANCE, 0, 0);
             }
-            socket->write("ok\n");
-            socket->flush();
+            socket->Write("ok\n");
             return;
         case InstanceLine::Kind::Garbage:
             if (line.startsWith(instance_protocol::kRunPrefix)) {
@@ -165,7 +159,7 @@ void SingleInstance::OnLine(QLocalSocket* socket, const QByteArray& line) {
                 InstanceReply reply(socket);
                 reply.Decline();
             } else {
-                socket->abort();
+                socket->Abort();
             }
             return;
         case InstanceLine::Kind::Run:
@@ -183,24 +177,21 @@ void SingleInstance::SetRequestHandler(InstanceRequestHandler handler) {
     std::vector<Pending> pending;
     pending.swap(pending_);
     for (Pending& request : pending) {
-        if (request.socket != nullptr && requestHandler_) {
-            requestHandler_(request.request, std::make_shared<InstanceReply>(request.socket));
+        if (request.connection != nullptr && requestHandler_) {
+            requestHandler_(request.request, std::make_shared<InstanceReply>(request.connection));
         }
     }
 }
 
 bool SingleInstance::AskFirstToShow() const {
-    QLocalSocket socket;
-    socket.connectToServer(SocketPath(name_));
-    if (!socket.waitForConnected(kConnectTimeoutMs)) {
+    const std::chrono::milliseconds patience(kConnectTimeoutMs);
+    LocalClient client;
+    if (client.ConnectTo(SocketPath(name_)) != LocalClient::Connect::Done)
         return false;
-    }
-    socket.write(instance_protocol::kActivate);
-    if (!socket.waitForBytesWritten(kConnectTimeoutMs)) {
+    if (!client.WriteAll(instance_protocol::kActivate, patience))
         return false;
-    }
     // Wait for the answer so the request is read before this process exits.
-    return socket.waitForReadyRead(kConnectTimeoutMs);
+    return client.ReadLine(patience).has_value();
 }
 
 }  // namespace ms1

@@ -7,10 +7,8 @@
 #include <vector>
 
 #include "platform/InstanceRequests.h"
+#include "platform/LocalConnection.h"
 #include "ports/MessagePorts.h"
-
-class QLocalServer;
-class QLocalSocket;
 
 namespace ms1 {
 
@@ -46,17 +44,17 @@ class SingleInstance : public QObject {
     static QString FolderProblem();
 
   private:
-    void OnNewConnection();
-    void OnLine(QLocalSocket* socket, const QByteArray& line);
+    void OnNewConnection(LocalConnection* connection);
+    void OnLine(LocalConnection* connection, const QByteArray& line);
     bool AskFirstToShow() const;
 
     QString name_;
     QLockFile lock_;
-    std::unique_ptr<QLocalServer> server_;
+    std::unique_ptr<LocalServer> server_;
     MessageTarget* target_ = nullptr;
     InstanceRequestHandler requestHandler_;
     struct Pending {
-        QPointer<QLocalSocket> socket;
+        QPointer<LocalConnection> connection;
         QJsonObject request;
     };
     std::vector<Pending> pending_;

@@ -65,7 +65,7 @@ class ServerReads final : public QObject {
   private:
     static bool OfLocalSocket(QObject* object) {
         for (; object != nullptr; object = object->parent()) {
-            if (qobject_cast<QLocalSocket*>(object) != nullptr)
+            if (qobject_cast<LocalConnection*>(object) != nullptr)
                 return true;
         }
         return false;
@@ -100,6 +100,15 @@ const Case kCases[] = {
          reply->Finish(4);
      },
      Kind::Finished, 4, "link: wired\nbattery: 75%\n", "ms1ctl: note\n"},
+    // More than the socket takes at once: the rest goes out as the client reads, and the
+    // connection closes only after it.
+    {"LongOutput",
+     [](auto reply) {
+         reply->Accept();
+         reply->Out(std::string(1 << 20, 'x'));
+         reply->Finish(0);
+     },
+     Kind::Finished, 0, std::string(1 << 20, 'x'), ""},
     {"Declined", [](auto reply) { reply->Decline(); }, Kind::Declined, 0, "", ""},
     {"NoAnswer", [](auto reply) { kept.push_back(reply); }, Kind::NoAnswer, 0, "", ""},
     {"AcceptedThenGone",
