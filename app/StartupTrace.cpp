@@ -1,5 +1,7 @@
 #include "app/StartupTrace.h"
 
+#include <malloc.h>
+
 #include <unistd.h>
 #include <QEvent>
 #include <QWidget>
@@ -76,7 +78,10 @@ void StartupTrace::Mark(const char* what) {
     if (!clock.enabled)
         return;
     const double now = NowMs();
-    std::fprintf(stderr, "startup: %8.1f %7.1f %s\n", now - clock.start, now - clock.last, what);
+    // The heap in use beside the time: what each step keeps.
+    const double heapKb = static_cast<double>(mallinfo2().uordblks) / 1024.0;
+    std::fprintf(stderr, "startup: %8.1f %7.1f %8.0f kB %s\n", now - clock.start, now - clock.last,
+                 heapKb, what);
     clock.last = now;
 }
 

@@ -7,9 +7,9 @@ class QWidget;
 namespace ms1 {
 
 // Where the start-up time goes: with MS1_STARTUP_TRACE set in the environment the program
-// writes "startup: <ms since the process began> <ms since the last mark> <what>" to stderr at
-// each mark, and a last mark when its main window is first painted. Without the variable the
-// marks cost one boolean test each.
+// writes "startup: <ms since the process began> <ms since the last mark> <heap in use> <what>"
+// to stderr at each mark, and a last mark when its main window is first painted. Without the
+// variable the marks cost one boolean test each.
 class StartupTrace {
   public:
     static bool Enabled();
