@@ -13,6 +13,7 @@
 
 #include "app/AfterFirstPaint.h"
 #include "app/CMainWnd.h"
+#include "app/FontConfigWarmup.h"
 #include "app/ForwardedCommands.h"
 #include "app/MouseDeviceSession.h"
 #include "app/MousePageWindow.h"
@@ -143,6 +144,7 @@ int main(int argc, char** argv) {
     if (auto code = InformationOnly(argc, argv))
         return *code;
     ms1::StartupTrace::Mark("main entered");
+    const ms1::FontConfigWarmup fonts;
     QApplication app(argc, argv);
     ms1::StartupTrace::Mark("QApplication made");
     QApplication::setApplicationName("ms1");
