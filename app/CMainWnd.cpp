@@ -31,6 +31,10 @@ constexpr std::intptr_t kTrayLeftButtonUp = 514;
 constexpr std::intptr_t kTrayRightButtonUp = 517;
 // The tray menu opens this far above the cursor.
 constexpr int kTrayMenuLift = 50;
+// The tray's "Profiles" sub-menu, and the start of the names of its items: the rest of an
+// item's name is the profile's.
+const QString kTrayProfilesMenu = QStringLiteral("profiles");
+const QString kTrayProfilePrefix = QStringLiteral("profile:");
 
 const QString kIconFile = QStringLiteral("ms1.png");
 const QString kPageHost = QStringLiteral("device_page");
@@ -234,6 +238,11 @@ void CMainWnd::OnMenuCommand(const Message& message) {
     if (message.wParam == 0) {
         return;
     }
+    if (message.text.startsWith(kTrayProfilePrefix)) {
+        if (page_ != nullptr)
+            page_->UseProfile(message.text.mid(kTrayProfilePrefix.size()).toStdString());
+        return;
+    }
     switch (ClassifyMenuCommand(message.text)) {
         case MenuCommand::ShowWindow:
             ShowAndRaise();
@@ -267,21 +276,25 @@ bool CMainWnd::LoadMenu(std::unique_ptr<dui::MenuWindow>& menu, const QString& s
         return false;
     }
     // "Start with the desktop" shows whether the autostart entry is there.
-    if (QMenu* shown = menu->Menu()) {
-        for (QAction* action : shown->actions()) {
-            if (action->objectName() == QLatin1String("autostart")) {
-                action->setCheckable(true);
-                action->setChecked(Autostart::ForUser().IsEnabled());
-            }
-        }
-    }
+    menu->SetChecked(QStringLiteral("autostart"), Autostart::ForUser().IsEnabled());
     return true;
 }
 
 void CMainWnd::OpenTrayMenu() {
-    if (LoadMenu(trayMenu_, QStringLiteral("traymenu.xml"))) {
-        trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
+    if (!LoadMenu(trayMenu_, QStringLiteral("traymenu.xml")))
+        return;
+    // Made now from the stored profiles, so it shows every rename, add and delete.
+    std::vector<dui::MenuWindow::Item> items;
+    if (page_ != nullptr) {
+        const MainWndPage::ProfileChoices choices = page_->Profiles();
+        for (std::size_t i = 0; i < choices.names.size(); ++i) {
+            const QString name = QString::fromStdString(choices.names[i]);
+            items.push_back(
+                {kTrayProfilePrefix + name, name, static_cast<int>(i) == choices.active});
+        }
     }
+    trayMenu_->FillSubMenu(kTrayProfilesMenu, items);
+    trayMenu_->Popup(QCursor::pos() - QPoint(0, kTrayMenuLift));
 }
 
 void CMainWnd::OpenMainMenu() {

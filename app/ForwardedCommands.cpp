@@ -3,6 +3,7 @@
 #include <QDeadlineTimer>
 #include <QPointer>
 #include <QTimer>
+#include <cstring>
 #include <sstream>
 
 #include "app/MouseDeviceSession.h"
@@ -10,6 +11,7 @@
 #include "cli/Forwarding.h"
 #include "cli/HeadlessHost.h"
 #include "cli/StoreImports.h"
+#include "core/Utf16Text.h"
 #include "engine/DeviceSession.h"
 #include "engine/StatusRecorder.h"
 #include "sim/VirtualHidBus.h"
@@ -80,7 +82,8 @@ ForwardedCommands::~ForwardedCommands() = default;
 void ForwardedCommands::Handle(const QJsonObject& request, std::shared_ptr<InstanceReply> reply) {
     auto command = std::make_shared<Command>(request, std::move(reply));
     const std::string name = command->Text("command");
-    const bool storeCommand = name == "profile import" || name == "macro import";
+    const bool storeCommand =
+        name == "profile import" || name == "macro import" || name == "profile use";
     const bool deviceCommand = name == "status" || name == "apply";
     if (storeCommand &&
         cli::AbsoluteFolder(command->Text("data")) != cli::AbsoluteFolder(ports_.dataFolder)) {
@@ -97,7 +100,9 @@ void ForwardedCommands::Handle(const QJsonObject& request, std::shared_ptr<Insta
         return;
     }
     command->reply->Accept();
-    if (storeCommand) {
+    if (name == "profile use") {
+        RunProfileUse(command);
+    } else if (storeCommand) {
         RunImport(command, name == "profile import");
     } else if (name == "status") {
         RunStatus(command);
@@ -192,6 +197,32 @@ void ForwardedCommands::PrintStatus(const std::shared_ptr<Command>& command) {
     command->Finish(cli::kExitOk);
 }
 
+void ForwardedCommands::RunProfileUse(const std::shared_ptr<Command>& command) {
+    const std::string name = command->Text("name");
+    // The program is the one writer of its stores, so the choice is made here even for a
+    // mouse that is not the program's: the program's own mouse gets it then.
+    const bool ownMouse = ports_.device != nullptr && command->context.simulate == ports_.scenario;
+    if (!ports_.page.UseProfile(FromUtf8(name), /*apply=*/!ownMouse)) {
+        command->err << "ms1ctl profile: no profile named " << name << "\n";
+        command->Finish(cli::kExitRefusedFile);
+        return;
+    }
+    if (!ownMouse) {
+        // On disk now: a later ms1ctl reads the choice from there.
+        ports_.page.SaveProfiles();
+        command->err << "ms1ctl profile use: no mouse connected (ms1 runs here without "
+                        "that mouse; it made the profile active and sends it to its own)\n";
+        command->Finish(cli::kExitNoMouse);
+        return;
+    }
+    std::shared_ptr<ProfileRecord> profile = MakeZeroedProfile();
+    {
+        auto lock = ports_.page.Lock();
+        std::memcpy(profile.get(), &ports_.page.Working(), sizeof(ProfileRecord));
+    }
+    RunApplyOf(command, profile, "profile use");
+}
+
 void ForwardedCommands::RunApply(const std::shared_ptr<Command>& command) {
     std::shared_ptr<ProfileRecord> profile =
         cli::ReadProfileToApply(command->context, command->Text("file"));
@@ -199,10 +230,17 @@ void ForwardedCommands::RunApply(const std::shared_ptr<Command>& command) {
         command->Finish(cli::kExitRefusedFile);
         return;
     }
-    AwaitMouse(command, [this, command, profile](bool connected) {
+    RunApplyOf(command, profile, "apply");
+}
+
+void ForwardedCommands::RunApplyOf(const std::shared_ptr<Command>& command,
+                                   std::shared_ptr<ProfileRecord> profile, const char* name) {
+    AwaitMouse(command, [this, command, profile, name](bool connected) {
         DeviceSession* session = ports_.device->Session();
         if (!connected || session == nullptr) {
-            command->err << NoMouseText("apply");
+            // A profile made active without its mouse goes whole with the page's apply once
+            // the mouse connects.
+            command->err << NoMouseText(name);
             command->Finish(cli::kExitNoMouse);
             return;
         }
@@ -219,12 +257,13 @@ void ForwardedCommands::RunApply(const std::shared_ptr<Command>& command) {
                 QMetaObject::invokeMethod(
                     owner, [reply, line] { reply->Out(line); }, Qt::QueuedConnection);
             },
-            [owner, command, bus, packetsBefore, dumpDevice](const ApplyResult& result) {
+            [owner, command, bus, packetsBefore, dumpDevice, name](const ApplyResult& result) {
                 QMetaObject::invokeMethod(
                     owner,
-                    [command, bus, packetsBefore, dumpDevice, result] {
+                    [command, bus, packetsBefore, dumpDevice, result, name] {
                         if (!result.ran) {
-                            command->err << "ms1ctl apply: the mouse went away before the apply\n";
+                            command->err << "ms1ctl " << name
+                                         << ": the mouse went away before the apply\n";
                             command->Finish(cli::kExitNoMouse);
                             return;
                         }

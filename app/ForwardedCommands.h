@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "core/ProfileRecord.h"
 #include "platform/InstanceRequests.h"
 
 namespace ms1 {
@@ -17,6 +18,7 @@ class MouseDeviceSession;
 // Carries out, on the window thread, the ms1ctl commands that would otherwise write the
 // stores beside the program or talk to the mouse beside it: "profile import" and
 // "macro import" go into the page's loaded stores (the page lists a new profile at once),
+// "profile use" makes a profile active as the page's list does and sends it whole,
 // "status" and "apply" use the program's own link. Their output and exit codes are those of
 // ms1ctl. A command for another data folder or another mouse (a different --simulate) is
 // declined and ms1ctl runs it itself.
@@ -41,6 +43,12 @@ class ForwardedCommands {
     void RunImport(const std::shared_ptr<Command>& command, bool profile);
     void RunStatus(const std::shared_ptr<Command>& command);
     void RunApply(const std::shared_ptr<Command>& command);
+    // Makes the named profile active on the page (the list follows) and sends it whole.
+    void RunProfileUse(const std::shared_ptr<Command>& command);
+    // Sends `profile` whole once the mouse is there, with ms1ctl's lines; `name` is ms1ctl's
+    // command in what it says.
+    void RunApplyOf(const std::shared_ptr<Command>& command, std::shared_ptr<ProfileRecord> profile,
+                    const char* name);
     // Calls `then` once the mouse is connected (true) or it is clear it will not be (false).
     void AwaitMouse(const std::shared_ptr<Command>& command, std::function<void(bool)> then);
     void PrintStatus(const std::shared_ptr<Command>& command);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include <QString>
 #include <cstdint>
@@ -40,6 +41,15 @@ class MainWndPage {
     virtual void OnWindowShown(bool shown) { (void)shown; }
     // A clicked item of the button function menu (its name starts with "ms_1").
     virtual void OnButtonMenuCommand(const QString& itemName) = 0;
+    // The stored profiles for the tray's "Profiles": their names in the list's order and the
+    // index of the active one (-1 for none).
+    struct ProfileChoices {
+        std::vector<std::string> names;
+        int active = -1;
+    };
+    virtual ProfileChoices Profiles() const { return {}; }
+    // A profile chosen outside the page's list (in the tray): the same as choosing it there.
+    virtual void UseProfile(const std::string& name) { (void)name; }
     // Any message the window has no rule for (the vendor library's 1539 and 1540 among them);
     // true when the page handled it.
     virtual bool OnOtherMessage(const Message& message) {

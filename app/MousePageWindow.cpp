@@ -6,6 +6,7 @@
 
 #include "app/CMainWnd.h"
 #include "app/StartupTrace.h"
+#include "core/Utf16Text.h"
 #include "platform/DebugLog.h"
 #include "platform/dui/ControlOps.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
@@ -162,6 +163,24 @@ void MousePageWindow::OnButtonMenuCommand(const QString& itemName) {
     if (page_ != nullptr) {
         page_->OnMenuItem(itemName.toStdString());
     }
+}
+
+MainWndPage::ProfileChoices MousePageWindow::Profiles() const {
+    ProfileChoices choices;
+    if (page_ == nullptr || profiles_ == nullptr)
+        return choices;
+    {
+        auto access = profiles_->Lock();
+        for (const auto& profile : access.Profiles())
+            choices.names.push_back(ToUtf8(profile->profileName.get()));
+    }
+    choices.active = page_->SelectedIndex();
+    return choices;
+}
+
+void MousePageWindow::UseProfile(const std::string& name) {
+    if (page_ != nullptr)
+        page_->UseProfile(FromUtf8(name));
 }
 
 // The page's requests go straight to the session, which hands them to its worker.

@@ -48,6 +48,8 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     bool ReceiverPluggedIn() const override;
     void OnButtonMenuCommand(const QString& itemName) override;
     bool OnOtherMessage(const Message& message) override;
+    ProfileChoices Profiles() const override;
+    void UseProfile(const std::string& name) override;
 
     // ApplyView; called on the apply worker, shown on the window thread.
     void ShowApplyRing(bool visible) override;

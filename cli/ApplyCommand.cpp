@@ -60,15 +60,9 @@ std::unique_ptr<ProfileRecord> ReadProfileToApply(CliContext& context, const std
     return ProfileFromBytes(*bytes);
 }
 
-int RunApply(CliContext& context, const std::vector<std::string>& args) {
-    const auto parsed = ParseApplyArgs(context, args);
-    if (!parsed)
-        return kExitUsage;
-    auto profile = ReadProfileToApply(context, parsed->file);
-    if (!profile)
-        return kExitRefusedFile;
-
-    HeadlessHost host(context.simulate, *profile);
+int ApplyOverOwnLink(CliContext& context, const char* command, const ProfileRecord& profile,
+                     bool dumpDevice) {
+    HeadlessHost host(context.simulate, profile);
     std::mutex outMutex;
     host.SetReportListener([&](const SentReport& sent) {
         std::lock_guard lock(outMutex);
@@ -76,20 +70,30 @@ int RunApply(CliContext& context, const std::vector<std::string>& args) {
     });
     const auto connection = host.ConnectMouse(kConnectPatience);
     if (connection != HeadlessHost::Connection::kConnected) {
-        context.err << HeadlessHost::NoMouseText("apply", connection, host.DeniedPath());
+        context.err << HeadlessHost::NoMouseText(command, connection, host.DeniedPath());
         return kExitNoMouse;
     }
     const ApplyResult result = host.Apply();
     host.Stop();
     if (!result.ran) {
-        context.err << "ms1ctl apply: the mouse went away before the apply\n";
+        context.err << "ms1ctl " << command << ": the mouse went away before the apply\n";
         return kExitNoMouse;
     }
-    if (parsed->dumpDevice && host.bus()) {
+    if (dumpDevice && host.bus()) {
         for (const auto& packet : host.bus()->ReceivedPackets())
             context.out << PacketLine(packet.bytes) << "\n";
     }
     return result.AllConfirmed() ? kExitOk : kExitNotConfirmed;
+}
+
+int RunApply(CliContext& context, const std::vector<std::string>& args) {
+    const auto parsed = ParseApplyArgs(context, args);
+    if (!parsed)
+        return kExitUsage;
+    auto profile = ReadProfileToApply(context, parsed->file);
+    if (!profile)
+        return kExitRefusedFile;
+    return ApplyOverOwnLink(context, "apply", *profile, parsed->dumpDevice);
 }
 
 }  // namespace ms1::cli

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
@@ -49,6 +50,24 @@ std::optional<ApplyArgs> ParseApplyArgs(CliContext& context, const std::vector<s
 
 // The profile of the file to apply, checked; nothing, after saying why, when it is refused.
 std::unique_ptr<ProfileRecord> ReadProfileToApply(CliContext& context, const std::string& file);
+
+// The arguments of ms1ctl profile use.
+struct ProfileUseArgs {
+    std::string name;  // as typed
+    std::filesystem::path dataFolder;
+    bool dumpDevice = false;
+};
+
+// Parses and checks the arguments of profile use ("use NAME [--data DIR] [--dump-device]")
+// and the scenario; nothing, after the usage error, when they are not right.
+std::optional<ProfileUseArgs> ParseProfileUseArgs(CliContext& context,
+                                                  const std::vector<std::string>& args);
+
+// Sends `profile` whole over ms1ctl's own link, printing one line per report and, with
+// `dumpDevice`, every packet the virtual mouse received; `command` names ms1ctl's command in
+// what it says on stderr. The exit code: 0 all confirmed, 1 any not, 4 no mouse.
+int ApplyOverOwnLink(CliContext& context, const char* command, const ProfileRecord& profile,
+                     bool dumpDevice);
 
 // The lines of ms1ctl status: the links, the battery, the stage (1..8) and the polling rate
 // as far as the mouse reported them.

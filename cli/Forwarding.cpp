@@ -44,6 +44,18 @@ std::optional<QJsonObject> ForwardableRequest(const CliContext& context, const C
         request["simulate"] = Text(*context.simulate);
 
     const std::string name = command.name;
+    if (name == "profile" && !args.empty() && args[0] == "use") {
+        auto parsed = ParseProfileUseArgs(scratch, args);
+        if (!parsed)
+            return std::nullopt;
+        if (std::find(args.begin(), args.end(), "--data") == args.end())
+            parsed->dataFolder = GetDataFolder();
+        request["command"] = "profile use";
+        request["name"] = Text(parsed->name);
+        request["data"] = Text(AbsoluteFolder(parsed->dataFolder).string());
+        request["dumpDevice"] = parsed->dumpDevice;
+        return request;
+    }
     if (name == "profile" || name == "macro") {
         auto parsed = ParseStoreArgs(scratch, command, args, false);
         if (!parsed || parsed->words.size() != 2 || parsed->words[0] != "import")

@@ -58,14 +58,9 @@ bool MenuWindow::Parse(const QByteArray& xml) {
                 made[i] = holder->addMenu(entry.caption);
                 made[i]->setObjectName(entry.name);
                 break;
-            case MenuEntry::Kind::Item: {
-                QAction* action = holder->addAction(entry.caption);
-                action->setObjectName(entry.name);
-                connect(action, &QAction::triggered, this, [this, name = entry.name] {
-                    owner_.Post(Message{MSG_MENU_CLICK, 1, 0, name});
-                });
+            case MenuEntry::Kind::Item:
+                AddItem(holder, entry.name, entry.caption);
                 break;
-            }
             case MenuEntry::Kind::Separator:
                 holder->addSeparator();
                 break;
@@ -74,6 +69,44 @@ bool MenuWindow::Parse(const QByteArray& xml) {
     delete menu_.data();
     menu_ = menu.release();
     return true;
+}
+
+QAction* MenuWindow::AddItem(QMenu* holder, const QString& name, const QString& caption) {
+    QAction* action = holder->addAction(caption);
+    action->setObjectName(name);
+    connect(action, &QAction::triggered, this, [this, name] {
+        owner_.Post(Message{MSG_MENU_CLICK, 1, 0, name});
+    });
+    return action;
+}
+
+bool MenuWindow::FillSubMenu(const QString& menuName, const std::vector<Item>& items) {
+    QMenu* sub = menu_ != nullptr ? menu_->findChild<QMenu*>(menuName) : nullptr;
+    if (sub == nullptr)
+        return false;
+    sub->clear();
+    for (const Item& item : items) {
+        QAction* action = AddItem(sub, item.name, item.caption);
+        // A caption is shown as typed: "&" is no shortcut mark.
+        action->setText(QString(item.caption).replace('&', QStringLiteral("&&")));
+        action->setCheckable(true);
+        action->setChecked(item.checked);
+    }
+    sub->menuAction()->setEnabled(!items.empty());
+    return true;
+}
+
+bool MenuWindow::SetChecked(const QString& name, bool checked) {
+    if (menu_ == nullptr)
+        return false;
+    for (QAction* action : menu_->findChildren<QAction*>(name)) {
+        if (action->menu() != nullptr || action->isSeparator())
+            continue;
+        action->setCheckable(true);
+        action->setChecked(checked);
+        return true;
+    }
+    return false;
 }
 
 void MenuWindow::Popup(const QPoint& at) {

@@ -35,6 +35,10 @@ struct Case {
     std::string out;
     std::string err;
     std::vector<std::string> listAfter;  // the page's profile list afterwards
+    // For profile use: the name asked for (a profile "Game" is added before the request),
+    // and the profile the page and the store hold as active afterwards.
+    const char* profile = "";
+    int selectedAfter = 0;
 };
 
 class ForwardedCommandsTest : public PageFixture, public ::testing::WithParamInterface<Case> {};
@@ -57,6 +61,14 @@ TEST_P(ForwardedCommandsTest, CommandsRunOnTheLoadedStoresOrAreDeclined) {
     const QString name = QStringLiteral("ms1-forwarded-%1").arg(QCoreApplication::applicationPid());
     SingleInstance instance(name);
     ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    if (*c.profile != '\0') {
+        page.ChangeStores([](ProfileStore::Access& profiles, MacroStore::Access&) {
+            profiles.AddDefaultProfile(u"Profile").profileName.set(u"Game");
+            return 0;
+        });
+        ASSERT_TRUE(page.SaveProfiles());
+    }
+    const int appliesBefore = apply_.now;
     ForwardedCommands forwarded({page, nullptr, data_, std::nullopt});
     instance.SetRequestHandler([&](const QJsonObject& request, auto reply) {
         forwarded.Handle(request, std::move(reply));
@@ -68,20 +80,29 @@ TEST_P(ForwardedCommandsTest, CommandsRunOnTheLoadedStoresOrAreDeclined) {
                                      (c.otherDataFolder ? data_ / "elsewhere" : data_).string())}};
     if (*c.file != '\0')
         request["file"] = c.file;
+    if (*c.profile != '\0')
+        request["name"] = c.profile;
     const Answer answer = Send(name, request);
     EXPECT_EQ(answer.outcome.kind, c.kind);
     EXPECT_EQ(answer.outcome.exitCode, c.exitCode);
     EXPECT_EQ(answer.out, c.out);
     EXPECT_EQ(answer.err, c.err);
     EXPECT_EQ(controls_.listLines, c.listAfter);
-    EXPECT_EQ(page.SelectedIndex(), 0);
+    EXPECT_EQ(page.SelectedIndex(), c.selectedAfter);
+    // The list shows the choice, and the page's own apply sends it to the program's mouse.
+    const bool switched = c.selectedAfter != 0;
+    EXPECT_EQ(controls_.listSelection, switched ? c.selectedAfter : 0);
+    EXPECT_EQ(apply_.now - appliesBefore, switched ? 1 : 0);
+    if (switched) {
+        EXPECT_EQ(page.Working().profileName.get(), u"Game");
+    }
 
     // What the page holds is on disk too: a later ms1ctl sees it.
     ProfileStore onDisk(data_);
     onDisk.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
     auto profiles = onDisk.Lock();
     ASSERT_EQ(profiles.Profiles().size(), c.listAfter.size());
-    EXPECT_EQ(profiles.SelectedIndex(), 0);
+    EXPECT_EQ(profiles.SelectedIndex(), c.selectedAfter);
 }
 
 const Case kCases[] = {
@@ -124,6 +145,42 @@ const Case kCases[] = {
     // Without a device side the program has no mouse of its own to offer.
     {"StatusWithoutDevice", "status", "", false, Kind::Declined, 0, "", "", {"Profile1"}},
     {"UnknownCommand", "profiles", "", false, Kind::Declined, 0, "", "", {"Profile1"}},
+    // The program makes the choice (its list follows, the store keeps it) even when it has
+    // no mouse of the kind ms1ctl asked for; ms1ctl hears that no mouse took it.
+    {"ProfileUseAnyCase",
+     "profile use",
+     "",
+     false,
+     Kind::Finished,
+     4,
+     "",
+     "ms1ctl profile use: no mouse connected (ms1 runs here without that mouse; it made the "
+     "profile active and sends it to its own)\n",
+     {"Profile1", "Game"},
+     "gAME",
+     1},
+    {"ProfileUseUnknownName",
+     "profile use",
+     "",
+     false,
+     Kind::Finished,
+     3,
+     "",
+     "ms1ctl profile: no profile named Gamer\n",
+     {"Profile1", "Game"},
+     "Gamer",
+     0},
+    {"ProfileUseOtherDataFolder",
+     "profile use",
+     "",
+     true,
+     Kind::Declined,
+     0,
+     "",
+     "",
+     {"Profile1", "Game"},
+     "Game",
+     0},
 };
 
 INSTANTIATE_TEST_SUITE_P(Requests, ForwardedCommandsTest, ::testing::ValuesIn(kCases),

@@ -101,6 +101,7 @@ TEST(SkinContractTest, LanguageFileHoldsEveryKeyTheProgramUses) {
         // our own skins
         "tray_configuration_text",
         "tray_exit_text",
+        "tray_profiles_text",
         "ok_text",
         "cancel_text",
         "no_device_text",

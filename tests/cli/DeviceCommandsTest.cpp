@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/CliCommand.h"
+#include "storage/ProfileStore.h"
 #include "tests/support/ReportBytes.h"
 
 namespace ms1 {
@@ -176,6 +177,70 @@ TEST_F(DeviceCommands, OverBluetoothTheMouseReportsAndTakesAllButThePollingRate)
     EXPECT_EQ(run.lines[5], "rx 1c 3c 01 fe 01 fe" + Zeros(54));
     EXPECT_EQ(run.lines[7], "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47));
     EXPECT_EQ(run.lines[8].substr(0, 12), "rx 18 3c 01 ");
+}
+
+// profile use makes a stored profile active and sends it whole as apply does: the stored
+// "Game" polls at 500 Hz where the active "Profile1" polls at 1000 Hz.
+TEST_F(DeviceCommands, ProfileUseMakesTheStoredProfileActiveAndTheMouseGetsIt) {
+    struct Row {
+        const char* name;
+        std::string args;  // before --data
+        int exitCode;
+        std::vector<std::string> lines;  // stdout; "..." stands for the other packets
+        std::string err;
+        int selectedAfter;
+    };
+    const std::string confirmed = " confirmed after 1 attempt(s)";
+    const Row rows[] = {
+        {"AnyCase",
+         "--simulate profile use gAmE --dump-device",
+         0,
+         {"0x1c" + confirmed, "0x14" + confirmed, "0x15" + confirmed, "0x16" + confirmed,
+          "0x18" + confirmed, "rx 1c 3c 01 fe 01 fe" + Zeros(54), "...",
+          "rx 15 3c 01 70 03 a8 00 ff 00 01 04 02 1f" + Zeros(47), "rx 16 3c 01 04 fb" + Zeros(55),
+          "..."},
+         "",
+         1},
+        {"NoMouse",
+         "--simulate=unplugged profile use Game",
+         4,
+         {},
+         "ms1ctl profile use: no mouse connected (no 2.4 GHz receiver found)\n",
+         1},
+        {"UnknownName",
+         "--simulate profile use Gam",
+         3,
+         {},
+         "ms1ctl profile: no profile named Gam\n",
+         0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        const fs::path data = dir_ / row.name;
+        fs::create_directories(data);
+        {
+            ProfileStore store(data);
+            store.LoadProfileStore(u"Profile");
+            auto access = store.Lock();
+            ProfileRecord& game = access.AddDefaultProfile(u"Profile");
+            game.profileName.set(u"Game");
+            game.pollingRate = 1;
+            ASSERT_TRUE(access.SaveProfileStore());
+            ASSERT_EQ(access.SelectedIndex(), 0);
+        }
+        const Outcome run = RunProgram(row.args + " --data " + data.string());
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.err;
+        EXPECT_EQ(run.err, row.err);
+        ASSERT_EQ(run.lines.size(), row.lines.empty() ? 0u : 10u) << run.err;
+        for (std::size_t i = 0; i < row.lines.size(); ++i) {
+            if (row.lines[i] != "...") {
+                EXPECT_EQ(run.lines[i], row.lines[i]) << i;
+            }
+        }
+        ProfileStore reread(data);
+        reread.LoadProfileStore(u"Profile", StoreMode::ReadOnly);
+        EXPECT_EQ(reread.Lock().SelectedIndex(), row.selectedAfter);
+    }
 }
 
 TEST_F(DeviceCommands, RefusalsComeBeforeAnyMouseIsLookedFor) {

@@ -304,6 +304,38 @@ TEST_F(StoreCommands, UnknownNamesAndBadArguments) {
     EXPECT_EQ(Ms1Ctl({"profiles", "--bogus"}).code, 2);
 }
 
+// profile use refuses before it looks for a mouse, and then the store is left as it was.
+TEST_F(StoreCommands, ProfileUseRefusalsLeaveTheStoreAsItWas) {
+    const Bytes store = Store(1, {Profile("One"), Profile("Two")});
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        std::string err;  // its first line
+    };
+    const Row rows[] = {
+        {{"profile", "use", "Three"}, 3, "ms1ctl profile: no profile named Three"},
+        {{"profile", "use", "Tw"}, 3, "ms1ctl profile: no profile named Tw"},
+        {{"profile", "use"}, 2, "usage: ms1ctl profile export NAME FILE.pro [--data DIR] | "},
+        {{"profile", "use", "One", "Two"}, 2, "usage: ms1ctl profile export NAME FILE.pro "},
+        {{"profile", "use", "One", "--dump-device"},
+         2,
+         "ms1ctl profile: --dump-device needs --simulate"},
+        {{"profile", "use", "One", "--fast"}, 2, "ms1ctl profile: unknown option --fast"},
+        {{"--simulate=nosuch", "profile", "use", "One"},
+         2,
+         "ms1ctl profile: unknown scenario \"nosuch\""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.back());
+        WriteBytes(data / "ms_1/pro.data", store);
+        Outcome run = Ms1Ctl(row.args);
+        EXPECT_EQ(run.code, row.code);
+        EXPECT_EQ(run.err.substr(0, row.err.size()), row.err) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_TRUE(ReadBytes(data / "ms_1/pro.data") == store);
+    }
+}
+
 TEST_F(StoreCommands, AMissingDataFolderIsNamedAndNothingIsCreated) {
     const std::string missing = (files / "no-such").string();
     const std::vector<std::vector<std::string>> commands = {

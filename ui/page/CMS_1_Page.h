@@ -87,6 +87,12 @@ class CMS_1_Page : public ProfileState {
     // Returns what `change` returned.
     int ChangeStores(const std::function<int(ProfileStore::Access&, MacroStore::Access&)>& change);
 
+    // Makes the stored profile `name` (any letter case) the active one as a choice in the list
+    // does: the list and the page follow and, with `apply`, the page's apply sends it whole.
+    // Without `apply` the choice is saved at once and the caller has it sent; the page's next
+    // apply still sends the whole profile. False when no profile has that name.
+    bool UseProfile(std::u16string_view name, bool apply = true);
+
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }
 
@@ -104,7 +110,7 @@ class CMS_1_Page : public ProfileState {
 
     void OnMacroEditorClosed(const MacroNameChanges& changes);
 
-    void SwitchToProfile(int index);
+    void SwitchToProfile(int index, bool apply = true);
     void NoteLoad(const std::filesystem::path& file, const StoreLoadReport& report);
     // The colour of DPI stage `stage` (0..7), or the lighting colour for -1, chosen with the
     // colour dialog next to `control`.

@@ -25,7 +25,7 @@ int CMS_1_Page::ProfileCount() {
     return static_cast<int>(access.Profiles().size());
 }
 
-void CMS_1_Page::SwitchToProfile(int index) {
+void CMS_1_Page::SwitchToProfile(int index, bool apply) {
     {
         auto lock = Lock();
         {
@@ -39,7 +39,28 @@ void CMS_1_Page::SwitchToProfile(int index) {
         RefreshPage();
         fullApplyPending_ = true;
     }
-    deps_.apply.RequestApply();
+    if (apply)
+        deps_.apply.RequestApply();
+    else
+        SaveProfiles();
+}
+
+bool CMS_1_Page::UseProfile(std::u16string_view name, bool apply) {
+    int index = -1;
+    {
+        auto lock = Lock();
+        auto access = deps_.profiles.Lock();
+        const auto& list = access.Profiles();
+        for (std::size_t i = 0; i < list.size() && index < 0; ++i) {
+            if (NamesEqual(list[i]->profileName.get(), name))
+                index = static_cast<int>(i);
+        }
+    }
+    if (index < 0)
+        return false;
+    deps_.controls.ListSelect(kProfileList, index);
+    SwitchToProfile(index, apply);
+    return true;
 }
 
 void CMS_1_Page::AddProfile() {
