@@ -247,6 +247,12 @@ void CMainWnd::OnMenuCommand(const Message& message) {
         case MenuCommand::About:
             ShowAboutBox(*this, dataFolder_);
             break;
+        case MenuCommand::Notifications:
+            ToggleNotifications(false);
+            break;
+        case MenuCommand::RuleNotifications:
+            ToggleNotifications(true);
+            break;
         case MenuCommand::ButtonMenu:
             if (page_ != nullptr) {
                 page_->OnButtonMenuCommand(message.text);
@@ -266,12 +272,23 @@ bool CMainWnd::LoadMenu(std::unique_ptr<dui::MenuWindow>& menu, const QString& s
         menu.reset();
         return false;
     }
-    // "Start with the desktop" shows whether the autostart entry is there.
+    // "Start with the desktop" shows whether the autostart entry is there, the notification
+    // items whether those are on.
     if (QMenu* shown = menu->Menu()) {
+        const NotificationSettings notices =
+            dataFolder_.isEmpty() ? NotificationSettings{}
+                                  : ReadNotificationSettings(dataFolder_.toStdString());
         for (QAction* action : shown->actions()) {
             if (action->objectName() == QLatin1String("autostart")) {
                 action->setCheckable(true);
                 action->setChecked(Autostart::ForUser().IsEnabled());
+            } else if (action->objectName() == QLatin1String("notifications")) {
+                action->setCheckable(true);
+                action->setChecked(notices.all);
+            } else if (action->objectName() == QLatin1String("rule_notifications")) {
+                action->setCheckable(true);
+                action->setChecked(notices.ruleSwitches);
+                action->setEnabled(notices.all);
             }
         }
     }
@@ -344,6 +361,27 @@ void CMainWnd::ToggleAutostart() {
             : autostart.Enable(QCoreApplication::applicationFilePath().toStdString());
     if (!done)
         qCWarning(lcMs1) << "start with the desktop:" << done.reason().c_str();
+}
+
+void CMainWnd::ToggleNotifications(bool ruleSwitchesOnly) {
+    if (dataFolder_.isEmpty())
+        return;
+    const std::filesystem::path folder = dataFolder_.toStdString();
+    NotificationSettings settings = ReadNotificationSettings(folder);
+    if (ruleSwitchesOnly)
+        settings.ruleSwitches = !settings.ruleSwitches;
+    else
+        settings.all = !settings.all;
+    // What the menu shows next time is what the file keeps: a setting that was not written
+    // does not change either.
+    const Result written = WriteNotificationSettings(folder, settings);
+    if (!written) {
+        qCWarning(lcMs1) << "the notification setting could not be kept:"
+                         << written.reason().c_str();
+        return;
+    }
+    if (page_ != nullptr)
+        page_->SetNotificationSettings(settings);
 }
 
 void CMainWnd::OnTimer(int id) {
