@@ -256,6 +256,12 @@ void CMainWnd::OnMenuCommand(const Message& message) {
         case MenuCommand::About:
             ShowAboutBox(*this, dataFolder_);
             break;
+        case MenuCommand::Notifications:
+            ToggleNotifications(false);
+            break;
+        case MenuCommand::RuleNotifications:
+            ToggleNotifications(true);
+            break;
         case MenuCommand::ButtonMenu:
             if (page_ != nullptr) {
                 page_->OnButtonMenuCommand(message.text);
@@ -275,8 +281,18 @@ bool CMainWnd::LoadMenu(std::unique_ptr<dui::MenuWindow>& menu, const QString& s
         menu.reset();
         return false;
     }
-    // "Start with the desktop" shows whether the autostart entry is there.
+    // "Start with the desktop" shows whether the autostart entry is there, the notification
+    // items whether those are on.
     menu->SetChecked(QStringLiteral("autostart"), Autostart::ForUser().IsEnabled());
+    const NotificationSettings notices = dataFolder_.isEmpty()
+                                             ? NotificationSettings{}
+                                             : ReadNotificationSettings(dataFolder_.toStdString());
+    menu->SetChecked(QStringLiteral("notifications"), notices.all);
+    menu->SetChecked(QStringLiteral("rule_notifications"), notices.ruleSwitches);
+    if (QMenu* shown = menu->Menu()) {
+        for (QAction* action : shown->findChildren<QAction*>(QStringLiteral("rule_notifications")))
+            action->setEnabled(notices.all);
+    }
     return true;
 }
 
@@ -357,6 +373,27 @@ void CMainWnd::ToggleAutostart() {
             : autostart.Enable(QCoreApplication::applicationFilePath().toStdString());
     if (!done)
         qCWarning(lcMs1) << "start with the desktop:" << done.reason().c_str();
+}
+
+void CMainWnd::ToggleNotifications(bool ruleSwitchesOnly) {
+    if (dataFolder_.isEmpty())
+        return;
+    const std::filesystem::path folder = dataFolder_.toStdString();
+    NotificationSettings settings = ReadNotificationSettings(folder);
+    if (ruleSwitchesOnly)
+        settings.ruleSwitches = !settings.ruleSwitches;
+    else
+        settings.all = !settings.all;
+    // What the menu shows next time is what the file keeps: a setting that was not written
+    // does not change either.
+    const Result written = WriteNotificationSettings(folder, settings);
+    if (!written) {
+        qCWarning(lcMs1) << "the notification setting could not be kept:"
+                         << written.reason().c_str();
+        return;
+    }
+    if (page_ != nullptr)
+        page_->SetNotificationSettings(settings);
 }
 
 void CMainWnd::OnTimer(int id) {

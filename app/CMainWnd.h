@@ -82,13 +82,17 @@ class CMainWnd : public dui::DuiWindow {
     void OnMenuCommand(const Message& message);
     // Writes or removes the autostart entry ("Start with the desktop").
     void ToggleAutostart();
+    // Turns all desktop notifications, or only those of rule switches, on or off; kept in
+    // setting.ini and handed to the page.
+    void ToggleNotifications(bool ruleSwitchesOnly);
     // The empty page says why there is no mouse: nothing plugged in, a receiver this user may
     // not open, or a receiver whose mouse does not answer.
     void ShowEmptyPage();
     void OpenTrayMenu();
     // The menu of "main_menu_btn", below the button.
     void OpenMainMenu();
-    // Opens a menu skin in place of `menu`; "autostart" items show whether the entry is there.
+    // Opens a menu skin in place of `menu`; "autostart" items show whether the entry is there,
+    // "notifications" and "rule_notifications" whether those notifications are on.
     bool LoadMenu(std::unique_ptr<dui::MenuWindow>& menu, const QString& skinFile);
     // "skin_btn": the light and the dark page style in turn, kept in setting.ini.
     void ToggleTheme();

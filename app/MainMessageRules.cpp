@@ -15,6 +15,12 @@ MenuCommand ClassifyMenuCommand(const QString& itemName) {
     if (itemName.compare(u"about", Qt::CaseInsensitive) == 0) {
         return MenuCommand::About;
     }
+    if (itemName.compare(u"notifications", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::Notifications;
+    }
+    if (itemName.compare(u"rule_notifications", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::RuleNotifications;
+    }
     // Only names that really start with "ms_1" belong to the button function menu; a shorter
     // name (an empty one, or "ms") is no item of it.
     if (itemName.startsWith(u"ms_1", Qt::CaseSensitive)) {

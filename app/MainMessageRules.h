@@ -7,11 +7,13 @@ namespace ms1 {
 
 enum class MenuCommand {
     None,
-    ShowWindow,  // "configuration", any case
-    Exit,        // "exit", any case
-    Autostart,   // "autostart", any case: start with the desktop, or no longer
-    About,       // "about", any case: the About box of the main menu
-    ButtonMenu,  // an item of the button function menu: the name starts with "ms_1"
+    ShowWindow,         // "configuration", any case
+    Exit,               // "exit", any case
+    Autostart,          // "autostart", any case: start with the desktop, or no longer
+    About,              // "about", any case: the About box of the main menu
+    Notifications,      // "notifications", any case: desktop notifications on or off
+    RuleNotifications,  // "rule_notifications", any case: those of rule switches on or off
+    ButtonMenu,         // an item of the button function menu: the name starts with "ms_1"
 };
 MenuCommand ClassifyMenuCommand(const QString& itemName);
 

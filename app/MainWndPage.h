@@ -8,6 +8,7 @@
 
 #include "platform/WindowMessage.h"
 #include "platform/dui/TNotify.h"
+#include "storage/SettingsFile.h"
 
 namespace ms1 {
 
@@ -39,6 +40,8 @@ class MainWndPage {
     virtual bool ReceiverPluggedIn() const { return false; }
     // The window was shown (true), or hidden to the tray or minimised (false).
     virtual void OnWindowShown(bool shown) { (void)shown; }
+    // The user changed which desktop notifications they want (kept in setting.ini).
+    virtual void SetNotificationSettings(const NotificationSettings& settings) { (void)settings; }
     // A clicked item of the button function menu (its name starts with "ms_1").
     virtual void OnButtonMenuCommand(const QString& itemName) = 0;
     // The stored profiles for the tray's "Profiles": their names in the list's order and the

@@ -13,6 +13,7 @@
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
 #include "ui/DuiTextLookup.h"
+#include "ui/NotificationRules.h"
 #include "ui/dialogs/qt/FunctionDialogs.h"
 #include "ui/macro/qt/CMS_1_Macro.h"
 #include "ui/page/CMS_1_Page.h"
@@ -41,6 +42,38 @@ std::unique_ptr<KeyboardLayout> SystemLayout() {
     return std::make_unique<NoKeyboardLayout>();
 }
 
+// The page's status view, with the battery told to the notification rules as well.
+class NoticedStatusView final : public StatusView {
+  public:
+    NoticedStatusView(StatusView& shown, NotificationRules& rules) : shown_(shown), rules_(rules) {}
+
+    void ShowLink(StatusLink link, bool up) override { shown_.ShowLink(link, up); }
+    void ShowBatteryLevel(int level) override {
+        shown_.ShowBatteryLevel(level);
+        rules_.BatteryLevel(level);
+    }
+    void ShowBatteryFull() override {
+        shown_.ShowBatteryFull();
+        rules_.BatteryCharging();
+    }
+    void ShowBatteryCharging(int level, bool cableArrived) override {
+        shown_.ShowBatteryCharging(level, cableArrived);
+        rules_.BatteryCharging();
+    }
+    void ShowBatteryUnreported() override { shown_.ShowBatteryUnreported(); }
+    void ClearBattery() override { shown_.ClearBattery(); }
+    void ShowChargeFrame() override { shown_.ShowChargeFrame(); }
+    void ShowStage(int stage) override { shown_.ShowStage(stage); }
+    void ShowPollingRate(int rate) override { shown_.ShowPollingRate(rate); }
+    void ShowLightMode(int mode) override { shown_.ShowLightMode(mode); }
+    void RefreshLightSections() override { shown_.RefreshLightSections(); }
+    void ShowRateAndDebounce(bool shown) override { shown_.ShowRateAndDebounce(shown); }
+
+  private:
+    StatusView& shown_;
+    NotificationRules& rules_;
+};
+
 PageNotification ToPageNotification(const dui::TNotify& notify) {
     PageNotification page;
     page.type = notify.type.toStdString();
@@ -55,12 +88,14 @@ PageNotification ToPageNotification(const dui::TNotify& notify) {
 }  // namespace
 
 MousePageWindow::MousePageWindow(std::filesystem::path dataFolder,
-                                 std::unique_ptr<PageDeviceSession> session)
+                                 std::unique_ptr<PageDeviceSession> session,
+                                 DesktopNotices* notices)
     : dataFolder_(std::move(dataFolder)),
       session_(std::move(session)),
       profiles_(std::make_unique<ProfileStore>(dataFolder_)),
       macros_(std::make_unique<MacroStore>(dataFolder_)),
-      layout_(SystemLayout()) {}
+      layout_(SystemLayout()),
+      notices_(notices) {}
 
 MousePageWindow::~MousePageWindow() {
     Shutdown();
@@ -82,6 +117,13 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     controls_ = std::make_unique<DuiPageControls>(pageWidget_, window.Texts(),
                                                   window.Skins().ResourceFolder());
     statusView_ = std::make_unique<PageStatusView>(*controls_);
+    StatusView* status = statusView_.get();
+    if (notices_ != nullptr) {
+        noticeRules_ = std::make_unique<NotificationRules>(*notices_, *texts_);
+        noticeRules_->SetSettings(ReadNotificationSettings(dataFolder_));
+        noticedStatus_ = std::make_unique<NoticedStatusView>(*statusView_, *noticeRules_);
+        status = noticedStatus_.get();
+    }
     dialogs_ = std::make_unique<DuiPageDialogs>(window, *controls_);
     page_ = std::make_unique<CMS_1_Page>(MousePageDeps{*controls_, *dialogs_, *this,
                                                        window.Timers(), *profiles_, *macros_,
@@ -104,7 +146,7 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     StartupTrace::Mark("page state shown");
     if (session_ != nullptr) {
         session_->Start(
-            PageDeviceContext{*page_, *statusView_, *this, window.Messages(), window.Timers()});
+            PageDeviceContext{*page_, *status, *this, window.Messages(), window.Timers()});
     }
     StartupTrace::Mark("device session started");
 }
@@ -145,6 +187,18 @@ void MousePageWindow::OnConnectionChanged(bool anyConnected) {
 void MousePageWindow::OnWindowShown(bool shown) {
     if (session_ != nullptr)
         session_->SetWindowShown(shown);
+    if (noticeRules_ != nullptr)
+        noticeRules_->SetWindowShown(shown);
+}
+
+void MousePageWindow::SetNotificationSettings(const NotificationSettings& settings) {
+    if (noticeRules_ != nullptr)
+        noticeRules_->SetSettings(settings);
+}
+
+void MousePageWindow::ProfileSwitchedByRule(const QString& application, const QString& profile) {
+    if (noticeRules_ != nullptr)
+        noticeRules_->ProfileSwitchedByRule(application.toStdU16String(), profile.toStdU16String());
 }
 
 std::string MousePageWindow::AccessProblem() const {
@@ -226,6 +280,8 @@ void MousePageWindow::ApplyFinished(bool allConfirmed) {
             if (controls_ != nullptr) {
                 controls_->SetVisible(kUnconfirmedNotice, !allConfirmed);
             }
+            if (noticeRules_ != nullptr)
+                noticeRules_->ApplyFinished(allConfirmed);
         },
         Qt::QueuedConnection);
 }

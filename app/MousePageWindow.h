@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <filesystem>
 #include <memory>
 
@@ -15,6 +16,9 @@ namespace ms1 {
 
 class CMainWnd;
 class CMS_1_Page;
+class DesktopNotices;
+class NotificationRules;
+class StatusView;
 class DuiPageControls;
 class DuiPageDialogs;
 class DuiTextLookup;
@@ -31,8 +35,10 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
   public:
     static constexpr const char* kSkinFile = "MS/MS_1/ms_1_page.xml";
 
+    // `notices`: where the desktop notifications go, or null for none; must outlive the page.
     MousePageWindow(std::filesystem::path dataFolder,
-                    std::unique_ptr<PageDeviceSession> session = nullptr);
+                    std::unique_ptr<PageDeviceSession> session = nullptr,
+                    DesktopNotices* notices = nullptr);
     ~MousePageWindow() override;
 
     // MainWndPage
@@ -44,6 +50,7 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     // a profile switch with no mouse): the full apply that waits runs now.
     void OnConnectionChanged(bool anyConnected) override;
     void OnWindowShown(bool shown) override;
+    void SetNotificationSettings(const NotificationSettings& settings) override;
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
     void OnButtonMenuCommand(const QString& itemName) override;
@@ -54,6 +61,10 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     // ApplyView; called on the apply worker, shown on the window thread.
     void ShowApplyRing(bool visible) override;
     void ApplyFinished(bool allConfirmed) override;
+
+    // An application rule made `profile` the active one while `application` has the focus:
+    // said on the desktop while the window is hidden. Window thread.
+    void ProfileSwitchedByRule(const QString& application, const QString& profile);
 
     // The program ends: the device side stops, then the stores are written.
     void Shutdown();
@@ -78,6 +89,9 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     std::unique_ptr<DuiPageControls> controls_;
     std::unique_ptr<PageStatusView> statusView_;  // the status decoding's, over controls_
     std::unique_ptr<DuiPageDialogs> dialogs_;
+    DesktopNotices* notices_ = nullptr;
+    std::unique_ptr<NotificationRules> noticeRules_;  // over notices_, or null without them
+    std::unique_ptr<StatusView> noticedStatus_;       // statusView_, battery told to the rules
     std::unique_ptr<CMS_1_Page> page_;
     CMainWnd* window_ = nullptr;
     QPointer<QWidget> pageWidget_;

@@ -20,6 +20,7 @@
 #include "app/StartupTrace.h"
 #include "app/VirtualMousePanel.h"
 #include "platform/DebugLog.h"
+#include "platform/DesktopNotifications.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "platform/dui/LanguageTexts.h"
@@ -196,7 +197,10 @@ int main(int argc, char** argv) {
 
     ms1::StartupTrace::Mark("language texts read");
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
-    ms1::MousePageWindow page(dataFolder, std::move(session));
+    // Said on the desktop while the window is hidden: a low battery, a profile switched by an
+    // application rule, a change the mouse did not confirm.
+    ms1::DesktopNotifications notices(QStringLiteral("ms1"), QStringLiteral("ms1"));
+    ms1::MousePageWindow page(dataFolder, std::move(session), &notices);
     ms1::StartupTrace::Mark("page and stores made");
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     window.SetDataFolder(QString::fromStdString(dataFolder.string()));

@@ -10,10 +10,10 @@ namespace ms1::sim {
 
 const std::vector<std::string>& SimulationScenarios() {
     static const std::vector<std::string> kScenarios = {
-        "receiver",  "noack", "slowack",        "refuse",
-        "asleep",    "not11", "two-receivers",  "many-collections",
-        "unplugged", "wired", "wired+receiver", "no-access",
-        "ble"};
+        "receiver",  "noack",      "slowack",        "refuse",
+        "asleep",    "not11",      "two-receivers",  "many-collections",
+        "unplugged", "wired",      "wired+receiver", "no-access",
+        "ble",       "low-battery"};
     return kScenarios;
 }
 
@@ -53,6 +53,9 @@ std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,
     // The mouse of the first receiver also has its cable plugged in.
     if (scenario == "wired" || scenario == "wired+receiver")
         bus->AttachCable(first).Plug();
+    // Its battery is nearly empty (it says so at every heartbeat).
+    if (scenario == "low-battery")
+        bus->WithMouse(first, [](VirtualMouse& mouse) { mouse.SetBattery(1, 10); });
     // Or it is connected over Bluetooth LE, its receiver left in the drawer.
     if (scenario == "ble")
         bus->AttachGatt(first).Connect();

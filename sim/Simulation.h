@@ -24,6 +24,7 @@ namespace ms1::sim {
 //   wired+receiver   the mouse on its cable and its receiver both
 //   no-access        a receiver whose nodes this user may not open (no udev rule yet)
 //   ble              the mouse connected over Bluetooth LE only (its receiver not plugged in)
+//   low-battery      as "receiver", with the mouse's battery at 10 %
 // The receivers are plugged in before the bus is returned (except "unplugged").
 // Null for an unknown name.
 std::unique_ptr<VirtualHidBus> MakeSimulation(std::string_view scenario,

@@ -17,6 +17,8 @@ constexpr const char* kKey = "Model";
 constexpr const char* kThemeKey = "Theme";
 constexpr const char* kDark = "dark";
 constexpr const char* kLight = "light";
+constexpr const char* kNotificationsKey = "Notifications";
+constexpr const char* kRuleNotificationsKey = "RuleNotifications";
 
 // The file's text; empty when there is no file, nothing when a file is there but unreadable.
 std::optional<std::string> ReadText(const std::filesystem::path& path) {
@@ -54,6 +56,12 @@ Result WriteSetting(const std::filesystem::path& dataFolder, const char* key,
     ini.Set(kSection, key, value);
     std::string text = ini.Text();
     return writer.Write(path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+}
+
+// A switch of section "SETTING": "0" is off, anything else (or nothing) on.
+bool ReadSwitch(const IniText& ini, const char* key) {
+    const auto value = ini.Get(kSection, key);
+    return !value || *value != "0";
 }
 
 }  // namespace
@@ -99,6 +107,26 @@ Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme) {
 
 Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme, AtomicFileWriter& writer) {
     return WriteSetting(dataFolder, kThemeKey, theme == Theme::Dark ? kDark : kLight, writer);
+}
+
+NotificationSettings ReadNotificationSettings(const std::filesystem::path& dataFolder) {
+    IniText ini(ReadText(SettingsFilePath(dataFolder)).value_or(std::string()));
+    return {ReadSwitch(ini, kNotificationsKey), ReadSwitch(ini, kRuleNotificationsKey)};
+}
+
+Result WriteNotificationSettings(const std::filesystem::path& dataFolder,
+                                 const NotificationSettings& settings) {
+    AtomicFileWriter writer;
+    return WriteNotificationSettings(dataFolder, settings, writer);
+}
+
+Result WriteNotificationSettings(const std::filesystem::path& dataFolder,
+                                 const NotificationSettings& settings, AtomicFileWriter& writer) {
+    if (Result done = WriteSetting(dataFolder, kNotificationsKey, settings.all ? "1" : "0", writer);
+        !done)
+        return done;
+    return WriteSetting(dataFolder, kRuleNotificationsKey, settings.ruleSwitches ? "1" : "0",
+                        writer);
 }
 
 }  // namespace ms1

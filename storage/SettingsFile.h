@@ -29,4 +29,18 @@ Theme ReadTheme(const std::filesystem::path& dataFolder);
 Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme);
 Result WriteTheme(const std::filesystem::path& dataFolder, Theme theme, AtomicFileWriter& writer);
 
+// Desktop notifications: "Notifications" (all of them) and "RuleNotifications" (profile
+// switches by an application rule) in section "SETTING", "1" on and "0" off. A missing or
+// unknown value is on; reading never rewrites the file.
+struct NotificationSettings {
+    bool all = true;
+    bool ruleSwitches = true;
+};
+NotificationSettings ReadNotificationSettings(const std::filesystem::path& dataFolder);
+// Writes both keys; every other section and key of the file stays as it was.
+Result WriteNotificationSettings(const std::filesystem::path& dataFolder,
+                                 const NotificationSettings& settings);
+Result WriteNotificationSettings(const std::filesystem::path& dataFolder,
+                                 const NotificationSettings& settings, AtomicFileWriter& writer);
+
 }  // namespace ms1

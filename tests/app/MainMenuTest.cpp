@@ -40,8 +40,12 @@ class SkinOnlyPage : public MainWndPage {
     void Notify(const dui::TNotify&) override {}
     bool AnyConnected() const override { return true; }
     void OnButtonMenuCommand(const QString&) override {}
+    void SetNotificationSettings(const NotificationSettings& settings) override {
+        notifications.push_back(settings);
+    }
 
     QWidget* widget = nullptr;
+    std::vector<NotificationSettings> notifications;
 };
 
 std::string FileText(const QString& path) {
@@ -84,7 +88,8 @@ class MainMenuTest : public ::testing::Test {
 TEST_F(MainMenuTest, MenuButtonOpensAboutAutostartAndExitAndAboutShowsTheDataFolder) {
     Click("main_menu_btn");
     ASSERT_NE(window_->MainMenu(), nullptr);
-    EXPECT_EQ(window_->MainMenu()->ItemNames(), (QStringList{"about", "autostart", "exit"}));
+    EXPECT_EQ(window_->MainMenu()->ItemNames(),
+              (QStringList{"about", "autostart", "notifications", "rule_notifications", "exit"}));
     QAction* about = nullptr;
     for (QAction* action : window_->MainMenu()->Menu()->actions()) {
         if (action->objectName() == "about")
@@ -122,6 +127,67 @@ TEST_F(MainMenuTest, MenuButtonOpensAboutAutostartAndExitAndAboutShowsTheDataFol
             action->trigger();
     }
     ASSERT_TRUE(QTest::qWaitFor([&] { return window_->IsDestroyed(); }, kWaitMs));
+}
+
+// The two notification items show what setting.ini keeps, and each click turns one over,
+// keeps it there beside the other keys and hands it to the page.
+TEST_F(MainMenuTest, NotificationItemsTurnTheSettingsOverAndKeepThem) {
+    {
+        std::ofstream(QDir(data_.path()).filePath("setting.ini").toStdString())
+            << "[SETTING]\nModel=2\nTheme=light\n";
+    }
+    struct Row {
+        const char* click;  // the item clicked, null for none
+        bool all;           // then: checked "notifications"
+        bool rules;         // checked "rule_notifications"
+        const char* file;   // setting.ini
+    };
+    const Row rows[] = {
+        {nullptr, true, true, "[SETTING]\nModel=2\nTheme=light\n"},
+        {"rule_notifications", true, false,
+         "[SETTING]\nModel=2\nTheme=light\nNotifications=1\nRuleNotifications=0\n"},
+        {"notifications", false, false,
+         "[SETTING]\nModel=2\nTheme=light\nNotifications=0\nRuleNotifications=0\n"},
+        {"notifications", true, false,
+         "[SETTING]\nModel=2\nTheme=light\nNotifications=1\nRuleNotifications=0\n"},
+        {"rule_notifications", true, true,
+         "[SETTING]\nModel=2\nTheme=light\nNotifications=1\nRuleNotifications=1\n"},
+    };
+    std::size_t told = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.click ? row.click : "as read");
+        if (row.click != nullptr) {
+            Click("main_menu_btn");
+            for (QAction* action : window_->MainMenu()->Menu()->actions()) {
+                if (action->objectName() == row.click)
+                    action->trigger();
+            }
+            ASSERT_TRUE(
+                QTest::qWaitFor([&] { return page_.notifications.size() > told; }, kWaitMs));
+            told = page_.notifications.size();
+            EXPECT_EQ(page_.notifications.back().all, row.all);
+            EXPECT_EQ(page_.notifications.back().ruleSwitches, row.rules);
+        }
+        EXPECT_EQ(FileText(QDir(data_.path()).filePath("setting.ini")), row.file);
+        Click("main_menu_btn");
+        int seen = 0;
+        for (QAction* action : window_->MainMenu()->Menu()->actions()) {
+            if (action->objectName() == "notifications") {
+                ++seen;
+                EXPECT_EQ(action->text(), "Desktop notifications");
+                EXPECT_TRUE(action->isCheckable());
+                EXPECT_EQ(action->isChecked(), row.all);
+            } else if (action->objectName() == "rule_notifications") {
+                ++seen;
+                EXPECT_EQ(action->text(), "Notify profile switches by application");
+                EXPECT_EQ(action->isChecked(), row.rules);
+                // Greyed out while every notification is off.
+                EXPECT_EQ(action->isEnabled(), row.all);
+            }
+        }
+        EXPECT_EQ(seen, 2);
+        window_->MainMenu()->Close();
+    }
 }
 
 TEST_F(MainMenuTest, AboutBoxOpensTheDataFolderAndCloses) {

@@ -155,6 +155,50 @@ TEST(SettingsFile, ThemeIsReadWithoutRewritingAndWrittenBesideModel) {
     EXPECT_EQ(ReadModel(data.path()), 5);
 }
 
+TEST(SettingsFile, NotificationsAreOnUnlessSetToZeroAndWrittenBesideTheOthers) {
+    struct Row {
+        const char* file;  // setting.ini before, null for no file
+        bool all;
+        bool ruleSwitches;
+    };
+    const Row rows[] = {
+        {nullptr, true, true},
+        {"[SETTING]\nModel=2\nTheme=dark\n", true, true},
+        {"[SETTING]\nNotifications=0\n", false, true},
+        {"[SETTING]\nNotifications=1\nRuleNotifications=0\n", true, false},
+        {"[setting]\r\nnotifications = 0\r\nrulenotifications = 0\r\n", false, false},
+        {"[SETTING]\nNotifications=off\n", true, true},
+        {"[Other]\nNotifications=0\n", true, true},
+    };
+    for (const Row& row : rows) {
+        TempFolder data;
+        if (row.file != nullptr)
+            WriteText(data / "setting.ini", row.file);
+        const NotificationSettings read = ReadNotificationSettings(data.path());
+        const char* name = row.file ? row.file : "no file";
+        EXPECT_EQ(read.all, row.all) << name;
+        EXPECT_EQ(read.ruleSwitches, row.ruleSwitches) << name;
+        // Reading never writes.
+        EXPECT_EQ(std::filesystem::exists(data / "setting.ini"), row.file != nullptr) << name;
+        if (row.file != nullptr) {
+            EXPECT_EQ(ReadText(data / "setting.ini"), row.file);
+        }
+    }
+
+    TempFolder data;
+    WriteText(data / "setting.ini", "; mine\r\n[SETTING]\r\nModel=3\r\nTheme=dark\r\n");
+    EXPECT_TRUE(WriteNotificationSettings(data.path(), {false, true}));
+    EXPECT_EQ(ReadText(data / "setting.ini"),
+              "; mine\r\n[SETTING]\r\nModel=3\r\nTheme=dark\r\nNotifications=0\r\n"
+              "RuleNotifications=1\r\n");
+    EXPECT_TRUE(WriteNotificationSettings(data.path(), {true, false}));
+    EXPECT_EQ(ReadText(data / "setting.ini"),
+              "; mine\r\n[SETTING]\r\nModel=3\r\nTheme=dark\r\nNotifications=1\r\n"
+              "RuleNotifications=0\r\n");
+    EXPECT_EQ(ReadModel(data.path()), 3);
+    EXPECT_EQ(ReadTheme(data.path()), Theme::Dark);
+}
+
 TEST(IniText, SectionAddedToFileWithoutFinalNewline) {
     IniText ini("[A]\nk=v");
     EXPECT_EQ(ini.Get("a", "K"), "v");
