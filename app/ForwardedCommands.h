@@ -11,12 +11,14 @@
 
 namespace ms1 {
 
+class AppProfileRules;
 class CMS_1_Page;
 class MouseDeviceSession;
 
 // Carries out, on the window thread, the ms1ctl commands that would otherwise write the
 // stores beside the program or talk to the mouse beside it: "profile import" and
 // "macro import" go into the page's loaded stores (the page lists a new profile at once),
+// "app-profile set|unset" into the program's rules (an open rules dialog follows),
 // "status" and "apply" use the program's own link. Their output and exit codes are those of
 // ms1ctl. A command for another data folder or another mouse (a different --simulate) is
 // declined and ms1ctl runs it itself.
@@ -27,6 +29,8 @@ class ForwardedCommands {
         MouseDeviceSession* device;  // null: the program has no device side
         std::filesystem::path dataFolder;
         std::optional<std::string> scenario;  // the virtual mouse the program runs on
+        // The rules "app-profile set|unset" change; null: ms1ctl changes the file itself.
+        AppProfileRules* rules = nullptr;
     };
 
     explicit ForwardedCommands(Ports ports);
@@ -39,6 +43,7 @@ class ForwardedCommands {
   private:
     struct Command;
     void RunImport(const std::shared_ptr<Command>& command, bool profile);
+    void RunAppProfile(const std::shared_ptr<Command>& command, bool set);
     void RunStatus(const std::shared_ptr<Command>& command);
     void RunApply(const std::shared_ptr<Command>& command);
     // Calls `then` once the mouse is connected (true) or it is clear it will not be (false).

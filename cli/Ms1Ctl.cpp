@@ -15,8 +15,8 @@ namespace ms1::cli {
 namespace {
 
 const CliCommand* const kCommands[] = {
-    &kReportsCommand, &kProfilesCommand, &kMacrosCommand, &kProfileCommand,
-    &kMacroCommand,   &kStatusCommand,   &kApplyCommand,
+    &kReportsCommand, &kProfilesCommand, &kMacrosCommand,     &kProfileCommand,     &kMacroCommand,
+    &kStatusCommand,  &kApplyCommand,    &kAppProfileCommand, &kAppProfilesCommand,
 };
 
 void PrintHelp(std::ostream& out) {
@@ -33,7 +33,8 @@ void PrintHelp(std::ostream& out) {
         out << " " << name;
     out << "\n";
     out << "\nWhile ms1 runs, it carries out the commands that change its profiles or macros or\n"
-           "use the mouse (profile import, macro import, status, apply) and ms1ctl prints its\n"
+           "use the mouse (profile import, macro import, app-profile, status, apply) and ms1ctl "
+           "prints its\n"
            "answer, so nothing is written beside it. Commands that only read work on the files.\n"
            "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
            "            3 refused file, 4 no mouse connected, 5 a file could not be written\n"
