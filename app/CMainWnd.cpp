@@ -247,6 +247,11 @@ void CMainWnd::OnMenuCommand(const Message& message) {
         case MenuCommand::About:
             ShowAboutBox(*this, dataFolder_);
             break;
+        case MenuCommand::AppProfiles:
+            if (page_ != nullptr) {
+                page_->OpenAppProfiles(*this);
+            }
+            break;
         case MenuCommand::ButtonMenu:
             if (page_ != nullptr) {
                 page_->OnButtonMenuCommand(message.text);

@@ -7,11 +7,12 @@ namespace ms1 {
 
 enum class MenuCommand {
     None,
-    ShowWindow,  // "configuration", any case
-    Exit,        // "exit", any case
-    Autostart,   // "autostart", any case: start with the desktop, or no longer
-    About,       // "about", any case: the About box of the main menu
-    ButtonMenu,  // an item of the button function menu: the name starts with "ms_1"
+    ShowWindow,   // "configuration", any case
+    Exit,         // "exit", any case
+    Autostart,    // "autostart", any case: start with the desktop, or no longer
+    About,        // "about", any case: the About box of the main menu
+    AppProfiles,  // "app_profiles", any case: the application profiles dialog
+    ButtonMenu,   // an item of the button function menu: the name starts with "ms_1"
 };
 MenuCommand ClassifyMenuCommand(const QString& itemName);
 

@@ -38,6 +38,8 @@ class MainWndPage {
     virtual bool ReceiverPluggedIn() const { return false; }
     // The window was shown (true), or hidden to the tray or minimised (false).
     virtual void OnWindowShown(bool shown) { (void)shown; }
+    // The main menu's "Application profiles…" was chosen.
+    virtual void OpenAppProfiles(CMainWnd& window) { (void)window; }
     // A clicked item of the button function menu (its name starts with "ms_1").
     virtual void OnButtonMenuCommand(const QString& itemName) = 0;
     // Any message the window has no rule for (the vendor library's 1539 and 1540 among them);

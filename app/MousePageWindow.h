@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/MainWndPage.h"
 #include "app/PageDeviceSession.h"
@@ -20,6 +21,8 @@ class DuiPageDialogs;
 class DuiTextLookup;
 class PageStatusView;
 class KeyboardLayout;
+class AppProfileRules;
+class OpenWindowApps;
 class MacroStore;
 class ProfileStore;
 
@@ -47,6 +50,8 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
     void OnButtonMenuCommand(const QString& itemName) override;
+    // Opens the application profiles dialog over the window.
+    void OpenAppProfiles(CMainWnd& window) override;
     bool OnOtherMessage(const Message& message) override;
 
     // ApplyView; called on the apply worker, shown on the window thread.
@@ -55,6 +60,15 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
 
     // The program ends: the device side stops, then the stores are written.
     void Shutdown();
+
+    // The application-profile rules, loaded with the stores; they follow the page's renames and
+    // deletes of profiles.
+    AppProfileRules* AppRules() const { return rules_.get(); }
+    // Where the rules dialog finds the windows open now; none: it offers only a typed id.
+    void SetOpenWindowApps(OpenWindowApps* windows) { openWindows_ = windows; }
+    // Why automatic switching by application does not work on this desktop, for the dialog;
+    // empty when it does.
+    void SetAutoSwitchUnavailable(std::string why) { autoSwitchUnavailable_ = std::move(why); }
 
     // For the windows and tests built on the page.
     CMS_1_Page* Page() const { return page_.get(); }
@@ -71,6 +85,9 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     std::unique_ptr<PageDeviceSession> session_;
     std::unique_ptr<ProfileStore> profiles_;
     std::unique_ptr<MacroStore> macros_;
+    std::unique_ptr<AppProfileRules> rules_;
+    OpenWindowApps* openWindows_ = nullptr;
+    std::string autoSwitchUnavailable_;
     std::unique_ptr<KeyboardLayout> layout_;
     std::unique_ptr<DuiTextLookup> texts_;
     std::unique_ptr<DuiPageControls> controls_;

@@ -21,6 +21,7 @@
 #include "platform/DebugLog.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "platform/X11OpenWindows.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
 #include "sim/Simulation.h"
@@ -194,7 +195,11 @@ int main(int argc, char** argv) {
 
     ms1::StartupTrace::Mark("language texts read");
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());
+    // On X11 the rules dialog offers the applications of the windows open now.
+    std::optional<ms1::X11OpenWindows> openWindows;
     ms1::MousePageWindow page(dataFolder, std::move(session));
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        page.SetOpenWindowApps(&openWindows.emplace());
     ms1::StartupTrace::Mark("page and stores made");
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     window.SetDataFolder(QString::fromStdString(dataFolder.string()));
@@ -212,7 +217,8 @@ int main(int argc, char** argv) {
     instance.SetActivationTarget(&window.Messages());
     // From now on ms1ctl's imports, status and apply are carried out here, on the loaded
     // stores and the program's own link.
-    ms1::ForwardedCommands forwarded({*page.Page(), device, dataFolder, options.simulate});
+    ms1::ForwardedCommands forwarded(
+        {*page.Page(), device, dataFolder, options.simulate, page.AppRules()});
     instance.SetRequestHandler(
         [&forwarded](const QJsonObject& request, std::shared_ptr<ms1::InstanceReply> reply) {
             forwarded.Handle(request, std::move(reply));

@@ -84,7 +84,8 @@ class MainMenuTest : public ::testing::Test {
 TEST_F(MainMenuTest, MenuButtonOpensAboutAutostartAndExitAndAboutShowsTheDataFolder) {
     Click("main_menu_btn");
     ASSERT_NE(window_->MainMenu(), nullptr);
-    EXPECT_EQ(window_->MainMenu()->ItemNames(), (QStringList{"about", "autostart", "exit"}));
+    EXPECT_EQ(window_->MainMenu()->ItemNames(),
+              (QStringList{"app_profiles", "about", "autostart", "exit"}));
     QAction* about = nullptr;
     for (QAction* action : window_->MainMenu()->Menu()->actions()) {
         if (action->objectName() == "about")

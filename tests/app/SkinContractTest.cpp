@@ -137,12 +137,12 @@ TEST(SkinContractTest, TrayMenuHasConfigurationAutostartAndExit) {
     EXPECT_EQ(menu.ItemNames(), (QStringList{"configuration", "autostart", "exit"}));
 }
 
-TEST(SkinContractTest, MainMenuHasAboutAutostartAndExit) {
+TEST(SkinContractTest, MainMenuHasAppProfilesAboutAutostartAndExit) {
     TestApp();
     MessageHub owner;
     dui::MenuWindow menu(owner, nullptr);
     ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/mainmenu.xml")));
-    EXPECT_EQ(menu.ItemNames(), (QStringList{"about", "autostart", "exit"}));
+    EXPECT_EQ(menu.ItemNames(), (QStringList{"app_profiles", "about", "autostart", "exit"}));
 }
 
 }  // namespace
