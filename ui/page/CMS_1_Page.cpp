@@ -92,13 +92,17 @@ void CMS_1_Page::ShowModel(int model) {
 void CMS_1_Page::LoadProfiles() {
     auto lock = Lock();
     fullApplyPending_ = true;
-    NoteLoad(deps_.profiles.FilePath(),
-             deps_.profiles.LoadProfileStore(deps_.texts.Text("add_profile_text")));
+    const StoreLoadReport profilesLoad =
+        deps_.profiles.LoadProfileStore(deps_.texts.Text("add_profile_text"));
+    NoteLoad(deps_.profiles.FilePath(), profilesLoad);
     NoteLoad(deps_.macros.FilePath(), deps_.macros.LoadMacroStore());
     if (appRules_ != nullptr) {
         NoteLoad(appRules_->FilePath(), appRules_->Load());
-        // Rules to profiles that were deleted while the program was not running go now.
-        (void)appRules_->KeepOnlyProfiles(ProfileNames());
+        // Rules to profiles that were deleted while the program was not running go now. Not
+        // after a damaged profile store started afresh: its profiles are in the file kept
+        // aside, and the rules are kept for the day the user puts it back.
+        if (!profilesLoad.unusableFile)
+            (void)appRules_->KeepOnlyProfiles(ProfileNames());
     }
     {
         auto access = deps_.profiles.Lock();
