@@ -88,15 +88,23 @@ TEST_F(AppProfilesWindowTest, OpensFromTheMenuAndWorksWithTheKeyboard) {
     QString why;
     bool closed = false;
     WhenModal([&](QWidget* box) {
+        // Tab moves the focus of the active window only.
         box->activateWindow();
+        if (!QTest::qWaitForWindowActive(box)) {
+            ADD_FAILURE() << "the dialog did not become the active window";
+            box->close();
+            return;
+        }
         why = box->findChild<QLabel*>("app_profiles_unavailable")->text();
         auto* list = box->findChild<QListWidget*>("app_profiles_list");
         for (int i = 0; i < list->count(); ++i)
             rows << list->item(i)->text();
         for (int i = 0; i < 20; ++i) {
-            if (QWidget* focus = QApplication::focusWidget())
-                reached.insert(focus->objectName());
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QWidget* focus = QApplication::focusWidget();
+            if (focus == nullptr)
+                break;
+            reached.insert(focus->objectName());
+            QTest::keyClick(focus, Qt::Key_Tab);
         }
         // Typed id and Enter: a rule with the shown profile.
         auto* typed = box->findChild<QLineEdit*>("app_profiles_typed");
