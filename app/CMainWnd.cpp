@@ -262,6 +262,11 @@ void CMainWnd::OnMenuCommand(const Message& message) {
         case MenuCommand::RuleNotifications:
             ToggleNotifications(true);
             break;
+        case MenuCommand::AppProfiles:
+            if (page_ != nullptr) {
+                page_->OpenAppProfiles(*this);
+            }
+            break;
         case MenuCommand::ButtonMenu:
             if (page_ != nullptr) {
                 page_->OnButtonMenuCommand(message.text);

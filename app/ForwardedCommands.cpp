@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "app/MouseDeviceSession.h"
+#include "cli/AppProfileRulesEdit.h"
 #include "cli/DeviceCommands.h"
 #include "cli/Forwarding.h"
 #include "cli/HeadlessHost.h"
@@ -82,8 +83,9 @@ ForwardedCommands::~ForwardedCommands() = default;
 void ForwardedCommands::Handle(const QJsonObject& request, std::shared_ptr<InstanceReply> reply) {
     auto command = std::make_shared<Command>(request, std::move(reply));
     const std::string name = command->Text("command");
-    const bool storeCommand =
-        name == "profile import" || name == "macro import" || name == "profile use";
+    const bool ruleCommand = name == "app-profile set" || name == "app-profile unset";
+    const bool storeCommand = name == "profile import" || name == "macro import" ||
+                              name == "profile use" || (ruleCommand && ports_.rules);
     const bool deviceCommand = name == "status" || name == "apply";
     if (storeCommand &&
         cli::AbsoluteFolder(command->Text("data")) != cli::AbsoluteFolder(ports_.dataFolder)) {
@@ -102,6 +104,8 @@ void ForwardedCommands::Handle(const QJsonObject& request, std::shared_ptr<Insta
     command->reply->Accept();
     if (name == "profile use") {
         RunProfileUse(command);
+    } else if (ruleCommand) {
+        RunAppProfile(command, name == "app-profile set");
     } else if (storeCommand) {
         RunImport(command, name == "profile import");
     } else if (name == "status") {
@@ -125,6 +129,18 @@ void ForwardedCommands::RunImport(const std::shared_ptr<Command>& command, bool 
             return profile ? cli::ImportProfileInto(context, file, *bytes, profiles, macros)
                            : cli::ImportMacroInto(context, file, *bytes, macros);
         });
+    command->Finish(code);
+}
+
+void ForwardedCommands::RunAppProfile(const std::shared_ptr<Command>& command, bool set) {
+    cli::CliContext& context = command->context;
+    const std::string app = command->Text("app");
+    const int code =
+        set ? ports_.page.ChangeStores([&](ProfileStore::Access& profiles, MacroStore::Access&) {
+            return cli::SetAppProfileIn(context, *ports_.rules, profiles, app,
+                                        command->Text("profile"));
+        })
+            : cli::UnsetAppProfileIn(context, *ports_.rules, app);
     command->Finish(code);
 }
 

@@ -12,6 +12,7 @@
 
 namespace ms1 {
 
+class AppProfileRules;
 class CMS_1_Page;
 class MouseDeviceSession;
 
@@ -19,6 +20,7 @@ class MouseDeviceSession;
 // stores beside the program or talk to the mouse beside it: "profile import" and
 // "macro import" go into the page's loaded stores (the page lists a new profile at once),
 // "profile use" makes a profile active as the page's list does and sends it whole,
+// "app-profile set|unset" into the program's rules (an open rules dialog follows),
 // "status" and "apply" use the program's own link. Their output and exit codes are those of
 // ms1ctl. A command for another data folder or another mouse (a different --simulate) is
 // declined and ms1ctl runs it itself.
@@ -29,6 +31,8 @@ class ForwardedCommands {
         MouseDeviceSession* device;  // null: the program has no device side
         std::filesystem::path dataFolder;
         std::optional<std::string> scenario;  // the virtual mouse the program runs on
+        // The rules "app-profile set|unset" change; null: ms1ctl changes the file itself.
+        AppProfileRules* rules = nullptr;
     };
 
     explicit ForwardedCommands(Ports ports);
@@ -41,6 +45,7 @@ class ForwardedCommands {
   private:
     struct Command;
     void RunImport(const std::shared_ptr<Command>& command, bool profile);
+    void RunAppProfile(const std::shared_ptr<Command>& command, bool set);
     void RunStatus(const std::shared_ptr<Command>& command);
     void RunApply(const std::shared_ptr<Command>& command);
     // Makes the named profile active on the page (the list follows) and sends it whole.

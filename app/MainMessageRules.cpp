@@ -21,6 +21,9 @@ MenuCommand ClassifyMenuCommand(const QString& itemName) {
     if (itemName.compare(u"rule_notifications", Qt::CaseInsensitive) == 0) {
         return MenuCommand::RuleNotifications;
     }
+    if (itemName.compare(u"app_profiles", Qt::CaseInsensitive) == 0) {
+        return MenuCommand::AppProfiles;
+    }
     // Only names that really start with "ms_1" belong to the button function menu; a shorter
     // name (an empty one, or "ms") is no item of it.
     if (itemName.startsWith(u"ms_1", Qt::CaseSensitive)) {

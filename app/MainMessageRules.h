@@ -13,6 +13,7 @@ enum class MenuCommand {
     About,              // "about", any case: the About box of the main menu
     Notifications,      // "notifications", any case: desktop notifications on or off
     RuleNotifications,  // "rule_notifications", any case: those of rule switches on or off
+    AppProfiles,        // "app_profiles", any case: the application profiles dialog
     ButtonMenu,         // an item of the button function menu: the name starts with "ms_1"
 };
 MenuCommand ClassifyMenuCommand(const QString& itemName);

@@ -42,6 +42,8 @@ class MainWndPage {
     virtual void OnWindowShown(bool shown) { (void)shown; }
     // The user changed which desktop notifications they want (kept in setting.ini).
     virtual void SetNotificationSettings(const NotificationSettings& settings) { (void)settings; }
+    // The main menu's "Application profiles…" was chosen.
+    virtual void OpenAppProfiles(CMainWnd& window) { (void)window; }
     // A clicked item of the button function menu (its name starts with "ms_1").
     virtual void OnButtonMenuCommand(const QString& itemName) = 0;
     // The stored profiles for the tray's "Profiles": their names in the list's order and the

@@ -10,10 +10,12 @@
 #include "platform/DebugLog.h"
 #include "platform/dui/ControlOps.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "storage/AppProfileRules.h"
 #include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
 #include "ui/DuiTextLookup.h"
 #include "ui/NotificationRules.h"
+#include "ui/dialogs/qt/CAppProfilesWnd.h"
 #include "ui/dialogs/qt/FunctionDialogs.h"
 #include "ui/macro/qt/CMS_1_Macro.h"
 #include "ui/page/CMS_1_Page.h"
@@ -94,6 +96,7 @@ MousePageWindow::MousePageWindow(std::filesystem::path dataFolder,
       session_(std::move(session)),
       profiles_(std::make_unique<ProfileStore>(dataFolder_)),
       macros_(std::make_unique<MacroStore>(dataFolder_)),
+      rules_(std::make_unique<AppProfileRules>(dataFolder_)),
       layout_(SystemLayout()),
       notices_(notices) {}
 
@@ -128,6 +131,7 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     page_ = std::make_unique<CMS_1_Page>(MousePageDeps{*controls_, *dialogs_, *this,
                                                        window.Timers(), *profiles_, *macros_,
                                                        dataFolder_, *texts_, *layout_});
+    page_->SetAppProfileRules(rules_.get());
     page_->shortcutDialog = ShortcutDialogFor(window, window.Hooks(), *layout_);
     page_->macroDialog = MacroDialogFor(window);
     dialogs_->SetMacroEditor([this, &window] {
@@ -235,6 +239,14 @@ MainWndPage::ProfileChoices MousePageWindow::Profiles() const {
 void MousePageWindow::UseProfile(const std::string& name) {
     if (page_ != nullptr)
         page_->UseProfile(FromUtf8(name));
+}
+
+void MousePageWindow::OpenAppProfiles(CMainWnd& window) {
+    if (page_ == nullptr)
+        return;
+    CMS_1_Page* page = page_.get();
+    ShowAppProfilesDialog(window, {*rules_, [page] { return page->ProfileNames(); }, openWindows_,
+                                   autoSwitchUnavailable_});
 }
 
 // The page's requests go straight to the session, which hands them to its worker.

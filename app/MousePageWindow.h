@@ -4,6 +4,7 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 #include "app/MainWndPage.h"
 #include "app/PageDeviceSession.h"
@@ -24,6 +25,8 @@ class DuiPageDialogs;
 class DuiTextLookup;
 class PageStatusView;
 class KeyboardLayout;
+class AppProfileRules;
+class OpenWindowApps;
 class MacroStore;
 class ProfileStore;
 
@@ -54,6 +57,8 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;
     void OnButtonMenuCommand(const QString& itemName) override;
+    // Opens the application profiles dialog over the window.
+    void OpenAppProfiles(CMainWnd& window) override;
     bool OnOtherMessage(const Message& message) override;
     ProfileChoices Profiles() const override;
     void UseProfile(const std::string& name) override;
@@ -68,6 +73,15 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
 
     // The program ends: the device side stops, then the stores are written.
     void Shutdown();
+
+    // The application-profile rules, loaded with the stores; they follow the page's renames and
+    // deletes of profiles.
+    AppProfileRules* AppRules() const { return rules_.get(); }
+    // Where the rules dialog finds the windows open now; none: it offers only a typed id.
+    void SetOpenWindowApps(OpenWindowApps* windows) { openWindows_ = windows; }
+    // Why automatic switching by application does not work on this desktop, for the dialog;
+    // empty when it does.
+    void SetAutoSwitchUnavailable(std::string why) { autoSwitchUnavailable_ = std::move(why); }
 
     // For the windows and tests built on the page.
     CMS_1_Page* Page() const { return page_.get(); }
@@ -84,6 +98,9 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     std::unique_ptr<PageDeviceSession> session_;
     std::unique_ptr<ProfileStore> profiles_;
     std::unique_ptr<MacroStore> macros_;
+    std::unique_ptr<AppProfileRules> rules_;
+    OpenWindowApps* openWindows_ = nullptr;
+    std::string autoSwitchUnavailable_;
     std::unique_ptr<KeyboardLayout> layout_;
     std::unique_ptr<DuiTextLookup> texts_;
     std::unique_ptr<DuiPageControls> controls_;

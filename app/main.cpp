@@ -23,6 +23,7 @@
 #include "platform/DesktopNotifications.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "platform/X11OpenWindows.h"
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
 #include "sim/Simulation.h"
@@ -200,7 +201,11 @@ int main(int argc, char** argv) {
     // Said on the desktop while the window is hidden: a low battery, a profile switched by an
     // application rule, a change the mouse did not confirm.
     ms1::DesktopNotifications notices(QStringLiteral("ms1"), QStringLiteral("ms1"));
+    // On X11 the rules dialog offers the applications of the windows open now.
+    std::optional<ms1::X11OpenWindows> openWindows;
     ms1::MousePageWindow page(dataFolder, std::move(session), &notices);
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        page.SetOpenWindowApps(&openWindows.emplace());
     ms1::StartupTrace::Mark("page and stores made");
     ms1::CMainWnd window(skins, texts, {programFolder, ms1::CMainWnd::Tray::Auto});
     window.SetDataFolder(QString::fromStdString(dataFolder.string()));
@@ -218,7 +223,8 @@ int main(int argc, char** argv) {
     instance.SetActivationTarget(&window.Messages());
     // From now on ms1ctl's imports, status and apply are carried out here, on the loaded
     // stores and the program's own link.
-    ms1::ForwardedCommands forwarded({*page.Page(), device, dataFolder, options.simulate});
+    ms1::ForwardedCommands forwarded(
+        {*page.Page(), device, dataFolder, options.simulate, page.AppRules()});
     instance.SetRequestHandler(
         [&forwarded](const QJsonObject& request, std::shared_ptr<ms1::InstanceReply> reply) {
             forwarded.Handle(request, std::move(reply));

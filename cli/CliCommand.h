@@ -62,5 +62,9 @@ int RunStatus(CliContext& context, const std::vector<std::string>& args);
 extern const CliCommand kStatusCommand;
 int RunApply(CliContext& context, const std::vector<std::string>& args);
 extern const CliCommand kApplyCommand;
+int RunAppProfile(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kAppProfileCommand;
+int RunAppProfiles(CliContext& context, const std::vector<std::string>& args);
+extern const CliCommand kAppProfilesCommand;
 
 }  // namespace ms1::cli

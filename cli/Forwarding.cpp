@@ -5,6 +5,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "cli/AppProfileRulesEdit.h"
 #include "cli/DeviceCommands.h"
 #include "cli/StoreArgs.h"
 #include "platform/InstanceRequests.h"
@@ -65,6 +66,16 @@ std::optional<QJsonObject> ForwardableRequest(const CliContext& context, const C
             parsed->dataFolder = GetDataFolder();
         request["command"] = Text(name + " import");
         request["file"] = Text(parsed->words[1]);
+        request["data"] = Text(AbsoluteFolder(parsed->dataFolder).string());
+        return request;
+    }
+    if (name == "app-profile") {
+        auto parsed = ParseAppProfileArgs(scratch, args);
+        if (!parsed)
+            return std::nullopt;
+        request["command"] = Text(std::string("app-profile ") + (parsed->set ? "set" : "unset"));
+        request["app"] = Text(parsed->app);
+        request["profile"] = Text(parsed->profile);
         request["data"] = Text(AbsoluteFolder(parsed->dataFolder).string());
         return request;
     }

@@ -20,9 +20,9 @@ namespace ms1::cli {
 inline constexpr std::chrono::milliseconds kForwardPatience{5000};
 
 // The request for the running program when `command` with `args` is one it carries out:
-// "profile import", "profile use", "macro import", "status" and "apply", with file names and
-// the data folder made absolute. Nothing for commands that only read, and for arguments the command
-// will refuse anyway (it then says why itself).
+// "profile import", "profile use", "macro import", "app-profile set|unset", "status" and
+// "apply", with file names and the data folder made absolute. Nothing for commands that only
+// read, and for arguments the command will refuse anyway (it then says why itself).
 std::optional<QJsonObject> ForwardableRequest(const CliContext& context, const CliCommand& command,
                                               const std::vector<std::string>& args);
 

@@ -15,8 +15,8 @@ namespace ms1::cli {
 namespace {
 
 const CliCommand* const kCommands[] = {
-    &kReportsCommand, &kProfilesCommand, &kMacrosCommand, &kProfileCommand,
-    &kMacroCommand,   &kStatusCommand,   &kApplyCommand,
+    &kReportsCommand, &kProfilesCommand, &kMacrosCommand,     &kProfileCommand,     &kMacroCommand,
+    &kStatusCommand,  &kApplyCommand,    &kAppProfileCommand, &kAppProfilesCommand,
 };
 
 void PrintHelp(std::ostream& out) {
@@ -33,9 +33,9 @@ void PrintHelp(std::ostream& out) {
         out << " " << name;
     out << "\n";
     out << "\nWhile ms1 runs, it carries out the commands that change its profiles or macros or\n"
-           "use the mouse (profile import, profile use, macro import, status, apply) and\n"
-           "ms1ctl prints its answer, so nothing is written beside it; its list shows a profile\n"
-           "chosen with profile use at once. Commands that only read work on the files.\n"
+           "use the mouse (profile import, profile use, macro import, app-profile, status,\n"
+           "apply) and ms1ctl prints its answer, so nothing is written beside it; its list shows\n"
+           "a profile chosen with profile use at once. Commands that only read work on the files.\n"
            "\nexit codes: 0 done, 1 not confirmed by the mouse, 2 usage error,\n"
            "            3 refused file, 4 no mouse connected, 5 a file could not be written\n"
            "            or the --data folder is not there,\n"

@@ -409,6 +409,9 @@ def side(ui):
         ui.leaf("QListWidget", "ms_1_list_profile",
                 {"minimumSize": size(0, 70), "horizontalScrollBarPolicy":
                  "<enum>Qt::ScrollBarAlwaysOff</enum>"})
+        # Why the active profile is active, when a rule chose it.
+        label(ui, "ms_1_label_active_reason", "", {"caption": b(True)},
+              {"visible": b(False), "wordWrap": b(True)})
         ui.item()
         ui.open("QFrame", "ms_1_grid_profile_buttons", {}, {"row": b(True)})
         ui.out(f'<layout class="QGridLayout" name="{ui.auto("layout")}">')

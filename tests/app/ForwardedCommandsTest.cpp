@@ -7,7 +7,9 @@
 #include <future>
 
 #include "../ui/PageFixture.h"
+#include "core/Utf16Text.h"
 #include "platform/SingleInstance.h"
+#include "storage/AppProfileRules.h"
 #include "storage/ProfileFile.h"
 #include "storage/StoreFileIo.h"
 #include "tests/support/Forwarding.h"
@@ -185,6 +187,88 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Requests, ForwardedCommandsTest, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// "app-profile set|unset" change the program's rules in memory, which its listeners (the
+// dialog) hear of, and on disk; another data folder is declined.
+TEST_F(PageFixture, ForwardedRuleCommandsChangeTheProgramsRules) {
+    TestApp();
+    CMS_1_Page& page = Start();
+    AppProfileRules rules(data_);
+    rules.Load();
+    int heard = 0;
+    rules.AddListener([&] { ++heard; });
+    const QString name = QStringLiteral("ms1-rules-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance instance(name);
+    ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    ForwardedCommands forwarded({page, nullptr, data_, std::nullopt, &rules});
+    instance.SetRequestHandler([&](const QJsonObject& request, auto reply) {
+        forwarded.Handle(request, std::move(reply));
+    });
+    struct Row {
+        const char* command;
+        const char* app;
+        const char* profile;
+        bool otherDataFolder;
+        Kind kind;
+        int exitCode;
+        std::string err;
+        std::string rulesAfter;
+    };
+    const Row rows[] = {
+        {"app-profile set", "Firefox", "PROFILE1", false, Kind::Finished, 0, "",
+         "Firefox=Profile1;"},
+        {"app-profile set", "gimp", "Nope", false, Kind::Finished, 3,
+         "ms1ctl app-profile: no profile named Nope\n", "Firefox=Profile1;"},
+        {"app-profile set", "gimp", "Profile1", true, Kind::Declined, 0, "", "Firefox=Profile1;"},
+        {"app-profile unset", "gimp", "", false, Kind::Finished, 3,
+         "ms1ctl app-profile: no rule for gimp\n", "Firefox=Profile1;"},
+        {"app-profile unset", "firefox", "", false, Kind::Finished, 0, "", ""},
+    };
+    int changes = 0;
+    for (const Row& row : rows) {
+        QJsonObject request{
+            {"command", row.command},
+            {"cwd", QString::fromStdString(data_.string())},
+            {"app", row.app},
+            {"profile", row.profile},
+            {"data",
+             QString::fromStdString((row.otherDataFolder ? data_ / "elsewhere" : data_).string())}};
+        const Answer answer = Send(name, request);
+        const std::string label = std::string(row.command) + " " + row.app;
+        EXPECT_EQ(answer.outcome.kind, row.kind) << label;
+        EXPECT_EQ(answer.outcome.exitCode, row.exitCode) << label;
+        EXPECT_EQ(answer.out, "") << label;
+        EXPECT_EQ(answer.err, row.err) << label;
+        std::string listed;
+        for (const auto& rule : rules.Rules())
+            listed += rule.app + "=" + ToUtf8(rule.profile) + ";";
+        EXPECT_EQ(listed, row.rulesAfter) << label;
+        if (row.exitCode == 0 && row.kind == Kind::Finished)
+            ++changes;
+        EXPECT_EQ(heard, changes) << label;
+        AppProfileRules onDisk(data_);
+        onDisk.Load(StoreMode::ReadOnly);
+        EXPECT_EQ(onDisk.Rules().size(), rules.Rules().size()) << label;
+    }
+}
+
+// Without rules of its own the program leaves the rule commands to ms1ctl.
+TEST_F(PageFixture, RuleCommandsAreDeclinedWithoutRules) {
+    TestApp();
+    CMS_1_Page& page = Start();
+    const QString name = QStringLiteral("ms1-norules-%1").arg(QCoreApplication::applicationPid());
+    SingleInstance instance(name);
+    ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    ForwardedCommands forwarded({page, nullptr, data_, std::nullopt});
+    instance.SetRequestHandler([&](const QJsonObject& request, auto reply) {
+        forwarded.Handle(request, std::move(reply));
+    });
+    const Answer answer = Send(name, {{"command", "app-profile unset"},
+                                      {"cwd", QString::fromStdString(data_.string())},
+                                      {"app", "x"},
+                                      {"data", QString::fromStdString(data_.string())}});
+    EXPECT_EQ(answer.outcome.kind, Kind::Declined);
+}
 
 }  // namespace
 }  // namespace ms1::test

@@ -58,6 +58,14 @@ TEST_F(ForwardingProcess, CommandsGoThroughTheRunningProgramAndSurviveItsExit) {
     EXPECT_EQ(imported.exitCode, 0) << imported.err.toStdString();
     EXPECT_EQ(imported.out, "Profile1_1\n");
 
+    // A rule for the imported profile, set by the program on the rules it holds.
+    const Ran rule = Ms1Ctl({"app-profile", "set", "Firefox", "profile1_1", "--data", Data()});
+    EXPECT_EQ(rule.exitCode, 0) << rule.err.toStdString();
+    const Ran refused = Ms1Ctl({"app-profile", "set", "gimp", "Nope", "--data", Data()});
+    EXPECT_EQ(refused.exitCode, 3);
+    EXPECT_EQ(refused.err, "ms1ctl app-profile: no profile named Nope\n");
+    EXPECT_EQ(Ms1Ctl({"app-profiles", "--data", Data()}).out, "Firefox\tProfile1_1\n");
+
     // The program's own virtual mouse answers: the same lines ms1ctl prints on its own.
     const Ran status = Ms1Ctl({"--simulate", "status"});
     EXPECT_EQ(status.exitCode, 0) << status.err.toStdString();

@@ -89,7 +89,8 @@ TEST_F(MainMenuTest, MenuButtonOpensAboutAutostartAndExitAndAboutShowsTheDataFol
     Click("main_menu_btn");
     ASSERT_NE(window_->MainMenu(), nullptr);
     EXPECT_EQ(window_->MainMenu()->ItemNames(),
-              (QStringList{"about", "autostart", "notifications", "rule_notifications", "exit"}));
+              (QStringList{"app_profiles", "about", "autostart", "notifications",
+                           "rule_notifications", "exit"}));
     QAction* about = nullptr;
     for (QAction* action : window_->MainMenu()->Menu()->actions()) {
         if (action->objectName() == "about")

@@ -138,13 +138,13 @@ TEST(SkinContractTest, TrayMenuHasConfigurationAutostartAndExit) {
     EXPECT_EQ(menu.ItemNames(), (QStringList{"configuration", "autostart", "exit"}));
 }
 
-TEST(SkinContractTest, MainMenuHasAboutAutostartNotificationsAndExit) {
+TEST(SkinContractTest, MainMenuHasAppProfilesAboutAutostartNotificationsAndExit) {
     TestApp();
     MessageHub owner;
     dui::MenuWindow menu(owner, nullptr);
     ASSERT_TRUE(menu.LoadFile(QDir(ProgramFolder()).filePath("res/mainmenu.xml")));
-    EXPECT_EQ(menu.ItemNames(),
-              (QStringList{"about", "autostart", "notifications", "rule_notifications", "exit"}));
+    EXPECT_EQ(menu.ItemNames(), (QStringList{"app_profiles", "about", "autostart", "notifications",
+                                             "rule_notifications", "exit"}));
 }
 
 }  // namespace

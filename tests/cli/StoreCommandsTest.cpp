@@ -279,6 +279,59 @@ TEST_F(StoreCommands, RefusedFilesChangeNoStore) {
     EXPECT_TRUE(ReadBytes(data / "ms_1/pro.data") == store);
 }
 
+// The rule commands, one after another on one data folder: what each prints and answers.
+TEST_F(StoreCommands, AppProfileRulesAreSetListedAndUnset) {
+    WriteBytes(data / "ms_1/pro.data",
+               Store(0, {Profile("Main"), Profile("Drawing"), Profile("Caf\xe9")}));
+    struct Row {
+        std::vector<std::string> args;
+        int code;
+        std::string out;
+        std::string err;  // a part of it; empty: nothing
+    };
+    const Row rows[] = {
+        {{"app-profiles"}, 0, "", ""},
+        {{"app-profile", "set", "Gimp-2.10", "drawing"}, 0, "", ""},
+        {{"app-profile", "set", "firefox", "CAF\xc3\x89"}, 0, "", ""},
+        {{"app-profiles"}, 0, "Gimp-2.10\tDrawing\nfirefox\tCaf\xc3\xa9\n", ""},
+        {{"app-profile", "set", "GIMP-2.10", "Main"}, 0, "", ""},
+        {{"app-profile", "set", "krita", "Nope"}, 3, "", "no profile named Nope"},
+        {{"app-profile", "set", "", "Main"}, 2, "", "not an application id"},
+        {{"app-profile", "set", "krita"}, 2, "", "usage: ms1ctl app-profile set APP PROFILE"},
+        {{"app-profile", "unset", "a", "b"}, 2, "", "usage:"},
+        {{"app-profile", "rename", "a"}, 2, "", "usage:"},
+        {{"app-profiles", "extra"}, 2, "", "unexpected extra"},
+        {{"app-profiles"}, 0, "Gimp-2.10\tMain\nfirefox\tCaf\xc3\xa9\n", ""},
+        {{"app-profile", "unset", "FireFox"}, 0, "", ""},
+        {{"app-profile", "unset", "firefox"}, 3, "", "no rule for firefox"},
+        {{"app-profiles"}, 0, "Gimp-2.10\tMain\n", ""},
+    };
+    for (const Row& row : rows) {
+        std::string label;
+        for (const auto& arg : row.args)
+            label += arg + " ";
+        Outcome run = Ms1Ctl(row.args);
+        EXPECT_EQ(run.code, row.code) << label << run.err;
+        EXPECT_EQ(run.out, row.out) << label;
+        if (row.err.empty())
+            EXPECT_EQ(run.err, "") << label;
+        else
+            EXPECT_NE(run.err.find(row.err), std::string::npos) << label << run.err;
+    }
+    EXPECT_EQ(ReadText(data / "ms_1/appprofiles.txt"),
+              "# ms1 application profiles: \"switch\" TAB on|off, then \"rule\" TAB application "
+              "TAB profile\nswitch\ton\nrule\tGimp-2.10\tMain\n");
+}
+
+TEST_F(StoreCommands, AppProfilesSaysWhatItDroppedAndWritesNothing) {
+    WriteText(data / "ms_1/appprofiles.txt", "rule\tkept\tMain\nbroken line\n");
+    Outcome run = Ms1Ctl({"app-profiles"});
+    EXPECT_EQ(run.code, 0);
+    EXPECT_EQ(run.out, "kept\tMain\n");
+    EXPECT_NE(run.err.find("dropped 1 line(s)"), std::string::npos) << run.err;
+    EXPECT_EQ(Tree(data.path()), (std::vector<std::string>{"ms_1", "ms_1/appprofiles.txt"}));
+}
+
 TEST_F(StoreCommands, MacroExportAndImport) {
     WriteBytes(data / "ms_1/macro.data", Macro("Combo"));
     EXPECT_EQ(Ms1Ctl({"macro", "export", "cOmBo", At("c.macro")}).code, 0);

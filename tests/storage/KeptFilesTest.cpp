@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "storage/AppProfileRules.h"
 #include "tests/storage/StoreKinds.h"
 
 namespace ms1::test {
@@ -100,6 +101,44 @@ TEST_P(KeptFiles, FileThatCannotBeKeptAsideIsNeverWrittenOver) {
 }
 
 INSTANTIATE_TEST_SUITE_P(DamagedStores, KeptFiles, ::testing::ValuesIn(kStoreKinds),
+                         [](const auto& info) { return std::string(info.param.label); });
+
+// The application-profile rules keep their damaged file aside in the same way.
+class RulesUnderTest : public StoreUnderTest {
+  public:
+    RulesUnderTest(const std::filesystem::path& data, AtomicFileWriter* writer)
+        : rules_(data, writer) {}
+    StoreLoadReport Load(StoreMode mode) override { return rules_.Load(mode); }
+    Result Save() override { return rules_.Save(); }
+    Result SaveIfChanged() override { return rules_.SaveIfChanged(); }
+    void AddRecord() override { (void)rules_.Set("added", u"Profile1"); }
+
+  private:
+    AppProfileRules rules_;
+};
+
+std::unique_ptr<StoreUnderTest> MakeRules(const std::filesystem::path& data,
+                                          AtomicFileWriter* writer) {
+    return std::make_unique<RulesUnderTest>(data, writer);
+}
+
+Bytes RulesText(const std::string& text) {
+    return Bytes(text.begin(), text.end());
+}
+
+const StoreKind kRuleKinds[] = {
+    {"RulesWithUnknownLine", "appprofiles.txt", "pro.data", MakeRules,
+     [] { return RulesText("rule\tkept\tProfile1\n"); },
+     [] { return RulesText("rule\tkept\tProfile1\nrule\tother\tProfile2\n"); },
+     [](int n) { return RulesText("rule\tkept\tProfile1\nnonsense " + std::to_string(n) + "\n"); },
+     nullptr},
+    {"RulesWithBadEscape", "appprofiles.txt", "pro.data", MakeRules,
+     [] { return RulesText("rule\tkept\tProfile1\n"); },
+     [] { return RulesText("rule\tkept\tProfile1\nrule\tother\tProfile2\n"); },
+     [](int n) { return RulesText("rule\tbad\\q" + std::to_string(n) + "\tProfile1\n"); }, nullptr},
+};
+
+INSTANTIATE_TEST_SUITE_P(DamagedRules, KeptFiles, ::testing::ValuesIn(kRuleKinds),
                          [](const auto& info) { return std::string(info.param.label); });
 
 }  // namespace

@@ -193,6 +193,7 @@ struct CountingApply : ApplyRequests, WindowTimers {
 struct EnglishTexts : TableTexts {
     EnglishTexts()
         : TableTexts({{"add_profile_text", u"Profile"},
+                      {"active_by_rule_text", u"by rule: %s"},
                       {"sleep_timer_1_text", u"Lights off after "},
                       {"sleep_timer_2_text", u"min"},
                       {"sleep_timer_3_text", u"Sleep after "}}) {}

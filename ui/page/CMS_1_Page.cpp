@@ -5,6 +5,7 @@
 
 #include "core/Utf16Text.h"
 #include "protocol/Reports.h"
+#include "storage/AppProfileRules.h"
 #include "storage/ProfileFile.h"
 #include "storage/SettingsFile.h"
 #include "ui/ButtonFunctions.h"
@@ -49,6 +50,18 @@ void CMS_1_Page::NoteLoad(const std::filesystem::path& file, const StoreLoadRepo
     }
 }
 
+void CMS_1_Page::ShowActiveReason(std::u16string_view ruleApp) {
+    std::string text;
+    if (!ruleApp.empty()) {
+        text = Tr("active_by_rule_text");
+        const std::size_t at = text.find("%s");
+        if (at != std::string::npos)
+            text.replace(at, 2, ToUtf8(ruleApp));
+    }
+    deps_.controls.SetPlainText(kActiveReasonLabel, text);
+    deps_.controls.SetVisible(kActiveReasonLabel, !text.empty());
+}
+
 void CMS_1_Page::ShowStoreNotices() {
     std::vector<std::string> notices;
     {
@@ -79,9 +92,18 @@ void CMS_1_Page::ShowModel(int model) {
 void CMS_1_Page::LoadProfiles() {
     auto lock = Lock();
     fullApplyPending_ = true;
-    NoteLoad(deps_.profiles.FilePath(),
-             deps_.profiles.LoadProfileStore(deps_.texts.Text("add_profile_text")));
+    const StoreLoadReport profilesLoad =
+        deps_.profiles.LoadProfileStore(deps_.texts.Text("add_profile_text"));
+    NoteLoad(deps_.profiles.FilePath(), profilesLoad);
     NoteLoad(deps_.macros.FilePath(), deps_.macros.LoadMacroStore());
+    if (appRules_ != nullptr) {
+        NoteLoad(appRules_->FilePath(), appRules_->Load());
+        // Rules to profiles that were deleted while the program was not running go now. Not
+        // after a damaged profile store started afresh: its profiles are in the file kept
+        // aside, and the rules are kept for the day the user puts it back.
+        if (!profilesLoad.unusableFile)
+            (void)appRules_->KeepOnlyProfiles(ProfileNames());
+    }
     {
         auto access = deps_.profiles.Lock();
         for (const auto& profile : access.Profiles()) {

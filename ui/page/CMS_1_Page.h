@@ -19,6 +19,8 @@
 
 namespace ms1 {
 
+class AppProfileRules;
+
 // The page's collaborators, all owned elsewhere and living longer than the page.
 struct MousePageDeps {
     PageControls& controls;
@@ -92,6 +94,17 @@ class CMS_1_Page : public ProfileState {
     // Without `apply` the choice is saved at once and the caller has it sent; the page's next
     // apply still sends the whole profile. False when no profile has that name.
     bool UseProfile(std::u16string_view name, bool apply = true);
+    // The application-profile rules that follow the profiles renamed and deleted here; the page
+    // loads them with the stores. Set before LoadProfiles; null: there are none.
+    void SetAppProfileRules(AppProfileRules* rules) { appRules_ = rules; }
+    // Says beside the profile list why the active profile is active: the rule of application
+    // `ruleApp` chose it, or (empty) the user did. A profile the user chooses in the list clears
+    // it.
+    void ShowActiveReason(std::u16string_view ruleApp);
+
+    // The stored profiles' names, in order: a copy for the dialogs, taken under the store's
+    // lock.
+    std::vector<std::u16string> ProfileNames();
 
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }
@@ -117,8 +130,6 @@ class CMS_1_Page : public ProfileState {
     void ChooseColor(const std::string& control, int stage);
     void ShowModel(int model);
     std::string Tr(std::string_view key) const;
-    // Copies for the dialogs, taken under the store's lock.
-    std::vector<std::u16string> ProfileNames();
     int ProfileCount();
 
   public:
@@ -138,6 +149,7 @@ class CMS_1_Page : public ProfileState {
     int bannerOffset_ = -212;
     std::function<void()> refreshLinkSections_;
     std::vector<std::string> storeNotices_;
+    AppProfileRules* appRules_ = nullptr;
 };
 
 }  // namespace ms1

@@ -223,8 +223,10 @@ void CMS_1_Page::OnItemSelect(const PageNotification& n) {
         RefreshLightSections();
         deps_.apply.RequestApplyDelayed(200);
     } else if (n.sender == kProfileList) {
-        if (!skipFirstProfileSelect_)
+        if (!skipFirstProfileSelect_) {
+            ShowActiveReason({});
             SwitchToProfile(n.index);
+        }
         skipFirstProfileSelect_ = false;
     }
 }

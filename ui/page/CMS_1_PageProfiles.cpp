@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "core/Utf16Text.h"
+#include "storage/AppProfileRules.h"
 #include "storage/NameRules.h"
 #include "storage/ProfileFile.h"
 #include "ui/ProposedFileName.h"
@@ -83,6 +84,7 @@ void CMS_1_Page::AddProfile() {
     }
     deps_.controls.ListAppend(kProfileList, ToUtf8(added));
     deps_.controls.ListSelect(kProfileList, index);
+    ShowActiveReason({});
     SwitchToProfile(index);
 }
 
@@ -94,6 +96,7 @@ void CMS_1_Page::DeleteProfile() {
     if (!deps_.dialogs.MessageBox("warning_title_text", "delete_profile_text"))
         return;
     int removed = 0;
+    std::u16string removedName;
     {
         auto lock = Lock();
         auto access = deps_.profiles.Lock();
@@ -101,6 +104,7 @@ void CMS_1_Page::DeleteProfile() {
         if (list.size() < 2 || selected_ < 0 || selected_ >= static_cast<int>(list.size()))
             return;
         removed = selected_;
+        removedName = list[removed]->profileName.get();
         list.erase(list.begin() + removed);
         selected_ = removed < static_cast<int>(list.size()) ? removed : removed - 1;
         access.SetSelectedIndex(selected_);
@@ -108,7 +112,13 @@ void CMS_1_Page::DeleteProfile() {
     }
     deps_.controls.ListRemove(kProfileList, removed);
     deps_.controls.ListSelect(kProfileList, selected_);
+    ShowActiveReason({});
     SwitchToProfile(selected_);
+    // No rule is left pointing at a profile that is not there.
+    if (appRules_ != nullptr) {
+        if (Result saved = appRules_->ProfileDeleted(removedName); !saved)
+            deps_.dialogs.ShowProblem("warning_title_text", saved.reason());
+    }
 }
 
 void CMS_1_Page::RenameProfile() {
@@ -126,6 +136,7 @@ void CMS_1_Page::RenameProfile() {
         deps_.dialogs.AskProfileName("profile_name_2_text", ProfileNames(), current);
     if (!name)
         return;
+    std::u16string newName;
     {
         auto lock = Lock();
         auto access = deps_.profiles.Lock();
@@ -141,11 +152,18 @@ void CMS_1_Page::RenameProfile() {
         std::u16string unique = *name;
         if (!NamesEqual(list[index]->profileName.get(), *name))
             unique = MakeUniqueName(list, *name, kProfileNameMaxChars);
+        current = list[index]->profileName.get();
         list[index]->profileName.set(unique);
+        newName = list[index]->profileName.get();
         deps_.controls.ListSetText(kProfileList, index, ToUtf8(unique));
     }
     if (!SaveProfiles()) {
         deps_.dialogs.ShowProblem("warning_title_text", "The profiles could not be saved.");
+    }
+    // The rules of the profile follow it to its new name.
+    if (appRules_ != nullptr) {
+        if (Result saved = appRules_->ProfileRenamed(current, newName); !saved)
+            deps_.dialogs.ShowProblem("warning_title_text", saved.reason());
     }
 }
 
@@ -225,6 +243,7 @@ void CMS_1_Page::ImportProfile() {
     const int index = static_cast<int>(imported.index);
     deps_.controls.ListAppend(kProfileList, ToUtf8(imported.name));
     deps_.controls.ListSelect(kProfileList, index);
+    ShowActiveReason({});
     SwitchToProfile(index);
     deps_.dialogs.ShowStatus("import_done_text", ToUtf8(imported.name));
 }

@@ -25,6 +25,9 @@ inline int NumberAfter(const std::string& name, std::string_view prefix, int cou
 }
 
 inline constexpr const char* kProfileList = "ms_1_list_profile";
+// Under the profile list: why the active profile is active ("by rule: firefox"), hidden when the
+// user chose it.
+inline constexpr const char* kActiveReasonLabel = "ms_1_label_active_reason";
 
 // Control names of the page skin, in one place. A name ending in "_" is the prefix of a
 // numbered family (see Numbered above).

@@ -57,4 +57,19 @@ struct ShortcutDialogNames {
 };
 inline constexpr ShortcutDialogNames kShortcutDialog{};
 
+// The application profiles dialog (CAppProfilesWnd): its "btn_ok" closes it.
+struct AppProfilesDialogNames {
+    const char* switchCheck = "app_profiles_switch";
+    const char* unavailable = "app_profiles_unavailable";
+    const char* ruleList = "app_profiles_list";
+    const char* profileCombo = "app_profiles_profile";
+    const char* removeButton = "app_profiles_remove_btn";
+    const char* openCombo = "app_profiles_open";
+    const char* addOpenButton = "app_profiles_add_open_btn";
+    const char* typedEdit = "app_profiles_typed";
+    const char* addTypedButton = "app_profiles_add_typed_btn";
+    const char* problem = "app_profiles_problem";
+};
+inline constexpr AppProfilesDialogNames kAppProfilesDialog{};
+
 }  // namespace ms1
