@@ -87,6 +87,18 @@ class CMS_1_Page : public ProfileState {
     // Returns what `change` returned.
     int ChangeStores(const std::function<int(ProfileStore::Access&, MacroStore::Access&)>& change);
 
+    // Makes the stored profile `name` (any letter case) the active one. By hand it is the
+    // same as choosing it in the list: its whole apply. Otherwise (switched for the user, by
+    // an application rule) the list follows and only the groups that differ from what the
+    // mouse confirmed are sent, cutting short an apply under way. False when no profile has
+    // that name.
+    bool ActivateProfile(std::u16string_view name, bool byHand);
+    // The active profile's name.
+    std::u16string ActiveProfileName();
+    // Hears the name of each profile the user chose by hand (in the list, or one the page
+    // went to after an add, delete or import). Window thread.
+    std::function<void(const std::u16string&)> onChosenByHand;
+
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }
 

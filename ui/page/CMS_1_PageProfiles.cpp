@@ -40,6 +40,49 @@ void CMS_1_Page::SwitchToProfile(int index) {
         fullApplyPending_ = true;
     }
     deps_.apply.RequestApply();
+    if (onChosenByHand)
+        onChosenByHand(ActiveProfileName());
+}
+
+bool CMS_1_Page::ActivateProfile(std::u16string_view name, bool byHand) {
+    int index = -1;
+    {
+        auto access = deps_.profiles.Lock();
+        const auto& list = access.Profiles();
+        for (std::size_t i = 0; i < list.size() && index < 0; ++i) {
+            if (NamesEqual(list[i]->profileName.get(), name))
+                index = static_cast<int>(i);
+        }
+    }
+    if (index < 0)
+        return false;
+    if (byHand) {
+        deps_.controls.ListSelect(kProfileList, index);
+        SwitchToProfile(index);
+        return true;
+    }
+    auto lock = Lock();
+    {
+        auto access = deps_.profiles.Lock();
+        if (index >= static_cast<int>(access.Profiles().size()))
+            return false;
+        if (index == selected_ && working_ == access.Profiles()[index].get())
+            return true;
+        selected_ = index;
+        access.SetSelectedIndex(index);
+        working_ = access.Profiles()[index].get();
+    }
+    deps_.controls.ListSelect(kProfileList, index);
+    RefreshPage();
+    // Under the lock, right after the change: an apply that copied the new profile already
+    // is not cut short.
+    deps_.apply.RequestApplyInstead();
+    return true;
+}
+
+std::u16string CMS_1_Page::ActiveProfileName() {
+    auto lock = Lock();
+    return working_ ? working_->profileName.get() : std::u16string();
 }
 
 void CMS_1_Page::AddProfile() {
