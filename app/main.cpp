@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/AfterFirstPaint.h"
+#include "app/AppFocusSwitch.h"
 #include "app/CMainWnd.h"
 #include "app/ForwardedCommands.h"
 #include "app/MouseDeviceSession.h"
@@ -217,6 +218,10 @@ int main(int argc, char** argv) {
         [&forwarded](const QJsonObject& request, std::shared_ptr<ms1::InstanceReply> reply) {
             forwarded.Handle(request, std::move(reply));
         });
+    // The active profile follows the application that has the focus, by the rules.
+    ms1::AppFocusSwitch focusSwitch(*page.Page(), ms1::AppFocusSwitch::SourceForDesktop(),
+                                    ms1::RulesFromEnvironment(), nullptr);
+    focusSwitch.Start();
     ms1::StartupTrace::WatchFirstPaint(window.Widget());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
