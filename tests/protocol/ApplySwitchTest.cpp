@@ -2,6 +2,7 @@
 // follows, and only the groups that differ from what the mouse confirmed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -106,6 +107,31 @@ TEST_F(SwitchFixture, ACutApplyEndsAfterItsReportAndTheNextStartsFromWhatWasConf
         EXPECT_EQ(Sent(), row.nextRun);
         EXPECT_TRUE(profiles.SnapshotEqualsWorking());
     }
+}
+
+// A macro cut short between its pages is neither what the mouse held nor the new one: it goes
+// again whole, even when the next profile has the old macro back.
+TEST_F(SwitchFixture, AMacroCutBetweenItsPagesIsSentAgainWhole) {
+    std::vector<MacroAction> before(60, test::Action(0x04, 1, 10));
+    std::vector<MacroAction> after(60, test::Action(0x05, 1, 10));
+    test::SetMacro(profiles.snapshot->button[2], before);
+    test::SetMacro(profiles.working->button[2], after);
+    during[0x19] = [&] {
+        auto lock = profiles.Lock();
+        test::SetMacro(profiles.working->button[2], before);
+        engine.CutShort();
+    };
+    engine.OnApplyRequest();
+    during.clear();
+    // The button map, then the first page (in three packets) of several.
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"18", "19", "19", "19"}));
+
+    engine.OnApplyRequest();
+    const std::vector<std::string> again = Sent();
+    // The button map went and was confirmed; every page of the old macro goes again.
+    EXPECT_GE(again.size(), 6u);
+    EXPECT_EQ(std::count(again.begin(), again.end(), "19"), std::ssize(again));
+    EXPECT_TRUE(profiles.SnapshotEqualsWorking());
 }
 
 TEST_F(SwitchFixture, ACutAskedForBeforeAnApplyBeginsDoesNotTouchIt) {
