@@ -48,6 +48,11 @@ void MouseDeviceSession::RequestApply() {
         session_->RequestApply();
 }
 
+void MouseDeviceSession::RequestApplyInstead() {
+    if (session_)
+        session_->RequestApplyInstead();
+}
+
 void MouseDeviceSession::RequestApplyDelayed(int milliseconds) {
     if (session_)
         session_->RequestApplyDelayed(milliseconds);

@@ -27,6 +27,7 @@ class MouseDeviceSession final : public PageDeviceSession {
     void Stop() override;
     void RequestApply() override;
     void RequestApplyDelayed(int milliseconds) override;
+    void RequestApplyInstead() override;
     bool AnyConnected() const override;
     std::string AccessProblem() const override;
     bool ReceiverPluggedIn() const override;

@@ -267,6 +267,14 @@ void MousePageWindow::RequestApplyDelayed(int milliseconds) {
     }
 }
 
+void MousePageWindow::RequestApplyInstead() {
+    if (session_ != nullptr) {
+        session_->RequestApplyInstead();
+    } else {
+        RequestApply();
+    }
+}
+
 void MousePageWindow::ShowApplyRing(bool visible) {
     if (window_ == nullptr) {
         return;

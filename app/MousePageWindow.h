@@ -93,6 +93,7 @@ class MousePageWindow : public MainWndPage, public ApplyView, private ApplyReque
     // ApplyRequests: the page's requests, straight to the session.
     void RequestApply() override;
     void RequestApplyDelayed(int milliseconds) override;
+    void RequestApplyInstead() override;
 
     std::filesystem::path dataFolder_;
     std::unique_ptr<PageDeviceSession> session_;

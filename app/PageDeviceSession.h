@@ -33,6 +33,9 @@ class PageDeviceSession {
     // One apply on the worker, at once or after a delay that a new request restarts.
     virtual void RequestApply() = 0;
     virtual void RequestApplyDelayed(int milliseconds) = 0;
+    // The page switched to another profile by itself: the apply under way ends after its
+    // current report, and the next sends what differs from what the mouse confirmed.
+    virtual void RequestApplyInstead() { RequestApply(); }
     virtual bool AnyConnected() const = 0;
     // A receiver's node that may not be opened (permission denied); empty when none.
     virtual std::string AccessProblem() const { return {}; }

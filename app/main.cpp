@@ -12,6 +12,7 @@
 #include <optional>
 
 #include "app/AfterFirstPaint.h"
+#include "app/AppFocusSwitch.h"
 #include "app/CMainWnd.h"
 #include "app/FontConfigWarmup.h"
 #include "app/ForwardedCommands.h"
@@ -19,6 +20,7 @@
 #include "app/MousePageWindow.h"
 #include "app/StartupTrace.h"
 #include "app/VirtualMousePanel.h"
+#include "core/Utf16Text.h"
 #include "platform/DebugLog.h"
 #include "platform/DesktopNotifications.h"
 #include "platform/SingleInstance.h"
@@ -27,6 +29,7 @@
 #include "platform/dui/LanguageTexts.h"
 #include "platform/dui/SkinLoader.h"
 #include "sim/Simulation.h"
+#include "storage/AppProfileRules.h"
 #include "storage/DataFolders.h"
 
 namespace {
@@ -229,6 +232,30 @@ int main(int argc, char** argv) {
         [&forwarded](const QJsonObject& request, std::shared_ptr<ms1::InstanceReply> reply) {
             forwarded.Handle(request, std::move(reply));
         });
+    // The active profile follows the application that has the focus, by the rules.
+    ms1::AppProfileRules* rules = page.AppRules();
+    ms1::AppFocusSwitch focusSwitch(
+        *page.Page(), ms1::AppFocusSwitch::SourceForDesktop(),
+        [rules](std::string_view appId) { return rules->ProfileFor(appId); },
+        [rules] { return rules->Enabled(); });
+    // A switch by rule is said beside the profile list and, while the window is hidden, on
+    // the desktop; the profile chosen by hand coming back clears the line.
+    focusSwitch.SetSwitchedListener(
+        [&page](const std::u16string& profile, const std::string& appId) {
+            page.Page()->ShowActiveReason(ms1::FromUtf8(appId));
+            if (!appId.empty()) {
+                page.ProfileSwitchedByRule(QString::fromStdString(appId),
+                                           QString::fromStdU16String(profile));
+            }
+        });
+    // Rules changed in the dialog or by ms1ctl apply to the window that has the focus now.
+    const int rulesListener =
+        rules->AddListener([&focusSwitch] { focusSwitch.Switcher().Reconsider(); });
+    if (!focusSwitch.Start()) {
+        page.SetAutoSwitchUnavailable(
+            texts->Text(QString::fromStdString(focusSwitch.Source().UnavailableReason()))
+                .toStdString());
+    }
     ms1::StartupTrace::WatchFirstPaint(window.Widget());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
@@ -252,6 +279,7 @@ int main(int argc, char** argv) {
     });
     ms1::StartupTrace::Mark("event loop entered");
     QApplication::exec();
+    rules->RemoveListener(rulesListener);
     mainWindow = nullptr;
     instance.SetRequestHandler(nullptr);
     panel.reset();

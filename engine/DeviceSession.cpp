@@ -88,6 +88,11 @@ void DeviceSession::RequestApply() {
     worker_.PostThreadMessage(MSG_APPLY_NOW, 0, 0);
 }
 
+void DeviceSession::RequestApplyInstead() {
+    engine_.CutShort();
+    RequestApply();
+}
+
 void DeviceSession::ApplyProfileOnce(const ProfileRecord& profile, ReportListener onReport,
                                      ApplyListener done) {
     OnceApply once{MakeZeroedProfile(), std::move(onReport), std::move(done)};

@@ -73,6 +73,9 @@ class DeviceSession final : private LinkView,
 
     // One apply as soon as the worker is free.
     void RequestApply();
+    // The page switched to another profile by itself: the apply under way ends after its
+    // current report and one apply follows, from what the mouse confirmed.
+    void RequestApplyInstead();
     // One apply `milliseconds` after the last of a run of requests (timer 513).
     void RequestApplyDelayed(int milliseconds);
     // A full apply of `profile` instead of the page's, after the applies already queued

@@ -10,6 +10,12 @@ namespace {
 
 constexpr int kWatchdogMs = 6000;
 
+bool Holds(const ChangeSet& set, ReportGroup group, int button) {
+    ChangeSet marked = set;
+    marked.Mark(group, button);
+    return marked == set;
+}
+
 }  // namespace
 
 bool ApplyResult::AllConfirmed() const {
@@ -68,6 +74,8 @@ ApplyResult ApplyEngine::Apply(ProfileState& state, ChangeSet& unconfirmed,
         timers_.KillTimer(TIMER_WIRELESS_WATCHDOG);
         view_.ShowApplyRing(true);
         std::memcpy(copy.get(), &state.Working(), sizeof(ProfileRecord));
+        // A cut asked for before this copy was meant for an older profile.
+        cut_.store(false);
         full = state.FullApplyPending();
         if (full) {
             changes = ChangeSet::All();
@@ -84,34 +92,49 @@ ApplyResult ApplyEngine::Apply(ProfileState& state, ChangeSet& unconfirmed,
     // working profile, and the next apply finds what changed meanwhile.
     const std::vector<PlannedReport> plan = PlanApplyReports(*copy, changes, full);
     std::vector<bool> taken(plan.size(), false);
-    for (std::size_t i = 0; i < plan.size() && !stopping_.load(); ++i) {
+    std::size_t sent = 0;
+    for (; sent < plan.size() && !stopping_.load() && !cut_.load(); ++sent) {
+        const std::size_t i = sent;
         const PlannedReport& planned = plan[i];
         SendOutcome outcome = sender_.SendReport(planned.bytes.data(), planned.bytes.size());
         if (planned.group == ReportGroup::Macro)
             pacer_.Pause(std::chrono::milliseconds(500));
         taken[i] = outcome.confirmed || outcome.skipped;
-        SentReport sent{planned.bytes[0], planned.group, planned.button, outcome};
-        result.reports.push_back(sent);
+        SentReport report{planned.bytes[0], planned.group, planned.button, outcome};
+        result.reports.push_back(report);
         if (listener)
-            listener(sent);
+            listener(report);
     }
 
     {
         auto lock = state.Lock();
         // A group the mouse did not confirm, or that was never sent because the program
-        // ends, keeps its old snapshot bytes and is sent again by the next apply. That holds
-        // for a full apply too, where the old snapshot may equal what was meant to be sent.
+        // ends or the apply was cut short, keeps its old snapshot bytes. One the mouse did
+        // not confirm is sent again by the next apply whatever it holds; so is one never
+        // sent by a full apply (the old snapshot may equal what was meant to be sent) or one
+        // that was owed from before, or a macro some of whose pages went. Another never sent
+        // is still what the snapshot says, and the next apply sends it only if it differs.
         auto snapshot = MakeZeroedProfile();
         std::memcpy(snapshot.get(), copy.get(), sizeof(ProfileRecord));
+        ChangeSet owed = unconfirmed;
+        for (std::size_t i = 0; i < sent; ++i) {
+            if (plan[i].group == ReportGroup::Macro)
+                owed.Mark(ReportGroup::Macro, plan[i].button);
+        }
         unconfirmed = ChangeSet{};
         for (std::size_t i = 0; i < plan.size(); ++i) {
             if (taken[i])
                 continue;
             CopyGroup(*snapshot, state.Snapshot(), plan[i].group, plan[i].button);
-            unconfirmed.Mark(plan[i].group, plan[i].button);
+            if (i < sent || full || Holds(owed, plan[i].group, plan[i].button))
+                unconfirmed.Mark(plan[i].group, plan[i].button);
         }
-        // The preamble goes again only with the next full apply that is asked for.
-        state.FullApplyPending() = false;
+        // The preamble goes again only with the next full apply that is asked for. One asked
+        // for while a partial apply ran (another profile chosen in the list) is the next
+        // apply's; one asked for during a full apply is met by it (what the mouse holds is
+        // the snapshot, and the next apply sends what differs).
+        if (full)
+            state.FullApplyPending() = false;
         timers_.StartTimer(TIMER_WIRELESS_WATCHDOG, kWatchdogMs);
         result.stored = state.SaveProfiles();
         std::memcpy(&state.Snapshot(), snapshot.get(), sizeof(ProfileRecord));

@@ -62,6 +62,12 @@ class ApplyEngine {
     // still written), and later ones send nothing. Callable from any thread.
     void Stop() { stopping_.store(true); }
     bool Stopping() const { return stopping_.load(); }
+    // The working profile changed in a way that makes the apply under way pointless (another
+    // profile became active): it ends after the report it is sending, as at exit, and the
+    // next apply starts from what the mouse confirmed. An apply that begins later is not
+    // touched. Callable from any thread; best called under the state's lock, right after the
+    // change, so that an apply that already copied the new profile runs whole.
+    void CutShort() { cut_.store(true); }
 
   private:
     bool LinkUp() const;
@@ -79,6 +85,7 @@ class ApplyEngine {
     // Groups the mouse did not confirm, sent again by the next apply. Worker thread only.
     ChangeSet unconfirmed_;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> cut_{false};
 };
 
 }  // namespace ms1

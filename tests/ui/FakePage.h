@@ -181,10 +181,12 @@ struct ScriptedDialogs : PageDialogs {
 
 struct CountingApply : ApplyRequests, WindowTimers {
     int now = 0;
+    int instead = 0;  // applies that cut short the one under way
     std::vector<int> delayed;
     std::map<int, int> timers;
     void RequestApply() override { ++now; }
     void RequestApplyDelayed(int ms) override { delayed.push_back(ms); }
+    void RequestApplyInstead() override { ++instead; }
     void StartTimer(int id, int ms) override { timers[id] = ms; }
     void KillTimer(int id) override { timers.erase(id); }
     bool IsTimerRunning(int id) const override { return timers.count(id) != 0; }

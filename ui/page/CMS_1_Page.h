@@ -105,6 +105,17 @@ class CMS_1_Page : public ProfileState {
     // The stored profiles' names, in order: a copy for the dialogs, taken under the store's
     // lock.
     std::vector<std::u16string> ProfileNames();
+    // Makes the stored profile `name` (any letter case) the active one. By hand it is the
+    // same as choosing it in the list: its whole apply. Otherwise (switched for the user, by
+    // an application rule) the list follows and only the groups that differ from what the
+    // mouse confirmed are sent, cutting short an apply under way. False when no profile has
+    // that name.
+    bool ActivateProfile(std::u16string_view name, bool byHand);
+    // The active profile's name.
+    std::u16string ActiveProfileName();
+    // Hears the name of each profile the user chose by hand (in the list, or one the page
+    // went to after an add, delete or import). Window thread.
+    std::function<void(const std::u16string&)> onChosenByHand;
 
     int SelectedIndex() const { return selected_; }
     int MenuButton() const { return menuButton_; }
@@ -124,6 +135,8 @@ class CMS_1_Page : public ProfileState {
     void OnMacroEditorClosed(const MacroNameChanges& changes);
 
     void SwitchToProfile(int index, bool apply = true);
+    // The index of the stored profile `name` (any letter case), or -1.
+    int FindProfile(std::u16string_view name);
     void NoteLoad(const std::filesystem::path& file, const StoreLoadReport& report);
     // The colour of DPI stage `stage` (0..7), or the lighting colour for -1, chosen with the
     // colour dialog next to `control`.

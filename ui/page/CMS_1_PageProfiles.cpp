@@ -44,24 +44,58 @@ void CMS_1_Page::SwitchToProfile(int index, bool apply) {
         deps_.apply.RequestApply();
     else
         SaveProfiles();
+    if (onChosenByHand)
+        onChosenByHand(ActiveProfileName());
+}
+
+int CMS_1_Page::FindProfile(std::u16string_view name) {
+    auto lock = Lock();
+    auto access = deps_.profiles.Lock();
+    const auto& list = access.Profiles();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        if (NamesEqual(list[i]->profileName.get(), name))
+            return static_cast<int>(i);
+    }
+    return -1;
 }
 
 bool CMS_1_Page::UseProfile(std::u16string_view name, bool apply) {
-    int index = -1;
-    {
-        auto lock = Lock();
-        auto access = deps_.profiles.Lock();
-        const auto& list = access.Profiles();
-        for (std::size_t i = 0; i < list.size() && index < 0; ++i) {
-            if (NamesEqual(list[i]->profileName.get(), name))
-                index = static_cast<int>(i);
-        }
-    }
+    const int index = FindProfile(name);
     if (index < 0)
         return false;
     deps_.controls.ListSelect(kProfileList, index);
     SwitchToProfile(index, apply);
     return true;
+}
+
+bool CMS_1_Page::ActivateProfile(std::u16string_view name, bool byHand) {
+    if (byHand)
+        return UseProfile(name);
+    const int index = FindProfile(name);
+    if (index < 0)
+        return false;
+    auto lock = Lock();
+    {
+        auto access = deps_.profiles.Lock();
+        if (index >= static_cast<int>(access.Profiles().size()))
+            return false;
+        if (index == selected_ && working_ == access.Profiles()[index].get())
+            return true;
+        selected_ = index;
+        access.SetSelectedIndex(index);
+        working_ = access.Profiles()[index].get();
+    }
+    deps_.controls.ListSelect(kProfileList, index);
+    RefreshPage();
+    // Under the lock, right after the change: an apply that copied the new profile already
+    // is not cut short.
+    deps_.apply.RequestApplyInstead();
+    return true;
+}
+
+std::u16string CMS_1_Page::ActiveProfileName() {
+    auto lock = Lock();
+    return working_ ? working_->profileName.get() : std::u16string();
 }
 
 void CMS_1_Page::AddProfile() {

@@ -49,6 +49,9 @@ class ApplyRequests {
     virtual ~ApplyRequests() = default;
     virtual void RequestApply() = 0;
     virtual void RequestApplyDelayed(int milliseconds) = 0;
+    // The page switched to another profile by itself: an apply under way is cut short after
+    // its current report, and the next sends only what differs from what the mouse holds.
+    virtual void RequestApplyInstead() { RequestApply(); }
 };
 
 }  // namespace ms1
