@@ -31,6 +31,7 @@
 #include "sim/Simulation.h"
 #include "storage/AppProfileRules.h"
 #include "storage/DataFolders.h"
+#include "ui/page/CMS_1_Page.h"
 
 namespace {
 

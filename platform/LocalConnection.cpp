@@ -57,6 +57,21 @@ LocalConnection::LocalConnection(int fd, QObject* parent) : QObject(parent), fd_
             &LocalConnection::FlushPending);
 }
 
+std::unique_ptr<LocalConnection> LocalConnection::ConnectTo(const QString& path) {
+    sockaddr_un address;
+    if (!AddressFor(path, address))
+        return nullptr;
+    const int fd = StreamSocket(true);
+    if (fd < 0)
+        return nullptr;
+    // A Unix socket connects at once or not at all.
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    return std::make_unique<LocalConnection>(fd);
+}
+
 LocalConnection::~LocalConnection() {
     readNotifier_.reset();
     writeNotifier_.reset();

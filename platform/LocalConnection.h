@@ -24,6 +24,10 @@ class LocalConnection : public QObject {
     LocalConnection(const LocalConnection&) = delete;
     LocalConnection& operator=(const LocalConnection&) = delete;
 
+    // A connection to the listener at `path`, or null when none takes it (no socket file,
+    // nobody listening, or a full queue).
+    static std::unique_ptr<LocalConnection> ConnectTo(const QString& path);
+
     int Descriptor() const { return fd_; }
     bool IsOpen() const { return fd_ >= 0; }
 

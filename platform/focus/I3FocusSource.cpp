@@ -1,7 +1,5 @@
 #include "platform/focus/I3FocusSource.h"
 
-#include <QLocalSocket>
-
 #include "platform/focus/I3Messages.h"
 
 namespace ms1 {
@@ -20,21 +18,20 @@ std::string I3FocusSource::UnavailableReason() const {
 bool I3FocusSource::Connect() {
     if (socket_)
         return !lost_;
-    socket_ = std::make_unique<QLocalSocket>();
-    connect(socket_.get(), &QLocalSocket::readyRead, this, &I3FocusSource::OnReadable);
-    connect(socket_.get(), &QLocalSocket::disconnected, this, &I3FocusSource::Lost);
-    socket_->connectToServer(QString::fromStdString(path_));
-    // A local socket connects at once or not at all; the writes below are buffered until the
+    // A local socket connects at once or not at all; the writes below are kept until the
     // socket can take them.
-    if (socket_->state() == QLocalSocket::UnconnectedState) {
+    socket_ = LocalConnection::ConnectTo(QString::fromStdString(path_));
+    if (!socket_) {
         lost_ = true;
         return false;
     }
+    connect(socket_.get(), &LocalConnection::ReadyRead, this, &I3FocusSource::OnReadable);
+    connect(socket_.get(), &LocalConnection::Closed, this, &I3FocusSource::Lost);
     return true;
 }
 
 void I3FocusSource::Send(std::uint32_t type, const QByteArray& payload) {
-    socket_->write(i3::EncodeMessage(type, payload));
+    socket_->Write(i3::EncodeMessage(type, payload));
 }
 
 bool I3FocusSource::Start(FocusListener listener) {
@@ -59,15 +56,14 @@ void I3FocusSource::ListOpen(ListListener done) {
 }
 
 void I3FocusSource::OnReadable() {
-    buffer_.append(socket_->readAll());
+    buffer_.append(socket_->ReadAll());
     i3::IpcMessage message;
     for (;;) {
         const i3::Take take = i3::TakeMessage(buffer_, message);
         if (take == i3::Take::kNeedMore)
             return;
         if (take == i3::Take::kBroken) {
-            socket_->abort();
-            Lost();
+            socket_->Abort();  // says Closed: lost
             return;
         }
         if (message.type & i3::kEventFlag) {

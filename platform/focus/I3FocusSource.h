@@ -6,9 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/LocalConnection.h"
 #include "ports/FocusSource.h"
-
-class QLocalSocket;
 
 namespace ms1 {
 
@@ -43,7 +42,7 @@ class I3FocusSource final : public QObject, public FocusSource {
     };
 
     std::string path_;
-    std::unique_ptr<QLocalSocket> socket_;
+    std::unique_ptr<LocalConnection> socket_;
     QByteArray buffer_;
     std::deque<Awaited> awaited_;
     FocusListener listener_;
