@@ -113,6 +113,10 @@ class CMS_1_Page : public ProfileState {
     std::string Tr(std::string_view key) const;
     // Copies for the dialogs, taken under the store's lock.
     std::vector<std::u16string> ProfileNames();
+    // The name of the profile shown, in UTF-8, for the confirmations that name it.
+    std::string SelectedProfileName();
+    // The mouse holds the working profile already: an apply would send no report.
+    bool NothingToSend();
     int ProfileCount();
 
   public:

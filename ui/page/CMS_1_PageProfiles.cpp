@@ -20,6 +20,11 @@ std::vector<std::u16string> CMS_1_Page::ProfileNames() {
     return names;
 }
 
+std::string CMS_1_Page::SelectedProfileName() {
+    auto lock = Lock();
+    return working_ ? ToUtf8(working_->profileName.get()) : std::string();
+}
+
 int CMS_1_Page::ProfileCount() {
     auto access = deps_.profiles.Lock();
     return static_cast<int>(access.Profiles().size());
@@ -70,7 +75,8 @@ void CMS_1_Page::DeleteProfile() {
         deps_.dialogs.MessageBox("warning_title_text", "one_profile_text");
         return;
     }
-    if (!deps_.dialogs.MessageBox("warning_title_text", "delete_profile_text"))
+    if (!deps_.dialogs.Confirm("delete_profile_title_text", "delete_profile_text",
+                               SelectedProfileName()))
         return;
     int removed = 0;
     {
@@ -134,7 +140,7 @@ void CMS_1_Page::ResetProfile() {
         if (!working_)
             return;
     }
-    if (!deps_.dialogs.MessageBox("warning_title_text", "restore_text"))
+    if (!deps_.dialogs.Confirm("restore_title_text", "restore_text", SelectedProfileName()))
         return;
     {
         auto lock = Lock();
