@@ -40,8 +40,17 @@ void CAboutWnd::Notify(const dui::TNotify& notify) {
     if (notify.control == okButton_) {
         Close(1);
     } else if (notify.control == openFolderButton_ && !dataFolder_.isEmpty()) {
-        if (!openFolder_(QUrl::fromLocalFile(dataFolder_)))
+        if (!openFolder_(QUrl::fromLocalFile(dataFolder_))) {
+            // No file manager took it (none installed, or none for folders): say where the
+            // folder is, in a line that can be selected and copied.
             qCWarning(lcMs1) << "the data folder could not be opened:" << dataFolder_;
+            if (auto* failed = FindControlAs<QLabel>("about_open_failed")) {
+                failed->setText(
+                    LanguageText("about_open_failed_text")
+                        .replace(QStringLiteral("%s"), QDir::toNativeSeparators(dataFolder_)));
+                failed->setVisible(true);
+            }
+        }
     }
 }
 

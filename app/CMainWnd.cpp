@@ -11,6 +11,7 @@
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+#include "app/AccessCommandView.h"
 #include "app/Autostart.h"
 #include "app/CAboutWnd.h"
 #include "app/PageTheme.h"
@@ -39,6 +40,13 @@ const QString kTrayProfilePrefix = QStringLiteral("profile:");
 const QString kIconFile = QStringLiteral("ms1.png");
 const QString kPageHost = QStringLiteral("device_page");
 const QString kSettingsPanel = QStringLiteral("ms_1_ver_setting");
+
+std::vector<std::string> ProgramArguments() {
+    std::vector<std::string> arguments;
+    for (const QString& argument : QCoreApplication::arguments())
+        arguments.push_back(argument.toStdString());
+    return arguments;
+}
 
 }  // namespace
 
@@ -344,9 +352,11 @@ void CMainWnd::ShowEmptyPage() {
         EmptyPageKeysFor(NoMouseReasonFor(page_->ReceiverPluggedIn(), !denied.empty()));
     if (title != nullptr)
         title->setText(Texts()->Text(QString::fromLatin1(keys.title)));
+    QString command;
     if (denied.empty()) {
         hint->setText(Texts()->Text(QString::fromLatin1(keys.hint)));
         hint->setTextInteractionFlags(Qt::NoTextInteraction);
+        ShowAccessCommand(Widget(), command, Texts()->Text(QStringLiteral("access_copied_text")));
         return;
     }
     const DeviceAccessHint advice = DeviceAccessHint::For(options_.programFolder.toStdString());
@@ -358,16 +368,17 @@ void CMainWnd::ShowEmptyPage() {
             text += "\n" + Texts()->Text(QStringLiteral("no_access_replug_text"));
             break;
         case DeviceAccessHint::Kind::InstallRule:
-            text += "\n" + Texts()->Text(QStringLiteral("no_access_install_rule_text")) + "\n" +
-                    QString::fromStdString(advice.InstallCommand());
+            text += "\n" + Texts()->Text(QStringLiteral("no_access_install_rule_text"));
+            command = QString::fromStdString(advice.InstallCommand());
             break;
         case DeviceAccessHint::Kind::GetPackage:
             text += "\n" + Texts()->Text(QStringLiteral("no_access_package_text"));
             break;
     }
     hint->setText(text);
-    // The command can be copied from the page.
+    // The node's path can be copied from the page, the command from its own field.
     hint->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    ShowAccessCommand(Widget(), command, Texts()->Text(QStringLiteral("access_copied_text")));
 }
 
 void CMainWnd::ToggleAutostart() {
@@ -375,7 +386,9 @@ void CMainWnd::ToggleAutostart() {
     const Result done =
         autostart.IsEnabled()
             ? autostart.Disable()
-            : autostart.Enable(QCoreApplication::applicationFilePath().toStdString());
+            : autostart.Enable(
+                  QCoreApplication::applicationFilePath().toStdString(),
+                  DataFolderArgument(ProgramArguments(), QDir::currentPath().toStdString()));
     if (!done)
         qCWarning(lcMs1) << "start with the desktop:" << done.reason().c_str();
 }

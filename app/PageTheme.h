@@ -13,7 +13,8 @@ namespace ms1 {
 QString LoadDarkSheet(const QString& resourceFolder);
 
 // Sets the style of the window's skin and of the skins loaded into it (the page). Switching
-// back gives the skins' own sheets again.
+// back gives the skins' own sheets again. Skinned windows shown later that the dark sheet
+// names (the macro editor) take the style last set here as they open.
 void ApplyTheme(QWidget* window, Theme theme, const QString& darkSheet);
 
 }  // namespace ms1

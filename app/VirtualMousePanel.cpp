@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -105,7 +106,23 @@ void VirtualMousePanel::ShowHeld() {
     const QString text = QString::fromStdString(held);
     if (held_->text() != text) {
         held_->setText(text);
-        adjustSize();  // more lines than at start: the window grows, nothing is cut off
+        FitHeight();
+    }
+}
+
+void VirtualMousePanel::FitHeight() {
+    // More lines than at start: the window grows, nothing is cut off. The wrapped labels'
+    // height is asked at the panel's fixed width (a label's size hint guesses another width
+    // and comes out too short).
+    QLayout* column = layout();
+    if (column == nullptr)
+        return;
+    column->activate();
+    const int needed = column->hasHeightForWidth() ? column->totalHeightForWidth(width())
+                                                   : column->totalSizeHint().height();
+    if (needed > height()) {
+        setMinimumHeight(needed);
+        resize(width(), needed);
     }
 }
 
@@ -175,6 +192,7 @@ void VirtualMousePanel::ShowState() {
     if (const sim::VirtualGattMouse* gatt = bus_.Gatt())
         text += tr(" · Bluetooth %1").arg(gatt->Connected() ? tr("connected") : tr("off"));
     state_->setText(text);
+    FitHeight();
 }
 
 }  // namespace ms1

@@ -32,6 +32,8 @@ class VirtualMousePanel : public QWidget {
     void ToggleCable();
     void ToggleBluetooth();
     void ShowState();
+    // Grows the window to the height its lines need at its width.
+    void FitHeight();
     void ShowHeld();
 
     sim::VirtualHidBus& bus_;

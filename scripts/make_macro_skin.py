@@ -53,13 +53,15 @@ QLineEdit { border: 1px solid #c5ccd6; border-radius: 4px; padding: 3px 6px; bac
 QLineEdit:focus { border: 2px solid #137fd0; }
 QLineEdit:disabled { background: #f1f3f6; color: #7b8794; }
 QComboBox { border: 1px solid #c5ccd6; border-radius: 5px; padding: 2px 8px; background: #ffffff; }
+QWidget#keylistitem QLabel#action { color: #323f4b; }
+QWidget#keylistitem QLabel#delay { color: #52606d; }
 """
 
+# The rows' colours are the editor's (STYLE), so that the dark style, laid over the editor's
+# sheet, can change them: a row's own sheet would win over any sheet of the editor.
 ROW_STYLE = """
 QWidget#keylistitem QLabel { background: transparent; }
 QWidget#keylistitem QLabel#key { font-weight: bold; }
-QWidget#keylistitem QLabel#action { color: #323f4b; }
-QWidget#keylistitem QLabel#delay { color: #52606d; }
 """
 
 MOUSE_BUTTONS = [("ms_1_macro_key1_btn", "Left"), ("ms_1_macro_key2_btn", "Right"),
@@ -130,6 +132,8 @@ def macro_column(ui):
             button(ui, "ms_1_macro_export_btn", "Export…",
                    "Save the selected macro to a .macro file")
         row(ui, "ms_1_macro_row_files", files, 6)
+        label(ui, "ms_1_macro_kept_note", "macro_changes_kept_text",
+              {"caption": b(True), "resourcetext": b(True)}, {"wordWrap": b(True)})
     frame(ui, "ms_1_macro_column", body, panel=True, margins=(12, 10, 12, 12), spacing=8,
           props={"minimumSize": size(220, 0), "maximumSize": size(220, 16777215)})
 
@@ -167,7 +171,7 @@ def action_list(ui):
         ui.spacer(width=24, height=0, fixed=True)
     frame(ui, "ms_1_macro_row_heads", heads, horizontal=True, spacing=10)
     ui.leaf("QListWidget", "ms_1_macro_action_list",
-            {"minimumSize": size(0, 250),
+            {"minimumSize": size(0, 120),
              "horizontalScrollBarPolicy": "<enum>Qt::ScrollBarAlwaysOff</enum>",
              "verticalScrollMode": "<enum>QAbstractItemView::ScrollPerPixel</enum>",
              "uniformItemSizes": b(True)})
@@ -262,10 +266,14 @@ def edit_panel(ui):
         ui.close()
         ui.end_item()
 
+        # Under the fields they act on, left, named after the action: not where a dialog's
+        # OK and Cancel sit, since they neither close the window nor undo other changes.
         def buttons(ui):
+            button(ui, "ms_1_macro_save_btn", "macro_save_action_text",
+                   "macro_save_action_tip_text", {"primary": b(True), "resourcetext": b(True), "resourcetip": b(True)})
+            button(ui, "ms_1_macro_cancel_btn", "macro_revert_action_text",
+                   "macro_revert_action_tip_text", {"resourcetext": b(True), "resourcetip": b(True)})
             ui.spacer()
-            button(ui, "ms_1_macro_cancel_btn", "Cancel", "Show the stored action again")
-            button(ui, "ms_1_macro_save_btn", "Save", "Keep the change", {"primary": b(True)})
         row(ui, "ms_1_macro_row_save", buttons, 8)
     frame(ui, "ms_1_macro_edit_panel", body, panel=True, margins=(12, 10, 12, 10), spacing=6,
           props={"sizePolicy": KEEP_HEIGHT})
@@ -288,7 +296,7 @@ def editor():
     ui.out("<class>ms_1_macro_wnd</class>")
     ui.open("QDialog", "ms_1_macro_wnd",
             {"geometry": "<rect><x>0</x><y>0</y><width>800</width><height>800</height></rect>",
-             "minimumSize": size(720, 640),
+             "minimumSize": size(800, 560),
              "styleSheet": f'<string notr="true">{escape(STYLE)}</string>'},
             {"frameless": b(True)})
     ui.layout("QVBoxLayout", (0, 0, 0, 0), 0)

@@ -32,9 +32,8 @@ QWidget#ms_1_page { background: #f4f6f9; }
 QWidget { font-family: "DejaVu Sans"; font-size: 9pt; color: #1f2933; }
 QFrame#ms_1_side { background: #ffffff; border-right: 1px solid #dde2e8; }
 QFrame#ms_1_container_mouse_pic { background: #eef2f7; border-radius: 10px; }
-QCheckBox[section="true"] { font-weight: bold; font-size: 9pt; color: #137fd0; spacing: 6px; }
-QCheckBox[section="true"]::indicator { width: 10px; height: 10px; border-radius: 5px; border: 2px solid #137fd0; background: white; }
-QCheckBox[section="true"]::indicator:checked { background: #137fd0; }
+QCheckBox[section="true"] { font-weight: bold; font-size: 9.75pt; color: #137fd0; spacing: 0px; padding: 2px 0; }
+QCheckBox[section="true"]::indicator { width: 0px; height: 0px; border: none; background: transparent; image: none; }
 QFrame[panel="true"] { background: #ffffff; border: 1px solid #dde2e8; border-radius: 8px; }
 QFrame[panel="true"] QFrame[panel="true"] { border: none; }
 QFrame[row="true"] { background: transparent; border: none; }
@@ -112,8 +111,9 @@ class Ui:
         self.depth -= 1
         self.out("</widget>")
 
-    def layout(self, cls, margins=(0, 0, 0, 0), spacing=6):
-        self.out(f'<layout class="{cls}" name="{self.auto("layout")}">')
+    def layout(self, cls, margins=(0, 0, 0, 0), spacing=6, stretch=None):
+        extra = f' stretch="{stretch}"' if stretch else ""
+        self.out(f'<layout class="{cls}" name="{self.auto("layout")}"{extra}>')
         self.depth += 1
         self.out(f'<property name="spacing"><number>{spacing}</number></property>')
         for side, val in zip(("left", "top", "right", "bottom"), margins):
@@ -189,18 +189,26 @@ def slider(ui, name, lo, hi, value):
                               "maximum": n(hi), "value": n(value), "pageStep": n(1)})
 
 
-def pill(ui, name, text, checked=False, extra_dyn=None):
+def pill(ui, name, text, checked=False, extra_dyn=None, tip_key=None):
     # A checkable, exclusive push button: an option of its group that looks like a pill.
     dyn = {"pill": b(True)}
     dyn.update(extra_dyn or {})
-    ui.leaf("QPushButton", name, {"text": s(text), "checkable": b(True), "autoExclusive": b(True),
-                                  "checked": b(checked), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
-            dyn)
+    props = {"text": s(text), "checkable": b(True), "autoExclusive": b(True),
+             "checked": b(checked), "focusPolicy": "<enum>Qt::NoFocus</enum>"}
+    if tip_key:
+        # The tooltip is a language key, shown in the user's language.
+        props["toolTip"] = s(tip_key)
+        dyn["resourcetip"] = b(True)
+    ui.leaf("QPushButton", name, props, dyn)
 
 
 def section(ui, header, panel, title, body, checked=True, horizontal=False):
+    # A header opens and closes its panel: the program gives it a triangle that points down
+    # when open and right when closed in place of the indicator (a check box underneath, whose
+    # state is the panel's, not a setting's).
     ui.leaf("QCheckBox", header, {"text": s(title), "checked": b(checked),
-                                  "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                                  "focusPolicy": "<enum>Qt::NoFocus</enum>",
+                                  "cursor": "<cursorShape>PointingHandCursor</cursorShape>"},
             {"section": b(True)})
     ui.item()
     ui.open("QFrame", panel, {"visible": b(checked)}, {"panel": b(True)})
@@ -378,13 +386,16 @@ def debounce_body(ui):
 def side(ui):
     ui.item()
     ui.open("QFrame", "ms_1_side", {"minimumSize": size(232, 0), "maximumSize": size(232, 16777215)})
-    ui.layout("QVBoxLayout", (14, 10, 14, 10), 6)
+    # Items: picture, models, links, battery header and panel, profiles header and panel, and
+    # the spacer at the end; the profiles' panel takes the height (stretch 1).
+    ui.layout("QVBoxLayout", (14, 10, 14, 10), 6, stretch="0,0,0,0,0,0,1,0")
     ui.leaf("QFrame", "ms_1_container_mouse_pic",
             {"minimumSize": size(204, 112), "maximumSize": size(204, 112)})
 
     def models(ui):
         for i in range(1, 7):
-            pill(ui, f"ms_1_option_mouse_pic_{i}", str(i), i == 1, {"mini": b(True)})
+            pill(ui, f"ms_1_option_mouse_pic_{i}", str(i), i == 1, {"mini": b(True)},
+                 f"mouse_model_{i}_tip_text")
         ui.spacer()
     row(ui, "ms_1_hor_mouse_pic", models, 3)
 
@@ -423,13 +434,20 @@ def side(ui):
                    ("ms_1_profile_delete_btn", "Delete"), ("ms_1_profile_import_btn", "Import"),
                    ("ms_1_profile_export_btn", "Export"), ("ms_1_profile_reset_btn", "Reset")]
         for index, (name, text) in enumerate(buttons):
-            ui.leaf("QPushButton", name, {"text": s(text), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+            props = {"text": s(text), "focusPolicy": "<enum>Qt::NoFocus</enum>"}
+            if name == "ms_1_profile_reset_btn":
+                # "Restore defaults" in the bottom bar does the same: one button for it.
+                props["visible"] = b(False)
+            ui.leaf("QPushButton", name, props,
                     {"small": b(True)}, f' row="{index // 3}" column="{index % 3}"')
         ui.depth -= 1
         ui.out("</layout>")
         ui.close()
         ui.end_item()
     section(ui, "ms_1_check_profile", "ms_1_ver_profile", "Profiles", profile)
+    # Takes the height the profiles leave when they are closed; without it the rows above
+    # would grow into tall blocks.
+    ui.spacer(horizontal=False, width=20, height=0)
     ui.end_layout()
     ui.close()
     ui.end_item()
@@ -468,7 +486,9 @@ def settings(ui):
 
     def bottom(ui):
         ui.leaf("QPushButton", "ms_1_btn_reset", {"text": s("Restore defaults"),
-                                                  "focusPolicy": "<enum>Qt::NoFocus</enum>"})
+                                                  "toolTip": s("restore_defaults_tip_text"),
+                                                  "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                {"resourcetip": b(True)})
         unconfirmed = "The mouse did not confirm the last change; it will be sent again."
         # Wrapped where the bottom bar is narrow, with the whole text as its tooltip.
         label(ui, "ms_1_label_unconfirmed", unconfirmed, None,

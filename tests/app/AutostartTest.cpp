@@ -47,5 +47,45 @@ TEST(Autostart, TheEntryComesAndGoesAndQuotesTheProgram) {
     fs::remove(config);
 }
 
+TEST(Autostart, TheEntryKeepsTheDataFolderTheProgramWasStartedWith) {
+    const fs::path config = fs::temp_directory_path() / "ms1-autostart-data-test";
+    fs::remove_all(config);
+    Autostart autostart(config);
+    struct Row {
+        fs::path dataFolder;
+        const char* execLine;
+    };
+    const Row rows[] = {
+        {"", "\nExec=\"/usr/lib/ms1/ms1\" --hidden\n"},
+        {"/home/me/mouse data",
+         "\nExec=\"/usr/lib/ms1/ms1\" --hidden --data \"/home/me/mouse data\"\n"},
+        // Quoted as the program is, and % is no field code.
+        {"/srv/$HOME/100%", "\nExec=\"/usr/lib/ms1/ms1\" --hidden --data \"/srv/\\$HOME/100%%\"\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.dataFolder.string());
+        ASSERT_TRUE(autostart.Enable("/usr/lib/ms1/ms1", row.dataFolder));
+        const std::string entry = Read(autostart.EntryPath());
+        EXPECT_NE(entry.find(row.execLine), std::string::npos) << entry;
+    }
+    fs::remove_all(config);
+}
+
+TEST(Autostart, DataFolderArgumentIsTheFolderAfterDataMadeAbsolute) {
+    struct Row {
+        std::vector<std::string> arguments;
+        fs::path expected;
+    };
+    const Row rows[] = {
+        {{"ms1"}, ""},
+        {{"ms1", "--simulate", "--data", "/tmp/d"}, "/tmp/d"},
+        {{"ms1", "--data", "mine/../data", "--hidden"}, "/home/me/data"},
+        {{"ms1", "--data"}, ""},  // no folder after it
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(DataFolderArgument(row.arguments, "/home/me"), row.expected);
+    }
+}
+
 }  // namespace
 }  // namespace ms1

@@ -19,9 +19,12 @@
 #include "app/CAboutWnd.h"
 #include "app/CMainWnd.h"
 #include "app/MainWndPage.h"
+#include "platform/keyboard/XkbKeyboardLayout.h"
+#include "storage/MacroStore.h"
 #include "storage/SettingsFile.h"
 #include "tests/support/ModalActions.h"
 #include "tests/support/QtTestApp.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
 
 namespace ms1 {
 namespace {
@@ -203,6 +206,20 @@ TEST_F(MainMenuTest, AboutBoxOpensTheDataFolderAndCloses) {
     box.FindControlAs<QAbstractButton>("about_open_folder_btn")->click();
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(data_.path()));
+
+    // The line that says where the folder is stays hidden while a file manager opens it.
+    EXPECT_FALSE(box.FindControl("about_open_failed")->isVisibleTo(box.Widget()));
+
+    // No file manager: the box says where the folder is.
+    CAboutWnd nobody(ProgramSkins(), ProgramTexts(), data_.path(),
+                     [](const QUrl&) { return false; });
+    ASSERT_TRUE(nobody.Create(window_->Widget()));
+    nobody.FindControlAs<QAbstractButton>("about_open_folder_btn")->click();
+    auto* failed = nobody.FindControlAs<QLabel>("about_open_failed");
+    ASSERT_NE(failed, nullptr);
+    EXPECT_TRUE(failed->isVisibleTo(nobody.Widget()));
+    EXPECT_EQ(failed->text(), "No file manager could open the folder. Open it yourself: " +
+                                  QDir::toNativeSeparators(data_.path()));
 
     // Without a data folder there is nothing to open.
     CAboutWnd none(ProgramSkins(), ProgramTexts(), QString(), [&](const QUrl& url) {

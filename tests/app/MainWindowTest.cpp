@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -18,6 +22,7 @@
 #include "ports/WindowMessages.h"
 #include "protocol/WiredMessages.h"
 #include "tests/support/QtTestApp.h"
+#include "transport/DeviceAccessHint.h"
 
 namespace ms1 {
 namespace {
@@ -151,6 +156,51 @@ TEST_F(MainWindowTest, EmptyPageSaysWhyThereIsNoMouse) {
     // The two states are told apart in words, not only by key.
     EXPECT_NE(texts->Text("mouse_silent_hint_text"), texts->Text("no_device_hint_text"));
     EXPECT_TRUE(texts->Text("mouse_silent_hint_text").contains("receiver is plugged in"));
+}
+
+// The page shown when the receiver's node may not be opened gives the whole command that
+// fixes it in a field of its own, wrapped and selectable, and a button that copies it.
+TEST_F(MainWindowTest, TheAccessPageShowsTheWholeCommandAndCopiesIt) {
+    const DeviceAccessHint advice = DeviceAccessHint::For(ProgramFolder().toStdString());
+    if (advice.kind != DeviceAccessHint::Kind::InstallRule)
+        GTEST_SKIP() << "the rule is installed on this machine: the page says to replug";
+    auto* command = window_->FindControlAs<QPlainTextEdit>("empty_command");
+    auto* copy = window_->FindControlAs<QAbstractButton>("empty_copy_btn");
+    ASSERT_NE(command, nullptr);
+    ASSERT_NE(copy, nullptr);
+    EXPECT_FALSE(command->isVisible());
+    EXPECT_FALSE(copy->isVisible());
+
+    page_.receiverPluggedIn = true;
+    page_.deniedNode = "/dev/hidraw3";
+    PostAndHandle(MSG_CONNECTION_CHANGED, 0, 0);
+    const QString expected = QString::fromStdString(advice.InstallCommand());
+    EXPECT_TRUE(command->isVisible());
+    EXPECT_EQ(command->toPlainText(), expected);
+    EXPECT_TRUE(command->isReadOnly());
+    EXPECT_TRUE(command->textInteractionFlags() & Qt::TextSelectableByMouse);
+    EXPECT_NE(command->lineWrapMode(), QPlainTextEdit::NoWrap);
+    // All of it in view: no line runs past the field, no scrolling needed.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(command->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(command->verticalScrollBar()->maximum(), 0) << expected.toStdString();
+    // The hint names the node and no longer carries the command.
+    auto* hint = window_->FindControlAs<QLabel>("empty_hint");
+    EXPECT_TRUE(hint->text().contains("/dev/hidraw3"));
+    EXPECT_FALSE(hint->text().contains("udevadm"));
+
+    QGuiApplication::clipboard()->clear();
+    EXPECT_EQ(copy->text(), "Copy the command");
+    copy->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), expected);
+    EXPECT_EQ(copy->text(), "Copied: paste it into a terminal");
+
+    // The mouse's own hint has no command.
+    page_.receiverPluggedIn = false;
+    page_.deniedNode = "";
+    PostAndHandle(MSG_CONNECTION_CHANGED, 0, 0);
+    EXPECT_FALSE(command->isVisible());
+    EXPECT_FALSE(copy->isVisible());
 }
 
 TEST_F(MainWindowTest, WiredMonitorMessagesFromAnotherThreadReachThePageInOrder) {

@@ -63,17 +63,17 @@ class MsgWndTest : public ::testing::Test {
 TEST_F(MsgWndTest, OkGivesOneAndCancelZeroWithTheLanguageTextsShown) {
     BoxUser user;
     user.ActOnceShown([](QDialog& box) { Click(box, "btn_ok"); });
-    EXPECT_EQ(ShowMessageBox(*owner_, "warning_title_text", "delete_profile_text"), 1);
+    EXPECT_EQ(ShowMessageBox(*owner_, "warning_title_text", "one_click_text"), 1);
     EXPECT_EQ(user.shownTitle, "Warning");
-    EXPECT_EQ(user.shownMessage, "Delete the selected profile?");
+    EXPECT_EQ(user.shownMessage, "At least one button must keep the left click.");
     // Centred over its owner.
     EXPECT_LE((user.shownCentre - owner_->Widget()->frameGeometry().center()).manhattanLength(), 2);
 
     // A second box right after the first starts afresh.
     BoxUser second;
     second.ActOnceShown([](QDialog& box) { Click(box, "btn_cancel"); });
-    EXPECT_EQ(ShowMessageBox(*owner_, "warning_title_text", "restore_text"), 0);
-    EXPECT_EQ(second.shownMessage, "Restore the default settings of this profile?");
+    EXPECT_EQ(ShowMessageBox(*owner_, "restore_title_text", "delete_profile_title_text"), 0);
+    EXPECT_EQ(second.shownTitle, "Restore defaults");
 }
 
 TEST_F(MsgWndTest, AnyOtherCloseIsARefusal) {

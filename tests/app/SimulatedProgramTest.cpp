@@ -223,6 +223,10 @@ TEST_F(SimulatedProgram, TheVirtualMouseWindowShowsWhatItHoldsAndFollowsTheMainW
     EXPECT_TRUE(held->text().contains("Lighting mode 7, colour #00FF00"));
     EXPECT_TRUE(held->text().contains("Buttons changed: none"));
     EXPECT_TRUE(held->text().contains("Battery 80 %, on battery"));
+    // Every line shows: the label has the height its wrapped lines need, inside the window.
+    QCoreApplication::processEvents();
+    EXPECT_GE(held->height(), held->heightForWidth(held->width()));
+    EXPECT_LE(held->geometry().bottom(), panel.contentsRect().bottom());
 
     window_->Widget()->showMinimized();
     EXPECT_FALSE(panel.isVisible());

@@ -34,7 +34,7 @@ TEST_F(MousePage, FirstStartShowsTheDefaultProfile) {
     EXPECT_TRUE(controls_.selectedOptions.count("ms_1_btn_prate_4"));
     EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_ripple_control_2"));
     EXPECT_TRUE(controls_.selectedOptions.count("ms_1_option_mouse_pic_1"));
-    EXPECT_EQ(controls_.texts["ms_1_label_key_debounce"], "8 MS");
+    EXPECT_EQ(controls_.texts["ms_1_label_key_debounce"], "8 ms");
     EXPECT_EQ(controls_.texts["ms_1_label_light_off"], "Lights off after 0.5 min");
     EXPECT_EQ(controls_.texts["ms_1_label_sleep_timer"], "Sleep after 10 min");
     EXPECT_TRUE(controls_.IsChecked("ms_1_check_move_close_light"));
@@ -176,7 +176,7 @@ TEST_F(MousePage, SlidersAndLightingModeApplyAfterADelay) {
     page.Notify({"valuechanged", "ms_1_slider_light_off", -1, 3});
     EXPECT_EQ(controls_.texts["ms_1_label_light_off"], "Lights off after 1.5 min");
     page.Notify({"valuechanged", "ms_1_slider_key_debounce", -1, 6});
-    EXPECT_EQ(controls_.texts["ms_1_label_key_debounce"], "12 MS");
+    EXPECT_EQ(controls_.texts["ms_1_label_key_debounce"], "12 ms");
     page.Notify({"valuechanged", "ms_1_slider_brightness", -1, 2});
     EXPECT_EQ(page.Working().brightness, 2);
     EXPECT_EQ(apply_.delayed, (std::vector<int>{500, 500, 500}));
@@ -264,6 +264,39 @@ TEST_F(MousePage, ResetsKeepTheNameAndApply) {
     EXPECT_EQ(page.Working().profileName.get(), u"Profile1");
     EXPECT_TRUE(page.FullApplyPending());
     EXPECT_EQ(dialogs_.messages, std::vector<std::string>{"restore_text"});
+}
+
+// Apply with nothing to send says so in the status line; with a change, or a full apply to
+// come, it says nothing and the apply goes ahead either way.
+TEST_F(MousePage, ApplyWithNothingChangedSaysThereIsNothingToSend) {
+    CMS_1_Page& page = Start();
+    struct Row {
+        const char* what;
+        std::function<void()> before;
+        const char* button;
+        bool nothing;
+    };
+    const Row rows[] = {
+        {"as the mouse holds it", [] {}, "ms_1_apply_btn", true},
+        {"Apply DPI, the same", [] {}, "ms_1_btn_apply_dpi", true},
+        {"a changed polling rate",
+         [&] { page.Working().pollingRate = page.Working().pollingRate == 1 ? 2 : 1; },
+         "ms_1_apply_btn", false},
+        {"a full apply asked for", [&] { page.FullApplyPending() = true; }, "ms_1_apply_btn",
+         false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        page.FullApplyPending() = false;
+        std::memcpy(&page.Snapshot(), &page.Working(), sizeof(ProfileRecord));
+        dialogs_.statuses.clear();
+        row.before();
+        const int applies = apply_.now;
+        Click(row.button);
+        EXPECT_EQ(dialogs_.statuses, row.nothing ? std::vector<std::string>{"nothing_to_send_text "}
+                                                 : std::vector<std::string>{});
+        EXPECT_EQ(apply_.now, applies + 1);
+    }
 }
 
 TEST_F(MousePage, SectionsColoursAndButtons) {

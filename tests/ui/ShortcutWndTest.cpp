@@ -164,40 +164,79 @@ TEST_F(ShortcutWnd, CapturedKeysNeverReachTheDiagnostics) {
     EXPECT_EQ(logged, std::vector<QString>{});
 }
 
-TEST_F(ShortcutWnd, TheLastKeyEventWinsPressOrRelease) {
-    Open(table_, 0, 0);
-    FocusKeyField();
-    // Hold Ctrl, press C, release Ctrl before C: the last event is C's release.
-    HookPostsKey(0xA2, false);
-    HookPostsKey(0x43, false);
-    HookPostsKey(0xA2, true);
-    HookPostsKey(0x43, true);
-    DeliverPosted();
-    EXPECT_EQ(dialog_->shortcutKey, 0x06);
-    EXPECT_EQ(edit_->text(), "C");
-
-    // Releasing Ctrl last leaves Left Ctrl: modifier keys are keys like any other.
-    HookPostsKey(0x43, false);
-    HookPostsKey(0xA2, false);
-    HookPostsKey(0x43, true);
-    HookPostsKey(0xA2, true);
-    DeliverPosted();
-    EXPECT_EQ(dialog_->shortcutKey, 0xE0);
-    EXPECT_EQ(edit_->text(), "key_LCtrl");
-
-    HookPostsKey(0x70, false);  // F1
-    DeliverPosted();
-    EXPECT_EQ(dialog_->shortcutKey, 0x3A);
-    EXPECT_EQ(edit_->text(), "key_F1");
+// What a person types into the key field, as the library reports it: each key as
+// (virtual key, released), and the key and boxes the dialog shows after it.
+TEST_F(ShortcutWnd, HeldModifiersTickTheirBoxesAndAModifierAloneIsTheKey) {
+    struct Event {
+        std::uintptr_t key;
+        bool release;
+    };
+    struct Row {
+        const char* what;
+        std::vector<Event> events;
+        std::uint8_t key;
+        const char* shown;
+        std::uint8_t boxes;  // bit 0 Ctrl ... bit 3 Win
+    };
+    const Row rows[] = {
+        {"Ctrl+K", {{0xA2, false}, {0x4B, false}, {0x4B, true}, {0xA2, true}}, 0x0E, "K", 0b0001},
+        {"Ctrl released before K",
+         {{0xA2, false}, {0x43, false}, {0xA2, true}, {0x43, true}},
+         0x06,
+         "C",
+         0b0001},
+        {"right Ctrl+Shift+F1",
+         {{0xA3, false}, {0xA1, false}, {0x70, false}, {0x70, true}, {0xA1, true}, {0xA3, true}},
+         0x3A,
+         "key_F1",
+         0b0011},
+        {"Win+Alt+D",
+         {{0x5B, false}, {0xA4, false}, {0x44, false}, {0x44, true}},
+         0x07,
+         "D",
+         0b1100},
+        // A key pressed alone leaves the boxes as they were ticked.
+        {"A alone", {{0x41, false}, {0x41, true}}, 0x04, "A", 0b0000},
+        // Pressed and released with no other key: Left Ctrl is the key itself.
+        {"Left Ctrl alone", {{0xA2, false}, {0xA2, true}}, 0xE0, "key_LCtrl", 0b0000},
+        {"C, then Ctrl alone",
+         {{0x43, false}, {0xA2, false}, {0x43, true}, {0xA2, true}},
+         0xE0,
+         "key_LCtrl",
+         0b0000},
+        // The generic Shift has no row of its own: no key.
+        {"generic Shift alone", {{0x10, false}, {0x10, true}}, 0, "", 0b0000},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        Open(table_, 0, 0);
+        FocusKeyField();
+        for (const Event& event : row.events)
+            HookPostsKey(event.key, event.release);
+        DeliverPosted();
+        EXPECT_EQ(dialog_->shortcutKey, row.key);
+        EXPECT_EQ(edit_->text(), row.shown);
+        const std::uint8_t flags[4] = {dialog_->ctrlFlag, dialog_->shiftFlag, dialog_->altFlag,
+                                       dialog_->winFlag};
+        for (int i = 0; i < 4; ++i) {
+            EXPECT_EQ(flags[i], (row.boxes >> i) & 1) << "box " << i + 1;
+            EXPECT_EQ(Box(i + 1)->isChecked(), ((row.boxes >> i) & 1) != 0) << "box " << i + 1;
+        }
+        LeaveKeyField();
+    }
 }
 
-TEST_F(ShortcutWnd, AKeyWithoutARowClearsTheKey) {
-    Open(table_, 0x06, 0);
+TEST_F(ShortcutWnd, AKeyPressedAloneKeepsTheTickedBoxes) {
+    Open(table_, 0x06, 0b0101);  // Ctrl + Alt + C, ticked by hand
     FocusKeyField();
-    HookPostsKey(0x10, false);  // the generic Shift has no row
+    HookPostsKey(0x4B, false);
+    HookPostsKey(0x4B, true);
     DeliverPosted();
-    EXPECT_EQ(dialog_->shortcutKey, 0);
-    EXPECT_EQ(edit_->text(), "");
+    EXPECT_EQ(dialog_->shortcutKey, 0x0E);
+    EXPECT_EQ(dialog_->ctrlFlag, 1);
+    EXPECT_EQ(dialog_->altFlag, 1);
+    EXPECT_TRUE(Box(1)->isChecked());
+    EXPECT_TRUE(Box(3)->isChecked());
 }
 
 TEST_F(ShortcutWnd, MouseButtonEventsDoNotWipeTheCapturedKey) {

@@ -352,7 +352,13 @@ void MacroEditor::AddMacro() {
 void MacroEditor::DeleteMacro() {
     if (recorder_.Recording())
         StopRecording();
-    if (!deps_.dialogs.MessageBox("warning_title_text", "delete_macro_text"))
+    std::string name;
+    if (const int shown = deps_.controls.ListSelection(kMacroList); shown >= 0) {
+        auto access = deps_.macros.Lock();
+        if (static_cast<std::size_t>(shown) < access.Macros().size())
+            name = ToUtf8(access.Macros()[static_cast<std::size_t>(shown)].name.get());
+    }
+    if (!deps_.dialogs.Confirm("delete_macro_title_text", "delete_macro_text", name))
         return;
     // The message box's own loop may have let an import in.
     ListNewMacros();

@@ -56,6 +56,13 @@ class MacroEditorDialogs {
     virtual ~MacroEditorDialogs() = default;
     // The message box with language keys: true for OK.
     virtual bool MessageBox(std::string_view titleKey, std::string_view messageKey) = 0;
+    // A confirmation whose language text names what it acts on: its "%s" becomes `name`
+    // (UTF-8). True for OK.
+    virtual bool Confirm(std::string_view titleKey, std::string_view messageKey,
+                         const std::string& name) {
+        (void)name;
+        return MessageBox(titleKey, messageKey);
+    }
     // A message box with text of the program's own (a refused file, a failed save).
     virtual void ShowProblem(const std::string& text) = 0;
     // "Macro File" dialogs starting in the data folder; nothing when cancelled.

@@ -215,7 +215,7 @@ void CMS_1_Page::UpdateDebounceLabel() {
         return;
     deps_.controls.SetPlainText(
         pageui::kLabelKeyDebounce,
-        std::to_string(2 * kDebounceRange.Shown(working_->keyDebounce)) + " MS");
+        std::to_string(2 * kDebounceRange.Shown(working_->keyDebounce)) + " ms");
 }
 
 void CMS_1_Page::DrawButtonLabel(int button) {

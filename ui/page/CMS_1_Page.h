@@ -143,6 +143,10 @@ class CMS_1_Page : public ProfileState {
     void ChooseColor(const std::string& control, int stage);
     void ShowModel(int model);
     std::string Tr(std::string_view key) const;
+    // The name of the profile shown, in UTF-8, for the confirmations that name it.
+    std::string SelectedProfileName();
+    // The mouse holds the working profile already: an apply would send no report.
+    bool NothingToSend();
     int ProfileCount();
 
   public:

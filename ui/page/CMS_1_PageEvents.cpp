@@ -2,6 +2,7 @@
 // colour dialogs, the button function menu and the macro editor.
 #include <cstring>
 
+#include "protocol/ApplyPlan.h"
 #include "protocol/Reports.h"
 #include "storage/SettingsFile.h"
 #include "ui/ButtonFunctions.h"
@@ -103,8 +104,11 @@ void CMS_1_Page::OnPageClick(const std::string& s) {
         return ImportProfile();
     if (s == pageui::kProfileExportBtn)
         return ExportProfile();
-    if (s == pageui::kApplyBtn || s == pageui::kBtnApplyDpi)
+    if (s == pageui::kApplyBtn || s == pageui::kBtnApplyDpi) {
+        if (NothingToSend())
+            deps_.dialogs.ShowStatus("nothing_to_send_text", "");
         return deps_.apply.RequestApply();
+    }
     if (s == pageui::kBtnResetDpi) {
         {
             auto lock = Lock();
@@ -246,6 +250,13 @@ void CMS_1_Page::OnCheckClick(const PageNotification& n) {
         working_->moveCloseLight = n.checked ? 1 : 0;
         deps_.apply.RequestApply();
     }
+}
+
+bool CMS_1_Page::NothingToSend() {
+    // The snapshot is what the mouse confirmed; a group it did not confirm keeps its old
+    // bytes there, so it counts as a difference.
+    auto lock = Lock();
+    return working_ && !fullApplyPending_ && ComputeChanges(*working_, *snapshot_) == ChangeSet{};
 }
 
 void CMS_1_Page::OnDeferredScroll() {

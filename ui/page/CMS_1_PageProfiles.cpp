@@ -21,6 +21,11 @@ std::vector<std::u16string> CMS_1_Page::ProfileNames() {
     return names;
 }
 
+std::string CMS_1_Page::SelectedProfileName() {
+    auto lock = Lock();
+    return working_ ? ToUtf8(working_->profileName.get()) : std::string();
+}
+
 int CMS_1_Page::ProfileCount() {
     auto access = deps_.profiles.Lock();
     return static_cast<int>(access.Profiles().size());
@@ -127,7 +132,8 @@ void CMS_1_Page::DeleteProfile() {
         deps_.dialogs.MessageBox("warning_title_text", "one_profile_text");
         return;
     }
-    if (!deps_.dialogs.MessageBox("warning_title_text", "delete_profile_text"))
+    if (!deps_.dialogs.Confirm("delete_profile_title_text", "delete_profile_text",
+                               SelectedProfileName()))
         return;
     int removed = 0;
     std::u16string removedName;
@@ -207,7 +213,7 @@ void CMS_1_Page::ResetProfile() {
         if (!working_)
             return;
     }
-    if (!deps_.dialogs.MessageBox("warning_title_text", "restore_text"))
+    if (!deps_.dialogs.Confirm("restore_title_text", "restore_text", SelectedProfileName()))
         return;
     {
         auto lock = Lock();

@@ -17,6 +17,13 @@ class PageDialogs {
     virtual ~PageDialogs() = default;
     // The message box: true for OK.
     virtual bool MessageBox(std::string_view titleKey, std::string_view messageKey) = 0;
+    // A confirmation whose language text names what it acts on: its "%s" becomes `name`
+    // (UTF-8). True for OK.
+    virtual bool Confirm(std::string_view titleKey, std::string_view messageKey,
+                         const std::string& name) {
+        (void)name;
+        return MessageBox(titleKey, messageKey);
+    }
     // A message box with text of the program's own (a refused file, a failed save).
     virtual void ShowProblem(std::string_view titleKey, const std::string& text) = 0;
     // The profile name dialog; it refuses empty names and names already among `names` (a

@@ -82,13 +82,21 @@ TEST_F(ProfileNameTest, RefusesEmptyAndTakenNamesInAnyCaseAndStaysOpen) {
     EXPECT_FALSE(dialog->ResultName().has_value());
     EXPECT_EQ(Result(*dialog), 0);
 
-    // A single blank is a name of its own.
-    Edit(*dialog)->setText(" ");
+    // Blanks alone would show as an empty row: refused as no name.
+    for (const char* blank : {" ", "   ", "\t "}) {
+        Edit(*dialog)->setText(blank);
+        Click(*dialog, "btn_ok");
+        EXPECT_EQ(warnings_.back(), "warn_name_1_text") << '"' << blank << '"';
+        EXPECT_FALSE(dialog->ResultName().has_value());
+    }
+    EXPECT_EQ(warnings_.size(), 6u);
+
+    // Blanks around a name are the user's: taken as typed.
+    Edit(*dialog)->setText(" Work ");
     Click(*dialog, "btn_ok");
     ASSERT_TRUE(dialog->ResultName().has_value());
-    EXPECT_EQ(*dialog->ResultName(), u" ");
+    EXPECT_EQ(*dialog->ResultName(), u" Work ");
     EXPECT_EQ(Result(*dialog), 1);
-    EXPECT_EQ(warnings_.size(), 3u);
 }
 
 TEST_F(ProfileNameTest, TitleIsTheLanguageTextAndEnterConfirms) {
@@ -182,16 +190,29 @@ TEST_F(ColorDialogTest, SwatchThenOkReturnsThePreset) {
     EXPECT_EQ(dialog_->Colour(), 0xFF1EB40Au);
 }
 
-TEST_F(ColorDialogTest, ChannelEditsClampAndBuildAnOpaqueColour) {
-    Type("r_edit", "300");
-    EXPECT_EQ(Edit("r_edit")->text(), "255");
-    Type("g_edit", "-7");
-    EXPECT_EQ(Edit("g_edit")->text(), "0");
-    Type("b_edit", "12x");
+TEST_F(ColorDialogTest, ChannelEditsTakeDigitsOnlyClampAndBuildAnOpaqueColour) {
+    struct Row {
+        const char* edit;
+        const char* typed;
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"r_edit", "300", "255"},    // brought down to the largest channel value
+        {"g_edit", "-7", "7"},       // no sign
+        {"b_edit", "1a2x", "12"},    // letters are not taken
+        {"g_edit", "abc", "7"},      // letters are not taken at all
+        {"g_edit", "12345", "123"},  // three digits at most
+    };
+    for (const Row& row : rows) {
+        Type(row.edit, row.typed);
+        EXPECT_EQ(Edit(row.edit)->text(), row.shown) << row.typed;
+    }
+    EXPECT_EQ(dialog_->Colour(), 0xFFFF7B0Cu);
+    EXPECT_EQ(dialog_->Palette()->GetSelectColor(), 0xFFFF7B0Cu);
+    // An emptied field is 0.
+    Edit("g_edit")->selectAll();
+    QTest::keyClick(Edit("g_edit"), Qt::Key_Backspace);
     EXPECT_EQ(dialog_->Colour(), 0xFFFF000Cu);
-    EXPECT_EQ(dialog_->Palette()->GetSelectColor(), 0xFFFF000Cu);
-    Type("b_edit", "abc");  // no number: 0
-    EXPECT_EQ(dialog_->Colour(), 0xFFFF0000u);
 }
 
 TEST_F(ColorDialogTest, PaletteColourLosesItsAlpha) {

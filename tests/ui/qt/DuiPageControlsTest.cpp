@@ -3,6 +3,7 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -168,6 +169,74 @@ TEST_F(DuiPageControlsTest, CaretGoesToTheEndOfTheEdit) {
     edit->setCursorPosition(1);
     controls_->SetCaretToEnd("ms_1_edit_dpi_1");
     EXPECT_EQ(edit->cursorPosition(), 5);
+}
+
+// A macro's name longer than its button: the button shows its beginning and "…", and the
+// whole name in its tooltip; a name that fits shows whole with the button's own tooltip.
+TEST_F(DuiPageControlsTest, LongNamesOnTheButtonsAreElidedWithTheWholeNameAsTooltip) {
+    page_->resize(800, 488);
+    page_->show();
+    auto* button = Find<QAbstractButton>("ms_1_btn_key_5");
+    ASSERT_NE(button, nullptr);
+    const QString ownTip = button->toolTip();
+    const std::string longName = "Macro: Reload, crouch and throw the grenade twice";
+    controls_->SetPlainText("ms_1_btn_key_5", longName);
+    EXPECT_TRUE(button->text().endsWith(QChar(0x2026))) << button->text().toStdString();
+    EXPECT_LT(button->fontMetrics().horizontalAdvance(button->text()), button->width());
+    EXPECT_TRUE(button->toolTip().startsWith(QString::fromStdString(longName)));
+    EXPECT_EQ(controls_->Text("ms_1_btn_key_5"), longName);
+
+    // Wider, it shows more; a short name shows whole, with the button's own tooltip.
+    const QString narrow = button->text();
+    page_->resize(1400, 488);
+    QCoreApplication::processEvents();
+    EXPECT_GT(button->text().size(), narrow.size());
+    controls_->SetPlainText("ms_1_btn_key_5", "Back");
+    EXPECT_EQ(button->text(), "Back");
+    EXPECT_EQ(button->toolTip(), ownTip);
+}
+
+// Collapsing a section leaves the others where they were: the left column keeps its rows'
+// heights (the link badges do not grow into the room the profiles leave), and collapsing the
+// battery leaves the profile buttons on show.
+TEST_F(DuiPageControlsTest, CollapsingASectionLeavesTheRestInPlace) {
+    page_->resize(800, 488);
+    controls_->SetVisible("ms_1_wireless", true);
+    page_->show();
+    QCoreApplication::processEvents();
+    auto* links = Find<QWidget>("ms_1_hor_links");
+    auto* badge = Find<QWidget>("ms_1_wireless");
+    const int linksHeight = links->height();
+    const int badgeHeight = badge->height();
+    const QPoint profileHeader = Find<QWidget>("ms_1_check_profile")->pos();
+
+    controls_->SetVisible("ms_1_ver_profile", false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(links->height(), linksHeight);
+    EXPECT_EQ(badge->height(), badgeHeight);
+    EXPECT_EQ(Find<QWidget>("ms_1_check_profile")->pos(), profileHeader);
+
+    controls_->SetVisible("ms_1_ver_profile", true);
+    controls_->SetVisible("ms_1_ver_power", false);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(links->height(), linksHeight);
+    auto* add = Find<QWidget>("ms_1_profile_add_btn");
+    EXPECT_TRUE(add->isVisible());
+    EXPECT_TRUE(page_->rect().contains(QRect(add->mapTo(page_.get(), QPoint(0, 0)), add->size())));
+}
+
+// The buttons that had no words say what they do, in the user's language; one button restores
+// the defaults, and it says what it does.
+TEST_F(DuiPageControlsTest, TheModelButtonsAndRestoreDefaultsHaveTooltips) {
+    for (int i = 1; i <= 6; ++i) {
+        const QString name = QString("ms_1_option_mouse_pic_%1").arg(i);
+        EXPECT_EQ(page_->findChild<QWidget*>(name)->toolTip(),
+                  QString("Show mouse model %1 in the picture").arg(i));
+    }
+    EXPECT_TRUE(Find<QWidget>("ms_1_btn_reset")
+                    ->toolTip()
+                    .startsWith("Put every setting of the selected profile back to its default"));
+    EXPECT_TRUE(Find<QWidget>("ms_1_profile_reset_btn")->isHidden());
 }
 
 }  // namespace

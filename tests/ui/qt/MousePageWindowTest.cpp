@@ -23,15 +23,19 @@
 #include <QTest>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "app/CMainWnd.h"
 #include "app/MousePageWindow.h"
+#include "platform/keyboard/XkbKeyboardLayout.h"
 #include "ports/WindowMessages.h"
+#include "storage/MacroStore.h"
 #include "storage/ProfileStore.h"
 #include "storage/SettingsFile.h"
 #include "tests/support/ModalActions.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
 #include "ui/page/CMS_1_Page.h"
 #include "ui/page/qt/DuiPageDialogs.h"
 
@@ -214,7 +218,7 @@ TEST_F(MousePageWindowTest, SlidersUpdateTheirLabelsAndDelayTheApply) {
     Find<QSlider>("ms_1_slider_key_debounce")->setValue(4);
     Deliver();
     EXPECT_EQ(Find<QLabel>("ms_1_label_light_off")->text(), "Lights off after 1.5 min");
-    EXPECT_EQ(Find<QLabel>("ms_1_label_key_debounce")->text(), "8 MS");
+    EXPECT_EQ(Find<QLabel>("ms_1_label_key_debounce")->text(), "8 ms");
     EXPECT_EQ(Working().lightOffTimer, 3);
     EXPECT_GT(session_->delayedApplies, 0);
     EXPECT_EQ(session_->applies, 0);
@@ -486,6 +490,52 @@ TEST_F(MousePageWindowTest, StageColourFromTheDialogIsStoredShownAndApplied) {
     EXPECT_EQ(Working().lightColor.g, light.g);
     EXPECT_EQ(Working().lightColor.b, light.b);
     EXPECT_EQ(session_->applies, 1);
+}
+
+// The macro editor opens in the style the page has, its scroll bars and rows included; after
+// dark and back to light, the window looks as it did at start.
+TEST_F(MousePageWindowTest, TheEditorTakesThePagesStyleAndLightBringsTheStartBack) {
+    Start();
+    window_->Widget()->show();
+    Deliver();
+    const QImage start = window_->Widget()->grab().toImage();
+    QFile file(QDir(ResourceFolder()).filePath("theme_dark.qss"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString dark = QString::fromUtf8(file.readAll());
+    for (const char* rule : {"QDialog#ms_1_macro_wnd ", "QScrollBar::handle:vertical",
+                             "QWidget#keylistitem QLabel#action", "QMenu "}) {
+        EXPECT_TRUE(dark.contains(rule)) << rule;
+    }
+
+    MacroStore store(data_);
+    store.LoadMacroStore();
+    const auto layout = XkbKeyboardLayout::FromNames("us");
+    ASSERT_TRUE(layout);
+    const HookTable none;
+    // Opens the editor as the page does, over the main window; gives its skin's own sheet.
+    auto openEditor = [&](QString* skinSheet) {
+        auto editor = std::make_unique<CMS_1_Macro>(Skins(), Texts(),
+                                                    CMS_1_Macro::Deps{store, none, *layout, data_});
+        EXPECT_TRUE(editor->Create(window_->Widget()));
+        *skinSheet = editor->Widget()->styleSheet();
+        editor->Widget()->show();
+        return editor;
+    };
+    QString skinSheet;
+    Find<QAbstractButton>("skin_btn")->click();
+    ASSERT_EQ(window_->CurrentTheme(), Theme::Dark);
+    {
+        const auto editor = openEditor(&skinSheet);
+        EXPECT_EQ(editor->Widget()->styleSheet(), skinSheet + "\n" + dark);
+    }
+    Find<QAbstractButton>("skin_btn")->click();
+    ASSERT_EQ(window_->CurrentTheme(), Theme::Light);
+    {
+        const auto editor = openEditor(&skinSheet);
+        EXPECT_EQ(editor->Widget()->styleSheet(), skinSheet);
+    }
+    Deliver();
+    EXPECT_TRUE(window_->Widget()->grab().toImage() == start);
 }
 
 }  // namespace

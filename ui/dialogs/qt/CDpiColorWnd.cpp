@@ -2,6 +2,8 @@
 
 #include <QLayout>
 #include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 #include <algorithm>
 #include <climits>
 
@@ -70,6 +72,13 @@ void CDpiColorWnd::InitWindow() {
     red_ = FindControlAs<QLineEdit>(kColorDialog.channelEdits[0]);
     green_ = FindControlAs<QLineEdit>(kColorDialog.channelEdits[1]);
     blue_ = FindControlAs<QLineEdit>(kColorDialog.channelEdits[2]);
+    // A channel is 0 to 255: digits only (larger numbers are brought down to 255).
+    for (QLineEdit* edit : {red_, green_, blue_}) {
+        if (edit != nullptr) {
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("[0-9]{0,3}")), edit));
+        }
+    }
     for (int i = 0; i < static_cast<int>(kPresetColours.size()); ++i) {
         dui::SetBkColor(FindControl(kSwatchPrefix + QString::number(i + 1)), kPresetColours[i]);
     }

@@ -50,7 +50,8 @@ void CMS_1_ProfileName::OnClick(const dui::TNotify& notify) {
     if (notify.sender == kDialogButtons.ok) {
         auto* edit = FindControlAs<QLineEdit>(kProfileNameDialog.nameEdit);
         const QString text = edit != nullptr ? edit->text().left(kMaxNameChars) : QString();
-        if (text.isEmpty()) {
+        // A name of nothing but spaces would show as a blank row: no name either.
+        if (text.trimmed().isEmpty()) {
             WarnAndStay(QStringLiteral("warn_name_1_text"));
             return;
         }

@@ -15,6 +15,30 @@ namespace {
 // are virtual-key codes below 0x100.
 constexpr std::uintptr_t kFirstMouseMessage = 0x200;
 
+// The modifier a virtual key is, as the index of its box (Ctrl, Shift, Alt, Win); -1 for
+// other keys. Both sides count, and the generic codes some keyboards send.
+int ModifierIndex(std::uintptr_t virtualKey) {
+    switch (virtualKey) {
+        case 0x11:
+        case 0xA2:
+        case 0xA3:
+            return 0;
+        case 0x10:
+        case 0xA0:
+        case 0xA1:
+            return 1;
+        case 0x12:
+        case 0xA4:
+        case 0xA5:
+            return 2;
+        case 0x5B:
+        case 0x5C:
+            return 3;
+        default:
+            return -1;
+    }
+}
+
 }  // namespace
 
 CShortcutWnd::CShortcutWnd(std::shared_ptr<const dui::SkinLoader> skins,
@@ -109,11 +133,44 @@ void CShortcutWnd::OnHookEvent(const Message& message) {
         // A click (on OK, say) is not a key and must not wipe the one captured.
         return;
     }
-    const UsageLookup found =
-        VirtualKeyToUsage(static_cast<std::uint32_t>(message.wParam), layout_);
+    const bool pressed = message.lParam == 0;
+    const int modifier = ModifierIndex(message.wParam);
+    if (modifier >= 0) {
+        const unsigned bit = 1u << modifier;
+        if (pressed && (heldModifiers_ & bit) == 0) {
+            heldModifiers_ |= bit;
+            loneModifier_ = message.wParam;
+        } else if (!pressed) {
+            heldModifiers_ &= ~bit;
+            // Pressed and released with no other key: the modifier is the key itself.
+            if (loneModifier_ == message.wParam)
+                TakeKey(message.wParam, false);
+            loneModifier_ = 0;
+        }
+        return;
+    }
+    // A key is taken as it is pressed, with the modifiers held then (Ctrl+K gives Ctrl and
+    // K); its release changes nothing.
+    if (pressed) {
+        loneModifier_ = 0;
+        TakeKey(message.wParam, heldModifiers_ != 0);
+    }
+}
+
+void CShortcutWnd::TakeKey(std::uintptr_t virtualKey, bool withModifiers) {
+    const UsageLookup found = VirtualKeyToUsage(static_cast<std::uint32_t>(virtualKey), layout_);
     shortcutKey = found.found && found.usage >= 0 && found.usage <= 0xFF
                       ? static_cast<std::uint8_t>(found.usage)
                       : 0;
+    // Held modifiers set the boxes; a key pressed alone leaves the boxes as the user ticked
+    // them.
+    if (withModifiers) {
+        std::uint8_t* flags[4] = {&ctrlFlag, &shiftFlag, &altFlag, &winFlag};
+        for (int i = 0; i < 4; ++i) {
+            *flags[i] = (heldModifiers_ >> i) & 1u;
+            dui::SetSelected(checkFlags_[i], *flags[i] != 0, false);
+        }
+    }
     ShowKey();
 }
 
@@ -130,6 +187,9 @@ void CShortcutWnd::StartCapture() {
 }
 
 void CShortcutWnd::StopCapture() {
+    // Keys held when the field is left are not seen released here.
+    heldModifiers_ = 0;
+    loneModifier_ = 0;
     if (hookFunctions_.removehook != nullptr) {
         hookFunctions_.removehook();
     }

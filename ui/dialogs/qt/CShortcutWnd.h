@@ -16,8 +16,9 @@ class QLineEdit;
 namespace ms1 {
 
 // The shortcut dialog (skin "shortcut.xml"): four modifier boxes and one key, captured
-// system-wide through the hook library while the key field has the focus. The caller sets the
-// fields, runs the dialog modally (1 OK, 0 otherwise) and reads the fields back.
+// system-wide through the hook library while the key field has the focus; modifiers held as
+// the key is pressed tick their boxes, and a modifier pressed and released alone is the key. The
+// caller sets the fields, runs the dialog modally (1 OK, 0 otherwise) and reads the fields back.
 class CShortcutWnd : public dui::DuiWindow {
     Q_OBJECT
   public:
@@ -52,6 +53,9 @@ class CShortcutWnd : public dui::DuiWindow {
   private:
     void OnClick(const dui::TNotify& notify);
     void OnHookEvent(const Message& message);
+    // The captured key is `virtualKey`; with `withModifiers`, the boxes become the modifiers
+    // held.
+    void TakeKey(std::uintptr_t virtualKey, bool withModifiers);
     void StartCapture();
     void StopCapture();
     void ShowKey();
@@ -67,6 +71,10 @@ class CShortcutWnd : public dui::DuiWindow {
     const std::string captureProblem_;
     QWidget* checkFlags_[4] = {};
     QLineEdit* editKey_ = nullptr;
+    // The modifiers held down now (bit 0 Ctrl ... bit 3 Win), and the modifier pressed last
+    // while no other key followed it (0 none).
+    unsigned heldModifiers_ = 0;
+    std::uintptr_t loneModifier_ = 0;
 };
 
 }  // namespace ms1

@@ -4,6 +4,8 @@
 #include <QCursor>
 #include <QDialog>
 #include <QEvent>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QWidget>
 
 #include "platform/DebugLog.h"
@@ -14,6 +16,7 @@
 #include "ui/macro/MacroEditorNames.h"
 #include "ui/macro/qt/DuiMacroControls.h"
 #include "ui/macro/qt/DuiMacroDialogs.h"
+#include "ui/macro/qt/EditorPlacement.h"
 
 namespace ms1 {
 namespace {
@@ -56,6 +59,11 @@ CMS_1_Macro::~CMS_1_Macro() {
 
 void CMS_1_Macro::InitWindow() {
     Widget()->setWindowTitle(LanguageText("macro_editor_title_text"));
+    // Tooltips the skin gives as language keys.
+    for (QWidget* control : Widget()->findChildren<QWidget*>()) {
+        if (control->property("resourcetip").toBool())
+            control->setToolTip(LanguageText(control->toolTip()));
+    }
     keyTexts_ = std::make_unique<DuiTextLookup>(SharedTexts());
     controls_ = std::make_unique<DuiMacroControls>(Widget(), Skins(), Texts());
     controls_->PrepareRows(macroui::kActionList);
@@ -66,6 +74,8 @@ void CMS_1_Macro::InitWindow() {
         *controls_, *dialogs_, *hooks_, *clock_, Timers(), deps_.macros, *keyTexts_, deps_.layout});
     editor_->Init();
     keyEdit_ = FindControl(QString::fromLatin1(macroui::kActionKeyEdit));
+    if (auto* dialog = qobject_cast<QDialog*>(Widget()))
+        dialog->setSizeGripEnabled(true);
     Widget()->installEventFilter(this);
     for (QWidget* control : Widget()->findChildren<QWidget*>()) {
         control->installEventFilter(this);
@@ -95,6 +105,23 @@ bool CMS_1_Macro::HandleMessage(const Message& message) {
     }
     // Default processing goes on in every case.
     return DuiWindow::HandleMessage(message);
+}
+
+void CMS_1_Macro::FitTo(const QWidget* owner) {
+    QWidget* root = Widget();
+    if (root == nullptr)
+        return;
+    const QWidget* over = owner != nullptr ? owner->window() : nullptr;
+    QScreen* screen = over != nullptr ? over->screen() : root->screen();
+    if (screen == nullptr)
+        screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr)
+        return;
+    const QRect available = screen->availableGeometry();
+    const QPoint centre =
+        over != nullptr && over->isVisible() ? over->frameGeometry().center() : available.center();
+    const QSize minimum = root->minimumSizeHint().expandedTo(root->minimumSize());
+    root->setGeometry(PlaceOnScreen(QSize(kWidth, kHeight), minimum, available, centre));
 }
 
 bool CMS_1_Macro::PointerOverEditor() const {
@@ -134,9 +161,8 @@ MacroNameChanges RunMacroEditor(const dui::DuiWindow& owner, CMS_1_Macro::Deps d
         qCWarning(lcMs1) << "macro editor skin missing:" << CMS_1_Macro::kSkinFile;
         return {};
     }
-    editor.Widget()->resize(CMS_1_Macro::kWidth, CMS_1_Macro::kHeight);
     editor.Widget()->setWindowModality(Qt::ApplicationModal);
-    editor.CenterOnScreen();
+    editor.FitTo(owner.Widget());
     editor.ShowModal();
     return editor.Editor()->NameChanges();
 }

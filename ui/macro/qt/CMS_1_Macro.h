@@ -23,7 +23,8 @@ class SteadyMillisecondClock;
 // The macro editor's window (skin "MS/MS_1/ms_1_macropage.xml"): the editor's logic over the
 // window's controls, the message box and file dialogs, the hook library and the window's
 // timers. Hook events arrive as message 1034. Run modally; closing it in any way ends a
-// recording and removes the hooks.
+// recording and removes the hooks. Moved by its title bar, resized by the grip in its
+// bottom right corner.
 class CMS_1_Macro : public dui::DuiWindow {
     Q_OBJECT
   public:
@@ -48,6 +49,9 @@ class CMS_1_Macro : public dui::DuiWindow {
     MacroEditor* Editor() const { return editor_.get(); }
     DuiMacroControls* Controls() const { return controls_.get(); }
     const Ms1WindowHandle* Handle() const { return &handle_; }
+    // Sizes and places the window on the screen `owner` is on: 800 x 800 where that fits,
+    // smaller on a smaller screen, over the owner and wholly on the screen.
+    void FitTo(const QWidget* owner);
 
   protected:
     QString GetSkinFile() const override { return QString::fromLatin1(kSkinFile); }

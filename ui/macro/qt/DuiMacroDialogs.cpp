@@ -31,6 +31,13 @@ bool DuiMacroDialogs::MessageBox(std::string_view titleKey, std::string_view mes
     return ShowMessageBox(owner_, Q(titleKey), Q(messageKey), KindOfMessage(Q(messageKey))) == 1;
 }
 
+bool DuiMacroDialogs::Confirm(std::string_view titleKey, std::string_view messageKey,
+                              const std::string& name) {
+    const QString text = owner_.LanguageText(Q(messageKey))
+                             .replace(QStringLiteral("%s"), QString::fromStdString(name));
+    return ShowMessageBox(owner_, Q(titleKey), text, MessageKind::Confirmation) == 1;
+}
+
 void DuiMacroDialogs::ShowProblem(const std::string& text) {
     // A text that is no language key is shown as it is.
     ShowMessageBox(owner_, QStringLiteral("warning_title_text"), QString::fromStdString(text),

@@ -17,6 +17,8 @@ class DuiMacroDialogs : public MacroEditorDialogs {
     DuiMacroDialogs(const dui::DuiWindow& owner, std::filesystem::path dataFolder);
 
     bool MessageBox(std::string_view titleKey, std::string_view messageKey) override;
+    bool Confirm(std::string_view titleKey, std::string_view messageKey,
+                 const std::string& name) override;
     void ShowProblem(const std::string& text) override;
     std::optional<std::filesystem::path> AskMacroFileToOpen() override;
     std::optional<std::filesystem::path> AskMacroFileToSave(

@@ -1,5 +1,6 @@
 #include "ui/page/qt/DuiPageControls.h"
 
+#include <QAbstractButton>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
@@ -10,6 +11,8 @@
 #include "platform/dui/LanguageTexts.h"
 #include "ui/QuietText.h"
 #include "ui/page/PageNames.h"
+#include "ui/page/qt/ElidedButtonText.h"
+#include "ui/page/qt/SectionHeaderLook.h"
 
 namespace ms1 {
 namespace {
@@ -27,11 +30,29 @@ constexpr int kBannerStepMs = 5;
 constexpr int kLowLevel = 20;
 constexpr int kCriticalLevel = 10;
 
+// The buttons of the button functions show what fits of a long name (a macro's).
+void KeepWholeText(QWidget* control) {
+    auto* button = qobject_cast<QAbstractButton*>(control);
+    if (button != nullptr &&
+        (button->property("key").toBool() || button->property("keyfixed").toBool())) {
+        ElidedButtonText::Keep(button);
+    }
+}
+
 }  // namespace
 
 DuiPageControls::DuiPageControls(QWidget* page, const dui::LanguageTexts* texts,
                                  QString resourceFolder)
-    : page_(page), texts_(texts), resourceFolder_(std::move(resourceFolder)) {}
+    : page_(page), texts_(texts), resourceFolder_(std::move(resourceFolder)) {
+    SectionHeaderLook::Apply(page_);
+    // Tooltips the skin gives as language keys.
+    if (page_ != nullptr && texts_ != nullptr) {
+        for (QWidget* control : page_->findChildren<QWidget*>()) {
+            if (control->property("resourcetip").toBool())
+                control->setToolTip(texts_->Text(control->toolTip()));
+        }
+    }
+}
 
 QWidget* DuiPageControls::Find(std::string_view control) const {
     if (page_ == nullptr || control.empty()) {
@@ -74,7 +95,9 @@ void DuiPageControls::SetProgress(std::string_view control, int value) {
 
 void DuiPageControls::SetPlainText(std::string_view control, std::string_view text) {
     // Plain text is shown as it is, even on a control that showed a language text before.
-    SetTextQuietly(Find(control), Q(text), false, texts_);
+    QWidget* widget = Find(control);
+    SetTextQuietly(widget, Q(text), false, texts_);
+    KeepWholeText(widget);
 }
 
 void DuiPageControls::SetEnabled(std::string_view control, bool enabled, std::string_view whyKey) {
@@ -87,7 +110,9 @@ void DuiPageControls::SetEnabled(std::string_view control, bool enabled, std::st
 }
 
 void DuiPageControls::SetTextKey(std::string_view control, std::string_view key) {
-    SetTextQuietly(Find(control), Q(key), true, texts_);
+    QWidget* widget = Find(control);
+    SetTextQuietly(widget, Q(key), true, texts_);
+    KeepWholeText(widget);
 }
 
 void DuiPageControls::RefreshLightSections() {
@@ -105,7 +130,10 @@ int DuiPageControls::Value(std::string_view control) const {
 }
 
 std::string DuiPageControls::Text(std::string_view control) const {
-    return dui::Text(Find(control)).toStdString();
+    QWidget* widget = Find(control);
+    if (auto* button = qobject_cast<QAbstractButton*>(widget))
+        return ElidedButtonText::WholeText(button).toStdString();
+    return dui::Text(widget).toStdString();
 }
 
 void DuiPageControls::SetCaretToEnd(std::string_view control) {

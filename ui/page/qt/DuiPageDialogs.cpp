@@ -54,6 +54,13 @@ bool DuiPageDialogs::MessageBox(std::string_view titleKey, std::string_view mess
     return ShowMessageBox(owner_, Q(titleKey), Q(messageKey), KindOfMessage(Q(messageKey))) == 1;
 }
 
+bool DuiPageDialogs::Confirm(std::string_view titleKey, std::string_view messageKey,
+                             const std::string& name) {
+    const QString text = owner_.LanguageText(Q(messageKey))
+                             .replace(QStringLiteral("%s"), QString::fromStdString(name));
+    return ShowMessageBox(owner_, Q(titleKey), text, MessageKind::Confirmation) == 1;
+}
+
 void DuiPageDialogs::ShowProblem(std::string_view titleKey, const std::string& text) {
     // A text that is no language key is shown as it is.
     ShowMessageBox(owner_, Q(titleKey), QString::fromStdString(text), MessageKind::Notice);

@@ -24,6 +24,8 @@ class DuiPageDialogs : public PageDialogs {
     ~DuiPageDialogs() override;
 
     bool MessageBox(std::string_view titleKey, std::string_view messageKey) override;
+    bool Confirm(std::string_view titleKey, std::string_view messageKey,
+                 const std::string& name) override;
     void ShowProblem(std::string_view titleKey, const std::string& text) override;
     std::optional<std::u16string> AskProfileName(std::string_view titleKey,
                                                  const std::vector<std::u16string>& names,
