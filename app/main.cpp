@@ -252,11 +252,6 @@ int main(int argc, char** argv) {
     // Rules changed in the dialog or by ms1ctl apply to the window that has the focus now.
     const int rulesListener =
         rules->AddListener([&focusSwitch] { focusSwitch.Switcher().Reconsider(); });
-    if (!focusSwitch.Start()) {
-        page.SetAutoSwitchUnavailable(
-            texts->Text(QString::fromStdString(focusSwitch.Source().UnavailableReason()))
-                .toStdString());
-    }
     ms1::StartupTrace::WatchFirstPaint(window.Widget());
     window.Widget()->resize(800, 572);
     window.CenterOnScreen();
@@ -266,18 +261,26 @@ int main(int argc, char** argv) {
         window.ShowAndRaise();
 
     ms1::StartupTrace::Mark("main window shown");
-    // What the first frame does not need follows it: the virtual mouse's window, and giving
-    // back to the system the memory the start-up used and let go of (the skins' parsed
-    // documents, the language file's text).
+    // What the first frame does not need follows it: following the focus, the virtual mouse's
+    // window, and giving back to the system the memory the start-up used and let go of (the
+    // skins' parsed documents, the language file's text).
     std::unique_ptr<ms1::VirtualMousePanel> panel;
-    ms1::AfterFirstPaint::Run(window.Widget(), [&panel, virtualBus, &window] {
-        if (virtualBus != nullptr) {
-            panel = ShowVirtualMousePanel(*virtualBus, window.Widget());
-            ms1::StartupTrace::Mark("virtual mouse window shown");
-        }
-        malloc_trim(0);
-        ms1::StartupTrace::Mark("start-up memory given back");
-    });
+    ms1::AfterFirstPaint::Run(
+        window.Widget(), [&panel, virtualBus, &window, &focusSwitch, &page, texts] {
+            // Following the focus needs a connection of its own to the display or to i3.
+            if (!focusSwitch.Start()) {
+                page.SetAutoSwitchUnavailable(
+                    texts->Text(QString::fromStdString(focusSwitch.Source().UnavailableReason()))
+                        .toStdString());
+            }
+            ms1::StartupTrace::Mark("focus followed");
+            if (virtualBus != nullptr) {
+                panel = ShowVirtualMousePanel(*virtualBus, window.Widget());
+                ms1::StartupTrace::Mark("virtual mouse window shown");
+            }
+            malloc_trim(0);
+            ms1::StartupTrace::Mark("start-up memory given back");
+        });
     ms1::StartupTrace::Mark("event loop entered");
     QApplication::exec();
     rules->RemoveListener(rulesListener);
