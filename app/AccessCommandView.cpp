@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QTextOption>
 #include <QWidget>
 
 namespace ms1 {
@@ -22,6 +23,8 @@ void ShowAccessCommand(QWidget* window, const QString& command, const QString& c
     if (field == nullptr || copy == nullptr)
         return;
     if (!copy->property(kCaption).isValid()) {
+        // A long path of the node has no spaces to wrap at; the whole command stays in view.
+        field->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         copy->setProperty(kCaption, copy->text());
         // The field holds the command shown now; the button copies what it holds.
         QObject::connect(copy, &QAbstractButton::clicked, copy, [field, copy, copiedText] {
