@@ -11,11 +11,12 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QElapsedTimer>
+#include <QDBusServiceWatcher>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QTimer>
 #include <vector>
 
 namespace ms1::test {
@@ -82,16 +83,23 @@ class NotificationDaemon {
         daemon_.start(MS1_PYTHON3, {"-m", "dbusmock", "--template", "notification_daemon"});
         if (!daemon_.waitForStarted(kStartMs))
             return "the stand-in notification daemon did not start";
-        QElapsedTimer waited;
-        waited.start();
-        while (!Control().interface()->isServiceRegistered(kName)) {
-            if (daemon_.state() == QProcess::NotRunning)
-                return "the stand-in notification daemon ended";
-            if (waited.elapsed() > kStartMs)
-                return "the stand-in notification daemon did not take its name";
-            QThread::msleep(10);
+        // Woken by the bus when the name is taken, or by the daemon's end; the watcher is
+        // there before the first look, so a name taken in between is not missed.
+        QDBusServiceWatcher watcher(kName, Control(), QDBusServiceWatcher::WatchForRegistration);
+        QEventLoop loop;
+        QObject::connect(&watcher, &QDBusServiceWatcher::serviceRegistered, &loop,
+                         &QEventLoop::quit);
+        QObject::connect(&daemon_, &QProcess::finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kStartMs, &loop, &QEventLoop::quit);
+        if (!Control().interface()->isServiceRegistered(kName) &&
+            daemon_.state() != QProcess::NotRunning) {
+            loop.exec();
         }
-        return {};
+        if (Control().interface()->isServiceRegistered(kName))
+            return {};
+        return daemon_.state() == QProcess::NotRunning
+                   ? "the stand-in notification daemon ended"
+                   : "the stand-in notification daemon did not take its name";
     }
 
     void StopDaemon() {
