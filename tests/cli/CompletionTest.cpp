@@ -39,8 +39,9 @@ std::vector<std::string> Complete(const std::filesystem::path& harness,
     const std::string folder = std::filesystem::path(MS1CTL_PATH).parent_path().string();
     std::string command = "PATH=" + Quoted(folder) + ":\"$PATH\" bash " + Quoted(harness) + " " +
                           Quoted(MS1_COMPLETION_FILE);
+    // Appended piece by piece: GCC 12's -O3 takes " " + std::string for an overlapping copy.
     for (const std::string& word : typed)
-        command += " " + Quoted(word);
+        command.append(" ").append(Quoted(word));
     std::vector<std::string> lines;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr)
