@@ -14,7 +14,6 @@
 #include "app/AfterFirstPaint.h"
 #include "app/AppFocusSwitch.h"
 #include "app/CMainWnd.h"
-#include "app/FontConfigWarmup.h"
 #include "app/ForwardedCommands.h"
 #include "app/MouseDeviceSession.h"
 #include "app/MousePageWindow.h"
@@ -150,7 +149,6 @@ int main(int argc, char** argv) {
     if (auto code = InformationOnly(argc, argv))
         return *code;
     ms1::StartupTrace::Mark("main entered");
-    const ms1::FontConfigWarmup fonts;
     QApplication app(argc, argv);
     ms1::StartupTrace::Mark("QApplication made");
     QApplication::setApplicationName("ms1");
