@@ -13,11 +13,11 @@
 #include <QDBusMessage>
 #include <QDBusServiceWatcher>
 #include <QEventLoop>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <vector>
+
+#include "tests/support/BusDaemon.h"
 
 namespace ms1::test {
 
@@ -28,10 +28,6 @@ class NotificationDaemon {
 
     ~NotificationDaemon() {
         StopDaemon();
-        if (bus_.state() != QProcess::NotRunning) {
-            bus_.kill();
-            bus_.waitForFinished(kStartMs);
-        }
         if (control_)
             QDBusConnection::disconnectFromBus(kControl);
     }
@@ -50,33 +46,12 @@ class NotificationDaemon {
     }
 
     // Starts the bus; empty when it runs, else why not.
-    QString StartBus() {
-        const QString config = dir_.filePath("session.conf");
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return "no bus configuration";
-        file.write(QStringLiteral(
-                       "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                       "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
-                       "busconfig.dtd\">\n<busconfig><type>session</type>"
-                       "<listen>unix:path=%1</listen><auth>EXTERNAL</auth>"
-                       "<policy context=\"default\"><allow send_destination=\"*\" "
-                       "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                       "</policy></busconfig>\n")
-                       .arg(dir_.filePath("bus"))
-                       .toUtf8());
-        file.close();
-        bus_.start(MS1_DBUS_DAEMON, {"--config-file=" + config, "--nofork", "--print-address"});
-        if (!bus_.waitForStarted(kStartMs) || !bus_.waitForReadyRead(kStartMs))
-            return "dbus-daemon did not start";
-        address_ = QString::fromUtf8(bus_.readLine()).trimmed();
-        return address_.isEmpty() ? "dbus-daemon gave no address" : QString();
-    }
+    QString StartBus() { return bus_.Start("session"); }
 
     // Starts the stand-in daemon; empty once it has its name, else why not.
     QString StartDaemon() {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SESSION_BUS_ADDRESS", address_);
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", bus_.Address());
         daemon_.setProcessEnvironment(environment);
         daemon_.setStandardOutputFile(QProcess::nullDevice());  // its log of every call
         daemon_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -136,7 +111,7 @@ class NotificationDaemon {
         return calls;
     }
 
-    const QString& Address() const { return address_; }
+    const QString& Address() const { return bus_.Address(); }
 
   private:
     static constexpr const char* kControl = "ms1-test-notifications-control";
@@ -144,15 +119,13 @@ class NotificationDaemon {
     QDBusConnection Control() {
         if (!control_) {
             control_ = true;
-            QDBusConnection::connectToBus(address_, kControl);
+            QDBusConnection::connectToBus(bus_.Address(), kControl);
         }
         return QDBusConnection(kControl);
     }
 
-    QTemporaryDir dir_;
-    QProcess bus_;
+    BusDaemon bus_;
     QProcess daemon_;
-    QString address_;
     bool control_ = false;
 };
 

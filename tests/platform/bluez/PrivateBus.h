@@ -7,10 +7,10 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QThread>
+
+#include "tests/support/BusDaemon.h"
 
 namespace ms1 {
 
@@ -19,48 +19,23 @@ constexpr int kStartMs = 10000;
 class PrivateBus {
   public:
     ~PrivateBus() {
-        for (QProcess* process : {&mock_, &daemon_}) {
-            if (process->state() != QProcess::NotRunning) {
-                process->kill();
-                process->waitForFinished(kStartMs);
-            }
+        if (mock_.state() != QProcess::NotRunning) {
+            mock_.kill();
+            mock_.waitForFinished(kStartMs);
         }
         if (control_)
             QDBusConnection::disconnectFromBus(kControl);
     }
 
     // Empty when it started, else why not.
-    QString Start() {
-        if (QString(MS1_DBUS_DAEMON).isEmpty())
-            return "dbus-daemon is not installed (Debian package dbus-daemon)";
-        const QString config = dir_.filePath("bus.conf");
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly))
-            return "no bus configuration";
-        file.write(QStringLiteral(
-                       "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
-                       "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
-                       "busconfig.dtd\">\n<busconfig><type>system</type>"
-                       "<listen>unix:path=%1</listen><auth>EXTERNAL</auth>"
-                       "<policy context=\"default\"><allow send_destination=\"*\" "
-                       "eavesdrop=\"true\"/><allow eavesdrop=\"true\"/><allow own=\"*\"/>"
-                       "</policy></busconfig>\n")
-                       .arg(dir_.filePath("bus"))
-                       .toUtf8());
-        file.close();
-        daemon_.start(MS1_DBUS_DAEMON, {"--config-file=" + config, "--nofork", "--print-address"});
-        if (!daemon_.waitForStarted(kStartMs) || !daemon_.waitForReadyRead(kStartMs))
-            return "dbus-daemon did not start";
-        address_ = QString::fromUtf8(daemon_.readLine()).trimmed();
-        return address_.isEmpty() ? "dbus-daemon gave no address" : QString();
-    }
+    QString Start() { return bus_.Start("system"); }
 
     // `arguments` for mock_bluez.py (--silent, --mouse=..., --announce).
     QString StartBluetoothd(const QStringList& arguments = {}) {
         if (QString(MS1_PYTHON3).isEmpty())
             return "python3 is not installed";
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", address_);
+        environment.insert("DBUS_SYSTEM_BUS_ADDRESS", bus_.Address());
         mock_.setProcessEnvironment(environment);
         mock_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         mock_.start(MS1_PYTHON3, QStringList{MS1_MOCK_BLUEZ} + arguments);
@@ -97,7 +72,7 @@ class PrivateBus {
     QDBusConnection Control() {
         if (!control_) {
             control_ = true;
-            QDBusConnection::connectToBus(address_, kControl);
+            QDBusConnection::connectToBus(bus_.Address(), kControl);
         }
         return QDBusConnection(kControl);
     }
@@ -112,14 +87,12 @@ class PrivateBus {
         const QDBusMessage reply = Ask(method);
         return reply.arguments().isEmpty() ? QVariant() : reply.arguments().constFirst();
     }
-    const QString& Address() const { return address_; }
+    const QString& Address() const { return bus_.Address(); }
 
   private:
     static constexpr const char* kControl = "ms1-test-control";
-    QTemporaryDir dir_;
-    QProcess daemon_;
+    test::BusDaemon bus_;
     QProcess mock_;
-    QString address_;
     bool control_ = false;
 };
 
