@@ -15,11 +15,11 @@ struct Ran {
     QString err;
 };
 
-// Waits for a started process; one that does not finish within the patience is killed and
-// says so in `err`.
+// Waits for a started process (or takes one that has ended); one that does not finish within
+// the patience is killed and says so in `err`.
 inline Ran Finish(QProcess& process, int patienceMs) {
     Ran run;
-    if (!process.waitForFinished(patienceMs)) {
+    if (process.state() != QProcess::NotRunning && !process.waitForFinished(patienceMs)) {
         process.kill();
         process.waitForFinished(patienceMs);
         run.err = "did not finish within " + QString::number(patienceMs / 1000) +

@@ -24,6 +24,17 @@ QCoreApplication& App() {
     return *app;
 }
 
+// Every thread's stack of a running process, by gdb where it is installed.
+QString ThreadStacks(qint64 pid) {
+    QProcess gdb;
+    gdb.start("gdb", {"-batch", "-p", QString::number(pid), "-ex", "thread apply all bt"});
+    if (!gdb.waitForStarted(kBedPatienceMs))
+        return "(gdb is not installed)";
+    if (!gdb.waitForFinished(kBedPatienceMs))
+        gdb.kill();
+    return QString::fromUtf8(gdb.readAllStandardOutput());
+}
+
 }  // namespace
 
 Bed::Bed(QProcessEnvironment environment, QString logFile)
@@ -120,8 +131,17 @@ bool Bed::WaitForFeatures(int device, qsizetype count) {
 }
 
 Ran Bed::Finish(bool terminate) {
-    if (terminate)
+    if (terminate) {
+        const qint64 program = ProgramPid();
         process_.terminate();
+        // A program that does not end is a fault to find: where each of its threads waits
+        // and what it logged go into the test's output before it is killed.
+        if (!process_.waitForFinished(kBedPatienceMs) && program != 0) {
+            ADD_FAILURE() << "the program did not end after SIGTERM; its threads:\n"
+                          << ThreadStacks(program).toStdString() << "\nits log:\n"
+                          << Log().right(4000).toStdString();
+        }
+    }
     Ran ran = test::Finish(process_, kBedPatienceMs);
     partial_ += ran.out;
     TakeLines();
@@ -156,6 +176,8 @@ std::optional<long> Bed::ResidentKib() const {
 }
 
 QString Bed::Log() const {
+    if (logFile_.isEmpty())
+        return {};
     QFile log(logFile_);
     return log.open(QIODevice::ReadOnly) ? QString::fromUtf8(log.readAll()) : QString();
 }
