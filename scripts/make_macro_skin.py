@@ -151,12 +151,12 @@ def macro_column(ui):
 def name_and_mouse_panels(ui):
     def top(ui):
         def name(ui):
-            caption(ui, "macro_name_caption_text", 44)
+            caption(ui, "macro_name_caption_text", 60)
             edit(ui, "ms_1_macro_name_edit", max_length=23, tip="macro_name_tip_text")
         frame(ui, "ms_1_macro_name_tab", name, horizontal=True)
 
         def mouse(ui):
-            caption(ui, "macro_insert_caption_text", 44)
+            caption(ui, "macro_insert_caption_text", 60)
             for name, word, _ in MOUSE_BUTTONS:
                 button(ui, name, f"macro_mouse_{word}_text", f"macro_mouse_{word}_tip_text",
                        {"mousebtn": b(True)})

@@ -237,10 +237,10 @@ def section(ui, header, panel, title, body, checked=True, horizontal=False):
     ui.end_item()
 
 
-def row(ui, name, body, spacing=8):
+def row(ui, name, body, spacing=8, vertical=False):
     ui.item()
     ui.open("QFrame", name, {}, {"row": b(True)})
-    ui.layout("QHBoxLayout", (0, 0, 0, 0), spacing)
+    ui.layout("QVBoxLayout" if vertical else "QHBoxLayout", (0, 0, 0, 0), spacing)
     body(ui)
     ui.end_layout()
     ui.close()
@@ -342,10 +342,12 @@ def buttons_body(ui):
     for column in range(2):
         ui.item()
         ui.open("QFrame", f"ms_1_column_keys_{column + 1}", {}, {"row": b(True)})
-        ui.layout("QVBoxLayout", (0, 0, 0, 0), 3)
+        ui.layout("QVBoxLayout", (0, 0, 0, 0), 6)
         for k in range(column * 9 + 1, column * 9 + 10):
+            # The place on the mouse above its function, so that the function's name has the
+            # column's width: names of functions are long in some languages.
             def key_row(ui, k=k):
-                caption(ui, BUTTON_NAMES[k - 1], 112)
+                caption(ui, BUTTON_NAMES[k - 1])
                 dyn = {"key": b(True)} if k <= 12 else {"keyfixed": b(True)}
                 dyn["resourcetip"] = b(True)
                 tip = "button_choose_tip_text" if k <= 12 else "button_fixed_tip_text"
@@ -355,7 +357,7 @@ def buttons_body(ui):
                                        '<horstretch>0</horstretch><verstretch>0</verstretch>'
                                        '</sizepolicy>',
                          "focusPolicy": "<enum>Qt::NoFocus</enum>"}, dyn)
-            row(ui, f"ms_1_key_control_{k}", key_row, 4)
+            row(ui, f"ms_1_key_control_{k}", key_row, 1, vertical=True)
         if column == 1:
             ui.leaf("QPushButton", "ms_1_btn_macro", *keyed(text="macro_editor_button_text"))
         ui.end_layout()
@@ -466,7 +468,7 @@ def side(ui):
                 props["visible"] = b(False)
             ui.leaf("QPushButton", name, props,
                     {"small": b(True), "resourcetext": b(True)},
-                    f' row="{index // 3}" column="{index % 3}"')
+                    f' row="{index // 2}" column="{index % 2}"')
         ui.depth -= 1
         ui.out("</layout>")
         ui.close()
