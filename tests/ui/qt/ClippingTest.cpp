@@ -30,13 +30,17 @@
 #include "platform/dui/MenuWindow.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
 #include "ports/WindowMessages.h"
+#include "storage/AppProfileRules.h"
 #include "storage/MacroStore.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
+#include "ui/DuiTextLookup.h"
+#include "ui/dialogs/qt/CAppProfilesWnd.h"
 #include "ui/dialogs/qt/CDpiColorWnd.h"
 #include "ui/dialogs/qt/CMS_1_ProfileName.h"
 #include "ui/dialogs/qt/CMS_1_SelectMacro.h"
 #include "ui/dialogs/qt/CMsgWnd.h"
+#include "ui/dialogs/qt/CShortcutWnd.h"
 #include "ui/macro/qt/CMS_1_Macro.h"
 #include "ui/page/qt/ElidedButtonText.h"
 
@@ -222,6 +226,21 @@ TEST(Clipping, EmptyPageAndDialogLabelsFit) {
     CMS_1_SelectMacro macros(Skins(), Texts(), noMacros);
     ASSERT_TRUE(macros.Create(window.Widget()));
     ExpectFits(macros.Widget(), "macro choice");
+    const auto layout = XkbKeyboardLayout::FromNames("us");
+    ASSERT_TRUE(layout);
+    const HookTable none;
+    const DuiTextLookup keyTexts(Texts());
+    CShortcutWnd shortcut(Skins(), Texts(), none, *layout, keyTexts);
+    ASSERT_TRUE(shortcut.Create(window.Widget()));
+    ExpectFits(shortcut.Widget(), "shortcut");
+    AppProfileRules rules(temp.path().toStdString());
+    ASSERT_TRUE(rules.Set("firefox", u"Profile1"));
+    CAppProfilesWnd apps(Skins(), Texts(),
+                         AppProfilesDialog::Ports{
+                             rules, [] { return std::vector<std::u16string>{u"Profile1"}; },
+                             nullptr, "This desktop does not tell which window has the focus."});
+    ASSERT_TRUE(apps.Create(window.Widget()));
+    ExpectFits(apps.Widget(), "application profiles");
     window.UnregisterPage();
 }
 
