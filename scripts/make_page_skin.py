@@ -360,6 +360,8 @@ def buttons_body(ui):
             row(ui, f"ms_1_key_control_{k}", key_row, 1, vertical=True)
         if column == 1:
             ui.leaf("QPushButton", "ms_1_btn_macro", *keyed(text="macro_editor_button_text"))
+        # The rows of both columns stay level: what height is left goes below them.
+        ui.spacer(horizontal=False)
         ui.end_layout()
         ui.close()
         ui.end_item()
