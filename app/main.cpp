@@ -26,6 +26,7 @@
 #include "platform/TerminationSignals.h"
 #include "platform/X11OpenWindows.h"
 #include "platform/dui/LanguageTexts.h"
+#include "platform/dui/QtTranslation.h"
 #include "platform/dui/SkinLoader.h"
 #include "sim/Simulation.h"
 #include "storage/AppProfileRules.h"
@@ -197,6 +198,8 @@ int main(int argc, char** argv) {
     auto texts = std::make_shared<ms1::dui::LanguageTexts>();
     // English, with the translation of the user's language over it where there is one.
     texts->LoadForLocale(skins->ResourceFolder(), ms1::dui::LanguageTexts::MessagesLocale());
+    // And Qt's own texts (context menus, file dialogs) in that language too.
+    ms1::dui::InstallQtTranslation(ms1::dui::LanguageTexts::MessagesLocale());
 
     ms1::StartupTrace::Mark("language texts read");
     const std::filesystem::path dataFolder = options.dataFolder.value_or(ms1::GetDataFolder());

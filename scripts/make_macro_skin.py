@@ -64,26 +64,35 @@ QWidget#keylistitem QLabel { background: transparent; }
 QWidget#keylistitem QLabel#key { font-weight: bold; }
 """
 
-MOUSE_BUTTONS = [("ms_1_macro_key1_btn", "Left"), ("ms_1_macro_key2_btn", "Right"),
-                 ("ms_1_macro_key3_btn", "Middle"), ("ms_1_macro_key4_btn", "Forward"),
-                 ("ms_1_macro_key5_btn", "Back")]
+# The texts are language keys (see make_page_skin.py); numbers and units stay as they are.
+# Each mouse button: its insert button, that button's word, and its item in the edit panel.
+MOUSE_BUTTONS = [("ms_1_macro_key1_btn", "left", "L_Button"),
+                 ("ms_1_macro_key2_btn", "right", "R_Button"),
+                 ("ms_1_macro_key3_btn", "middle", "M_Button"),
+                 ("ms_1_macro_key4_btn", "forward", "Forward_Button"),
+                 ("ms_1_macro_key5_btn", "back", "Backward_Button")]
 NO_FOCUS = "<enum>Qt::NoFocus</enum>"
 # Panels below the action list keep their own height; the list takes what is left.
 KEEP_HEIGHT = ('<sizepolicy hsizetype="Preferred" vsizetype="Maximum"><horstretch>0</horstretch>'
                '<verstretch>0</verstretch></sizepolicy>')
 
 
-def button(ui, name, text, tip=None, dyn=None, focus=False):
+def button(ui, name, text, tip=None, dyn=None, focus=False, plain=False):
+    # `text` and `tip` are language keys; a plain text (a sign) is shown as it is.
     props = {"text": s(text), "autoDefault": b(False)}
+    dyn = dict(dyn or {})
+    if not plain:
+        dyn["resourcetext"] = b(True)
     if tip:
         props["toolTip"] = s(tip)
+        dyn["resourcetip"] = b(True)
     if not focus:
         props["focusPolicy"] = NO_FOCUS
     ui.leaf("QPushButton", name, props, dyn)
 
 
 def edit(ui, name, width=None, max_length=None, tip=None, placeholder=None):
-    props = {}
+    props, dyn = {}, {}
     if width:
         props["minimumSize"] = size(width, 0)
         props["maximumSize"] = size(width, 16777215)
@@ -91,9 +100,11 @@ def edit(ui, name, width=None, max_length=None, tip=None, placeholder=None):
         props["maxLength"] = n(max_length)
     if tip:
         props["toolTip"] = s(tip)
+        dyn["resourcetip"] = b(True)
     if placeholder:
         props["placeholderText"] = s(placeholder)
-    ui.leaf("QLineEdit", name, props)
+        dyn["resourceplaceholder"] = b(True)
+    ui.leaf("QLineEdit", name, props, dyn)
 
 
 def frame(ui, name, body, horizontal=False, panel=False, margins=(0, 0, 0, 0), spacing=6,
@@ -109,28 +120,27 @@ def frame(ui, name, body, horizontal=False, panel=False, margins=(0, 0, 0, 0), s
 
 def caption_bar(ui):
     def body(ui):
-        label(ui, "title", "Macro editor")
+        label(ui, "title", "macro_editor_title_text")
         ui.spacer()
-        button(ui, "btn_exit", "✕", "Close the editor")
+        button(ui, "btn_exit", "✕", "macro_close_tip_text", plain=True)
     frame(ui, "caption", body, horizontal=True, margins=(16, 0, 6, 0),
           props={"minimumSize": size(0, 40), "maximumSize": size(16777215, 40)})
 
 
 def macro_column(ui):
     def body(ui):
-        label(ui, "ms_1_macro_list_heading", "Macros", {"heading": b(True)})
+        label(ui, "ms_1_macro_list_heading", "select_macro_list_text", {"heading": b(True)})
         ui.leaf("QListWidget", "ms_1_macro_list",
                 {"horizontalScrollBarPolicy": "<enum>Qt::ScrollBarAlwaysOff</enum>"})
 
         def add_delete(ui):
-            button(ui, "ms_1_macro_add_btn", "New", "Add a macro")
-            button(ui, "ms_1_macro_delete_btn", "Delete", "Delete the selected macro")
+            button(ui, "ms_1_macro_add_btn", "macro_new_text", "macro_new_tip_text")
+            button(ui, "ms_1_macro_delete_btn", "macro_delete_text", "macro_delete_tip_text")
         row(ui, "ms_1_macro_row_add", add_delete, 6)
 
         def files(ui):
-            button(ui, "ms_1_macro_import_btn", "Import…", "Add a macro from a .macro file")
-            button(ui, "ms_1_macro_export_btn", "Export…",
-                   "Save the selected macro to a .macro file")
+            button(ui, "ms_1_macro_import_btn", "macro_import_text", "macro_import_tip_text")
+            button(ui, "ms_1_macro_export_btn", "macro_export_text", "macro_export_tip_text")
         row(ui, "ms_1_macro_row_files", files, 6)
         label(ui, "ms_1_macro_kept_note", "macro_changes_kept_text",
               {"caption": b(True), "resourcetext": b(True)}, {"wordWrap": b(True)})
@@ -141,33 +151,33 @@ def macro_column(ui):
 def name_and_mouse_panels(ui):
     def top(ui):
         def name(ui):
-            caption(ui, "Name", 44)
-            edit(ui, "ms_1_macro_name_edit", max_length=23,
-                 tip="The macro's name; it is taken when you leave the field")
+            caption(ui, "macro_name_caption_text", 60)
+            edit(ui, "ms_1_macro_name_edit", max_length=23, tip="macro_name_tip_text")
         frame(ui, "ms_1_macro_name_tab", name, horizontal=True)
 
         def mouse(ui):
-            caption(ui, "Insert", 44)
-            for name, text in MOUSE_BUTTONS:
-                button(ui, name, text, f"Insert a press and a release of the {text.lower()} "
-                       "button after the selected action", {"mousebtn": b(True)})
+            caption(ui, "macro_insert_caption_text", 60)
+            for name, word, _ in MOUSE_BUTTONS:
+                button(ui, name, f"macro_mouse_{word}_text", f"macro_mouse_{word}_tip_text",
+                       {"mousebtn": b(True)})
             ui.spacer()
         frame(ui, "ms_1_macro_mouse_event_tab", mouse, horizontal=True,
               props={"visible": b(False)})
         ui.leaf("QCheckBox", "ms_1_macro_insert_mouse_btn",
-                {"text": s("Mouse buttons"), "focusPolicy": NO_FOCUS,
-                 "toolTip": s("Show the buttons that insert mouse-button events")})
+                {"text": s("macro_mouse_buttons_text"), "focusPolicy": NO_FOCUS,
+                 "toolTip": s("macro_mouse_buttons_tip_text")},
+                {"resourcetext": b(True), "resourcetip": b(True)})
     frame(ui, "ms_1_macro_row_top", top, horizontal=True, spacing=10)
 
 
 def action_list(ui):
     def heads(ui):
         ui.spacer(width=8, height=0, fixed=True)
-        label(ui, "ms_1_macro_head_key", "Key or button", {"columnhead": b(True)},
+        label(ui, "ms_1_macro_head_key", "macro_head_key_text", {"columnhead": b(True)},
               {"minimumSize": size(190, 0)})
-        label(ui, "ms_1_macro_head_action", "Action", {"columnhead": b(True)})
+        label(ui, "ms_1_macro_head_action", "macro_head_action_text", {"columnhead": b(True)})
         ui.spacer()
-        label(ui, "ms_1_macro_head_delay", "Delay after (ms)", {"columnhead": b(True)})
+        label(ui, "ms_1_macro_head_delay", "macro_head_delay_text", {"columnhead": b(True)})
         ui.spacer(width=24, height=0, fixed=True)
     frame(ui, "ms_1_macro_row_heads", heads, horizontal=True, spacing=10)
     ui.leaf("QListWidget", "ms_1_macro_action_list",
@@ -177,11 +187,12 @@ def action_list(ui):
              "uniformItemSizes": b(True)})
 
     def moves(ui):
-        button(ui, "ms_1_macro_up_btn", "▲ Up", "Move the selected action up")
-        button(ui, "ms_1_macro_down_btn", "▼ Down", "Move the selected action down")
-        button(ui, "ms_1_macro_delete_action_btn", "Delete action", "Delete the selected action")
+        button(ui, "ms_1_macro_up_btn", "macro_up_text", "macro_up_tip_text")
+        button(ui, "ms_1_macro_down_btn", "macro_down_text", "macro_down_tip_text")
+        button(ui, "ms_1_macro_delete_action_btn", "macro_delete_action_text",
+               "macro_delete_action_tip_text")
         ui.spacer()
-        button(ui, "ms_1_macro_clear_action_btn", "Clear all", "Delete every action of the macro")
+        button(ui, "ms_1_macro_clear_action_btn", "macro_clear_text", "macro_clear_tip_text")
     row(ui, "ms_1_macro_row_moves", moves, 6)
 
 
@@ -191,26 +202,25 @@ def recording(ui):
             ui.leaf("QCheckBox", "ms_1_macro_record_btn",
                     {"text": s("start_recording_text"), "focusPolicy": NO_FOCUS,
                      "minimumSize": size(180, 0), "maximumSize": size(180, 16777215),
-                     "toolTip": s("Record keys and mouse buttons; new actions go after the "
-                                  "selected one")},
-                    {"resourcetext": b(True)})
-            label(ui, "ms_1_macro_record_hint",
-                  "Keys and mouse buttons go in after the selected action. Clicks on this "
-                  "window are not recorded, so the click that stops is not either.",
+                     "toolTip": s("macro_record_tip_text")},
+                    {"resourcetext": b(True), "resourcetip": b(True)})
+            label(ui, "ms_1_macro_record_hint", "macro_record_hint_text",
                   {"caption": b(True)}, {"wordWrap": b(True)})
         row(ui, "ms_1_macro_row_record", first, 12)
 
         def delays(ui):
-            caption(ui, "Delays:")
+            caption(ui, "macro_delays_caption_text")
+            keyed = {"resourcetext": b(True)}
             ui.leaf("QRadioButton", "ms_1_record_delay_btn",
-                    {"text": s("Recorded delays"), "focusPolicy": NO_FOCUS})
+                    {"text": s("macro_recorded_delays_text"), "focusPolicy": NO_FOCUS}, keyed)
             ui.leaf("QRadioButton", "ms_1_default_delay_btn",
-                    {"text": s("Default delay"), "checked": b(True), "focusPolicy": NO_FOCUS})
+                    {"text": s("macro_default_delay_text"), "checked": b(True),
+                     "focusPolicy": NO_FOCUS}, keyed)
             edit(ui, "ms_1_default_delay_edit", width=60, max_length=5,
-                 tip="Delay between recorded actions, 10 to 25000 ms")
-            caption(ui, "ms")
+                 tip="macro_default_delay_tip_text")
+            caption(ui, "ms", plain=True)
             ui.leaf("QRadioButton", "ms_1_no_delay_btn",
-                    {"text": s("No delay"), "focusPolicy": NO_FOCUS})
+                    {"text": s("macro_no_delay_text"), "focusPolicy": NO_FOCUS}, keyed)
             ui.spacer()
         row(ui, "ms_1_macro_row_delays", delays, 10)
         label(ui, "ms_1_macro_hook_note", "hook_unavailable_text", {"resourcetext": b(True)},
@@ -222,7 +232,8 @@ def recording(ui):
 def edit_panel(ui):
     def body(ui):
         ui.leaf("QCheckBox", "ms_1_macro_action_edit_check",
-                {"text": s("Edit the selected action"), "focusPolicy": NO_FOCUS})
+                {"text": s("macro_edit_action_text"), "focusPolicy": NO_FOCUS},
+                {"resourcetext": b(True)})
         ui.item()
         ui.open("QStackedWidget", "ms_1_macro_action_edit_tab",
                 {"minimumSize": size(0, 34), "maximumSize": size(16777215, 34)})
@@ -234,33 +245,32 @@ def edit_panel(ui):
             ui.end_layout()
             ui.close()
 
-        page("ms_1_macro_edit_page_none", lambda ui: caption(
-            ui, "Select an action and tick the box to change its key, button or delay."))
+        page("ms_1_macro_edit_page_none", lambda ui: caption(ui, "macro_edit_none_text"))
 
         def key_page(ui):
-            caption(ui, "Key", 60)
-            edit(ui, "ms_1_macro_action_edit", width=170,
-                 tip="Click here, then press the key the action should use",
-                 placeholder="press a key")
-            caption(ui, "Delay after")
-            edit(ui, "ms_1_macro_delay_edit", width=70, max_length=5, tip="1 to 25000 ms")
-            caption(ui, "ms")
+            caption(ui, "macro_key_caption_text", 60)
+            edit(ui, "ms_1_macro_action_edit", width=170, tip="macro_key_edit_tip_text",
+                 placeholder="macro_key_placeholder_text")
+            caption(ui, "macro_delay_after_text")
+            edit(ui, "ms_1_macro_delay_edit", width=70, max_length=5, tip="macro_delay_tip_text")
+            caption(ui, "ms", plain=True)
             ui.spacer()
         page("ms_1_macro_edit_page_key", key_page)
 
         def mouse_page(ui):
-            caption(ui, "Button", 60)
+            caption(ui, "macro_button_caption_text", 60)
             ui.item()
             ui.open("QComboBox", "ms_1_macro_mouse_action_combo",
-                    {"minimumSize": size(170, 0), "focusPolicy": "<enum>Qt::StrongFocus</enum>"})
-            for _, text in MOUSE_BUTTONS:
-                ui.out(f'<item><property name="text">{s(text + " button")}</property></item>')
+                    {"minimumSize": size(170, 0), "focusPolicy": "<enum>Qt::StrongFocus</enum>"},
+                    {"resourcetext": b(True)})
+            for _, _, key in MOUSE_BUTTONS:
+                ui.out(f'<item><property name="text">{s(key)}</property></item>')
             ui.close()
             ui.end_item()
-            caption(ui, "Delay after")
+            caption(ui, "macro_delay_after_text")
             edit(ui, "ms_1_macro_mouseaction_delay_edit", width=70, max_length=5,
-                 tip="1 to 25000 ms")
-            caption(ui, "ms")
+                 tip="macro_delay_tip_text")
+            caption(ui, "ms", plain=True)
             ui.spacer()
         page("ms_1_macro_edit_page_mouse", mouse_page)
         ui.close()
@@ -270,9 +280,9 @@ def edit_panel(ui):
         # OK and Cancel sit, since they neither close the window nor undo other changes.
         def buttons(ui):
             button(ui, "ms_1_macro_save_btn", "macro_save_action_text",
-                   "macro_save_action_tip_text", {"primary": b(True), "resourcetext": b(True), "resourcetip": b(True)})
+                   "macro_save_action_tip_text", {"primary": b(True)})
             button(ui, "ms_1_macro_cancel_btn", "macro_revert_action_text",
-                   "macro_revert_action_tip_text", {"resourcetext": b(True), "resourcetip": b(True)})
+                   "macro_revert_action_tip_text")
             ui.spacer()
         row(ui, "ms_1_macro_row_save", buttons, 8)
     frame(ui, "ms_1_macro_edit_panel", body, panel=True, margins=(12, 10, 12, 10), spacing=6,

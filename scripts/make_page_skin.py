@@ -76,14 +76,13 @@ QWidget#ms_1_setting_content { background: #f4f6f9; }
 QFrame#ms_1_bottom_bar { background: #ffffff; border-top: 1px solid #dde2e8; }
 """
 
-LIGHT_MODES = ["Off", "Steady", "Breathing", "Spectrum cycle", "Rainbow wave", "Colour breathing",
-               "Neon", "Flowing", "Heartbeat", "Starlight", "Tail chase", "Fade", "Reactive",
-               "Stage colour", "Battery level", "Custom"]
-# Where each button sits on the mouse; 4 is the DPI button and 7, 8 the side buttons forward
-# and back, as their default functions are.
-BUTTON_NAMES = ["Left", "Right", "Wheel click", "DPI (top)", "Top front", "Top rear",
-                "Side forward", "Side back", "Side 3", "Side 4", "Side 5", "Side 6",
-                "Tilt left", "Tilt right", "Wheel up", "Wheel down", "Bottom 1", "Bottom 2"]
+# The texts the user reads are language keys (lan.xml and its translations); a control shows
+# the text of its key when it has the dynamic property "resourcetext" (its tooltip:
+# "resourcetip"). Numbers and units stay as they are.
+LIGHT_MODES = [f"light_mode_{i}_text" for i in range(16)]
+# Where each button sits on the mouse ("button_4_name_text" is "4. DPI (top)"); 4 is the DPI
+# button and 7, 8 the side buttons forward and back, as their default functions are.
+BUTTON_NAMES = [f"button_{k}_name_text" for k in range(1, 19)]
 
 
 class Ui:
@@ -168,20 +167,37 @@ def size(w, h):
     return f"<size><width>{w}</width><height>{h}</height></size>"
 
 
-def label(ui, name, text, dyn=None, props=None):
-    p = {"text": s(text)}
+def keyed(props=None, dyn=None, text=None, tip=None):
+    """Props and dynamic props with the language keys of a text and a tooltip."""
+    props, dyn = dict(props or {}), dict(dyn or {})
+    if text is not None:
+        props["text"] = s(text)
+        dyn["resourcetext"] = b(True)
+    if tip is not None:
+        props["toolTip"] = s(tip)
+        dyn["resourcetip"] = b(True)
+    return props, dyn
+
+
+def label(ui, name, text, dyn=None, props=None, plain=False):
+    # `text` is a language key, or with plain shown as it is (a number, a unit, a value the
+    # program writes).
+    if plain:
+        p, d = {"text": s(text)}, dict(dyn or {})
+    else:
+        p, d = keyed(None, dyn, text)
     p.update(props or {})
-    ui.leaf("QLabel", name, p, dyn)
+    ui.leaf("QLabel", name, p, d)
 
 
-def caption(ui, text, width=None):
+def caption(ui, text, width=None, plain=False):
     # A fixed width is given in pixels at the page's 9 pt text and kept in em, so that the
     # column grows with the desktop's text scale instead of clipping its captions.
     props = {}
     if width:
         em = f"{width / 12:.2f}em"
         props = {"styleSheet": s(f"min-width: {em}; max-width: {em};")}
-    label(ui, ui.auto("ms_1_caption"), text, {"caption": b(True)}, props)
+    label(ui, ui.auto("ms_1_caption"), text, {"caption": b(True)}, props, plain)
 
 
 def slider(ui, name, lo, hi, value):
@@ -189,14 +205,16 @@ def slider(ui, name, lo, hi, value):
                               "maximum": n(hi), "value": n(value), "pageStep": n(1)})
 
 
-def pill(ui, name, text, checked=False, extra_dyn=None, tip_key=None):
-    # A checkable, exclusive push button: an option of its group that looks like a pill.
+def pill(ui, name, text, checked=False, extra_dyn=None, tip_key=None, plain=False):
+    # A checkable, exclusive push button: an option of its group that looks like a pill. Its
+    # text is a language key unless plain (a number, a rate).
     dyn = {"pill": b(True)}
     dyn.update(extra_dyn or {})
     props = {"text": s(text), "checkable": b(True), "autoExclusive": b(True),
              "checked": b(checked), "focusPolicy": "<enum>Qt::NoFocus</enum>"}
+    if not plain:
+        dyn["resourcetext"] = b(True)
     if tip_key:
-        # The tooltip is a language key, shown in the user's language.
         props["toolTip"] = s(tip_key)
         dyn["resourcetip"] = b(True)
     ui.leaf("QPushButton", name, props, dyn)
@@ -209,7 +227,7 @@ def section(ui, header, panel, title, body, checked=True, horizontal=False):
     ui.leaf("QCheckBox", header, {"text": s(title), "checked": b(checked),
                                   "focusPolicy": "<enum>Qt::NoFocus</enum>",
                                   "cursor": "<cursorShape>PointingHandCursor</cursorShape>"},
-            {"section": b(True)})
+            {"section": b(True), "resourcetext": b(True)})
     ui.item()
     ui.open("QFrame", panel, {"visible": b(checked)}, {"panel": b(True)})
     ui.layout("QHBoxLayout" if horizontal else "QVBoxLayout", (12, 8, 12, 8), 6)
@@ -219,10 +237,10 @@ def section(ui, header, panel, title, body, checked=True, horizontal=False):
     ui.end_item()
 
 
-def row(ui, name, body, spacing=8):
+def row(ui, name, body, spacing=8, vertical=False):
     ui.item()
     ui.open("QFrame", name, {}, {"row": b(True)})
-    ui.layout("QHBoxLayout", (0, 0, 0, 0), spacing)
+    ui.layout("QVBoxLayout" if vertical else "QHBoxLayout", (0, 0, 0, 0), spacing)
     body(ui)
     ui.end_layout()
     ui.close()
@@ -241,11 +259,11 @@ def dpi_body(ui):
         r = i - 1
         ui.leaf("QRadioButton", f"ms_1_option_dpi_step_{i}",
                 {"text": s(str(i)), "checked": b(i == 1), "focusPolicy": "<enum>Qt::NoFocus</enum>",
-                 "toolTip": s(f"Make stage {i} the active stage")},
-                {"stage": b(True)}, f' row="{r}" column="0"')
+                 "toolTip": s(f"dpi_stage_{i}_tip_text")},
+                {"stage": b(True), "resourcetip": b(True)}, f' row="{r}" column="0"')
         ui.leaf("QPushButton", f"ms_1_btn_dpi_color_{i}",
-                {"toolTip": s(f"Colour of stage {i}"), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
-                {"swatch": b(True)}, f' row="{r}" column="1"')
+                {"toolTip": s(f"dpi_colour_{i}_tip_text"), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                {"swatch": b(True), "resourcetip": b(True)}, f' row="{r}" column="1"')
         ui.leaf("QSlider", f"ms_1_slider_dpi_{i}",
                 {"orientation": "<enum>Qt::Horizontal</enum>", "minimum": n(1), "maximum": n(340),
                  "value": n(16), "pageStep": n(4)}, None, f' row="{r}" column="2"')
@@ -255,26 +273,29 @@ def dpi_body(ui):
                 {"dpi": b(True)}, f' row="{r}" column="3"')
         ui.leaf("QLineEdit", f"ms_1_edit_dpi_{i}",
                 {"text": s("800"), "maxLength": n(5), "minimumSize": size(58, 0),
-                 "maximumSize": size(58, 16777215), "toolTip": s("Type a DPI value")},
-                {"dpiedit": b(True)}, f' row="{r}" column="4"')
+                 "maximumSize": size(58, 16777215), "toolTip": s("dpi_edit_tip_text")},
+                {"dpiedit": b(True), "resourcetip": b(True)}, f' row="{r}" column="4"')
     ui.depth -= 1
     ui.out("</layout>")
     ui.close()
     ui.end_item()
 
     def buttons(ui):
-        caption(ui, "The marked stage is active.")
+        caption(ui, "dpi_marked_text")
         ui.spacer()
-        ui.leaf("QPushButton", "ms_1_btn_reset_dpi", {"text": s("Default stages")})
-        ui.leaf("QPushButton", "ms_1_btn_apply_dpi", {"text": s("Apply DPI")}, {"primary": b(True)})
+        ui.leaf("QPushButton", "ms_1_btn_reset_dpi", *keyed(text="dpi_default_text"))
+        ui.leaf("QPushButton", "ms_1_btn_apply_dpi",
+                *keyed(None, {"primary": b(True)}, "dpi_apply_text"))
     row(ui, "ms_1_row_dpi_buttons", buttons)
 
 
 def light_body(ui):
     def mode(ui):
-        caption(ui, "Effect", 86)
+        caption(ui, "light_effect_text", 86)
         ui.item()
-        ui.open("QComboBox", "ms_1_combo_light", {"focusPolicy": "<enum>Qt::StrongFocus</enum>"})
+        # Each item's text is a key.
+        ui.open("QComboBox", "ms_1_combo_light", {"focusPolicy": "<enum>Qt::StrongFocus</enum>"},
+                {"resourcetext": b(True)})
         for text in LIGHT_MODES:
             ui.out(f'<item><property name="text">{s(text)}</property></item>')
         ui.close()
@@ -283,38 +304,37 @@ def light_body(ui):
     row(ui, "ms_1_row_light_mode", mode)
 
     def brightness(ui):
-        caption(ui, "Brightness", 86)
+        caption(ui, "light_brightness_text", 86)
         slider(ui, "ms_1_slider_brightness", 0, 15, 8)
     row(ui, "ms_1_ver_brightness", brightness)
 
     def breath(ui):
-        caption(ui, "Speed", 86)
+        caption(ui, "light_speed_text", 86)
         slider(ui, "ms_1_slider_breathspeed", 1, 8, 6)
     row(ui, "ms_1_ver_breathspeed", breath)
 
     def colour(ui):
-        caption(ui, "Colour", 86)
+        caption(ui, "light_colour_text", 86)
         ui.leaf("QPushButton", "ms_1_btn_light_color",
-                {"toolTip": s("Lighting colour"), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
-                {"swatch": b(True)})
+                {"toolTip": s("light_colour_tip_text"), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                {"swatch": b(True), "resourcetip": b(True)})
         ui.spacer()
     row(ui, "ms_1_hor_light_color", colour)
 
-    ui.leaf("QCheckBox", "ms_1_check_move_close_light",
-            {"text": s("Turn the lights off while the mouse moves")})
+    ui.leaf("QCheckBox", "ms_1_check_move_close_light", *keyed(text="light_move_off_text"))
 
 
 def prate_body(ui):
-    caption(ui, "Reports per second", 140)
+    caption(ui, "prate_caption_text", 140)
     ui.item()
     ui.open("QFrame", "ms_1_group_prate", {}, {"row": b(True)})
     ui.layout("QHBoxLayout", (0, 0, 0, 0), 6)
     for i, text in enumerate(["125 Hz", "250 Hz", "500 Hz", "1000 Hz"], start=1):
-        pill(ui, f"ms_1_btn_prate_{i}", text, i == 4)
+        pill(ui, f"ms_1_btn_prate_{i}", text, i == 4, plain=True)
     ui.end_layout()
     ui.close()
     ui.end_item()
-    label(ui, "ms_1_label_prate", "", {"caption": b(True)})
+    label(ui, "ms_1_label_prate", "", {"caption": b(True)}, plain=True)
     ui.spacer()
 
 
@@ -322,45 +342,49 @@ def buttons_body(ui):
     for column in range(2):
         ui.item()
         ui.open("QFrame", f"ms_1_column_keys_{column + 1}", {}, {"row": b(True)})
-        ui.layout("QVBoxLayout", (0, 0, 0, 0), 3)
+        ui.layout("QVBoxLayout", (0, 0, 0, 0), 6)
         for k in range(column * 9 + 1, column * 9 + 10):
+            # The place on the mouse above its function, so that the function's name has the
+            # column's width: names of functions are long in some languages.
             def key_row(ui, k=k):
-                caption(ui, f"{k}. {BUTTON_NAMES[k - 1]}", 112)
+                caption(ui, BUTTON_NAMES[k - 1])
                 dyn = {"key": b(True)} if k <= 12 else {"keyfixed": b(True)}
-                tip = "Choose this button's function" if k <= 12 else "Fixed function"
+                dyn["resourcetip"] = b(True)
+                tip = "button_choose_tip_text" if k <= 12 else "button_fixed_tip_text"
                 ui.leaf("QPushButton", f"ms_1_btn_key_{k}",
                         {"text": s(""), "toolTip": s(tip), "minimumSize": size(80, 0),
                          "sizePolicy": '<sizepolicy hsizetype="Ignored" vsizetype="Fixed">'
                                        '<horstretch>0</horstretch><verstretch>0</verstretch>'
                                        '</sizepolicy>',
                          "focusPolicy": "<enum>Qt::NoFocus</enum>"}, dyn)
-            row(ui, f"ms_1_key_control_{k}", key_row, 4)
+            row(ui, f"ms_1_key_control_{k}", key_row, 1, vertical=True)
         if column == 1:
-            ui.leaf("QPushButton", "ms_1_btn_macro", {"text": s("Macro editor…")})
+            ui.leaf("QPushButton", "ms_1_btn_macro", *keyed(text="macro_editor_button_text"))
+        # The rows of both columns stay level: what height is left goes below them.
+        ui.spacer(horizontal=False)
         ui.end_layout()
         ui.close()
         ui.end_item()
 
 
 def attribute_body(ui):
-    label(ui, "ms_1_caption_pointer",
-          "Pointer speed, double-click speed and handedness are settings of the desktop.",
-          {"caption": b(True)}, {"wordWrap": b(True)})
+    label(ui, "ms_1_caption_pointer", "pointer_hint_text", {"caption": b(True)},
+          {"wordWrap": b(True)})
     ui.spacer()
-    ui.leaf("QPushButton", "ms_1_btn_mouse_attribute", {"text": s("Desktop mouse settings")})
+    ui.leaf("QPushButton", "ms_1_btn_mouse_attribute", *keyed(text="pointer_settings_text"))
 
 
 def power_setting_body(ui):
     def light_off(ui):
         slider(ui, "ms_1_slider_light_off", 1, 20, 1)
         label(ui, "ms_1_label_light_off", "", {"value": b(True)},
-              {"minimumSize": size(190, 0)})
+              {"minimumSize": size(190, 0)}, plain=True)
     row(ui, "ms_1_row_light_off", light_off)
 
     def sleep(ui):
         slider(ui, "ms_1_slider_sleep_timer", 1, 15, 10)
         label(ui, "ms_1_label_sleep_timer", "", {"value": b(True)},
-              {"minimumSize": size(190, 0)})
+              {"minimumSize": size(190, 0)}, plain=True)
     row(ui, "ms_1_row_sleep_timer", sleep)
 
 
@@ -380,7 +404,8 @@ def two_options(prefix, first, second):
 
 def debounce_body(ui):
     slider(ui, "ms_1_slider_key_debounce", 1, 15, 4)
-    label(ui, "ms_1_label_key_debounce", "", {"value": b(True)}, {"minimumSize": size(70, 0)})
+    label(ui, "ms_1_label_key_debounce", "", {"value": b(True)}, {"minimumSize": size(70, 0)},
+          plain=True)
 
 
 def side(ui):
@@ -395,14 +420,15 @@ def side(ui):
     def models(ui):
         for i in range(1, 7):
             pill(ui, f"ms_1_option_mouse_pic_{i}", str(i), i == 1, {"mini": b(True)},
-                 f"mouse_model_{i}_tip_text")
+                 f"mouse_model_{i}_tip_text", plain=True)
         ui.spacer()
     row(ui, "ms_1_hor_mouse_pic", models, 3)
 
     def links(ui):
-        label(ui, "ms_1_wired", "Wired", {"link": b(True)}, {"visible": b(False)})
-        label(ui, "ms_1_wireless", "2.4 GHz", {"link": b(True)}, {"visible": b(False)})
-        label(ui, "ms_1_BLE", "Bluetooth", {"link": b(True)}, {"visible": b(False)})
+        label(ui, "ms_1_wired", "link_wired_text", {"link": b(True)}, {"visible": b(False)})
+        label(ui, "ms_1_wireless", "2.4 GHz", {"link": b(True)}, {"visible": b(False)},
+              plain=True)
+        label(ui, "ms_1_BLE", "link_bluetooth_text", {"link": b(True)}, {"visible": b(False)})
         ui.spacer()
     row(ui, "ms_1_hor_links", links, 4)
 
@@ -410,11 +436,12 @@ def side(ui):
         def bar(ui):
             ui.leaf("QProgressBar", "ms_1_progress_power",
                     {"value": n(0), "textVisible": b(False)})
-            label(ui, "ms_1_label_power", "–", {"value": b(True)}, {"minimumSize": size(64, 0)})
+            label(ui, "ms_1_label_power", "–", {"value": b(True)}, {"minimumSize": size(64, 0)},
+                  plain=True)
         row(ui, "ms_1_row_power", bar)
-        label(ui, "ms_1_low_power_label", "Battery low: please charge the mouse.", None,
+        label(ui, "ms_1_low_power_label", "battery_low_label_text", None,
               {"visible": b(False), "wordWrap": b(True)})
-    section(ui, "ms_1_check_power", "ms_1_ver_power", "Battery", power)
+    section(ui, "ms_1_check_power", "ms_1_ver_power", "section_battery_text", power)
 
     def profile(ui):
         ui.leaf("QListWidget", "ms_1_list_profile",
@@ -422,7 +449,7 @@ def side(ui):
                  "<enum>Qt::ScrollBarAlwaysOff</enum>"})
         # Why the active profile is active, when a rule chose it.
         label(ui, "ms_1_label_active_reason", "", {"caption": b(True)},
-              {"visible": b(False), "wordWrap": b(True)})
+              {"visible": b(False), "wordWrap": b(True)}, plain=True)
         ui.item()
         ui.open("QFrame", "ms_1_grid_profile_buttons", {}, {"row": b(True)})
         ui.out(f'<layout class="QGridLayout" name="{ui.auto("layout")}">')
@@ -430,21 +457,25 @@ def side(ui):
         for prop, val in (("leftMargin", 0), ("topMargin", 0), ("rightMargin", 0),
                           ("bottomMargin", 0), ("horizontalSpacing", 4), ("verticalSpacing", 4)):
             ui.out(f'<property name="{prop}"><number>{val}</number></property>')
-        buttons = [("ms_1_profile_add_btn", "Add"), ("ms_1_profile_rename_btn", "Rename"),
-                   ("ms_1_profile_delete_btn", "Delete"), ("ms_1_profile_import_btn", "Import"),
-                   ("ms_1_profile_export_btn", "Export"), ("ms_1_profile_reset_btn", "Reset")]
+        buttons = [("ms_1_profile_add_btn", "profile_add_text"),
+                   ("ms_1_profile_rename_btn", "profile_rename_text"),
+                   ("ms_1_profile_delete_btn", "profile_delete_text"),
+                   ("ms_1_profile_import_btn", "profile_import_text"),
+                   ("ms_1_profile_export_btn", "profile_export_text"),
+                   ("ms_1_profile_reset_btn", "profile_reset_text")]
         for index, (name, text) in enumerate(buttons):
             props = {"text": s(text), "focusPolicy": "<enum>Qt::NoFocus</enum>"}
             if name == "ms_1_profile_reset_btn":
                 # "Restore defaults" in the bottom bar does the same: one button for it.
                 props["visible"] = b(False)
             ui.leaf("QPushButton", name, props,
-                    {"small": b(True)}, f' row="{index // 3}" column="{index % 3}"')
+                    {"small": b(True), "resourcetext": b(True)},
+                    f' row="{index // 2}" column="{index % 2}"')
         ui.depth -= 1
         ui.out("</layout>")
         ui.close()
         ui.end_item()
-    section(ui, "ms_1_check_profile", "ms_1_ver_profile", "Profiles", profile)
+    section(ui, "ms_1_check_profile", "ms_1_ver_profile", "section_profiles_text", profile)
     # Takes the height the profiles leave when they are closed; without it the rows above
     # would grow into tall blocks.
     ui.spacer(horizontal=False, width=20, height=0)
@@ -460,24 +491,24 @@ def settings(ui):
              "<enum>Qt::ScrollBarAlwaysOff</enum>", "frameShape": "<enum>QFrame::NoFrame</enum>"})
     ui.open("QWidget", "ms_1_setting_content")
     ui.layout("QVBoxLayout", (14, 10, 14, 10), 6)
-    section(ui, "ms_1_check_dpi", "ms_1_ver_dpi", "DPI stages", dpi_body)
-    section(ui, "ms_1_check_light", "ms_1_ver_light", "Lighting", light_body, checked=False)
-    section(ui, "ms_1_check_prate", "ms_1_ver_prate", "Polling rate", prate_body, horizontal=True)
-    section(ui, "ms_1_check_button", "ms_1_hor_button", "Buttons", buttons_body, horizontal=True)
-    section(ui, "ms_1_check_mouse_attribute", "ms_1_ver_mouse_attribute", "Pointer",
+    section(ui, "ms_1_check_dpi", "ms_1_ver_dpi", "section_dpi_text", dpi_body)
+    section(ui, "ms_1_check_light", "ms_1_ver_light", "section_lighting_text", light_body, checked=False)
+    section(ui, "ms_1_check_prate", "ms_1_ver_prate", "section_polling_text", prate_body, horizontal=True)
+    section(ui, "ms_1_check_button", "ms_1_hor_button", "section_buttons_text", buttons_body, horizontal=True)
+    section(ui, "ms_1_check_mouse_attribute", "ms_1_ver_mouse_attribute", "section_pointer_text",
             attribute_body, horizontal=True)
-    section(ui, "ms_1_check_power_setting", "ms_1_ver_power_setting", "Lights off and sleep",
+    section(ui, "ms_1_check_power_setting", "ms_1_ver_power_setting", "section_power_text",
             power_setting_body, checked=False)
-    section(ui, "ms_1_check_lift_of_distance", "ms_1_hor_lift_of_distance", "Lift-off distance",
-            two_options("ms_1_option_lift_of_distance_", "Low", "High"), checked=False,
+    section(ui, "ms_1_check_lift_of_distance", "ms_1_hor_lift_of_distance", "section_lift_text",
+            two_options("ms_1_option_lift_of_distance_", "option_low_text", "option_high_text"), checked=False,
             horizontal=True)
-    section(ui, "ms_1_check_key_debounce", "ms_1_hor_key_debounce", "Button debounce",
+    section(ui, "ms_1_check_key_debounce", "ms_1_hor_key_debounce", "section_debounce_text",
             debounce_body, checked=False, horizontal=True)
-    section(ui, "ms_1_check_ripple_control", "ms_1_hor_ripple_control", "Ripple control",
-            two_options("ms_1_option_ripple_control_", "Off", "On"), checked=False,
+    section(ui, "ms_1_check_ripple_control", "ms_1_hor_ripple_control", "section_ripple_text",
+            two_options("ms_1_option_ripple_control_", "option_off_text", "option_on_text"), checked=False,
             horizontal=True)
-    section(ui, "ms_1_check_angle_snap", "ms_1_hor_angle_snap", "Angle snapping",
-            two_options("ms_1_option_angle_snap_", "Off", "On"), checked=False, horizontal=True)
+    section(ui, "ms_1_check_angle_snap", "ms_1_hor_angle_snap", "section_angle_snap_text",
+            two_options("ms_1_option_angle_snap_", "option_off_text", "option_on_text"), checked=False, horizontal=True)
     ui.spacer(horizontal=False, width=20, height=0)
     ui.end_layout()
     ui.close()
@@ -485,18 +516,18 @@ def settings(ui):
     ui.end_item()
 
     def bottom(ui):
-        ui.leaf("QPushButton", "ms_1_btn_reset", {"text": s("Restore defaults"),
+        ui.leaf("QPushButton", "ms_1_btn_reset", {"text": s("restore_defaults_text"),
                                                   "toolTip": s("restore_defaults_tip_text"),
                                                   "focusPolicy": "<enum>Qt::NoFocus</enum>"},
-                {"resourcetip": b(True)})
-        unconfirmed = "The mouse did not confirm the last change; it will be sent again."
+                {"resourcetip": b(True), "resourcetext": b(True)})
+        unconfirmed = "notice_unconfirmed_text"
         # Wrapped where the bottom bar is narrow, with the whole text as its tooltip.
-        label(ui, "ms_1_label_unconfirmed", unconfirmed, None,
+        label(ui, "ms_1_label_unconfirmed", unconfirmed, {"resourcetip": b(True)},
               {"visible": b(False), "wordWrap": b(True), "toolTip": s(unconfirmed)})
         ui.spacer()
-        ui.leaf("QPushButton", "ms_1_apply_btn", {"text": s("Apply"),
+        ui.leaf("QPushButton", "ms_1_apply_btn", {"text": s("apply_text"),
                                                   "focusPolicy": "<enum>Qt::NoFocus</enum>"},
-                {"primary": b(True)})
+                {"primary": b(True), "resourcetext": b(True)})
     ui.item()
     # At least 44 high; taller when the notice wraps onto a third line at a large text scale.
     ui.open("QFrame", "ms_1_bottom_bar", {"minimumSize": size(0, 44),

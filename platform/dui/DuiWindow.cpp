@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "platform/dui/ControlOps.h"
+#include "platform/dui/SkinTexts.h"
 
 namespace ms1::dui {
 namespace {
@@ -43,12 +44,8 @@ bool DuiWindow::Create(QWidget* owner) {
     if (root_->property("frameless").toBool()) {
         root_->setWindowFlag(Qt::FramelessWindowHint, true);
     }
-    // Texts of resource-text controls are keys in the skin; show their language texts.
-    for (QWidget* control : root_->findChildren<QWidget*>()) {
-        if (control->property("resourcetext").toBool()) {
-            SetText(control, Text(control));
-        }
-    }
+    // Texts and tooltips the skin gives as language keys show in the user's language.
+    ShowSkinTexts(root_, texts_.get());
     root_->setProperty(kSkinRootProperty, true);
     caption_ = FindControl(kCaptionName);
     if (caption_ != nullptr) {
@@ -92,11 +89,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
     }
     content->setProperty(kSkinRootProperty, true);
     container->layout()->addWidget(content);
-    for (QWidget* control : content->findChildren<QWidget*>()) {
-        if (control->property("resourcetext").toBool()) {
-            SetText(control, Text(control));
-        }
-    }
+    ShowSkinTexts(content, texts_.get());
     bridge_.Attach(content);
     wheelGuard_.Attach(content);
     return content;

@@ -520,7 +520,8 @@ void MacroEditor::ExportMacro() {
 
 void MacroEditor::NoteSave(const Result& written) {
     if (!written && !problemShown_ && !pendingProblem_)
-        pendingProblem_ = "The macros could not be saved.\n" + written.reason();
+        pendingProblem_ =
+            ToUtf8(deps_.texts.Text("macros_not_saved_text")) + "\n" + written.reason();
 }
 
 void MacroEditor::ShowPendingProblem() {

@@ -198,7 +198,7 @@ void CMS_1_Page::RenameProfile() {
         deps_.controls.ListSetText(kProfileList, index, ToUtf8(unique));
     }
     if (!SaveProfiles()) {
-        deps_.dialogs.ShowProblem("warning_title_text", "The profiles could not be saved.");
+        deps_.dialogs.ShowProblem("warning_title_text", "profiles_not_saved_text");
     }
     // The rules of the profile follow it to its new name.
     if (appRules_ != nullptr) {
@@ -279,7 +279,7 @@ void CMS_1_Page::ImportProfile() {
     }
     // On disk now, not when the apply of the switch below ends, seconds later.
     if (!SaveProfiles())
-        deps_.dialogs.ShowProblem("warning_title_text", "The profiles could not be saved.");
+        deps_.dialogs.ShowProblem("warning_title_text", "profiles_not_saved_text");
     const int index = static_cast<int>(imported.index);
     deps_.controls.ListAppend(kProfileList, ToUtf8(imported.name));
     deps_.controls.ListSelect(kProfileList, index);

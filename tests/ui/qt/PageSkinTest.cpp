@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/ProfileRecord.h"
+#include "platform/dui/SkinTexts.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 
 namespace ms1::test {
@@ -116,6 +117,8 @@ class PageSkinTest : public ::testing::Test {
         TestApp();
         page_.reset(Skins()->Load("MS/MS_1/ms_1_page.xml", nullptr));
         ASSERT_NE(page_, nullptr) << "skin missing under " << ResourceFolder().toStdString();
+        // Its texts are language keys: shown in English, as the window would.
+        dui::ShowSkinTexts(page_.get(), Texts().get());
     }
     template <typename T = QWidget>
     T* Find(const std::string& name) const {

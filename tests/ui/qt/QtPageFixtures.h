@@ -22,9 +22,11 @@ inline std::shared_ptr<dui::SkinLoader> Skins() {
     return std::make_shared<dui::SkinLoader>(ResourceFolder());
 }
 
+// The language file, with the translation of MS1_TEST_LOCALE over it when a run names one
+// ("de_DE.UTF-8"); English otherwise, whatever the locale of the machine.
 inline std::shared_ptr<dui::LanguageTexts> Texts() {
     auto texts = std::make_shared<dui::LanguageTexts>();
-    texts->Load(QDir(ResourceFolder()).filePath("lan.xml"));
+    texts->LoadForLocale(ResourceFolder(), qEnvironmentVariable("MS1_TEST_LOCALE"));
     return texts;
 }
 

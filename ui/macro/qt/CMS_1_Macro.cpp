@@ -59,11 +59,6 @@ CMS_1_Macro::~CMS_1_Macro() {
 
 void CMS_1_Macro::InitWindow() {
     Widget()->setWindowTitle(LanguageText("macro_editor_title_text"));
-    // Tooltips the skin gives as language keys.
-    for (QWidget* control : Widget()->findChildren<QWidget*>()) {
-        if (control->property("resourcetip").toBool())
-            control->setToolTip(LanguageText(control->toolTip()));
-    }
     keyTexts_ = std::make_unique<DuiTextLookup>(SharedTexts());
     controls_ = std::make_unique<DuiMacroControls>(Widget(), Skins(), Texts());
     controls_->PrepareRows(macroui::kActionList);

@@ -13,7 +13,11 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const QString kMacroFilter = QStringLiteral("Macro File (*.macro *.MACRO)");
+// The file dialogs' filter, named in the user's language.
+QString MacroFilter(const dui::DuiWindow& owner) {
+    return owner.LanguageText(QStringLiteral("macro_file_filter_text")) +
+           QStringLiteral(" (*.macro *.MACRO)");
+}
 
 std::optional<std::filesystem::path> Chosen(QFileDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
@@ -46,7 +50,7 @@ void DuiMacroDialogs::ShowProblem(const std::string& text) {
 
 std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToOpen() {
     QFileDialog dialog(owner_.Widget(), QString(),
-                       QString::fromStdU16String(dataFolder_.u16string()), kMacroFilter);
+                       QString::fromStdU16String(dataFolder_.u16string()), MacroFilter(owner_));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     return Chosen(dialog);
@@ -55,7 +59,7 @@ std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToOpen() {
 std::optional<std::filesystem::path> DuiMacroDialogs::AskMacroFileToSave(
     const std::u16string& fileName) {
     QFileDialog dialog(owner_.Widget(), QString(),
-                       QString::fromStdU16String(dataFolder_.u16string()), kMacroFilter);
+                       QString::fromStdU16String(dataFolder_.u16string()), MacroFilter(owner_));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("macro"));

@@ -9,6 +9,7 @@
 
 #include "platform/dui/ControlOps.h"
 #include "platform/dui/LanguageTexts.h"
+#include "platform/dui/SkinTexts.h"
 #include "ui/QuietText.h"
 #include "ui/page/PageNames.h"
 #include "ui/page/qt/ElidedButtonText.h"
@@ -45,13 +46,8 @@ DuiPageControls::DuiPageControls(QWidget* page, const dui::LanguageTexts* texts,
                                  QString resourceFolder)
     : page_(page), texts_(texts), resourceFolder_(std::move(resourceFolder)) {
     SectionHeaderLook::Apply(page_);
-    // Tooltips the skin gives as language keys.
-    if (page_ != nullptr && texts_ != nullptr) {
-        for (QWidget* control : page_->findChildren<QWidget*>()) {
-            if (control->property("resourcetip").toBool())
-                control->setToolTip(texts_->Text(control->toolTip()));
-        }
-    }
+    // Texts and tooltips the skin gives as language keys (once, if its window has not yet).
+    dui::ShowSkinTexts(page_, texts_);
 }
 
 QWidget* DuiPageControls::Find(std::string_view control) const {

@@ -28,7 +28,11 @@ QString Q(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-const QString kProfileFilter = QStringLiteral("Profile File (*.pro *.PRO)");
+// The file dialogs' filter, named in the user's language.
+QString ProfileFilter(const dui::DuiWindow& owner) {
+    return owner.LanguageText(QStringLiteral("profile_file_filter_text")) +
+           QStringLiteral(" (*.pro *.PRO)");
+}
 
 // The mouse settings of the common desktops, tried in this order.
 struct SettingsCommand {
@@ -114,7 +118,7 @@ std::optional<std::uint32_t> DuiPageDialogs::ChooseColor(std::string_view anchor
 
 std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToOpen() {
     const QString file =
-        QFileDialog::getOpenFileName(owner_.Widget(), QString(), QString(), kProfileFilter);
+        QFileDialog::getOpenFileName(owner_.Widget(), QString(), QString(), ProfileFilter(owner_));
     if (file.isEmpty()) {
         return std::nullopt;
     }
@@ -123,7 +127,7 @@ std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToOpen() {
 
 std::optional<std::filesystem::path> DuiPageDialogs::AskProfileFileToSave(
     const std::u16string& fileName) {
-    QFileDialog dialog(owner_.Widget(), QString(), QString(), kProfileFilter);
+    QFileDialog dialog(owner_.Widget(), QString(), QString(), ProfileFilter(owner_));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(QStringLiteral("pro"));
@@ -153,9 +157,7 @@ void DuiPageDialogs::OpenMouseSettings() {
         }
     }
     qCWarning(lcMs1) << "no mouse settings program of the desktop was found";
-    ShowProblem("warning_title_text",
-                "The mouse settings of the desktop could not be opened: no settings program "
-                "was found.");
+    ShowProblem("warning_title_text", "mouse_settings_missing_text");
 }
 
 void DuiPageDialogs::ShowStatus(std::string_view key, const std::string& detail) {
