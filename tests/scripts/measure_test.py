@@ -118,6 +118,49 @@ class TableTest(unittest.TestCase):
         self.assertEqual(lines[6], "| wake-ups per second | 2.0 | 3.0 (1.50x) |")
 
 
+class CallgrindTest(unittest.TestCase):
+    def test_counts_are_summed_over_the_threads_files(self):
+        # files (name -> text) -> (all, window) in millions, or None when the count fails
+        header = "version: 1\ncreator: callgrind-3.19.0\nevents: Ir\n"
+        cases = [
+            ("two threads and the empty file without a thread number",
+             {"callgrind.7": "", "callgrind.7-01": header + "summary: 2500000\n",
+              "callgrind.7-02": header + "summary: 500000\n"}, (3.0, 2.5)),
+            ("a total at the end instead of a summary",
+             {"callgrind.9-01": header + "fn=(1) main\n5 1\ntotals: 1000000\n"}, (1.0, 1.0)),
+            ("other files in the folder are not counted",
+             {"callgrind.9-01": header + "summary: 1000000\n", "notes.txt": "summary: 7\n",
+              "callgrind.9-02.bak": header + "summary: 9000000\n"}, (1.0, 1.0)),
+            ("no window thread", {"callgrind.7-02": header + "summary: 5\n"}, None),
+            ("a thread without a total",
+             {"callgrind.7-01": header + "summary: 5\n", "callgrind.7-02": header}, None),
+        ]
+        for title, files, expected in cases:
+            with self.subTest(title), tempfile.TemporaryDirectory() as folder:
+                for name, text in files.items():
+                    write(os.path.join(folder, name), text)
+                if expected is None:
+                    with self.assertRaises(measure.Failed):
+                        measure.callgrind_counts(folder)
+                    continue
+                counts = measure.callgrind_counts(folder)
+                self.assertAlmostEqual(counts["all"], expected[0])
+                self.assertAlmostEqual(counts["window"], expected[1])
+
+    def test_the_count_table(self):
+        results = {"floor": [{"all": 27.3, "window": 26.6}, {"all": 27.5, "window": 26.8}],
+                   "simulate": [{"all": 282.4, "window": 281.3},
+                                {"all": 284.0, "window": 282.9}]}
+        self.assertEqual(
+            measure.table(results, ["simulate"], rows=measure.COUNT_ROWS).splitlines(),
+            [
+                "| | minimal Qt | ms1 --simulate |",
+                "|---|---|---|",
+                "| instructions to the first frame (all threads) | 27.4 M | 283.2 M (10.34x) |",
+                "| instructions to the first frame (window thread) | 26.7 M | 282.1 M (10.57x) |",
+            ])
+
+
 class LinesTest(unittest.TestCase):
     def test_lines_are_whole_across_chunks_and_a_silence_is_none(self):
         # The helper writes "window" in two pieces with a pause, then stays silent.
@@ -179,6 +222,27 @@ class QuickRunTest(unittest.TestCase):
                 self.assertRegex(cells[1], "^" + CELL[cells[0]] + "$")
                 for cell in cells[2:]:
                     self.assertRegex(cell, "^" + CELL[cells[0]] + RATIO + "$")
+
+
+class InstructionsRunTest(unittest.TestCase):
+    def test_both_programs_are_counted_to_their_first_frame(self):
+        tools = ["Xvfb", "openbox", "xprop", "valgrind"]
+        if BUILD is None or any(shutil.which(t) is None for t in tools):
+            self.skipTest("no build given, or Xvfb, openbox or valgrind is missing")
+        done = subprocess.run(
+            [sys.executable, SCRIPT, "--build", BUILD, "--runs", "1", "--instructions"],
+            capture_output=True, text=True, timeout=600)
+        self.assertEqual(done.returncode, 0, done.stderr)
+        self.assertEqual([line.split(":")[0] for line in done.stderr.splitlines()],
+                         ["run 1 floor", "run 1 simulate"])
+        rows = [line for line in done.stdout.splitlines() if line.startswith("|")]
+        self.assertEqual(rows[0], "| | minimal Qt | ms1 --simulate |")
+        self.assertEqual(len(rows), 4)
+        for row in rows[2:]:
+            cells = row.strip("| ").split(" | ")
+            with self.subTest(row=cells[0]):
+                self.assertRegex(cells[1], r"^\d+\.\d M$")
+                self.assertRegex(cells[2], r"^\d+\.\d M \(\d+\.\d\dx\)$")
 
 
 if __name__ == "__main__":
