@@ -53,11 +53,11 @@ QLineEdit { border: 1px solid #c5ccd6; border-radius: 4px; padding: 3px 6px; bac
 QLineEdit:focus { border: 2px solid #137fd0; }
 QLineEdit:disabled { background: #f1f3f6; color: #7b8794; }
 QComboBox { border: 1px solid #c5ccd6; border-radius: 5px; padding: 2px 8px; background: #ffffff; }
-QPushButton:focus { border: 2px solid #0b63b0; padding: 3px 9px; }
+QPushButton:focus { border: 2px solid #0b63b0; padding: 3px 9px; outline: none; }
 QPushButton[primary="true"]:focus { border: 2px solid #0a3d6b; padding: 3px 14px; }
 QPushButton[mousebtn="true"]:focus { padding: 3px 5px; }
 QCheckBox#ms_1_macro_record_btn:focus { border: 2px solid #0a3d6b; padding: 5px 14px; }
-QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; }
+QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; outline: none; }
 QListWidget:focus { border: 2px solid #137fd0; }
 QComboBox:focus { border: 2px solid #137fd0; padding: 1px 7px; }
 QWidget#keylistitem QLabel#action { color: #323f4b; }

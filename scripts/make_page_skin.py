@@ -78,16 +78,16 @@ QComboBox { border: 1px solid #c5ccd6; border-radius: 5px; padding: 2px 8px; bac
 QScrollArea#ms_1_ver_setting { background: transparent; border: none; }
 QWidget#ms_1_setting_content { background: #f4f6f9; }
 QFrame#ms_1_bottom_bar { background: #ffffff; border-top: 1px solid #dde2e8; }
-QPushButton:focus { border: 2px solid #0b63b0; padding: 2px 7px; }
+QPushButton:focus { border: 2px solid #0b63b0; padding: 2px 7px; outline: none; }
 QPushButton[primary="true"]:focus { border: 2px solid #0a3d6b; padding: 3px 16px; }
 QPushButton[swatch="true"]:focus { border: 2px solid #1f2933; }
 QPushButton[pill="true"]:focus { border: 2px solid #0b63b0; padding: 1px 9px; }
 QPushButton[pill="true"]:checked:focus { border-color: #0a2e57; }
 QPushButton[mini="true"]:focus { padding: 1px 0px; }
 QPushButton[small="true"]:focus { padding: 2px 1px; }
-QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; }
+QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; outline: none; }
 QCheckBox[section="true"]:focus { padding: 1px 0; }
-QSlider:focus { background: #e3f1fc; border-radius: 4px; }
+QSlider:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; }
 QSlider::handle:horizontal:focus { background: #137fd0; border: 2px solid #0a3d6b; }
 QListWidget#ms_1_list_profile:focus { border: 2px solid #137fd0; }
 QComboBox:focus { border: 2px solid #137fd0; padding: 1px 7px; }
