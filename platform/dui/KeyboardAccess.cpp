@@ -96,8 +96,14 @@ bool IsEnter(const QKeyEvent* key) {
 
 KeyboardAccess::KeyboardAccess(QWidget* window) : QObject(window), window_(window) {
     setObjectName(kAttachedName);
-    if (qobject_cast<QDialog*>(window) == nullptr)
+    if (qobject_cast<QDialog*>(window) == nullptr) {
         window->installEventFilter(this);
+        // The window opens with no control focused, so no ring shows before the keyboard is
+        // used: Qt would give its first stop the focus. Tab starts at the first stop, Shift+Tab
+        // at the last. (A dialog puts the focus where its first input is.)
+        if (window->focusWidget() == nullptr)
+            window->setFocus(Qt::OtherFocusReason);
+    }
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { FocusMoved(now); });
 }

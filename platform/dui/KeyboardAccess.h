@@ -15,6 +15,7 @@ namespace ms1::dui {
 // - Enter and Return press the focused button or toggle the focused check box, as Space does.
 //   A dialog keeps Qt's own rule there: Enter presses its default button.
 // - A control that takes the focus inside a scroll area is scrolled into view.
+// - A window that is no dialog opens with no control focused.
 class KeyboardAccess : public QObject {
     Q_OBJECT
   public:

@@ -100,8 +100,8 @@ class KeyboardProgramTest : public ::testing::Test {
     QProcess program_;
 };
 
-// The window opens with the focus on its first stop, the title bar's first button. Back from
-// there over Apply and Restore defaults to the last section's header; Space opens it, Tab
+// The window opens with no control focused. Shift+Tab goes to the last stop, Apply, then over
+// Restore defaults to the last section's header; Space opens it, Tab
 // goes to its options, Right chooses "On", Tab twice to Apply and Space sends it.
 TEST_F(KeyboardProgramTest, AngleSnappingTurnedOnAndAppliedWithKeysAlone) {
     const QString window = StartProgram();
