@@ -33,11 +33,9 @@ class KeyboardProgramTest : public ::testing::Test {
             GTEST_SKIP() << missing.toStdString();
         environment_ = QProcessEnvironment::systemEnvironment();
         environment_.insert("XDG_RUNTIME_DIR", runtime_.path());  // a single instance of its own
-        environment_.insert("HOME", home_.path());
         environment_.insert("QT_QPA_PLATFORM", "xcb");
         environment_.insert("LC_ALL", "C.UTF-8");
         environment_.remove("LANGUAGE");
-        environment_.remove("DBUS_SESSION_BUS_ADDRESS");
 
         windowManager_.setProcessEnvironment(environment_);
         windowManager_.setProcessChannelMode(QProcess::MergedChannels);
@@ -70,7 +68,10 @@ class KeyboardProgramTest : public ::testing::Test {
     }
     // The main window of the program, found and given the focus.
     QString StartProgram() {
-        program_.setProcessEnvironment(environment_);
+        // A home of its own: the style and the settings as they come.
+        QProcessEnvironment environment = environment_;
+        environment.insert("HOME", home_.path());
+        program_.setProcessEnvironment(environment);
         program_.setProcessChannelMode(QProcess::ForwardedChannels);
         program_.start(ProgramFolder() + "/ms1", {"--simulate", "--data", data_.path()});
         if (!program_.waitForStarted(kPatienceMs))
