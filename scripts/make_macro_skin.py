@@ -53,6 +53,13 @@ QLineEdit { border: 1px solid #c5ccd6; border-radius: 4px; padding: 3px 6px; bac
 QLineEdit:focus { border: 2px solid #137fd0; }
 QLineEdit:disabled { background: #f1f3f6; color: #7b8794; }
 QComboBox { border: 1px solid #c5ccd6; border-radius: 5px; padding: 2px 8px; background: #ffffff; }
+QPushButton:focus { border: 2px solid #0b63b0; padding: 3px 9px; outline: none; }
+QPushButton[primary="true"]:focus { border: 2px solid #0a3d6b; padding: 3px 14px; }
+QPushButton[mousebtn="true"]:focus { padding: 3px 5px; }
+QCheckBox#ms_1_macro_record_btn:focus { border: 2px solid #0a3d6b; padding: 5px 14px; }
+QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; outline: none; }
+QListWidget:focus { border: 2px solid #137fd0; }
+QComboBox:focus { border: 2px solid #137fd0; padding: 1px 7px; }
 QWidget#keylistitem QLabel#action { color: #323f4b; }
 QWidget#keylistitem QLabel#delay { color: #52606d; }
 """
@@ -72,12 +79,15 @@ MOUSE_BUTTONS = [("ms_1_macro_key1_btn", "left", "L_Button"),
                  ("ms_1_macro_key4_btn", "forward", "Forward_Button"),
                  ("ms_1_macro_key5_btn", "back", "Backward_Button")]
 NO_FOCUS = "<enum>Qt::NoFocus</enum>"
+# Reached with Tab; a click leaves the focus where it was. Keys typed while recording never act
+# on the editor, so a focused button cannot be pressed by a recorded Space.
+TAB_STOP = "<enum>Qt::TabFocus</enum>"
 # Panels below the action list keep their own height; the list takes what is left.
 KEEP_HEIGHT = ('<sizepolicy hsizetype="Preferred" vsizetype="Maximum"><horstretch>0</horstretch>'
                '<verstretch>0</verstretch></sizepolicy>')
 
 
-def button(ui, name, text, tip=None, dyn=None, focus=False, plain=False):
+def button(ui, name, text, tip=None, dyn=None, focus=False, plain=False, stop=True):
     # `text` and `tip` are language keys; a plain text (a sign) is shown as it is.
     props = {"text": s(text), "autoDefault": b(False)}
     dyn = dict(dyn or {})
@@ -87,7 +97,7 @@ def button(ui, name, text, tip=None, dyn=None, focus=False, plain=False):
         props["toolTip"] = s(tip)
         dyn["resourcetip"] = b(True)
     if not focus:
-        props["focusPolicy"] = NO_FOCUS
+        props["focusPolicy"] = TAB_STOP if stop else NO_FOCUS
     ui.leaf("QPushButton", name, props, dyn)
 
 
@@ -122,7 +132,8 @@ def caption_bar(ui):
     def body(ui):
         label(ui, "title", "macro_editor_title_text")
         ui.spacer()
-        button(ui, "btn_exit", "✕", "macro_close_tip_text", plain=True)
+        # The title bar's close is the frame's, as Esc is: no Tab stop.
+        button(ui, "btn_exit", "✕", "macro_close_tip_text", plain=True, stop=False)
     frame(ui, "caption", body, horizontal=True, margins=(16, 0, 6, 0),
           props={"minimumSize": size(0, 40), "maximumSize": size(16777215, 40)})
 
@@ -164,7 +175,7 @@ def name_and_mouse_panels(ui):
         frame(ui, "ms_1_macro_mouse_event_tab", mouse, horizontal=True,
               props={"visible": b(False)})
         ui.leaf("QCheckBox", "ms_1_macro_insert_mouse_btn",
-                {"text": s("macro_mouse_buttons_text"), "focusPolicy": NO_FOCUS,
+                {"text": s("macro_mouse_buttons_text"), "focusPolicy": TAB_STOP,
                  "toolTip": s("macro_mouse_buttons_tip_text")},
                 {"resourcetext": b(True), "resourcetip": b(True)})
     frame(ui, "ms_1_macro_row_top", top, horizontal=True, spacing=10)
@@ -200,7 +211,7 @@ def recording(ui):
     def body(ui):
         def first(ui):
             ui.leaf("QCheckBox", "ms_1_macro_record_btn",
-                    {"text": s("start_recording_text"), "focusPolicy": NO_FOCUS,
+                    {"text": s("start_recording_text"), "focusPolicy": TAB_STOP,
                      "minimumSize": size(180, 0), "maximumSize": size(180, 16777215),
                      "toolTip": s("macro_record_tip_text")},
                     {"resourcetext": b(True), "resourcetip": b(True)})
@@ -212,15 +223,15 @@ def recording(ui):
             caption(ui, "macro_delays_caption_text")
             keyed = {"resourcetext": b(True)}
             ui.leaf("QRadioButton", "ms_1_record_delay_btn",
-                    {"text": s("macro_recorded_delays_text"), "focusPolicy": NO_FOCUS}, keyed)
+                    {"text": s("macro_recorded_delays_text"), "focusPolicy": TAB_STOP}, keyed)
             ui.leaf("QRadioButton", "ms_1_default_delay_btn",
                     {"text": s("macro_default_delay_text"), "checked": b(True),
-                     "focusPolicy": NO_FOCUS}, keyed)
+                     "focusPolicy": TAB_STOP}, keyed)
             edit(ui, "ms_1_default_delay_edit", width=60, max_length=5,
                  tip="macro_default_delay_tip_text")
             caption(ui, "ms", plain=True)
             ui.leaf("QRadioButton", "ms_1_no_delay_btn",
-                    {"text": s("macro_no_delay_text"), "focusPolicy": NO_FOCUS}, keyed)
+                    {"text": s("macro_no_delay_text"), "focusPolicy": TAB_STOP}, keyed)
             ui.spacer()
         row(ui, "ms_1_macro_row_delays", delays, 10)
         label(ui, "ms_1_macro_hook_note", "hook_unavailable_text", {"resourcetext": b(True)},
@@ -232,7 +243,7 @@ def recording(ui):
 def edit_panel(ui):
     def body(ui):
         ui.leaf("QCheckBox", "ms_1_macro_action_edit_check",
-                {"text": s("macro_edit_action_text"), "focusPolicy": NO_FOCUS},
+                {"text": s("macro_edit_action_text"), "focusPolicy": TAB_STOP},
                 {"resourcetext": b(True)})
         ui.item()
         ui.open("QStackedWidget", "ms_1_macro_action_edit_tab",

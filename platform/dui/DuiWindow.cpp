@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "platform/dui/ControlOps.h"
+#include "platform/dui/KeyboardAccess.h"
 #include "platform/dui/SkinTexts.h"
 
 namespace ms1::dui {
@@ -54,6 +55,7 @@ bool DuiWindow::Create(QWidget* owner) {
     bridge_.Attach(root_);
     wheelGuard_.Attach(root_);
     InitWindow();
+    KeyboardAccess::Attach(root_);
     // At a large desktop text scale a wrapped text takes more lines than the skin's height
     // leaves room for: the window grows to what its layout needs at its width.
     if (QLayout* layout = root_->layout(); layout != nullptr && layout->hasHeightForWidth()) {
@@ -92,6 +94,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
     ShowSkinTexts(content, texts_.get());
     bridge_.Attach(content);
     wheelGuard_.Attach(content);
+    KeyboardAccess::Attach(container->window());
     return content;
 }
 
