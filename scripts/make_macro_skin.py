@@ -17,7 +17,8 @@ from xml.sax.saxutils import escape
 
 sys.dont_write_bytecode = True  # no __pycache__ in scripts/
 sys.path.insert(0, os.path.dirname(__file__))
-from make_page_skin import Ui, s, b, n, size, label, caption, row, skin_dir, write  # noqa: E402
+from make_page_skin import (Ui, s, b, n, size, label, caption, row, skin_dir, write,  # noqa: E402
+                            with_style_sheet, STYLE_SHEET_MARK)
 
 
 STYLE = """
@@ -317,8 +318,7 @@ def editor():
     ui.out("<class>ms_1_macro_wnd</class>")
     ui.open("QDialog", "ms_1_macro_wnd",
             {"geometry": "<rect><x>0</x><y>0</y><width>800</width><height>800</height></rect>",
-             "minimumSize": size(800, 560),
-             "styleSheet": f'<string notr="true">{escape(STYLE)}</string>'},
+             "minimumSize": size(800, 560), "styleSheet": STYLE_SHEET_MARK},
             {"frameless": b(True)})
     ui.layout("QVBoxLayout", (0, 0, 0, 0), 0)
     caption_bar(ui)
@@ -332,7 +332,7 @@ def editor():
     ui.out("<resources/>")
     ui.out("<connections/>")
     ui.out("</ui>")
-    return ui.lines
+    return with_style_sheet(ui, STYLE)
 
 
 def key_list_item():

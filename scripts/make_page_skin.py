@@ -108,6 +108,7 @@ class Ui:
         self.lines = []
         self.depth = 0
         self.counter = 0
+        self.caption_widths = []  # rules fixing captions' widths, added to the page's sheet
 
     def out(self, text):
         self.lines.append(" " * self.depth + text)
@@ -211,11 +212,13 @@ def label(ui, name, text, dyn=None, props=None, plain=False):
 def caption(ui, text, width=None, plain=False):
     # A fixed width is given in pixels at the page's 9 pt text and kept in em, so that the
     # column grows with the desktop's text scale instead of clipping its captions.
-    props = {}
+    # The width is a rule of the page's style sheet: a style sheet of each label's own would be
+    # parsed and polished once per label at start-up.
+    name = ui.auto("ms_1_caption")
     if width:
         em = f"{width / 12:.2f}em"
-        props = {"styleSheet": s(f"min-width: {em}; max-width: {em};")}
-    label(ui, ui.auto("ms_1_caption"), text, {"caption": b(True)}, props, plain)
+        ui.caption_widths.append(f"QLabel#{name} {{ min-width: {em}; max-width: {em}; }}")
+    label(ui, name, text, {"caption": b(True)}, {}, plain)
 
 
 def slider(ui, name, lo, hi, value):
@@ -560,6 +563,17 @@ def settings(ui):
     ui.end_item()
 
 
+# The root's style sheet is written first but ends with the captions' widths, known at the end:
+# the root takes this mark as its sheet, and with_style_sheet puts the sheet in its place.
+STYLE_SHEET_MARK = "@style-sheet@"
+
+
+def with_style_sheet(ui, style):
+    sheet = style + "\n".join(ui.caption_widths) + "\n"
+    text = f'<string notr="true">{escape(sheet)}</string>'
+    return [line.replace(STYLE_SHEET_MARK, text) for line in ui.lines]
+
+
 def main():
     ui = Ui()
     ui.out('<?xml version="1.0" encoding="UTF-8"?>')
@@ -568,7 +582,7 @@ def main():
     ui.out("<class>ms_1_page</class>")
     ui.open("QWidget", "ms_1_page",
             {"geometry": "<rect><x>0</x><y>0</y><width>800</width><height>488</height></rect>",
-             "styleSheet": f'<string notr="true">{escape(STYLE)}</string>'})
+             "styleSheet": STYLE_SHEET_MARK})
     ui.layout("QHBoxLayout", (0, 0, 0, 0), 0)
     side(ui)
     ui.item()
@@ -583,7 +597,7 @@ def main():
     ui.out("<resources/>")
     ui.out("<connections/>")
     ui.out("</ui>")
-    write(os.path.join(skin_dir(), PAGE), ui.lines)
+    write(os.path.join(skin_dir(), PAGE), with_style_sheet(ui, STYLE))
 
 
 if __name__ == "__main__":
