@@ -1,0 +1,242 @@
+// What a screen reader hears of the mouse page and the main window: the accessible names and
+// descriptions from the language texts, and that they follow the values the page shows.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAbstractSlider>
+#include <QAccessible>
+#include <QColor>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <memory>
+
+#include "app/CMainWnd.h"
+#include "app/MousePageWindow.h"
+#include "tests/ui/qt/QtPageFixtures.h"
+#include "tests/ui/qt/RecordingSession.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
+#include "ui/page/qt/PageAccessibility.h"
+
+namespace ms1::test {
+namespace {
+
+std::shared_ptr<dui::LanguageTexts> TextsFor(const char* locale) {
+    auto texts = std::make_shared<dui::LanguageTexts>();
+    texts->LoadForLocale(ResourceFolder(), QString::fromLatin1(locale));
+    return texts;
+}
+
+TEST(PageAccessibilityWords, SlidersSayTheirValueWithItsUnit) {
+    const auto english = TextsFor("C");
+    const auto german = TextsFor("de_DE.UTF-8");
+    struct Row {
+        const char* slider;
+        int value;
+        const dui::LanguageTexts* texts;
+        const char* words;
+    };
+    const Row rows[] = {
+        {"ms_1_slider_dpi_3", 60, english.get(), "3000 DPI"},
+        {"ms_1_slider_dpi_1", 16, english.get(), "800 DPI"},
+        {"ms_1_slider_dpi_8", 220, english.get(), "12000 DPI"},  // 100 a step above 200
+        {"ms_1_slider_dpi_2", 340, english.get(), "24000 DPI"},  // the top step
+        {"ms_1_slider_dpi_2", 0, english.get(), "50 DPI"},       // below the slider: its least
+        {"ms_1_slider_brightness", 5, english.get(), "5 of 15"},
+        {"ms_1_slider_brightness", 5, german.get(), "5 von 15"},
+        {"ms_1_slider_breathspeed", 8, english.get(), "8 of 8"},
+        {"ms_1_slider_light_off", 5, english.get(), "2.5 min"},  // half minutes
+        {"ms_1_slider_sleep_timer", 3, english.get(), "3 min"},
+        {"ms_1_slider_key_debounce", 4, english.get(), "8 ms"},  // 2 ms a step
+        {"ms_1_slider_key_debounce", 4, TextsFor("zh_CN.UTF-8").get(), "8 毫秒"},
+        {"ms_1_slider_dpi_9", 60, english.get(), ""},  // no ninth stage
+        {"ms_1_edit_dpi_3", 60, english.get(), ""},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(PageAccessibility::SliderWords(row.slider, row.value, row.texts),
+                  QString::fromUtf8(row.words))
+            << row.slider << " at " << row.value;
+    }
+}
+
+TEST(PageAccessibilityWords, ColourDotsSayTheNearestColourAndItsValue) {
+    const auto english = TextsFor("C");
+    const auto german = TextsFor("de_DE.UTF-8");
+    struct Row {
+        QRgb colour;
+        const dui::LanguageTexts* texts;
+        const char* words;
+    };
+    const Row rows[] = {
+        {0xFFFF0000, english.get(), "red (#FF0000)"},
+        {0xFFFF0000, german.get(), "rot (#FF0000)"},
+        {0xFFFF5400, english.get(), "orange (#FF5400)"},
+        {0xFFFFFF00, english.get(), "yellow (#FFFF00)"},
+        {0xFF1EB40A, english.get(), "green (#1EB40A)"},
+        {0xFF00FFFF, english.get(), "cyan (#00FFFF)"},
+        {0xFF48B1FF, english.get(), "blue (#48B1FF)"},
+        {0xFF7F00FF, english.get(), "purple (#7F00FF)"},
+        {0xFFFF00FF, english.get(), "magenta (#FF00FF)"},
+        {0xFFFF48B0, english.get(), "pink (#FF48B0)"},
+        {0xFFFF0030, english.get(), "red (#FF0030)"},  // past pink, round to red again
+        {0xFFFFFFFF, english.get(), "white (#FFFFFF)"},
+        {0xFFFFFFFF, german.get(), "weiß (#FFFFFF)"},
+        {0xFF808080, english.get(), "grey (#808080)"},
+        {0xFF000000, english.get(), "black (#000000)"},
+        {0xFF100000, english.get(), "black (#100000)"},  // too dark to tell its hue
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ColourWords(QColor::fromRgba(row.colour), row.texts),
+                  QString::fromUtf8(row.words))
+            << std::hex << row.colour;
+    }
+}
+
+// The page in the real main window, in the language of `locale`.
+class PageAccessibilityTest : public ::testing::Test {
+  protected:
+    void SetUp() override { TestApp(); }
+    void TearDown() override {
+        if (window_ != nullptr)
+            window_->UnregisterPage();
+        window_.reset();
+        page_.reset();
+    }
+
+    void Start(const char* locale = "C") {
+        ASSERT_TRUE(temp_.isValid());
+        auto session = std::make_unique<RecordingSession>();
+        session_ = session.get();
+        page_ = std::make_unique<MousePageWindow>(std::filesystem::path(temp_.path().toStdString()),
+                                                  std::move(session));
+        window_ = std::make_unique<CMainWnd>(Skins(), TextsFor(locale),
+                                             CMainWnd::Options{"", CMainWnd::Tray::Off});
+        window_->RegisterPage(page_.get());
+        ASSERT_TRUE(window_->Create());
+        for (int i = 0; i < 3; ++i)
+            QCoreApplication::processEvents();
+    }
+
+    template <typename T = QWidget>
+    T* Find(const char* name) const {
+        return qobject_cast<T*>(window_->FindControl(name));
+    }
+    // What the accessibility bridge hands a screen reader.
+    static QString Heard(QWidget* control, QAccessible::Text text) {
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+        return face != nullptr ? face->text(text) : QString();
+    }
+
+    QTemporaryDir temp_;
+    RecordingSession* session_ = nullptr;
+    std::unique_ptr<MousePageWindow> page_;
+    std::unique_ptr<CMainWnd> window_;
+};
+
+// A control a person can use: buttons, sliders, fields, lists, the battery bar.
+bool IsControl(QWidget* widget) {
+    return qobject_cast<QAbstractButton*>(widget) != nullptr ||
+           qobject_cast<QAbstractSlider*>(widget) != nullptr ||
+           qobject_cast<QLineEdit*>(widget) != nullptr ||
+           qobject_cast<QComboBox*>(widget) != nullptr ||
+           qobject_cast<QAbstractItemView*>(widget) != nullptr ||
+           qobject_cast<QPlainTextEdit*>(widget) != nullptr ||
+           qobject_cast<QProgressBar*>(widget) != nullptr;
+}
+
+TEST_F(PageAccessibilityTest, EveryControlOfTheWindowHasAName) {
+    Start();
+    QStringList unnamed;
+    for (QWidget* widget : window_->Widget()->findChildren<QWidget*>()) {
+        // Qt's own parts (scroll bars, a combo box's list) are not controls of the skin.
+        if (!IsControl(widget) || widget->objectName().isEmpty() ||
+            widget->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        // A caption of one digit or symbol ("3", "≡") does not say what the control is.
+        if (Heard(widget, QAccessible::Name).trimmed().size() < 2)
+            unnamed << widget->objectName() + QLatin1Char(':') + widget->metaObject()->className();
+    }
+    EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QLatin1String(", ")).toStdString();
+}
+
+TEST_F(PageAccessibilityTest, NamesAndDescriptionsComeFromTheLanguageTexts) {
+    struct Row {
+        const char* locale;
+        const char* control;
+        const char* name;
+        const char* description;  // nullptr: not checked
+    };
+    const Row rows[] = {
+        {"C", "ms_1_list_profile", "Profiles",
+         "The profiles kept for the mouse; the chosen one is the one the mouse uses and the "
+         "page shows"},
+        {"C", "ms_1_option_dpi_step_3", "Stage 3", nullptr},
+        {"C", "ms_1_slider_dpi_3", "Stage 3 DPI", "2400 DPI"},
+        {"C", "ms_1_edit_dpi_3", "Stage 3 DPI value",
+         "Type a DPI from 50 to 24000; Enter takes it"},
+        {"C", "ms_1_btn_dpi_color_4", "Stage 4 colour: magenta (#FF00FF)",
+         "Opens the colour choice"},
+        {"C", "ms_1_slider_key_debounce", "Button debounce", nullptr},
+        {"C", "ms_1_progress_power", "Battery level", nullptr},
+        {"C", "ms_1_option_mouse_pic_2", "Mouse model 2", nullptr},
+        {"C", "ms_1_btn_key_1", "1. Left: Left click", nullptr},
+        {"C", "main_menu_btn", "Menu", nullptr},
+        {"C", "exit_btn", "Close to the tray", nullptr},
+        {"de_DE.UTF-8", "ms_1_slider_dpi_3", "DPI Stufe 3", "2400 DPI"},
+        {"de_DE.UTF-8", "ms_1_btn_dpi_color_1", "Farbe Stufe 1: rot (#FF0000)",
+         "Öffnet die Farbwahl"},
+        {"de_DE.UTF-8", "ms_1_list_profile", "Profile", nullptr},
+        {"de_DE.UTF-8", "ms_1_slider_brightness", "Helligkeit", nullptr},
+        {"zh_CN.UTF-8", "ms_1_slider_dpi_2", "档位 2 DPI", "1600 DPI"},
+        {"zh_CN.UTF-8", "min_btn", "最小化", nullptr},
+    };
+    const char* started = nullptr;
+    for (const Row& row : rows) {
+        if (started == nullptr || QByteArray(started) != row.locale) {
+            TearDown();
+            Start(row.locale);
+            started = row.locale;
+        }
+        QWidget* control = Find(row.control);
+        ASSERT_NE(control, nullptr) << row.control;
+        EXPECT_EQ(Heard(control, QAccessible::Name), QString::fromUtf8(row.name))
+            << row.locale << " " << row.control;
+        if (row.description != nullptr) {
+            EXPECT_EQ(Heard(control, QAccessible::Description), QString::fromUtf8(row.description))
+                << row.locale << " " << row.control;
+        }
+    }
+}
+
+TEST_F(PageAccessibilityTest, TextsFollowTheValuesThePageShows) {
+    Start();
+    // A DPI typed into its box moves the slider: the slider tells the new value.
+    auto* edit = Find<QLineEdit>("ms_1_edit_dpi_4");
+    edit->selectAll();
+    QTest::keyClicks(edit, "3200");
+    QTest::keyClick(edit, Qt::Key_Return);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Heard(Find("ms_1_slider_dpi_4"), QAccessible::Description), "3200 DPI");
+
+    // The user's own move of a slider.
+    auto* debounce = Find<QSlider>("ms_1_slider_key_debounce");
+    debounce->setValue(debounce->value() == 7 ? 6 : 7);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Heard(debounce, QAccessible::Description),
+              QString::number(2 * debounce->value()) + " ms");
+
+    // The battery level the mouse reports.
+    session_->status->ShowBatteryLevel(76);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Heard(Find("ms_1_progress_power"), QAccessible::Description), "76 %");
+}
+
+}  // namespace
+}  // namespace ms1::test
