@@ -16,13 +16,21 @@
 #include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
 
 #include "app/CMainWnd.h"
 #include "app/MousePageWindow.h"
+#include "core/MacroRecord.h"
+#include "platform/keyboard/XkbKeyboardLayout.h"
+#include "tests/support/TableTexts.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
 #include "ui/dialogs/qt/AccessibleNames.h"
+#include "ui/dialogs/qt/CDpiColorWnd.h"
+#include "ui/dialogs/qt/CMS_1_ProfileName.h"
+#include "ui/dialogs/qt/CMS_1_SelectMacro.h"
+#include "ui/dialogs/qt/CShortcutWnd.h"
 #include "ui/page/qt/PageAccessibility.h"
 
 namespace ms1::test {
@@ -60,8 +68,8 @@ TEST(PageAccessibilityWords, SlidersSayTheirValueWithItsUnit) {
         {"ms_1_edit_dpi_3", 60, english.get(), ""},
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(PageAccessibility::SliderWords(row.slider, row.value, row.texts),
-                  QString::fromUtf8(row.words))
+        EXPECT_EQ(PageAccessibility::SliderWords(row.slider, row.value, row.texts).toStdString(),
+                  row.words)
             << row.slider << " at " << row.value;
     }
 }
@@ -93,8 +101,7 @@ TEST(PageAccessibilityWords, ColourDotsSayTheNearestColourAndItsValue) {
         {0xFF100000, english.get(), "black (#100000)"},  // too dark to tell its hue
     };
     for (const Row& row : rows) {
-        EXPECT_EQ(ColourWords(QColor::fromRgba(row.colour), row.texts),
-                  QString::fromUtf8(row.words))
+        EXPECT_EQ(ColourWords(QColor::fromRgba(row.colour), row.texts).toStdString(), row.words)
             << std::hex << row.colour;
     }
 }
@@ -151,6 +158,12 @@ bool IsControl(QWidget* widget) {
            qobject_cast<QProgressBar*>(widget) != nullptr;
 }
 
+// No name, or one that does not say what the control is: a digit or symbol alone ("3", "≡").
+bool SaysNothing(const QString& name) {
+    const QString trimmed = name.trimmed();
+    return trimmed.isEmpty() || (trimmed.size() == 1 && !trimmed.front().isLetter());
+}
+
 TEST_F(PageAccessibilityTest, EveryControlOfTheWindowHasAName) {
     Start();
     QStringList unnamed;
@@ -159,8 +172,7 @@ TEST_F(PageAccessibilityTest, EveryControlOfTheWindowHasAName) {
         if (!IsControl(widget) || widget->objectName().isEmpty() ||
             widget->objectName().startsWith(QLatin1String("qt_")))
             continue;
-        // A caption of one digit or symbol ("3", "≡") does not say what the control is.
-        if (Heard(widget, QAccessible::Name).trimmed().size() < 2)
+        if (SaysNothing(Heard(widget, QAccessible::Name)))
             unnamed << widget->objectName() + QLatin1Char(':') + widget->metaObject()->className();
     }
     EXPECT_TRUE(unnamed.isEmpty()) << unnamed.join(QLatin1String(", ")).toStdString();
@@ -206,10 +218,10 @@ TEST_F(PageAccessibilityTest, NamesAndDescriptionsComeFromTheLanguageTexts) {
         }
         QWidget* control = Find(row.control);
         ASSERT_NE(control, nullptr) << row.control;
-        EXPECT_EQ(Heard(control, QAccessible::Name), QString::fromUtf8(row.name))
+        EXPECT_EQ(Heard(control, QAccessible::Name).toStdString(), row.name)
             << row.locale << " " << row.control;
         if (row.description != nullptr) {
-            EXPECT_EQ(Heard(control, QAccessible::Description), QString::fromUtf8(row.description))
+            EXPECT_EQ(Heard(control, QAccessible::Description).toStdString(), row.description)
                 << row.locale << " " << row.control;
         }
     }
@@ -236,6 +248,70 @@ TEST_F(PageAccessibilityTest, TextsFollowTheValuesThePageShows) {
     session_->status->ShowBatteryLevel(76);
     QCoreApplication::processEvents();
     EXPECT_EQ(Heard(Find("ms_1_progress_power"), QAccessible::Description), "76 %");
+}
+
+// The dialogs a page opens: every control has a name a screen reader can say, in the language of
+// the texts.
+TEST(DialogAccessibility, EveryControlIsNamedInTheLanguage) {
+    TestApp();
+    const std::unique_ptr<KeyboardLayout> us = XkbKeyboardLayout::FromNames("us");
+    ASSERT_NE(us, nullptr) << "xkb data (xkb-data) is missing";
+    const TableTexts keyTexts;
+    const HookTable noLibrary{};
+    const std::vector<std::u16string> profiles{u"Work"};
+    const MacroList macros{MakeEmptyMacro(u"Reload")};
+    using Open =
+        std::function<std::unique_ptr<dui::DuiWindow>(std::shared_ptr<const dui::LanguageTexts>)>;
+    const Open profileName = [&](auto texts) {
+        return std::make_unique<CMS_1_ProfileName>(Skins(), texts, "profile_name_1_text", profiles);
+    };
+    const Open colour = [](auto texts) { return std::make_unique<CDpiColorWnd>(Skins(), texts); };
+    const Open selectMacro = [&](auto texts) {
+        return std::make_unique<CMS_1_SelectMacro>(Skins(), texts, macros);
+    };
+    const Open shortcut = [&](auto texts) {
+        return std::make_unique<CShortcutWnd>(Skins(), texts, noLibrary, *us, keyTexts);
+    };
+    struct Row {
+        const Open* open;
+        const char* locale;
+        const char* control;
+        const char* name;
+    };
+    const Row rows[] = {
+        {&profileName, "C", "edit_name", "Profile name"},
+        {&profileName, "C", "btn_exit", "Close"},
+        {&profileName, "de_DE.UTF-8", "edit_name", "Profilname"},
+        {&colour, "C", "r_edit", "Red"},
+        {&colour, "C", "mouse_dpi_color_11", "red (#FF0000)"},
+        {&colour, "C", "mouse_dpi_color_1", "cyan (#00FFFF)"},
+        {&colour, "C", "ColorPallet", "Colour field"},
+        {&colour, "zh_CN.UTF-8", "b_edit", "蓝"},
+        {&colour, "de_DE.UTF-8", "mouse_dpi_color_16", "weiß (#FFFFFF)"},
+        {&selectMacro, "C", "list_macro", "Macros"},
+        {&selectMacro, "C", "edit_loop_time", "Number of repeats"},
+        {&selectMacro, "de_DE.UTF-8", "btn_exit", "Schließen"},
+        {&shortcut, "C", "edit_key", "Key"},
+        {&shortcut, "de_DE.UTF-8", "edit_key", "Taste"},
+    };
+    for (const Row& row : rows) {
+        std::unique_ptr<dui::DuiWindow> dialog = (*row.open)(TextsFor(row.locale));
+        ASSERT_TRUE(dialog->Create());
+        QWidget* control = dialog->FindControl(row.control);
+        ASSERT_NE(control, nullptr) << row.control;
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(control);
+        ASSERT_NE(face, nullptr);
+        EXPECT_EQ(face->text(QAccessible::Name).toStdString(), row.name)
+            << row.locale << " " << row.control;
+        QStringList unnamed;
+        for (QWidget* widget : dialog->Widget()->findChildren<QWidget*>()) {
+            QAccessibleInterface* part = QAccessible::queryAccessibleInterface(widget);
+            if (IsControl(widget) && !widget->objectName().isEmpty() && part != nullptr &&
+                SaysNothing(part->text(QAccessible::Name)))
+                unnamed << widget->objectName();
+        }
+        EXPECT_TRUE(unnamed.isEmpty()) << row.control << ": " << unnamed.join(' ').toStdString();
+    }
 }
 
 }  // namespace
