@@ -6,10 +6,12 @@ and `ms1 --simulate` with Qt's accessibility on, finds the application "ms1" on 
 and fails on
   - a showing focusable object without a name or without a role,
   - a focusable control that Tab does not reach (Tab is pressed until the focus comes round),
-  - names that are not in the language asked for (--expect NAME=TEXT: an object so named).
+  - a name asked for that no object has (--expect NAME: names in the language asked for),
+  - an object asked for by name that is missing or tells another value (--expect-value).
 
-Usage: atspi_page.py --program build/bin/ms1 [--lang de_DE.UTF-8] [--expect "Stufe 3"]...
-       [--dump] (prints the tree of showing objects: role, name, description)
+Usage: atspi_page.py --program build/bin/ms1 [--lang de_DE.UTF-8] [--expect "DPI Stufe 3"]...
+       [--expect-value "Stage 3 DPI=2400"]... [--no-tab]
+       [--dump] (prints the tree of showing objects: role, name, value, description)
 """
 
 import argparse
@@ -167,6 +169,8 @@ def main():
     parser.add_argument("--bus-launcher", default="/usr/libexec/at-spi-bus-launcher")
     parser.add_argument("--lang", default="C.UTF-8")
     parser.add_argument("--expect", action="append", default=[])
+    parser.add_argument("--expect-value", action="append", default=[],
+                        help="NAME=NUMBER: the object so named has this value")
     parser.add_argument("--dump", action="store_true")
     parser.add_argument("--no-tab", action="store_true")
     args = parser.parse_args()
@@ -232,6 +236,9 @@ def main():
                 except GLib.Error:
                     desc = ""
                 mark = " [focusable]" if s.contains(Atspi.StateType.FOCUSABLE) else ""
+                value = obj.get_value_iface()
+                if value is not None:
+                    mark = f" = {value.get_current_value():g}" + mark
                 print(f"{'  ' * depth}{obj.get_role_name()}: '{obj.get_name()}'"
                       f"{' — ' + desc if desc else ''}{mark}")
             if not s.contains(Atspi.StateType.FOCUSABLE):
@@ -244,10 +251,18 @@ def main():
             if (obj.get_role() not in INNER_ROLES and s.contains(Atspi.StateType.ENABLED)
                     and key_of(obj) in in_main):
                 focusable.append(obj)
-        names = {o.get_name() for _, o in objects}
+        named = {o.get_name(): o for _, o in objects}
         for expected in args.expect:
-            if expected not in names:
+            if expected not in named:
                 problems.append(f"no object named '{expected}'")
+        for expected in args.expect_value:
+            name, number = expected.rsplit("=", 1)
+            obj = named.get(name)
+            value = obj.get_value_iface() if obj is not None else None
+            if value is None:
+                problems.append(f"no object named '{name}' with a value")
+            elif value.get_current_value() != float(number):
+                problems.append(f"'{name}' tells {value.get_current_value()}, not {number}")
         print(f"{len(focusable)} focusable controls showing, {len(objects)} showing objects")
 
         if not args.no_tab:

@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -32,6 +33,7 @@
 #include "ui/dialogs/qt/CMS_1_SelectMacro.h"
 #include "ui/dialogs/qt/CShortcutWnd.h"
 #include "ui/page/qt/PageAccessibility.h"
+#include "ui/page/qt/ScaledSliderAccessible.h"
 
 namespace ms1::test {
 namespace {
@@ -106,6 +108,32 @@ TEST(PageAccessibilityWords, ColourDotsSayTheNearestColourAndItsValue) {
     }
 }
 
+TEST(ScaledSliderValues, TheValueIsTheNumberThePageShows) {
+    struct Row {
+        const char* slider;
+        int position;
+        double shown;
+    };
+    const Row rows[] = {
+        {"ms_1_slider_dpi_1", 16, 800},    {"ms_1_slider_dpi_3", 64, 3200},
+        {"ms_1_slider_dpi_8", 200, 10000}, {"ms_1_slider_dpi_8", 201, 10100},
+        {"ms_1_slider_dpi_2", 340, 24000}, {"ms_1_slider_light_off", 5, 2.5},
+        {"ms_1_slider_light_off", 20, 10}, {"ms_1_slider_key_debounce", 4, 8},
+        {"ms_1_slider_brightness", 5, 5},  // its position is its level
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(ScaledSliderAccessible::Shown(row.slider, row.position), row.shown)
+            << row.slider << " at " << row.position;
+        EXPECT_EQ(ScaledSliderAccessible::Position(row.slider, row.shown), row.position)
+            << row.slider << " told " << row.shown;
+    }
+    // A number between positions, or beyond the ends, goes to the nearest position.
+    EXPECT_EQ(ScaledSliderAccessible::Position("ms_1_slider_dpi_1", 99999), 340);
+    EXPECT_EQ(ScaledSliderAccessible::Position("ms_1_slider_dpi_1", 10), 1);
+    EXPECT_EQ(ScaledSliderAccessible::Position("ms_1_slider_key_debounce", 40), 15);
+    EXPECT_FALSE(ScaledSliderAccessible::Scaled("ms_1_slider_sleep_timer"));
+}
+
 // The page in the real main window, in the language of `locale`.
 class PageAccessibilityTest : public ::testing::Test {
   protected:
@@ -156,6 +184,26 @@ bool IsControl(QWidget* widget) {
            qobject_cast<QAbstractItemView*>(widget) != nullptr ||
            qobject_cast<QPlainTextEdit*>(widget) != nullptr ||
            qobject_cast<QProgressBar*>(widget) != nullptr;
+}
+
+TEST_F(PageAccessibilityTest, ScaledSlidersTellAndTakeTheShownNumber) {
+    Start();
+    auto* slider = Find<QSlider>("ms_1_slider_dpi_3");
+    QAccessibleInterface* face = QAccessible::queryAccessibleInterface(slider);
+    ASSERT_NE(face, nullptr);
+    QAccessibleValueInterface* value = face->valueInterface();
+    ASSERT_NE(value, nullptr);
+    EXPECT_EQ(face->role(), QAccessible::Slider);
+    EXPECT_EQ(value->currentValue().toDouble(), 2400);
+    EXPECT_EQ(value->minimumValue().toDouble(), 50);
+    EXPECT_EQ(value->maximumValue().toDouble(), 24000);
+
+    // A screen reader setting 3200 moves the slider as the user would: the page follows.
+    value->setCurrentValue(3200);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(slider->value(), 64);
+    EXPECT_EQ(Find<QLabel>("ms_1_label_dpi_3")->text(), "3200");
+    EXPECT_EQ(Heard(slider, QAccessible::Description), "3200 DPI");
 }
 
 // No name, or one that does not say what the control is: a digit or symbol alone ("3", "≡").

@@ -12,6 +12,7 @@
 #include "ui/page/PageNames.h"
 #include "ui/page/PageRanges.h"
 #include "ui/page/qt/ElidedButtonText.h"
+#include "ui/page/qt/ScaledSliderAccessible.h"
 
 namespace ms1 {
 namespace {
@@ -40,27 +41,23 @@ PageAccessibility::PageAccessibility(QWidget* page, const dui::LanguageTexts* te
 
 QString PageAccessibility::SliderWords(const QString& slider, int value,
                                        const dui::LanguageTexts* texts) {
-    if (Number(slider, pageui::kSliderDpiPrefix, kDpiStages) != 0) {
-        return AccessibleWords(texts, "acc_dpi_words",
-                               QString::number(DpiStepToDisplay(kDpiStepRange.Shown(value))));
-    }
+    const QString shown = QString::number(ScaledSliderAccessible::Shown(slider, value), 'f',
+                                          slider == Name(pageui::kSliderLightOff) ? 1 : 0);
+    if (Number(slider, pageui::kSliderDpiPrefix, kDpiStages) != 0)
+        return AccessibleWords(texts, "acc_dpi_words", shown);
     if (slider == Name(pageui::kSliderBrightness))
         return LevelWords(texts, value, kBrightnessRange);
     if (slider == Name(pageui::kSliderBreathspeed))
         return LevelWords(texts, value, kBreathSpeedRange);
-    if (slider == Name(pageui::kSliderLightOff)) {
-        // Half minutes, as the label beside it shows them.
-        return AccessibleWords(texts, "acc_minutes_words",
-                               QString::number(kLightOffRange.Shown(value) * 0.5, 'f', 1));
-    }
+    // The light-off timer counts half minutes, as the label beside it shows them.
+    if (slider == Name(pageui::kSliderLightOff))
+        return AccessibleWords(texts, "acc_minutes_words", shown);
     if (slider == Name(pageui::kSliderSleepTimer)) {
         return AccessibleWords(texts, "acc_minutes_words",
                                QString::number(kSleepTimerRange.Shown(value)));
     }
-    if (slider == Name(pageui::kSliderKeyDebounce)) {
-        return AccessibleWords(texts, "acc_milliseconds_words",
-                               QString::number(2 * kDebounceRange.Shown(value)));
-    }
+    if (slider == Name(pageui::kSliderKeyDebounce))
+        return AccessibleWords(texts, "acc_milliseconds_words", shown);
     return {};
 }
 

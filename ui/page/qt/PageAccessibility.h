@@ -22,7 +22,7 @@ class PageAccessibility : public QObject {
   public:
     PageAccessibility(QWidget* page, const dui::LanguageTexts* texts);
 
-    // Names every control of the page (once the skin is loaded).
+    // Names every control of the page (once the page shows its values).
     void Apply();
     // Brings the texts of one control of the page up to date; other controls are left alone.
     void Refresh(QWidget* control);
