@@ -163,6 +163,75 @@ class FocusWatch:
         return self.focused[-1]
 
 
+def unnamed_in(objects):
+    problems = []
+    for _, obj in objects:
+        s = states(obj)
+        if s is None or not s.contains(Atspi.StateType.FOCUSABLE):
+            continue
+        if obj.get_role() in NO_ROLES:
+            problems.append(f"no role: {describe(obj)}")
+        if not obj.get_name().strip():
+            problems.append(f"no name: {obj.get_role_name()} (child {obj.get_index_in_parent()}"
+                            f" of {describe(obj.get_parent())})")
+    return problems
+
+
+def dump(objects):
+    for depth, obj in objects:
+        s = states(obj)
+        if s is None:
+            continue
+        try:
+            desc = obj.get_description()
+        except GLib.Error:
+            desc = ""
+        mark = " [focusable]" if s.contains(Atspi.StateType.FOCUSABLE) else ""
+        value = obj.get_value_iface()
+        if value is not None:
+            mark = f" = {value.get_current_value():g}" + mark
+        print(f"{'  ' * depth}{obj.get_role_name()}: '{obj.get_name()}'"
+              f"{' — ' + desc if desc else ''}{mark}")
+
+
+def check_opened(app, objects, name, show):
+    """Clicks the control named `name` as a person would and checks the window it opens."""
+    target = next((o for _, o in objects if o.get_name() == name), None)
+    if target is None:
+        return [f"nothing named '{name}' to open"]
+    before = {key_of(app.get_child_at_index(i)) for i in range(app.get_child_count())}
+    box = target.get_extents(Atspi.CoordType.SCREEN)
+    subprocess.run(["xdotool", "mousemove", "--sync", str(box.x + box.width // 2),
+                    str(box.y + box.height // 2), "click", "1"], check=True, timeout=10)
+
+    def opened():
+        for i in range(app.get_child_count()):
+            child = app.get_child_at_index(i)
+            s = states(child) if child is not None else None
+            if (child is not None and key_of(child) not in before and s is not None
+                    and s.contains(Atspi.StateType.SHOWING)):
+                return child
+        return None
+
+    try:
+        window = poll(f"the window that '{name}' opens", START_SECONDS, opened)
+    except Failed as failure:
+        return [str(failure)]
+    poll("its controls", START_SECONDS, lambda: walk(window))
+    shown = [(0, window)] + walk(window, 1)
+    if show:
+        print(f"--- opened by '{name}':")
+        dump(shown)
+    problems = [f"in '{name}': {p}" for p in unnamed_in(shown)]
+    subprocess.run(["xdotool", "key", "Escape"], check=True, timeout=10)
+    try:
+        poll(f"the window of '{name}' to close on Escape", EVENT_SECONDS,
+             lambda: opened() is None)
+    except Failed as failure:
+        problems.append(str(failure))
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -173,6 +242,8 @@ def main():
                         help="NAME=NUMBER: the object so named has this value")
     parser.add_argument("--dump", action="store_true")
     parser.add_argument("--no-tab", action="store_true")
+    parser.add_argument("--open", action="append", default=[],
+                        help="NAME: click the control so named and check the window it opens")
     args = parser.parse_args()
     if "DBUS_SESSION_BUS_ADDRESS" not in os.environ:
         raise Failed("run me on a private session bus: dbus-run-session -- atspi_page.py ...")
@@ -224,32 +295,15 @@ def main():
         main_window = next(child for depth, child in objects if depth == 0 and any(
             o.get_role() == Atspi.Role.SLIDER for _, o in walk(child)))
         in_main = {key_of(o) for _, o in walk(main_window)}
-        problems = []
+        if args.dump:
+            dump(objects)
+        problems = unnamed_in(objects)
         focusable = []
-        for depth, obj in objects:
+        for _, obj in objects:
             s = states(obj)
-            if s is None:
-                continue
-            if args.dump:
-                try:
-                    desc = obj.get_description()
-                except GLib.Error:
-                    desc = ""
-                mark = " [focusable]" if s.contains(Atspi.StateType.FOCUSABLE) else ""
-                value = obj.get_value_iface()
-                if value is not None:
-                    mark = f" = {value.get_current_value():g}" + mark
-                print(f"{'  ' * depth}{obj.get_role_name()}: '{obj.get_name()}'"
-                      f"{' — ' + desc if desc else ''}{mark}")
-            if not s.contains(Atspi.StateType.FOCUSABLE):
-                continue
-            if obj.get_role() in NO_ROLES:
-                problems.append(f"no role: {describe(obj)}")
-            if not obj.get_name().strip():
-                problems.append(f"no name: {obj.get_role_name()} (child {obj.get_index_in_parent()}"
-                                f" of {describe(obj.get_parent())})")
-            if (obj.get_role() not in INNER_ROLES and s.contains(Atspi.StateType.ENABLED)
-                    and key_of(obj) in in_main):
+            if (s is not None and s.contains(Atspi.StateType.FOCUSABLE)
+                    and s.contains(Atspi.StateType.ENABLED)
+                    and obj.get_role() not in INNER_ROLES and key_of(obj) in in_main):
                 focusable.append(obj)
         named = {o.get_name(): o for _, o in objects}
         for expected in args.expect:
@@ -264,6 +318,10 @@ def main():
             elif value.get_current_value() != float(number):
                 problems.append(f"'{name}' tells {value.get_current_value()}, not {number}")
         print(f"{len(focusable)} focusable controls showing, {len(objects)} showing objects")
+
+        # Before Tab: its walk scrolls the page, and a person clicks what the page shows.
+        for name in args.open:
+            problems += check_opened(app, objects, name, args.dump)
 
         if not args.no_tab:
             # The main window to the front, as a click on it would bring it.
