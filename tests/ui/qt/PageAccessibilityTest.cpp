@@ -24,6 +24,7 @@
 #include "app/MousePageWindow.h"
 #include "core/MacroRecord.h"
 #include "platform/keyboard/XkbKeyboardLayout.h"
+#include "storage/MacroStore.h"
 #include "tests/support/TableTexts.h"
 #include "tests/ui/qt/QtPageFixtures.h"
 #include "tests/ui/qt/RecordingSession.h"
@@ -32,6 +33,7 @@
 #include "ui/dialogs/qt/CMS_1_ProfileName.h"
 #include "ui/dialogs/qt/CMS_1_SelectMacro.h"
 #include "ui/dialogs/qt/CShortcutWnd.h"
+#include "ui/macro/qt/CMS_1_Macro.h"
 #include "ui/page/qt/PageAccessibility.h"
 #include "ui/page/qt/ScaledSliderAccessible.h"
 
@@ -298,8 +300,8 @@ TEST_F(PageAccessibilityTest, TextsFollowTheValuesThePageShows) {
     EXPECT_EQ(Heard(Find("ms_1_progress_power"), QAccessible::Description), "76 %");
 }
 
-// The dialogs a page opens: every control has a name a screen reader can say, in the language of
-// the texts.
+// The dialogs a page opens and the macro editor: every control has a name a screen reader can say,
+// in the language of the texts.
 TEST(DialogAccessibility, EveryControlIsNamedInTheLanguage) {
     TestApp();
     const std::unique_ptr<KeyboardLayout> us = XkbKeyboardLayout::FromNames("us");
@@ -319,6 +321,14 @@ TEST(DialogAccessibility, EveryControlIsNamedInTheLanguage) {
     };
     const Open shortcut = [&](auto texts) {
         return std::make_unique<CShortcutWnd>(Skins(), texts, noLibrary, *us, keyTexts);
+    };
+    QTemporaryDir data;
+    ASSERT_TRUE(data.isValid());
+    MacroStore store(data.path().toStdString());
+    store.LoadMacroStore();
+    const Open editor = [&](auto texts) {
+        return std::make_unique<CMS_1_Macro>(
+            Skins(), texts, CMS_1_Macro::Deps{store, noLibrary, *us, data.path().toStdString()});
     };
     struct Row {
         const Open* open;
@@ -341,6 +351,10 @@ TEST(DialogAccessibility, EveryControlIsNamedInTheLanguage) {
         {&selectMacro, "de_DE.UTF-8", "btn_exit", "Schließen"},
         {&shortcut, "C", "edit_key", "Key"},
         {&shortcut, "de_DE.UTF-8", "edit_key", "Taste"},
+        {&editor, "C", "ms_1_macro_action_list", "Actions"},
+        {&editor, "C", "ms_1_macro_delay_edit", "Delay after the action in ms"},
+        {&editor, "de_DE.UTF-8", "ms_1_macro_name_edit", "Makroname"},
+        {&editor, "zh_CN.UTF-8", "btn_exit", "关闭"},
     };
     for (const Row& row : rows) {
         std::unique_ptr<dui::DuiWindow> dialog = (*row.open)(TextsFor(row.locale));
