@@ -297,7 +297,12 @@ TEST_F(PageAccessibilityTest, TextsFollowTheValuesThePageShows) {
     // The battery level the mouse reports.
     session_->status->ShowBatteryLevel(76);
     QCoreApplication::processEvents();
-    EXPECT_EQ(Heard(Find("ms_1_progress_power"), QAccessible::Description), "76 %");
+    EXPECT_EQ(Heard(Find("ms_1_progress_power"), QAccessible::Description), "76%");
+    // While the mouse charges the bar sweeps; it says so rather than the sweep's place.
+    session_->status->ShowBatteryCharging(76, true);
+    session_->status->ShowChargeFrame();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Heard(Find("ms_1_progress_power"), QAccessible::Description), "Charging");
 }
 
 // The dialogs a page opens and the macro editor: every control has a name a screen reader can say,

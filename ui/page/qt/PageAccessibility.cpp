@@ -4,7 +4,6 @@
 #include <QAbstractSlider>
 #include <QColor>
 #include <QLabel>
-#include <QProgressBar>
 #include <QWidget>
 
 #include "core/ProfileRecord.h"
@@ -103,8 +102,6 @@ void PageAccessibility::Apply() {
         if (auto* slider = qobject_cast<QAbstractSlider*>(control)) {
             connect(slider, &QAbstractSlider::valueChanged, this,
                     [this, slider] { Refresh(slider); });
-        } else if (auto* bar = qobject_cast<QProgressBar*>(control)) {
-            connect(bar, &QProgressBar::valueChanged, this, [this, bar] { Refresh(bar); });
         }
         Refresh(control);
     }
@@ -118,19 +115,22 @@ void PageAccessibility::Refresh(QWidget* control) {
         const QString words = SliderWords(name, slider->value(), texts_);
         if (!words.isEmpty() && control->accessibleDescription() != words)
             control->setAccessibleDescription(words);
-    } else if (auto* bar = qobject_cast<QProgressBar*>(control)) {
-        if (name == Name(pageui::kProgressPower)) {
-            const QString words =
-                AccessibleWords(texts_, "acc_battery_words", QString::number(bar->value()));
-            if (control->accessibleDescription() != words)
-                control->setAccessibleDescription(words);
-        }
+    } else if (name == Name(pageui::kProgressPower) || name == Name(pageui::kLabelPower)) {
+        DescribeBattery();
     } else if (Number(name, pageui::kBtnKeyPrefix, kPageButtonCount) != 0) {
         NameFunctionButton(control);
     } else if (Number(name, pageui::kBtnDpiColorPrefix, kDpiStages) != 0 ||
                name == Name(pageui::kBtnLightColor)) {
         NameColourDot(control);
     }
+}
+
+void PageAccessibility::DescribeBattery() {
+    // The bar sweeps while the mouse charges; the label beside it says the level or "Charging".
+    QWidget* bar = page_->findChild<QWidget*>(Name(pageui::kProgressPower));
+    auto* label = page_->findChild<QLabel*>(Name(pageui::kLabelPower));
+    if (bar != nullptr && label != nullptr && bar->accessibleDescription() != label->text())
+        bar->setAccessibleDescription(label->text());
 }
 
 void PageAccessibility::NameFunctionButton(QWidget* button) {

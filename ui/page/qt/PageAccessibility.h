@@ -14,9 +14,9 @@ class LanguageTexts;
 // What a screen reader hears on the mouse page and the main window around it: every control
 // that its caption does not name gets a name and, where useful, a description from the language
 // texts. Sliders tell their value with its unit ("3000 DPI", "8 ms"), colour dots their colour,
-// the battery bar its level, the function buttons which mouse button they set. Those texts are
-// kept current: Refresh() is called for a control whose value, colour or text the page set, and
-// the user's own moves of a slider refresh it by themselves.
+// the battery bar the level or charging its label shows, the function buttons which mouse button
+// they set. Those texts are kept current: Refresh() is called for a control whose value, colour or
+// text the page set, and the user's own moves of a slider refresh it by themselves.
 class PageAccessibility : public QObject {
     Q_OBJECT
   public:
@@ -35,6 +35,7 @@ class PageAccessibility : public QObject {
     static QString SliderWords(const QString& slider, int value, const dui::LanguageTexts* texts);
 
   private:
+    void DescribeBattery();
     void NameFunctionButton(QWidget* button);
     void NameColourDot(QWidget* dot);
 
