@@ -30,7 +30,7 @@ gi.require_version("Atspi", "2.0")
 from gi.repository import Atspi, Gio, GLib  # noqa: E402
 
 START_SECONDS = 60
-EVENT_SECONDS = 5
+EVENT_SECONDS = 20
 MAX_TABS = 400
 
 # Objects reached inside their container by arrows, not by Tab.
@@ -328,6 +328,9 @@ def main():
             subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name",
                             "^" + main_window.get_name() + "$", "windowactivate", "--sync"],
                            stdout=log, stderr=log, timeout=30)
+            poll("the main window to be active", START_SECONDS,
+                 lambda: states(main_window) is not None
+                 and states(main_window).contains(Atspi.StateType.ACTIVE))
             watch = FocusWatch()
             reached = {}
             first = None
