@@ -53,6 +53,13 @@ QLineEdit { border: 1px solid #c5ccd6; border-radius: 4px; padding: 3px 6px; bac
 QLineEdit:focus { border: 2px solid #137fd0; }
 QLineEdit:disabled { background: #f1f3f6; color: #7b8794; }
 QComboBox { border: 1px solid #c5ccd6; border-radius: 5px; padding: 2px 8px; background: #ffffff; }
+QPushButton:focus { border: 2px solid #0b63b0; padding: 3px 9px; outline: none; }
+QPushButton[primary="true"]:focus { border: 2px solid #0a3d6b; padding: 3px 14px; }
+QPushButton[mousebtn="true"]:focus { padding: 3px 5px; }
+QCheckBox#ms_1_macro_record_btn:focus { border: 2px solid #0a3d6b; padding: 5px 14px; }
+QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; outline: none; }
+QListWidget:focus { border: 2px solid #137fd0; }
+QComboBox:focus { border: 2px solid #137fd0; padding: 1px 7px; }
 QWidget#keylistitem QLabel#action { color: #323f4b; }
 QWidget#keylistitem QLabel#delay { color: #52606d; }
 """
@@ -68,17 +75,20 @@ MOUSE_BUTTONS = [("ms_1_macro_key1_btn", "Left"), ("ms_1_macro_key2_btn", "Right
                  ("ms_1_macro_key3_btn", "Middle"), ("ms_1_macro_key4_btn", "Forward"),
                  ("ms_1_macro_key5_btn", "Back")]
 NO_FOCUS = "<enum>Qt::NoFocus</enum>"
+# Reached with Tab; a click leaves the focus where it was. Keys typed while recording never act
+# on the editor, so a focused button cannot be pressed by a recorded Space.
+TAB_STOP = "<enum>Qt::TabFocus</enum>"
 # Panels below the action list keep their own height; the list takes what is left.
 KEEP_HEIGHT = ('<sizepolicy hsizetype="Preferred" vsizetype="Maximum"><horstretch>0</horstretch>'
                '<verstretch>0</verstretch></sizepolicy>')
 
 
-def button(ui, name, text, tip=None, dyn=None, focus=False):
+def button(ui, name, text, tip=None, dyn=None, focus=False, stop=True):
     props = {"text": s(text), "autoDefault": b(False)}
     if tip:
         props["toolTip"] = s(tip)
     if not focus:
-        props["focusPolicy"] = NO_FOCUS
+        props["focusPolicy"] = TAB_STOP if stop else NO_FOCUS
     ui.leaf("QPushButton", name, props, dyn)
 
 
@@ -111,7 +121,8 @@ def caption_bar(ui):
     def body(ui):
         label(ui, "title", "Macro editor")
         ui.spacer()
-        button(ui, "btn_exit", "✕", "Close the editor")
+        # The title bar's close is the frame's, as Esc is: no Tab stop.
+        button(ui, "btn_exit", "✕", "Close the editor", stop=False)
     frame(ui, "caption", body, horizontal=True, margins=(16, 0, 6, 0),
           props={"minimumSize": size(0, 40), "maximumSize": size(16777215, 40)})
 
@@ -155,7 +166,7 @@ def name_and_mouse_panels(ui):
         frame(ui, "ms_1_macro_mouse_event_tab", mouse, horizontal=True,
               props={"visible": b(False)})
         ui.leaf("QCheckBox", "ms_1_macro_insert_mouse_btn",
-                {"text": s("Mouse buttons"), "focusPolicy": NO_FOCUS,
+                {"text": s("Mouse buttons"), "focusPolicy": TAB_STOP,
                  "toolTip": s("Show the buttons that insert mouse-button events")})
     frame(ui, "ms_1_macro_row_top", top, horizontal=True, spacing=10)
 
@@ -189,7 +200,7 @@ def recording(ui):
     def body(ui):
         def first(ui):
             ui.leaf("QCheckBox", "ms_1_macro_record_btn",
-                    {"text": s("start_recording_text"), "focusPolicy": NO_FOCUS,
+                    {"text": s("start_recording_text"), "focusPolicy": TAB_STOP,
                      "minimumSize": size(180, 0), "maximumSize": size(180, 16777215),
                      "toolTip": s("Record keys and mouse buttons; new actions go after the "
                                   "selected one")},
@@ -203,14 +214,14 @@ def recording(ui):
         def delays(ui):
             caption(ui, "Delays:")
             ui.leaf("QRadioButton", "ms_1_record_delay_btn",
-                    {"text": s("Recorded delays"), "focusPolicy": NO_FOCUS})
+                    {"text": s("Recorded delays"), "focusPolicy": TAB_STOP})
             ui.leaf("QRadioButton", "ms_1_default_delay_btn",
-                    {"text": s("Default delay"), "checked": b(True), "focusPolicy": NO_FOCUS})
+                    {"text": s("Default delay"), "checked": b(True), "focusPolicy": TAB_STOP})
             edit(ui, "ms_1_default_delay_edit", width=60, max_length=5,
                  tip="Delay between recorded actions, 10 to 25000 ms")
             caption(ui, "ms")
             ui.leaf("QRadioButton", "ms_1_no_delay_btn",
-                    {"text": s("No delay"), "focusPolicy": NO_FOCUS})
+                    {"text": s("No delay"), "focusPolicy": TAB_STOP})
             ui.spacer()
         row(ui, "ms_1_macro_row_delays", delays, 10)
         label(ui, "ms_1_macro_hook_note", "hook_unavailable_text", {"resourcetext": b(True)},
@@ -222,7 +233,7 @@ def recording(ui):
 def edit_panel(ui):
     def body(ui):
         ui.leaf("QCheckBox", "ms_1_macro_action_edit_check",
-                {"text": s("Edit the selected action"), "focusPolicy": NO_FOCUS})
+                {"text": s("Edit the selected action"), "focusPolicy": TAB_STOP})
         ui.item()
         ui.open("QStackedWidget", "ms_1_macro_action_edit_tab",
                 {"minimumSize": size(0, 34), "maximumSize": size(16777215, 34)})

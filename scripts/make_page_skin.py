@@ -27,6 +27,11 @@ def write(path, lines):
     with open(path, "w", encoding="utf-8") as f:
         f.write("\n".join(lines) + "\n")
 
+# Buttons, options and headers are reached with Tab but a click leaves the focus where it was,
+# so that the focus ring shows where the keyboard is, not where the mouse last was. Sliders,
+# edits, lists and the combo box take the focus on a click as well (the wheel guard needs it).
+TAB_STOP = "<enum>Qt::TabFocus</enum>"
+
 STYLE = """
 QWidget#ms_1_page { background: #f4f6f9; }
 QWidget { font-family: "DejaVu Sans"; font-size: 9pt; color: #1f2933; }
@@ -66,7 +71,6 @@ QPushButton[mini="true"] { padding: 2px 0px; min-width: 26px; max-width: 26px; }
 QPushButton[small="true"] { padding: 3px 2px; }
 QRadioButton[stage="true"] { font-weight: bold; }
 QLineEdit[dpiedit="true"] { border: 1px solid #c5ccd6; border-radius: 4px; padding: 1px 4px; background: #ffffff; }
-QLineEdit[dpiedit="true"]:focus { border-color: #137fd0; }
 QSlider::groove:horizontal { height: 4px; background: #dde2e8; border-radius: 2px; }
 QSlider::sub-page:horizontal { background: #137fd0; border-radius: 2px; }
 QSlider::handle:horizontal { background: #ffffff; border: 2px solid #137fd0; width: 10px; height: 10px; margin: -5px 0; border-radius: 7px; }
@@ -74,6 +78,20 @@ QComboBox { border: 1px solid #c5ccd6; border-radius: 5px; padding: 2px 8px; bac
 QScrollArea#ms_1_ver_setting { background: transparent; border: none; }
 QWidget#ms_1_setting_content { background: #f4f6f9; }
 QFrame#ms_1_bottom_bar { background: #ffffff; border-top: 1px solid #dde2e8; }
+QPushButton:focus { border: 2px solid #0b63b0; padding: 2px 7px; outline: none; }
+QPushButton[primary="true"]:focus { border: 2px solid #0a3d6b; padding: 3px 16px; }
+QPushButton[swatch="true"]:focus { border: 2px solid #1f2933; }
+QPushButton[pill="true"]:focus { border: 2px solid #0b63b0; padding: 1px 9px; }
+QPushButton[pill="true"]:checked:focus { border-color: #0a2e57; }
+QPushButton[mini="true"]:focus { padding: 1px 0px; }
+QPushButton[small="true"]:focus { padding: 2px 1px; }
+QCheckBox:focus, QRadioButton:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; outline: none; }
+QCheckBox[section="true"]:focus { padding: 1px 0; }
+QSlider:focus { background: #e3f1fc; border: 1px solid #137fd0; border-radius: 4px; }
+QSlider::handle:horizontal:focus { background: #137fd0; border: 2px solid #0a3d6b; }
+QListWidget#ms_1_list_profile:focus { border: 2px solid #137fd0; }
+QComboBox:focus { border: 2px solid #137fd0; padding: 1px 7px; }
+QLineEdit[dpiedit="true"]:focus { border: 2px solid #137fd0; padding: 0px 3px; }
 """
 
 LIGHT_MODES = ["Off", "Steady", "Breathing", "Spectrum cycle", "Rainbow wave", "Colour breathing",
@@ -194,7 +212,7 @@ def pill(ui, name, text, checked=False, extra_dyn=None, tip_key=None):
     dyn = {"pill": b(True)}
     dyn.update(extra_dyn or {})
     props = {"text": s(text), "checkable": b(True), "autoExclusive": b(True),
-             "checked": b(checked), "focusPolicy": "<enum>Qt::NoFocus</enum>"}
+             "checked": b(checked), "focusPolicy": TAB_STOP}
     if tip_key:
         # The tooltip is a language key, shown in the user's language.
         props["toolTip"] = s(tip_key)
@@ -207,7 +225,7 @@ def section(ui, header, panel, title, body, checked=True, horizontal=False):
     # when open and right when closed in place of the indicator (a check box underneath, whose
     # state is the panel's, not a setting's).
     ui.leaf("QCheckBox", header, {"text": s(title), "checked": b(checked),
-                                  "focusPolicy": "<enum>Qt::NoFocus</enum>",
+                                  "focusPolicy": TAB_STOP,
                                   "cursor": "<cursorShape>PointingHandCursor</cursorShape>"},
             {"section": b(True)})
     ui.item()
@@ -240,11 +258,11 @@ def dpi_body(ui):
     for i in range(1, 9):
         r = i - 1
         ui.leaf("QRadioButton", f"ms_1_option_dpi_step_{i}",
-                {"text": s(str(i)), "checked": b(i == 1), "focusPolicy": "<enum>Qt::NoFocus</enum>",
+                {"text": s(str(i)), "checked": b(i == 1), "focusPolicy": TAB_STOP,
                  "toolTip": s(f"Make stage {i} the active stage")},
                 {"stage": b(True)}, f' row="{r}" column="0"')
         ui.leaf("QPushButton", f"ms_1_btn_dpi_color_{i}",
-                {"toolTip": s(f"Colour of stage {i}"), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                {"toolTip": s(f"Colour of stage {i}"), "focusPolicy": TAB_STOP},
                 {"swatch": b(True)}, f' row="{r}" column="1"')
         ui.leaf("QSlider", f"ms_1_slider_dpi_{i}",
                 {"orientation": "<enum>Qt::Horizontal</enum>", "minimum": n(1), "maximum": n(340),
@@ -295,7 +313,7 @@ def light_body(ui):
     def colour(ui):
         caption(ui, "Colour", 86)
         ui.leaf("QPushButton", "ms_1_btn_light_color",
-                {"toolTip": s("Lighting colour"), "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                {"toolTip": s("Lighting colour"), "focusPolicy": TAB_STOP},
                 {"swatch": b(True)})
         ui.spacer()
     row(ui, "ms_1_hor_light_color", colour)
@@ -333,7 +351,7 @@ def buttons_body(ui):
                          "sizePolicy": '<sizepolicy hsizetype="Ignored" vsizetype="Fixed">'
                                        '<horstretch>0</horstretch><verstretch>0</verstretch>'
                                        '</sizepolicy>',
-                         "focusPolicy": "<enum>Qt::NoFocus</enum>"}, dyn)
+                         "focusPolicy": TAB_STOP}, dyn)
             row(ui, f"ms_1_key_control_{k}", key_row, 4)
         if column == 1:
             ui.leaf("QPushButton", "ms_1_btn_macro", {"text": s("Macro editor…")})
@@ -434,7 +452,7 @@ def side(ui):
                    ("ms_1_profile_delete_btn", "Delete"), ("ms_1_profile_import_btn", "Import"),
                    ("ms_1_profile_export_btn", "Export"), ("ms_1_profile_reset_btn", "Reset")]
         for index, (name, text) in enumerate(buttons):
-            props = {"text": s(text), "focusPolicy": "<enum>Qt::NoFocus</enum>"}
+            props = {"text": s(text), "focusPolicy": TAB_STOP}
             if name == "ms_1_profile_reset_btn":
                 # "Restore defaults" in the bottom bar does the same: one button for it.
                 props["visible"] = b(False)
@@ -457,7 +475,8 @@ def settings(ui):
     ui.item()
     ui.open("QScrollArea", "ms_1_ver_setting",
             {"widgetResizable": b(True), "horizontalScrollBarPolicy":
-             "<enum>Qt::ScrollBarAlwaysOff</enum>", "frameShape": "<enum>QFrame::NoFrame</enum>"})
+             "<enum>Qt::ScrollBarAlwaysOff</enum>", "frameShape": "<enum>QFrame::NoFrame</enum>",
+             "focusPolicy": "<enum>Qt::NoFocus</enum>"})
     ui.open("QWidget", "ms_1_setting_content")
     ui.layout("QVBoxLayout", (14, 10, 14, 10), 6)
     section(ui, "ms_1_check_dpi", "ms_1_ver_dpi", "DPI stages", dpi_body)
@@ -487,7 +506,7 @@ def settings(ui):
     def bottom(ui):
         ui.leaf("QPushButton", "ms_1_btn_reset", {"text": s("Restore defaults"),
                                                   "toolTip": s("restore_defaults_tip_text"),
-                                                  "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                                                  "focusPolicy": TAB_STOP},
                 {"resourcetip": b(True)})
         unconfirmed = "The mouse did not confirm the last change; it will be sent again."
         # Wrapped where the bottom bar is narrow, with the whole text as its tooltip.
@@ -495,7 +514,7 @@ def settings(ui):
               {"visible": b(False), "wordWrap": b(True), "toolTip": s(unconfirmed)})
         ui.spacer()
         ui.leaf("QPushButton", "ms_1_apply_btn", {"text": s("Apply"),
-                                                  "focusPolicy": "<enum>Qt::NoFocus</enum>"},
+                                                  "focusPolicy": TAB_STOP},
                 {"primary": b(True)})
     ui.item()
     # At least 44 high; taller when the notice wraps onto a third line at a large text scale.

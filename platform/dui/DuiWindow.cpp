@@ -10,6 +10,7 @@
 #include <QWidget>
 
 #include "platform/dui/ControlOps.h"
+#include "platform/dui/KeyboardAccess.h"
 
 namespace ms1::dui {
 namespace {
@@ -57,6 +58,7 @@ bool DuiWindow::Create(QWidget* owner) {
     bridge_.Attach(root_);
     wheelGuard_.Attach(root_);
     InitWindow();
+    KeyboardAccess::Attach(root_);
     // At a large desktop text scale a wrapped text takes more lines than the skin's height
     // leaves room for: the window grows to what its layout needs at its width.
     if (QLayout* layout = root_->layout(); layout != nullptr && layout->hasHeightForWidth()) {
@@ -99,6 +101,7 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
     }
     bridge_.Attach(content);
     wheelGuard_.Attach(content);
+    KeyboardAccess::Attach(container->window());
     return content;
 }
 
