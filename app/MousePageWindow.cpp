@@ -1,6 +1,7 @@
 #include "app/MousePageWindow.h"
 
 #include <QMetaObject>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +23,8 @@
 #include "ui/page/PageStatusView.h"
 #include "ui/page/qt/DuiPageControls.h"
 #include "ui/page/qt/DuiPageDialogs.h"
+#include "ui/page/qt/PageAccessibility.h"
+#include "ui/page/qt/ScaledSliderAccessible.h"
 
 namespace ms1 {
 namespace {
@@ -112,6 +115,8 @@ void MousePageWindow::InitPage(CMainWnd& window) {
         placeholder->hide();
     }
     StartupTrace::Mark("main skin loaded");
+    // Before the skin: a slider's first value already fixes which accessible interface it has.
+    ScaledSliderAccessible::Install();
     pageWidget_ = window.LoadInto(host, kSkinFile);
     StartupTrace::Mark("page skin loaded");
     if (pageWidget_ == nullptr) {
@@ -148,6 +153,17 @@ void MousePageWindow::InitPage(CMainWnd& window) {
     StartupTrace::Mark("page logic and dialogs made");
     page_->InitPage();
     StartupTrace::Mark("page state shown");
+    // What a screen reader hears: named once the page shows its values, and kept current.
+    PageAccessibility::NameMainWindow(window.Widget(), window.Texts());
+    if (pageWidget_ != nullptr) {
+        QPointer<PageAccessibility> accessibility =
+            new PageAccessibility(pageWidget_, window.Texts());
+        accessibility->Apply();
+        controls_->SetChangeWatcher([accessibility](QWidget* control) {
+            if (accessibility != nullptr)
+                accessibility->Refresh(control);
+        });
+    }
     if (session_ != nullptr) {
         session_->Start(
             PageDeviceContext{*page_, *status, *this, window.Messages(), window.Timers()});

@@ -10,6 +10,7 @@
 
 #include "core/Utf16Text.h"
 #include "platform/DebugLog.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
 #include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
@@ -43,6 +44,11 @@ CAppProfilesWnd::~CAppProfilesWnd() {
 
 void CAppProfilesWnd::InitWindow() {
     Widget()->setWindowTitle(LanguageText(QStringLiteral("app_profiles_title_text")));
+    NameAccessibly(Widget(), Texts(),
+                   {{kAppProfilesDialog.ruleList, "acc_rule_list_name", "acc_rule_list_desc"},
+                    {kAppProfilesDialog.profileCombo, "acc_rule_profile_name", ""},
+                    {kAppProfilesDialog.openCombo, "acc_open_apps_name", ""},
+                    {kAppProfilesDialog.typedEdit, "acc_typed_app_name", ""}});
     if (auto* why = FindControlAs<QLabel>(kAppProfilesDialog.unavailable)) {
         why->setText(Qs(logic_.UnavailableWhy()));
         why->setVisible(!logic_.UnavailableWhy().empty());

@@ -8,6 +8,7 @@
 #include <climits>
 
 #include "platform/dui/ControlOps.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
 #include "ui/dialogs/qt/ColorPalette.h"
 #include "ui/dialogs/qt/DialogNames.h"
 
@@ -81,6 +82,15 @@ void CDpiColorWnd::InitWindow() {
     }
     for (int i = 0; i < static_cast<int>(kPresetColours.size()); ++i) {
         dui::SetBkColor(FindControl(kSwatchPrefix + QString::number(i + 1)), kPresetColours[i]);
+    }
+    NameAccessibly(Widget(), Texts(),
+                   {{kColorDialog.channelEdits[0], "acc_red_name", "acc_channel_desc"},
+                    {kColorDialog.channelEdits[1], "acc_green_name", "acc_channel_desc"},
+                    {kColorDialog.channelEdits[2], "acc_blue_name", "acc_channel_desc"},
+                    {kColorDialog.palette, "acc_palette_name", "acc_palette_desc"}});
+    for (int i = 0; i < static_cast<int>(kPresetColours.size()); ++i) {
+        if (QWidget* swatch = FindControl(kSwatchPrefix + QString::number(i + 1)))
+            swatch->setAccessibleName(ColourWords(QColor::fromRgba(kPresetColours[i]), Texts()));
     }
     palette_->SetSelectColor(colour_);
     dui::SetBkColor(show_, colour_);

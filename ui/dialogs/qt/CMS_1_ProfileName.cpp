@@ -3,6 +3,7 @@
 #include <QLineEdit>
 
 #include "storage/NameRules.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
 #include "ui/dialogs/qt/CMsgWnd.h"
 #include "ui/dialogs/qt/DialogNames.h"
 
@@ -26,6 +27,9 @@ CMS_1_ProfileName::~CMS_1_ProfileName() = default;
 
 void CMS_1_ProfileName::InitWindow() {
     Widget()->setWindowTitle(LanguageText(titleKey_));
+    NameAccessibly(Widget(), Texts(),
+                   {{kDialogButtons.exit, "acc_close_name", ""},
+                    {kProfileNameDialog.nameEdit, "acc_profile_name_name", ""}});
     if (QWidget* title = FindControl(kProfileNameDialog.title)) {
         title->setProperty("resourcetext", true);
         SetText(title, titleKey_);

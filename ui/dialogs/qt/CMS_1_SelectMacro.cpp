@@ -5,6 +5,7 @@
 
 #include "platform/dui/ControlOps.h"
 #include "ui/dialogs/LoopCountField.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
 #include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
@@ -24,6 +25,10 @@ CMS_1_SelectMacro::~CMS_1_SelectMacro() = default;
 
 void CMS_1_SelectMacro::InitWindow() {
     Widget()->setWindowTitle(LanguageText("select_macro_title_text"));
+    NameAccessibly(Widget(), Texts(),
+                   {{kDialogButtons.exit, "acc_close_name", ""},
+                    {kSelectMacroDialog.macroList, "acc_macro_list_name", ""},
+                    {kSelectMacroDialog.loopEdit, "acc_repeat_count_name", ""}});
     for (int i = 0; i < kModes; ++i) {
         options_[i] = FindControl(QString::fromLatin1(kSelectMacroDialog.repeatOptionPrefix) +
                                   QString::number(i + 1));

@@ -6,6 +6,7 @@
 #include "platform/dui/ControlOps.h"
 #include "ports/WindowMessages.h"
 #include "ui/KeyTables.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
 #include "ui/dialogs/qt/DialogNames.h"
 
 namespace ms1 {
@@ -75,6 +76,9 @@ QString CShortcutWnd::UnavailableNote() const {
 
 void CShortcutWnd::InitWindow() {
     Widget()->setWindowTitle(LanguageText("shortcut_title_text"));
+    NameAccessibly(Widget(), Texts(),
+                   {{kDialogButtons.exit, "acc_close_name", ""},
+                    {kShortcutDialog.keyEdit, "acc_shortcut_key_name", "acc_shortcut_key_desc"}});
     const std::uint8_t flags[4] = {ctrlFlag, shiftFlag, altFlag, winFlag};
     for (int i = 0; i < 4; ++i) {
         checkFlags_[i] = FindControl(QString::fromLatin1(kShortcutDialog.modifierChecks[i]));

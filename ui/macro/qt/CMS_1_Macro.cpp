@@ -11,6 +11,7 @@
 #include "platform/DebugLog.h"
 #include "ports/WindowMessages.h"
 #include "ui/DuiTextLookup.h"
+#include "ui/dialogs/qt/AccessibleNames.h"
 #include "ui/macro/HookTableHooks.h"
 #include "ui/macro/MacroEditor.h"
 #include "ui/macro/MacroEditorNames.h"
@@ -59,6 +60,16 @@ CMS_1_Macro::~CMS_1_Macro() {
 
 void CMS_1_Macro::InitWindow() {
     Widget()->setWindowTitle(LanguageText("macro_editor_title_text"));
+    // What a screen reader hears for the controls without a caption of their own.
+    NameAccessibly(Widget(), Texts(),
+                   {{macroui::kExitButton, "acc_close_name", ""},
+                    {macroui::kMacroList, "acc_macro_list_name", ""},
+                    {macroui::kNameEdit, "acc_macro_name_name", ""},
+                    {macroui::kActionList, "acc_action_list_name", "acc_action_list_desc"},
+                    {macroui::kDefaultDelayEdit, "acc_default_delay_name", ""},
+                    {macroui::kActionKeyEdit, "acc_action_key_name", "acc_shortcut_key_desc"},
+                    {macroui::kKeyDelayEdit, "acc_action_delay_name", ""},
+                    {macroui::kMouseDelayEdit, "acc_action_delay_name", ""}});
     keyTexts_ = std::make_unique<DuiTextLookup>(SharedTexts());
     controls_ = std::make_unique<DuiMacroControls>(Widget(), Skins(), Texts());
     controls_->PrepareRows(macroui::kActionList);

@@ -86,7 +86,9 @@ void DuiPageControls::SelectComboItem(std::string_view control, int index) {
 }
 
 void DuiPageControls::SetProgress(std::string_view control, int value) {
-    dui::SetValue(Find(control), value, false);
+    QWidget* widget = Find(control);
+    dui::SetValue(widget, value, false);
+    Changed(widget);
 }
 
 void DuiPageControls::SetPlainText(std::string_view control, std::string_view text) {
@@ -94,6 +96,7 @@ void DuiPageControls::SetPlainText(std::string_view control, std::string_view te
     QWidget* widget = Find(control);
     SetTextQuietly(widget, Q(text), false, texts_);
     KeepWholeText(widget);
+    Changed(widget);
 }
 
 void DuiPageControls::SetEnabled(std::string_view control, bool enabled, std::string_view whyKey) {
@@ -109,6 +112,7 @@ void DuiPageControls::SetTextKey(std::string_view control, std::string_view key)
     QWidget* widget = Find(control);
     SetTextQuietly(widget, Q(key), true, texts_);
     KeepWholeText(widget);
+    Changed(widget);
 }
 
 void DuiPageControls::RefreshLightSections() {
@@ -118,7 +122,9 @@ void DuiPageControls::RefreshLightSections() {
 }
 
 void DuiPageControls::SetValue(std::string_view control, int value) {
-    dui::SetValue(Find(control), value, false);
+    QWidget* widget = Find(control);
+    dui::SetValue(widget, value, false);
+    Changed(widget);
 }
 
 int DuiPageControls::Value(std::string_view control) const {
@@ -139,7 +145,9 @@ void DuiPageControls::SetCaretToEnd(std::string_view control) {
 }
 
 void DuiPageControls::SetBackgroundColor(std::string_view control, std::uint32_t argb) {
-    dui::SetBkColor(Find(control), argb);
+    QWidget* widget = Find(control);
+    dui::SetBkColor(widget, argb);
+    Changed(widget);
 }
 
 void DuiPageControls::SetBackgroundImage(std::string_view control, std::string_view image) {

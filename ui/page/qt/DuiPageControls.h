@@ -32,6 +32,10 @@ class DuiPageControls : public PageControls {
         killTimer_ = std::move(kill);
     }
 
+    // Told of a control whose value, colour or text the page set, so that what a screen reader
+    // hears of it follows.
+    void SetChangeWatcher(std::function<void(QWidget*)> watcher) { changed_ = std::move(watcher); }
+
     QWidget* Find(std::string_view control) const;
 
     // StatusControls
@@ -69,12 +73,18 @@ class DuiPageControls : public PageControls {
     void ListSelect(std::string_view list, int index) override;
 
   private:
+    void Changed(QWidget* control) const {
+        if (changed_ && control != nullptr)
+            changed_(control);
+    }
+
     QPointer<QWidget> page_;
     const dui::LanguageTexts* texts_;
     QString resourceFolder_;
     std::function<void()> refreshLightSections_;
     TimerStart startTimer_;
     TimerKill killTimer_;
+    std::function<void(QWidget*)> changed_;
     bool bannerIn_ = false;
 };
 
