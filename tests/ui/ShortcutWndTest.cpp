@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QTest>
 #include <string>
 #include <thread>
 #include <vector>
@@ -206,6 +208,20 @@ TEST_F(ShortcutWnd, HeldModifiersTickTheirBoxesAndAModifierAloneIsTheKey) {
          0b0000},
         // The generic Shift has no row of its own: no key.
         {"generic Shift alone", {{0x10, false}, {0x10, true}}, 0, "", 0b0000},
+        // Tab, Shift+Tab and Esc leave the field; with Ctrl, Alt or Win held they are keys.
+        {"Tab alone", {{0x09, false}, {0x09, true}}, 0, "", 0b0000},
+        {"Shift+Tab", {{0xA0, false}, {0x09, false}, {0x09, true}, {0xA0, true}}, 0, "", 0b0000},
+        {"Esc alone", {{0x1B, false}, {0x1B, true}}, 0, "", 0b0000},
+        {"Alt+Tab",
+         {{0xA4, false}, {0x09, false}, {0x09, true}, {0xA4, true}},
+         0x2B,
+         "key_Tab",
+         0b0100},
+        {"Ctrl+Esc",
+         {{0xA2, false}, {0x1B, false}, {0x1B, true}, {0xA2, true}},
+         0x29,
+         "key_Esc",
+         0b0001},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -250,11 +266,24 @@ TEST_F(ShortcutWnd, MouseButtonEventsDoNotWipeTheCapturedKey) {
     EXPECT_EQ(edit_->text(), "A");
 }
 
-TEST_F(ShortcutWnd, KeysTypedIntoTheFieldDoNotReachTheDialog) {
+// Letters typed into the field are for the capture alone; Tab and Esc do what they do in
+// every dialog, so a keyboard user is never held in the field.
+TEST_F(ShortcutWnd, KeysTypedIntoTheFieldAreTheCapturesButTabAndEscLeave) {
     Open(table_, 0x04, 0);
-    dialogtest::TypeText(edit_, "xyz");
-    dialogtest::TypeKey(edit_, Qt::Key_Escape);
+    QWidget* window = dialog_->Widget();
+    window->show();
+    QApplication::setActiveWindow(window);
+    edit_->setFocus(Qt::TabFocusReason);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return edit_->hasFocus(); }, 5000));
+    QTest::keyClicks(edit_, "xyz");
     EXPECT_EQ(edit_->text(), "A");
+    EXPECT_EQ(dialog_->shortcutKey, 0x04);
+
+    QTest::keyClick(edit_, Qt::Key_Tab);
+    EXPECT_FALSE(edit_->hasFocus()) << "Tab did not leave the key field";
+    edit_->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(edit_, Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible()) << "Esc in the key field did not close the dialog";
     EXPECT_EQ(dialog_->shortcutKey, 0x04);
 }
 

@@ -1,6 +1,7 @@
 #include "ui/dialogs/qt/CShortcutWnd.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 #include "platform/dui/ControlOps.h"
@@ -38,6 +39,25 @@ int ModifierIndex(std::uintptr_t virtualKey) {
         default:
             return -1;
     }
+}
+
+// Tab (alone or with Shift) and Esc (alone) move on from the key field as they do everywhere:
+// a keyboard user could not leave the field otherwise. With Ctrl, Alt or Win held they are
+// captured like any key. `held` has the bits of ModifierIndex.
+constexpr std::uintptr_t kTabKey = 0x09;
+constexpr std::uintptr_t kEscapeKey = 0x1B;
+constexpr unsigned kShiftBit = 1u << 1;
+
+bool IsLeavingKey(std::uintptr_t virtualKey, unsigned held) {
+    return (virtualKey == kTabKey && (held & ~kShiftBit) == 0) ||
+           (virtualKey == kEscapeKey && held == 0);
+}
+
+bool IsLeavingKey(const QKeyEvent& key) {
+    const Qt::KeyboardModifiers held = key.modifiers() & ~Qt::KeypadModifier;
+    return ((key.key() == Qt::Key_Tab || key.key() == Qt::Key_Backtab) &&
+            (held & ~Qt::ShiftModifier) == Qt::NoModifier) ||
+           (key.key() == Qt::Key_Escape && held == Qt::NoModifier);
 }
 
 }  // namespace
@@ -155,6 +175,12 @@ void CShortcutWnd::OnHookEvent(const Message& message) {
     }
     // A key is taken as it is pressed, with the modifiers held then (Ctrl+K gives Ctrl and
     // K); its release changes nothing.
+    if (pressed && IsLeavingKey(message.wParam, heldModifiers_)) {
+        // Tab, Shift+Tab and Esc leave the field (or the dialog) as everywhere else; with
+        // Ctrl, Alt or Win held they are keys like any other (Alt+Tab).
+        loneModifier_ = 0;
+        return;
+    }
     if (pressed) {
         loneModifier_ = 0;
         TakeKey(message.wParam, heldModifiers_ != 0);
@@ -228,6 +254,9 @@ std::uint8_t* CShortcutWnd::FlagOf(const QWidget* control) {
 bool CShortcutWnd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editKey_ &&
         (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)) {
+        // The keys that leave the field do so; every other key is for the capture alone.
+        if (event->type() == QEvent::KeyPress && IsLeavingKey(*static_cast<QKeyEvent*>(event)))
+            return DuiWindow::eventFilter(watched, event);
         event->accept();
         return true;
     }
