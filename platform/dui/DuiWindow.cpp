@@ -54,7 +54,9 @@ bool DuiWindow::Create(QWidget* owner) {
     }
     bridge_.Attach(root_);
     wheelGuard_.Attach(root_);
+    creating_ = true;
     InitWindow();
+    creating_ = false;
     KeyboardAccess::Attach(root_);
     // At a large desktop text scale a wrapped text takes more lines than the skin's height
     // leaves room for: the window grows to what its layout needs at its width.
@@ -94,7 +96,10 @@ QWidget* DuiWindow::LoadInto(QWidget* container, const QString& skinFile) {
     ShowSkinTexts(content, texts_.get());
     bridge_.Attach(content);
     wheelGuard_.Attach(content);
-    KeyboardAccess::Attach(container->window());
+    // A skin loaded while the window is being created is ordered with the rest of it at the
+    // end of Create(): the layout walk and the Tab chain are done once, not once per skin.
+    if (!creating_ || container->window() != root_)
+        KeyboardAccess::Attach(container->window());
     return content;
 }
 

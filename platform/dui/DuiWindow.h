@@ -106,6 +106,8 @@ class DuiWindow : public QObject {
     std::map<std::pair<QWidget*, int>, QTimer*> controlTimers_;
     QPoint dragOffset_;
     bool dragging_ = false;
+    // While Create() builds the window: the keys are attached once, when it is complete.
+    bool creating_ = false;
 };
 
 }  // namespace ms1::dui

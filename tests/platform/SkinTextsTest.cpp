@@ -65,6 +65,17 @@ TEST(SkinTexts, KeysShowTheirLanguageTextsOnce) {
     for (const auto& row : rows)
         EXPECT_EQ(row.shown, row.expected) << row.what;
 
+    // A control that comes later is shown by the next pass; the others stay as they are.
+    auto* later = add(new QLabel("b_text"), {"resourcetext"});
+    ShowSkinTexts(&root, &texts);
+    EXPECT_EQ(later->text(), "Beenden");
+    EXPECT_EQ(label->text(), "Anwenden");
+    // A key property that is false is no key.
+    auto* off = add(new QLabel("a_text"), {});
+    off->setProperty("resourcetext", false);
+    ShowSkinTexts(&root, &texts);
+    EXPECT_EQ(off->text(), "a_text");
+
     // Without texts nothing changes.
     QLabel other("a_text");
     other.setProperty("resourcetext", true);
