@@ -12,10 +12,14 @@
 namespace ms1::dui {
 
 bool InstallQtTranslation(const QString& locale, const QString& folder) {
+    // English (no files) asks nothing of Qt's installation.
+    const QStringList names = LanguageTexts::TranslationFiles(locale);
+    if (names.isEmpty())
+        return false;
     const QDir translations(folder.isEmpty() ? QLibraryInfo::path(QLibraryInfo::TranslationsPath)
                                              : folder);
     // The same names as our own language files have: "lan_de.xml" is "qtbase_de.qm".
-    for (QString name : LanguageTexts::TranslationFiles(locale)) {
+    for (QString name : names) {
         name.replace(QStringLiteral("lan_"), QStringLiteral("qtbase_"))
             .replace(QStringLiteral(".xml"), QStringLiteral(".qm"));
         const QString path = translations.filePath(name);
