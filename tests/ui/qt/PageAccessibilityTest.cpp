@@ -55,6 +55,7 @@ TEST(PageAccessibilityWords, SlidersSayTheirValueWithItsUnit) {
         const dui::LanguageTexts* texts;
         const char* words;
     };
+    const auto chinese = TextsFor("zh_CN.UTF-8");
     const Row rows[] = {
         {"ms_1_slider_dpi_3", 60, english.get(), "3000 DPI"},
         {"ms_1_slider_dpi_1", 16, english.get(), "800 DPI"},
@@ -67,7 +68,7 @@ TEST(PageAccessibilityWords, SlidersSayTheirValueWithItsUnit) {
         {"ms_1_slider_light_off", 5, english.get(), "2.5 min"},  // half minutes
         {"ms_1_slider_sleep_timer", 3, english.get(), "3 min"},
         {"ms_1_slider_key_debounce", 4, english.get(), "8 ms"},  // 2 ms a step
-        {"ms_1_slider_key_debounce", 4, TextsFor("zh_CN.UTF-8").get(), "8 毫秒"},
+        {"ms_1_slider_key_debounce", 4, chinese.get(), "8 毫秒"},
         {"ms_1_slider_dpi_9", 60, english.get(), ""},  // no ninth stage
         {"ms_1_edit_dpi_3", 60, english.get(), ""},
     };
