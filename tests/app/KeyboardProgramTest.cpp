@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "storage/ProfileStore.h"
+#include "tests/app/OpenboxDesktop.h"
 #include "tests/app/ProgramRun.h"
 #include "tests/app/TestResources.h"
 #include "tests/support/Eventually.h"
@@ -22,13 +23,7 @@ class KeyboardProgramTest : public ::testing::Test {
   protected:
     void SetUp() override {
         TestApp();
-        QString missing;
-        for (const char* tool : {"openbox", "xdotool", "xprop"}) {
-            if (missing.isEmpty() && QStandardPaths::findExecutable(tool).isEmpty())
-                missing = QString(tool) + " is not installed";
-        }
-        if (missing.isEmpty() && qEnvironmentVariableIsEmpty("DISPLAY"))
-            missing = "no X server (run under tests/run_under_xvfb)";
+        const QString missing = test::MissingDesktop();
         if (!missing.isEmpty())
             GTEST_SKIP() << missing.toStdString();
         environment_ = QProcessEnvironment::systemEnvironment();
@@ -37,31 +32,10 @@ class KeyboardProgramTest : public ::testing::Test {
         environment_.insert("LC_ALL", "C.UTF-8");
         environment_.remove("LANGUAGE");
 
-        windowManager_.setProcessEnvironment(environment_);
-        windowManager_.setProcessChannelMode(QProcess::MergedChannels);
-        windowManager_.start("openbox", {});
-        ASSERT_TRUE(windowManager_.waitForStarted(kPatienceMs));
-        test::Ran marked;
-        EXPECT_TRUE(test::Eventually(
-            [&] {
-                marked = Run("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"});
-                return marked.out.contains("window id") ||
-                       windowManager_.state() == QProcess::NotRunning;
-            },
-            std::chrono::milliseconds(kPatienceMs)));
-        ASSERT_TRUE(marked.out.contains("window id")) << windowManager_.readAll().toStdString();
+        const QString why = test::StartOpenbox(windowManager_, environment_, kPatienceMs);
+        ASSERT_TRUE(why.isEmpty()) << why.toStdString();
     }
-    void TearDown() override {
-        for (QProcess* process : {&program_, &windowManager_}) {
-            if (process->state() == QProcess::NotRunning)
-                continue;
-            process->terminate();
-            if (!process->waitForFinished(kPatienceMs)) {
-                process->kill();
-                process->waitForFinished(kPatienceMs);
-            }
-        }
-    }
+    void TearDown() override { test::EndProcesses({&program_, &windowManager_}, kPatienceMs); }
 
     test::Ran Run(const QString& program, const QStringList& arguments) {
         return test::RunProgram(program, arguments, environment_, kPatienceMs);
