@@ -2,6 +2,8 @@
 
 #include <QDeadlineTimer>
 #include <QJsonDocument>
+#include <QMetaObject>
+#include <QThread>
 #include <algorithm>
 
 namespace ms1 {
@@ -9,8 +11,17 @@ namespace ms1 {
 InstanceReply::InstanceReply(LocalConnection* connection) : connection_(connection) {}
 
 InstanceReply::~InstanceReply() {
-    if (connection_ != nullptr)
-        connection_->CloseWhenWritten();
+    LocalConnection* connection = connection_.data();
+    if (connection == nullptr)
+        return;
+    // The last holder may be another thread (an apply worker's listener): the connection's
+    // notifiers can only be switched off on the connection's own thread, so the close goes there.
+    if (QThread::currentThread() == connection->thread()) {
+        connection->CloseWhenWritten();
+        return;
+    }
+    QMetaObject::invokeMethod(
+        connection, [connection] { connection->CloseWhenWritten(); }, Qt::QueuedConnection);
 }
 
 void InstanceReply::Line(const QByteArray& line) {

@@ -8,6 +8,7 @@
 #include <QTest>
 #include <QTimer>
 #include <future>
+#include <thread>
 
 #include "platform/SingleInstance.h"
 #include "tests/support/Forwarding.h"
@@ -121,6 +122,31 @@ const Case kCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Answers, InstanceRequests, ::testing::ValuesIn(kCases),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A reply whose last holder is another thread (an apply worker's listener) closes its
+// connection on the connection's own thread: Qt cannot switch a socket notifier off from another
+// thread, and a descriptor closed under a live notifier makes the event loop spin.
+QStringList qtWarnings;
+
+TEST_F(InstanceRequests, AReplyReleasedOnAnotherThreadClosesOnItsOwn) {
+    SingleInstance instance(name_);
+    ASSERT_EQ(instance.Acquire(), SingleInstance::Role::First);
+    instance.SetRequestHandler([&](const QJsonObject&, std::shared_ptr<InstanceReply> reply) {
+        reply->Accept();
+        reply->Out("link: wired\n");
+        reply->Finish(0);
+        std::thread([last = std::move(reply)]() mutable { last.reset(); }).join();
+    });
+    qtWarnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext&, const QString& text) { qtWarnings << text; });
+    const Forwarded forwarded = Forward(name_, 2s);
+    QCoreApplication::processEvents();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(forwarded.outcome.kind, Kind::Finished);
+    EXPECT_EQ(forwarded.out, "link: wired\n");
+    EXPECT_EQ(qtWarnings.join('\n').toStdString(), "");
+}
 
 TEST_F(InstanceRequests, NobodyListeningMeansDoItHere) {
     EXPECT_EQ(Forward(name_, 2s).outcome.kind, Kind::NotRunning);
