@@ -107,6 +107,24 @@ class TableTest(unittest.TestCase):
                 "| wake-ups per second | 0.3 | 100.0 (333.33x) |",
             ])
 
+    def test_ms1_is_held_against_each_floor_in_turn(self):
+        results = {
+            "floor": [figures(50, 25.0, 18.0, 0.0, 0.0)],
+            "label_floor": [figures(80, 30.0, 20.0, 0.0, 0.5)],
+            "simulate": [figures(150, 42.0, 33.0, 0.2, 19.0)],
+        }
+        self.assertEqual(
+            measure.table(results, ["simulate"]).splitlines(),
+            [
+                "| | minimal Qt | minimal Qt, one label | ms1 --simulate |",
+                "|---|---|---|---|",
+                "| first window | 50 ms | 80 ms | 150 ms (3.00x, 1.88x) |",
+                "| memory 5 s after (RSS) | 25.0 MB | 30.0 MB | 42.0 MB (1.68x, 1.40x) |",
+                "| memory 5 s after (PSS) | 18.0 MB | 20.0 MB | 33.0 MB (1.83x, 1.65x) |",
+                "| CPU over 10 s idle | 0.00 % | 0.00 % | 0.20 % (floor 0, floor 0) |",
+                "| wake-ups per second | 0.0 | 0.5 | 19.0 (floor 0, 38.00x) |",
+            ])
+
     def test_an_even_number_of_runs_takes_the_middle_two(self):
         results = {"floor": [figures(40, 30.0, 20.0, 0.0, 1.0), figures(50, 32.0, 22.0, 0.0, 3.0)],
                    "receiver": [figures(80, 45.0, 30.0, 0.0, 2.0),
@@ -195,7 +213,8 @@ CELL = {
     "CPU over 2 s idle": r"\d+\.\d\d %",
     "wake-ups per second": r"\d+\.\d",
 }
-RATIO = r" \((\d+\.\d\dx|-|floor 0)\)"
+ONE_RATIO = r"(\d+\.\d\dx|-|floor 0)"
+RATIO = rf" \({ONE_RATIO}, {ONE_RATIO}\)"
 
 
 class QuickRunTest(unittest.TestCase):
@@ -209,18 +228,20 @@ class QuickRunTest(unittest.TestCase):
             [sys.executable, SCRIPT, "--build", BUILD, "--runs", "1", "--quick"],
             capture_output=True, text=True, timeout=240)
         self.assertEqual(done.returncode, 0, done.stderr)
-        # Each start was measured, in turn: the floor, then each configuration.
+        # Each start was measured, in turn: the floors, then each configuration.
         self.assertEqual([line.split(":")[0] for line in done.stderr.splitlines()],
-                         ["run 1 floor", "run 1 simulate", "run 1 receiver"])
+                         ["run 1 floor", "run 1 label_floor", "run 1 simulate", "run 1 receiver"])
         rows = [line for line in done.stdout.splitlines() if line.startswith("|")]
-        self.assertEqual(rows[0], "| | minimal Qt | ms1 --simulate | ms1, receiver, in tray |")
+        self.assertEqual(rows[0], "| | minimal Qt | minimal Qt, one label | ms1 --simulate | "
+                                  "ms1, receiver, in tray |")
         self.assertEqual([row.split(" | ")[0].lstrip("| ") for row in rows[2:]], list(CELL))
         for row in rows[2:]:
             cells = row.strip("| ").split(" | ")
             with self.subTest(row=cells[0]):
-                self.assertEqual(len(cells), 4)
-                self.assertRegex(cells[1], "^" + CELL[cells[0]] + "$")
-                for cell in cells[2:]:
+                self.assertEqual(len(cells), 5)
+                for cell in cells[1:3]:
+                    self.assertRegex(cell, "^" + CELL[cells[0]] + "$")
+                for cell in cells[3:]:
                     self.assertRegex(cell, "^" + CELL[cells[0]] + RATIO + "$")
 
 
@@ -234,15 +255,16 @@ class InstructionsRunTest(unittest.TestCase):
             capture_output=True, text=True, timeout=600)
         self.assertEqual(done.returncode, 0, done.stderr)
         self.assertEqual([line.split(":")[0] for line in done.stderr.splitlines()],
-                         ["run 1 floor", "run 1 simulate"])
+                         ["run 1 floor", "run 1 label_floor", "run 1 simulate"])
         rows = [line for line in done.stdout.splitlines() if line.startswith("|")]
-        self.assertEqual(rows[0], "| | minimal Qt | ms1 --simulate |")
+        self.assertEqual(rows[0], "| | minimal Qt | minimal Qt, one label | ms1 --simulate |")
         self.assertEqual(len(rows), 4)
         for row in rows[2:]:
             cells = row.strip("| ").split(" | ")
             with self.subTest(row=cells[0]):
                 self.assertRegex(cells[1], r"^\d+\.\d M$")
-                self.assertRegex(cells[2], r"^\d+\.\d M \(\d+\.\d\dx\)$")
+                self.assertRegex(cells[2], r"^\d+\.\d M$")
+                self.assertRegex(cells[3], r"^\d+\.\d M \(\d+\.\d\dx, \d+\.\d\dx\)$")
 
 
 if __name__ == "__main__":
