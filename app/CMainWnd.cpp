@@ -41,6 +41,12 @@ const QString kIconFile = QStringLiteral("ms1.png");
 const QString kPageHost = QStringLiteral("device_page");
 const QString kSettingsPanel = QStringLiteral("ms_1_ver_setting");
 
+AccessCommandTexts AccessCommandWords(const dui::LanguageTexts& texts) {
+    return {texts.Text(QStringLiteral("access_copied_text")),
+            texts.Text(QStringLiteral("acc_access_command_name")),
+            texts.Text(QStringLiteral("acc_access_command_desc"))};
+}
+
 std::vector<std::string> ProgramArguments() {
     std::vector<std::string> arguments;
     for (const QString& argument : QCoreApplication::arguments())
@@ -356,7 +362,7 @@ void CMainWnd::ShowEmptyPage() {
     if (denied.empty()) {
         hint->setText(Texts()->Text(QString::fromLatin1(keys.hint)));
         hint->setTextInteractionFlags(Qt::NoTextInteraction);
-        ShowAccessCommand(Widget(), command, Texts()->Text(QStringLiteral("access_copied_text")));
+        ShowAccessCommand(Widget(), command, AccessCommandWords(*Texts()));
         return;
     }
     const DeviceAccessHint advice = DeviceAccessHint::For(options_.programFolder.toStdString());
@@ -378,7 +384,7 @@ void CMainWnd::ShowEmptyPage() {
     hint->setText(text);
     // The node's path can be copied from the page, the command from its own field.
     hint->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    ShowAccessCommand(Widget(), command, Texts()->Text(QStringLiteral("access_copied_text")));
+    ShowAccessCommand(Widget(), command, AccessCommandWords(*Texts()));
 }
 
 void CMainWnd::ToggleAutostart() {

@@ -164,24 +164,35 @@ TEST_F(MainWindowTest, TheAccessPageShowsTheWholeCommandAndCopiesIt) {
     const DeviceAccessHint advice = DeviceAccessHint::For(ProgramFolder().toStdString());
     if (advice.kind != DeviceAccessHint::Kind::InstallRule)
         GTEST_SKIP() << "the rule is installed on this machine: the page says to replug";
-    auto* command = window_->FindControlAs<QPlainTextEdit>("empty_command");
     auto* copy = window_->FindControlAs<QAbstractButton>("empty_copy_btn");
-    ASSERT_NE(command, nullptr);
     ASSERT_NE(copy, nullptr);
-    EXPECT_FALSE(command->isVisible());
     EXPECT_FALSE(copy->isVisible());
+    // The field is made when there is a command to show, not at start.
+    EXPECT_EQ(window_->FindControlAs<QPlainTextEdit>("empty_command"), nullptr);
 
     page_.receiverPluggedIn = true;
     page_.deniedNode = "/dev/hidraw3";
     PostAndHandle(MSG_CONNECTION_CHANGED, 0, 0);
+    auto* command = window_->FindControlAs<QPlainTextEdit>("empty_command");
+    ASSERT_NE(command, nullptr);
     const QString expected = QString::fromStdString(advice.InstallCommand());
     EXPECT_TRUE(command->isVisible());
+    EXPECT_EQ(command->size(), QSize(480, 66));
+    EXPECT_EQ(command->accessibleName(), window_->Texts()->Text("acc_access_command_name"));
+    // Tab goes from the field to its button (a new widget would otherwise be last in the chain).
+    QWidget* next = command->nextInFocusChain();
+    while (next != copy && !(next->isVisible() && (next->focusPolicy() & Qt::TabFocus)))
+        next = next->nextInFocusChain();
+    EXPECT_EQ(next, copy);
     EXPECT_EQ(command->toPlainText(), expected);
     EXPECT_TRUE(command->isReadOnly());
     EXPECT_TRUE(command->textInteractionFlags() & Qt::TextSelectableByMouse);
     EXPECT_NE(command->lineWrapMode(), QPlainTextEdit::NoWrap);
     // All of it in view: no line runs past the field, no scrolling needed.
     QCoreApplication::processEvents();
+    // Between the hint and the button.
+    EXPECT_LT(window_->FindControl("empty_hint")->geometry().bottom(), command->geometry().top());
+    EXPECT_LT(command->geometry().bottom(), copy->geometry().top());
     EXPECT_EQ(command->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(command->verticalScrollBar()->maximum(), 0) << expected.toStdString();
     // The hint names the node and no longer carries the command.

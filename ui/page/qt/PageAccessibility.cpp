@@ -175,7 +175,6 @@ void PageAccessibility::NameMainWindow(QWidget* window, const dui::LanguageTexts
                        {"min_btn", "acc_minimise_name", ""},
                        {"exit_btn", "acc_close_to_tray_name", ""},
                        {"apply_progress", "acc_apply_progress_name", ""},
-                       {"empty_command", "acc_access_command_name", "acc_access_command_desc"},
                    });
 }
 
