@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include "app/AccessCommandView.h"
+#include "app/AfterFirstPaint.h"
 #include "app/Autostart.h"
 #include "app/CAboutWnd.h"
 #include "app/PageTheme.h"
@@ -116,10 +117,14 @@ void CMainWnd::InitWindow() {
     // The window is closed by the window manager as well as by the tray's "exit".
     Widget()->installEventFilter(this);
 
-    if (!hooks_.Load(options_.programFolder)) {
-        qCDebug(lcMs1) << "key and mouse capture is not available";
-    }
-    StartupTrace::Mark("hook library loaded");
+    // Key and mouse capture is first needed by a dialog the user opens: the library is loaded
+    // after the first frame (or in the first turn of the event loop when started in the tray).
+    AfterFirstPaint::Run(Widget(), [this] {
+        if (!hooks_.Load(options_.programFolder)) {
+            qCDebug(lcMs1) << "key and mouse capture is not available";
+        }
+        StartupTrace::Mark("hook library loaded");
+    });
     if (page_ != nullptr) {
         page_->LoadProfiles();
         // Not shown yet (and never, when started in the tray) until the window's Show event.

@@ -378,11 +378,13 @@ TEST(MainWindowHookTest, ClosingTheWindowEndsTheProgramAndRemovesBothHooks) {
                     CMainWnd::Options{TestLibraryFolder("full"), CMainWnd::Tray::Off});
     window.RegisterPage(&page);
     ASSERT_TRUE(window.Create());
-    // The table the page got at initialisation is filled by the time it loads its profiles.
+    // The table the page got at initialisation is filled once the window has shown its first
+    // frame: nothing can ask for a capture before the user sees the window.
     ASSERT_NE(page.hooksAtInit, nullptr);
-    EXPECT_NE(page.hooksAtInit->installhook, nullptr);
-    EXPECT_NE(page.hooksAtInit->mousewheelenable, nullptr);
+    EXPECT_EQ(page.hooksAtInit->installhook, nullptr);
     window.ShowAndRaise();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return page.hooksAtInit->installhook != nullptr; }, kWaitMs));
+    EXPECT_NE(page.hooksAtInit->mousewheelenable, nullptr);
 
     QSignalSpy ended(&window, &CMainWnd::Ended);
     window.Widget()->close();  // as the window manager would
