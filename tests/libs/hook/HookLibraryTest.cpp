@@ -150,7 +150,7 @@ TEST_F(HookLibraryTest, AnyOrderIsHarmlessAndRemoveHookLeavesNoThread) {
     // Removed twice: the thread is joined and nothing is posted any more.
     EXPECT_EQ(library_.RemoveHook(), 1);
     EXPECT_EQ(library_.RemoveHook(), 1);
-    EXPECT_EQ(CaptureThreads(name), 0);
+    EXPECT_TRUE(NoCaptureThreadLeft(name));
     Write({{KEY_A, 1}, {KEY_A, 0}});
     EXPECT_EQ(window_.Count(), 0u);
     EXPECT_EQ(library_.EnableHook(0), 1);

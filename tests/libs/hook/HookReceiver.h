@@ -13,6 +13,7 @@
 #include "libs/hook/HookEvent.h"
 #include "ports/WindowHandle.h"
 #include "ports/WindowMessages.h"
+#include "tests/support/Eventually.h"
 
 namespace ms1::hook::test {
 
@@ -88,6 +89,13 @@ inline int CaptureThreads(const std::string& name) {
         closedir(tasks);
     }
     return count;
+}
+
+// True once no thread carries the name. A joined thread can still be listed for a moment: the
+// kernel wakes the joining thread before it takes the ended one out of /proc, and nothing
+// signals that, so this looks again for a while.
+inline bool NoCaptureThreadLeft(const std::string& name) {
+    return ms1::test::Eventually([&] { return CaptureThreads(name) == 0; });
 }
 
 }  // namespace ms1::hook::test
